@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rz408 {
+
+// Windows-1252 is the single-byte code page of the German and French systems the game runs on.
+// Log files are written in it; the program's own texts are UTF-8.
+
+// Encodes UTF-8 to Windows-1252. A character that Windows-1252 lacks, and every byte that is
+// not part of valid UTF-8, becomes one '?'.
+std::string Utf8ToCp1252(std::string_view utf8);
+
+// Decodes Windows-1252 to UTF-8. The five codes that Windows-1252 leaves undefined
+// (129, 141, 143, 144, 157) become the C1 control characters of the same value.
+std::string Cp1252ToUtf8(std::string_view cp1252);
+
+} // namespace rz408
