@@ -1,0 +1,410 @@
+// The three language profiles: every text exactly as the game's players have always seen it,
+// and the program-wide texts as they reach the log file and the messages.
+
+#include "Conversion.h"
+#include "Encoding.h"
+#include "FolderListing.h"
+#include "LanguageProfile.h"
+#include "Module1.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+struct NamedProfile {
+    const char* name;
+    const LanguageProfile* profile;
+};
+
+const NamedProfile kProfiles[] = {
+    {"French", &FrenchProfile},
+    {"German", &GermanProfile},
+    {"English", &EnglishProfile},
+};
+
+// Every text field of a profile, by name, so that rows and loops can address them.
+struct TextField {
+    const char* name;
+    std::string_view (*get)(const LanguageProfile&);
+};
+
+const TextField kTextFields[] = {
+    {"WindowCaption", [](const LanguageProfile& p) { return p.WindowCaption; }},
+    {"ConvertCaption", [](const LanguageProfile& p) { return p.ConvertCaption; }},
+    {"BackCaption", [](const LanguageProfile& p) { return p.BackCaption; }},
+    {"Label1", [](const LanguageProfile& p) { return p.LabelTexts[0]; }},
+    {"Label2", [](const LanguageProfile& p) { return p.LabelTexts[1]; }},
+    {"Label3", [](const LanguageProfile& p) { return p.LabelTexts[2]; }},
+    {"Label4", [](const LanguageProfile& p) { return p.LabelTexts[3]; }},
+    {"Label5", [](const LanguageProfile& p) { return p.LabelTexts[4]; }},
+    {"Label6", [](const LanguageProfile& p) { return p.LabelTexts[5]; }},
+    {"Label7", [](const LanguageProfile& p) { return p.LabelTexts[6]; }},
+    {"FilePattern", [](const LanguageProfile& p) { return p.FilePattern; }},
+    {"LogTextBefore", [](const LanguageProfile& p) { return p.LogTextBefore; }},
+    {"LogTextAfter", [](const LanguageProfile& p) { return p.LogTextAfter; }},
+    {"CountMessage", [](const LanguageProfile& p) { return p.CountMessage; }},
+    {"DriveMessage", [](const LanguageProfile& p) { return p.DriveMessage; }},
+    {"LogBaseName", [](const LanguageProfile& p) { return p.LogBaseName; }},
+};
+
+const TextField& FieldNamed(std::string_view name) {
+    return *std::find_if(std::begin(kTextFields), std::end(kTextFields),
+                         [name](const TextField& f) { return f.name == name; });
+}
+
+// ---------------------------------------------------------------------------------------
+// Every text, typed once more here, character for character.
+
+struct TextRow {
+    const LanguageProfile* profile;
+    const char* profileName;
+    const char* field;
+    std::string_view expected;
+};
+
+const std::string kContact = "E-mail: rz408-textconverter@example.org";
+
+const TextRow kTextRows[] = {
+    // French
+    {&FrenchProfile, "French", "WindowCaption",
+     "Operation Gorvald textconverter pour le patch RZ408."},
+    {&FrenchProfile, "French", "ConvertCaption", "Traduit FRA au TXT"},
+    {&FrenchProfile, "French", "BackCaption", "Fin"},
+    {&FrenchProfile, "French", "Label1",
+     "Ce programme permet d'utiliser le patch RZ408* avec la version française de Vandrok. "
+     "Le programme fait une copie '*.txt' de tous les fichiers '*.fra' qui sont dans le "
+     "dossier que vous choisissez pour le programme."},
+    {&FrenchProfile, "French", "Label2",
+     "Sélectionnez le dossier où vos fichiers '*.fra' sont placés et presser le bouton "
+     "'Convert FRA to TXT'. Eclatez-vous bien avec le patch RZ408.- Morrik 'Programmer' "
+     "Halvsted."},
+    {&FrenchProfile, "French", "Label3",
+     "En copiant les fichiers, le programme 'traduit' tous les caractères spéciaux français "
+     "en valeurs qui peuvent être utilisée avec la version anglaise du programme. Les "
+     "caractères spéciaux français qui sont 'traduits' sont: é to e, ô to o, ....."},
+    {&FrenchProfile, "French", "Label4",
+     "Comme le patch RZ408 interdit toute valeur ASCII au delà de 127, ce programme va "
+     "changer toutes les valeurs au dessus de 127 en espaces. Cela pour être sûr que le jeu "
+     "ne se plantera pas à cause d'une valeur invalide. Si vous trouvez des espaces dans vos "
+     "textes qui aurait du être 'traduits' en autre chose, surtout n'hésitez pas à "
+     "m'envoyer un e-mail à propos du caractère qui manque, et de la valeur en laquelle il "
+     "aurait du être 'traduit', ainsi je pourrais corriger mon programme."},
+    {&FrenchProfile, "French", "Label5",
+     "Vous devez convertir les fichiers dans trois dossiers différents: le dossier principal "
+     "'Opération Gorvald', le dossier 'scenario' et le dossier 'userscen'."},
+    {&FrenchProfile, "French", "Label6",
+     "Si vous installez des nouvelles campaignes ou des nouveaux scénarios en français, "
+     "utilisez de nouveau ce programme."},
+    {&FrenchProfile, "French", "Label7", kContact},
+    {&FrenchProfile, "French", "FilePattern", "*.fra"},
+    {&FrenchProfile, "French", "LogTextBefore", " (La valeur ASCII "},
+    {&FrenchProfile, "French", "LogTextAfter", ") est convertie en 'espace'."},
+    {&FrenchProfile, "French", "CountMessage",
+     "Nombre de fichiers convertis pour le patch RZ408: "},
+    {&FrenchProfile, "French", "DriveMessage",
+     "Ce programme peut être utilisé seulement avec des dossiers placés sur le disque dur."},
+    {&FrenchProfile, "French", "LogBaseName", "Erreurs_de_conversion."},
+
+    // German
+    {&GermanProfile, "German", "WindowCaption", "Vandrok-text konverter für Userpatch."},
+    {&GermanProfile, "German", "ConvertCaption", "Konvertiere DEU zu TXT  "},
+    {&GermanProfile, "German", "BackCaption", "Ende"},
+    {&GermanProfile, "German", "Label1",
+     "Dieses Programm macht es möglich das RZ408* Userpatch zu nutzen und gleichzeitig die "
+     "deutschen Texte zu verwenden. Das Programm erstellt eine Kopie von allen *.deu Dateien "
+     "in dem von dir gewählten Ordner und konvertiert diese Dateien in das txt Format."},
+    {&GermanProfile, "German", "Label2",
+     "Wähle den Ordner wo sich deine *.deu Dateien befinden und drücke 'Konvertiere DEU zu "
+     "TXT'.  Viel Spass mit dem Userpatch - Morrik 'Programmer' Halvsted. "},
+    {&GermanProfile, "German", "Label3",
+     "Das Programm übersetzt gleichzeitig alle deutschen Spezialzeichen. ä wird ae, Ä wird "
+     "AE, ö wird oe, Ö wird OE, ü wird ue, Ü wird UE und ß wird ss."},
+    {&GermanProfile, "German", "Label4",
+     "Da das  RZ408* Patch keine ASCII Werte über 127 erkennt, übersetzt das "
+     "Konvertierungsprogramm jene Werte als Leerzeichen, um Programmzusammenbrüche zu "
+     "vermeiden. Wenn du Leerzeichen in den umgewandelten Texten findest, die in etwas "
+     "anderes hätten übersetzt werden sollen, dann schicke mir bitte den Charakter der hätte "
+     "übersetzt werden sollen und den Wert, in den es umgewandelt werden sollte. "},
+    {&GermanProfile, "German", "Label5",
+     "Zum konvertieren brauchst du 3 Ordner: den Hauptordner (gorvald3 oder so ...), danach "
+     "den scenario- und den userscenordner."},
+    {&GermanProfile, "German", "Label6",
+     "Bei einer neuen installation von campaigns und scenarios, einfach wieder dieses "
+     "programm verwenden."},
+    {&GermanProfile, "German", "Label7", kContact},
+    {&GermanProfile, "German", "FilePattern", "*.deu"},
+    {&GermanProfile, "German", "LogTextBefore", " (ascii werte"},
+    {&GermanProfile, "German", "LogTextAfter", ") ist konvertiert zu leerzeichen."},
+    {&GermanProfile, "German", "CountMessage",
+     "Anzahl der konvertierten Dateien für Userpatch408: "},
+    {&GermanProfile, "German", "DriveMessage",
+     "Dieser programm kann nur mit Ordnern auf eine Harddisk benutz werden."},
+    {&GermanProfile, "German", "LogBaseName", "konvertionsfehler"},
+
+    // English
+    {&EnglishProfile, "English", "WindowCaption",
+     "RZ408 patch textconverter for French and German Vandrok."},
+    {&EnglishProfile, "English", "ConvertCaption", "This will not work - Tolvar"},
+    {&EnglishProfile, "English", "BackCaption", "End"},
+    {&EnglishProfile, "English", "Label1",
+     "This program makes it possible to use the RZ408* userpatch, and at the same time keep "
+     "your French/German texts. The program makes a *.txt copy of all *.fra/deu files that "
+     "resides in the folder you point the program to. "},
+    {&EnglishProfile, "English", "Label2",
+     "Select the folder where your *.fra/deu files are located and press the 'Convert "
+     "FRA/DEU to TXT' button. Have fun with the userpatch - Morrik 'Programmer' Halvsted."},
+    {&EnglishProfile, "English", "Label3",
+     "While copying the files, the program 'translates' all French/German special "
+     "characters into values that can be used with the English version of the program. "
+     "French/German special characters that are 'translated' are: (Check with the readme)"},
+    {&EnglishProfile, "English", "Label4",
+     "Because the RZ408 userpatch does not allow any ASCII values above 127, this program "
+     "will change any other values above 127 than the above mentioned to spaces. This is "
+     "done to ensure that the game does not crash because of invalid character values. If "
+     "you find spaces in your texts that should have been 'translated' to something else, "
+     "please don't hesitate to e-mail me of the character that is missing, and the value it "
+     "should be 'translated' to, so I can make a correction for my program. "},
+    {&EnglishProfile, "English", "Label5",
+     "You need to convert the files in three different folders: The main Operation "
+     "Gorvald/Gorvald3 folder, the scenario folder and the userscenario folder."},
+    {&EnglishProfile, "English", "Label6",
+     "If you install new campaigns or scenarios in French/german, just use this program "
+     "again."},
+    {&EnglishProfile, "English", "Label7", kContact},
+    {&EnglishProfile, "English", "FilePattern", "Tolvar Quennel.tqu"},
+    {&EnglishProfile, "English", "LogTextBefore", " (ASCII value"},
+    {&EnglishProfile, "English", "LogTextAfter", ") is converted to space."},
+    {&EnglishProfile, "English", "CountMessage", "Number of converted files for Userpatch408:"},
+    {&EnglishProfile, "English", "DriveMessage",
+     "This program can only be used with folders on a harddisk."},
+    {&EnglishProfile, "English", "LogBaseName", "Conversionerrors"},
+};
+
+class ProfileText : public ::testing::TestWithParam<TextRow> {};
+
+TEST_P(ProfileText, IsExactlyTheGameText) {
+    const TextRow& row = GetParam();
+    const std::string_view actual = FieldNamed(row.field).get(*row.profile);
+    EXPECT_EQ(std::string(actual), std::string(row.expected))
+        << "length " << actual.size() << " expected " << row.expected.size();
+}
+
+std::string TextRowName(const ::testing::TestParamInfo<TextRow>& info) {
+    return std::string(info.param.profileName) + "_" + info.param.field;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFields, ProfileText, ::testing::ValuesIn(kTextRows), TextRowName);
+
+// The rows above cover every text field of every profile, none twice.
+TEST(ProfileText, RowsCoverEveryField) {
+    for (const NamedProfile& np : kProfiles) {
+        for (const TextField& field : kTextFields) {
+            SCOPED_TRACE(std::string(np.name) + " " + field.name);
+            const auto count =
+                std::count_if(std::begin(kTextRows), std::end(kTextRows), [&](const TextRow& row) {
+                    return row.profile == np.profile && std::string_view(row.field) == field.name;
+                });
+            EXPECT_EQ(count, 1);
+        }
+    }
+}
+
+TEST(ProfileSwitch, OnlyFrenchAndGermanConvert) {
+    EXPECT_TRUE(FrenchProfile.ConvertEnabled);
+    EXPECT_TRUE(GermanProfile.ConvertEnabled);
+    EXPECT_FALSE(EnglishProfile.ConvertEnabled);
+}
+
+TEST(ProfileContact, Label7IsTheContactTextEverywhere) {
+    EXPECT_EQ(std::string(ContactText), kContact);
+    for (const NamedProfile& np : kProfiles) {
+        SCOPED_TRACE(np.name);
+        // The same text, not merely equal characters: one constant feeds all three.
+        EXPECT_EQ(np.profile->LabelTexts[6].data(), ContactText.data());
+    }
+}
+
+// Every text lies in Windows-1252: encoding loses nothing, and decoding gives it back.
+TEST(ProfileEncoding, EveryTextIsWindows1252) {
+    for (const NamedProfile& np : kProfiles) {
+        for (const TextField& field : kTextFields) {
+            SCOPED_TRACE(std::string(np.name) + " " + field.name);
+            const std::string_view text = field.get(*np.profile);
+            const std::string encoded = Utf8ToCp1252(text);
+            EXPECT_EQ(std::count(encoded.begin(), encoded.end(), '?'),
+                      std::count(text.begin(), text.end(), '?'));
+            EXPECT_EQ(Cp1252ToUtf8(encoded), std::string(text));
+            // One byte per character: UTF-8 continuation bytes are not characters.
+            const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
+                return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            });
+            EXPECT_EQ(static_cast<std::ptrdiff_t>(encoded.size()), characters);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The installed program-wide texts, as the log file and the messages receive them.
+
+struct InstalledRow {
+    const LanguageProfile* profile;
+    const char* profileName;
+    std::string LogTextBefore;
+    std::string LogTextAfter;
+    std::string CountMessage;
+    std::string DriveMessage;
+    std::string LogBaseName;
+};
+
+const InstalledRow kInstalledRows[] = {
+    {&FrenchProfile, "French", " (La valeur ASCII ", ") est convertie en 'espace'.",
+     "Nombre de fichiers convertis pour le patch RZ408: ",
+     "Ce programme peut \xEAtre utilis\xE9 seulement avec des dossiers plac\xE9s sur le disque "
+     "dur.",
+     "Erreurs_de_conversion."},
+    {&GermanProfile, "German", " (ascii werte", ") ist konvertiert zu leerzeichen.",
+     "Anzahl der konvertierten Dateien f\xFCr Userpatch408: ",
+     "Dieser programm kann nur mit Ordnern auf eine Harddisk benutz werden.", "konvertionsfehler"},
+    {&EnglishProfile, "English", " (ASCII value", ") is converted to space.",
+     "Number of converted files for Userpatch408:",
+     "This program can only be used with folders on a harddisk.", "Conversionerrors"},
+};
+
+class InstalledTexts : public ::testing::TestWithParam<InstalledRow> {};
+
+TEST_P(InstalledTexts, AreTheWindows1252BytesAndReplaceEarlierOnes) {
+    const InstalledRow& row = GetParam();
+    Module1 m;
+    // Leftovers of an earlier profile and of a conversion.
+    m.LogTextBefore = "old before, much longer than any of the profile texts";
+    m.LogTextAfter = "old after";
+    m.CountMessage = "old count";
+    m.DriveMessage = "old drive";
+    m.LogBaseName = "old log";
+    m.CurrentLine = "line";
+    m.FileLog = "log";
+    m.LineBefore = "before";
+    m.CharCode = 256;
+
+    InstallProgramTexts(*row.profile, m);
+
+    EXPECT_EQ(m.LogTextBefore, row.LogTextBefore);
+    EXPECT_EQ(m.LogTextAfter, row.LogTextAfter);
+    EXPECT_EQ(m.CountMessage, row.CountMessage);
+    EXPECT_EQ(m.DriveMessage, row.DriveMessage);
+    EXPECT_EQ(m.LogBaseName, row.LogBaseName);
+    // The conversion's own variables are not the installation's business.
+    EXPECT_EQ(m.CurrentLine, "line");
+    EXPECT_EQ(m.FileLog, "log");
+    EXPECT_EQ(m.LineBefore, "before");
+    EXPECT_EQ(m.CharCode, 256);
+}
+
+std::string InstalledRowName(const ::testing::TestParamInfo<InstalledRow>& info) {
+    return info.param.profileName;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllProfiles, InstalledTexts, ::testing::ValuesIn(kInstalledRows),
+                         InstalledRowName);
+
+// ---------------------------------------------------------------------------------------
+// What the installed texts make of the log file name, the count message and a log entry.
+
+struct UseRow {
+    const LanguageProfile* profile;
+    const char* profileName;
+    std::string logFileName;
+    std::string countOfThree; // UTF-8, as the batch command prints it
+    std::string blanksBeforeDigits;
+    std::string entryForCode150; // Windows-1252, as the log file holds it
+};
+
+const UseRow kUseRows[] = {
+    {&FrenchProfile, "French", "Erreurs_de_conversion..txt",
+     "Nombre de fichiers convertis pour le patch RZ408:  3", "  ",
+     "\r\n             \x96 (La valeur ASCII  150) est convertie en 'espace'."},
+    {&GermanProfile, "German", "konvertionsfehler.txt",
+     "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3", "  ",
+     "\r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen."},
+    {&EnglishProfile, "English", "Conversionerrors.txt",
+     "Number of converted files for Userpatch408: 3", " ",
+     "\r\n             \x96 (ASCII value 150) is converted to space."},
+};
+
+class InstalledUse : public ::testing::TestWithParam<UseRow> {};
+
+TEST_P(InstalledUse, LogFileName) {
+    Module1 m;
+    InstallProgramTexts(*GetParam().profile, m);
+    EXPECT_EQ(LogFileName(m), GetParam().logFileName);
+}
+
+TEST_P(InstalledUse, CountMessage) {
+    const UseRow& row = GetParam();
+    Module1 m;
+    InstallProgramTexts(*row.profile, m);
+    RunReport report;
+    report.converted = 3;
+    const std::string message = CountMessageText(m, report);
+    EXPECT_EQ(message, row.countOfThree);
+    // The blanks between the colon and the digits: the profile's own and the number's one.
+    const auto colon = message.rfind(':');
+    ASSERT_NE(colon, std::string::npos);
+    EXPECT_EQ(message.substr(colon + 1, message.size() - colon - 2), row.blanksBeforeDigits);
+}
+
+TEST_P(InstalledUse, LogEntry) {
+    const UseRow& row = GetParam();
+    Module1 m;
+    InstallProgramTexts(*row.profile, m);
+    m.FileLog = "x : ";
+    m.CurrentLine = "a\x96z";
+    TranslateLine(m);
+    EXPECT_EQ(m.CurrentLine, "a z");
+    EXPECT_EQ(m.FileLog, "x : " + row.entryForCode150);
+}
+
+std::string UseRowName(const ::testing::TestParamInfo<UseRow>& info) {
+    return info.param.profileName;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllProfiles, InstalledUse, ::testing::ValuesIn(kUseRows), UseRowName);
+
+// ---------------------------------------------------------------------------------------
+// The file patterns: the game's files under French and German, none under English.
+
+struct PatternRow {
+    const LanguageProfile* profile;
+    const char* name;
+    bool listed;
+};
+
+const PatternRow kPatternRows[] = {
+    {&FrenchProfile, "carte.fra", true},
+    {&FrenchProfile, "CARTE.FRA", true},
+    {&FrenchProfile, "carte.deu", false},
+    {&FrenchProfile, "carte.fra.txt", false},
+    {&GermanProfile, "MAP.DEU", true},
+    {&GermanProfile, "a.b.deu", true},
+    {&GermanProfile, "karte.fra", false},
+    {&GermanProfile, "karte.txt", false},
+    {&EnglishProfile, "map.deu", false},
+    {&EnglishProfile, "carte.fra", false},
+    {&EnglishProfile, "Tolvar Quennel.tqu", true},
+};
+
+TEST(ProfilePattern, ListsTheGameFilesOfItsLanguage) {
+    for (const PatternRow& row : kPatternRows) {
+        SCOPED_TRACE(std::string(row.profile->FilePattern) + " / " + row.name);
+        EXPECT_EQ(MatchesPattern(row.name, row.profile->FilePattern), row.listed);
+    }
+}
+
+} // namespace
+} // namespace rz408
