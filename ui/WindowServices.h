@@ -1,0 +1,61 @@
+#pragma once
+
+// What the windows need of the platform beyond their own controls: the message box, the end
+// of the program, centring on the screen and the window icon. One WindowServices object is
+// made by the program's entry and handed to every window; tests install hooks instead of
+// blocking boxes.
+
+#include <QIcon>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace rz408 {
+
+// The program's name: the title of a message box where the platform insists on one.
+inline constexpr const char* ProgramName = "RZ408 textconverter";
+
+class WindowServices {
+public:
+    using MessageHook = std::function<void(const QString& text)>;
+    using EndHook = std::function<void()>;
+
+    // A modal box with TEXT (plain text, shown as it is), one OK button, no icon; Enter or
+    // Space closes it. Returns when the user has closed it. With a message hook installed the
+    // hook gets the text instead and nothing is shown.
+    void MsgBox(QWidget* parent, const QString& text);
+
+    // Ends the program at once: every window closes and the event loop stops, so no further
+    // handler runs. With an end hook installed only the hook runs.
+    void EndProgram();
+
+    // True once EndProgram has run (without an end hook).
+    bool Ending() const { return ending_; }
+
+    // Test hooks; an empty function removes the hook.
+    void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
+    void SetEndHook(EndHook hook) { endHook_ = std::move(hook); }
+
+private:
+    MessageHook messageHook_;
+    EndHook endHook_;
+    bool ending_ = false;
+};
+
+// Moves the top-level window WINDOW so that it stands centred in the available area of its
+// screen (the primary screen when it has none yet), its frame included where the frame is
+// known. Windows call it before they are first shown.
+void CentreOnScreen(QWidget& window);
+
+// The window icon of both windows and of the program (":/icons/rz408.png"); a null icon
+// while the program carries no such resource.
+QIcon ProgramIcon();
+
+// Maps the classic label font "MS Sans Serif" to an installed font of the same or narrower
+// metrics, where the family itself is missing. Called once by whoever makes the application
+// object (and by the tests) before the first window is built.
+void InstallFontSubstitutes();
+
+} // namespace rz408
