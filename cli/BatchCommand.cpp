@@ -1,0 +1,226 @@
+#include "BatchCommand.h"
+
+#include "Conversion.h"
+#include "FolderListing.h"
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+#include <optional>
+#include <ostream>
+#include <system_error>
+
+#ifndef RZ408_VERSION
+#define RZ408_VERSION "unknown"
+#endif
+
+namespace rz408 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kProgram = "rz408-convert";
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+bool NamesEnglish(std::string_view language) {
+    const std::string lower = Lower(language);
+    return lower == "english" || lower == "en";
+}
+
+BatchArguments UsageError(std::string message) {
+    BatchArguments result;
+    result.action = BatchArguments::Action::UsageError;
+    result.error = std::move(message);
+    return result;
+}
+
+// A path as messages show it, in quotes.
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+} // namespace
+
+const LanguageProfile* ProfileForLanguage(std::string_view language) {
+    const std::string lower = Lower(language);
+    if (lower == "german" || lower == "de" || lower == "deutsch") {
+        return &GermanProfile;
+    }
+    if (lower == "french" || lower == "fr" || lower == "francais") {
+        return &FrenchProfile;
+    }
+    return nullptr;
+}
+
+BatchArguments ParseArguments(const std::vector<std::string>& args) {
+    std::optional<std::string> language;
+    std::vector<fs::path> folders;
+    bool help = false;
+    bool version = false;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            folders.emplace_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--version" || arg == "-V") {
+            version = true;
+        } else if (arg == "--language" || arg == "-l") {
+            if (i + 1 == args.size()) {
+                return UsageError("option '" + arg + "' needs a language: german or french");
+            }
+            language = args[++i];
+        } else if (arg.starts_with("--language=")) {
+            language = arg.substr(std::string_view("--language=").size());
+        } else if (arg.starts_with("-l")) {
+            language = arg.substr(2);
+        } else {
+            return UsageError("unknown option '" + arg + "'");
+        }
+    }
+
+    BatchArguments result;
+    if (help) {
+        result.action = BatchArguments::Action::Help;
+        return result;
+    }
+    if (version) {
+        result.action = BatchArguments::Action::Version;
+        return result;
+    }
+    if (!language) {
+        return UsageError("no language given: use --language german or --language french");
+    }
+    result.profile = ProfileForLanguage(*language);
+    if (result.profile == nullptr) {
+        if (NamesEnglish(*language)) {
+            return UsageError("the English profile has conversion switched off; use --language "
+                              "german or --language french");
+        }
+        return UsageError("unknown language '" + *language + "': use german (de) or french (fr)");
+    }
+    if (folders.empty()) {
+        return UsageError("no folder given");
+    }
+    result.action = BatchArguments::Action::Convert;
+    result.folders = std::move(folders);
+    return result;
+}
+
+bool CheckFolders(const std::vector<fs::path>& folders, std::ostream& err) {
+    bool allFolders = true;
+    for (const fs::path& folder : folders) {
+        std::error_code ec;
+        const fs::file_status status = fs::status(folder, ec);
+        if (status.type() == fs::file_type::not_found) {
+            err << kProgram << ": folder " << Quoted(folder) << " does not exist\n";
+            allFolders = false;
+        } else if (ec) {
+            err << kProgram << ": folder " << Quoted(folder) << ": " << ec.message() << '\n';
+            allFolders = false;
+        } else if (!fs::is_directory(status)) {
+            err << kProgram << ": " << Quoted(folder) << " is not a folder\n";
+            allFolders = false;
+        }
+    }
+    return allFolders;
+}
+
+int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& folders, Module1& m,
+                   std::ostream& out, std::ostream& err) {
+    int exitCode = kExitConverted;
+    for (const fs::path& folder : folders) {
+        try {
+            InstallProgramTexts(profile, m);
+
+            // The listing shows an unreadable folder as empty; say why instead.
+            std::error_code ec;
+            const fs::directory_iterator probe(folder, ec);
+            if (ec) {
+                err << kProgram << ": folder " << Quoted(folder)
+                    << " cannot be read: " << ec.message() << '\n';
+                exitCode = kExitFileFailed;
+                continue;
+            }
+
+            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern);
+            const RunReport report = ConversionRun(m, folder, names);
+            out << CountMessageText(m, report) << '\n';
+
+            if (!report.failures.empty()) {
+                for (const FileFailure& failure : report.failures) {
+                    err << kProgram << ": " << Quoted(PathInFolder(folder, failure.name)) << ": "
+                        << failure.reason << '\n';
+                }
+                err << kProgram << ": folder " << Quoted(folder) << ": converted "
+                    << report.converted << " of " << names.size() << " files\n";
+                exitCode = kExitFileFailed;
+            }
+        } catch (const std::exception& e) {
+            err << kProgram << ": folder " << Quoted(folder) << ": " << e.what() << '\n';
+            exitCode = kExitFileFailed;
+        }
+    }
+    out.flush();
+    if (!out) {
+        err << kProgram << ": the count messages could not be written to standard output\n";
+        exitCode = kExitFileFailed;
+    }
+    return exitCode;
+}
+
+std::string HelpText() {
+    return "Usage: rz408-convert --language german|french FOLDER...\n"
+           "\n"
+           "Converts the game texts of each FOLDER for the RZ408 userpatch, as the\n"
+           "convert button of rz408-textconverter does: every *.deu (german) or *.fra\n"
+           "(french) file NAME.EXT gets a plain-ASCII copy NAME.txt beside it (the name\n"
+           "cut behind its first dot), and the characters that became blanks are listed\n"
+           "in konvertionsfehler.txt (german) or Erreurs_de_conversion..txt (french) in\n"
+           "the same folder. Existing copies and logs are overwritten. Prints the number\n"
+           "of converted files for each folder.\n"
+           "\n"
+           "  -l, --language LANG  german (de) or french (fr)\n"
+           "  -h, --help           show this help\n"
+           "  -V, --version        show the version\n"
+           "\n"
+           "Exit status: 0 all files converted, 1 a file or folder failed (named on\n"
+           "standard error; the other files are still converted), 2 bad arguments.\n";
+}
+
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const BatchArguments parsed = ParseArguments(args);
+    switch (parsed.action) {
+    case BatchArguments::Action::Help:
+        out << HelpText() << std::flush;
+        return out ? kExitConverted : kExitFileFailed;
+    case BatchArguments::Action::Version:
+        out << kProgram << ' ' << RZ408_VERSION << '\n' << std::flush;
+        return out ? kExitConverted : kExitFileFailed;
+    case BatchArguments::Action::UsageError:
+        err << kProgram << ": " << parsed.error << '\n'
+            << "Try 'rz408-convert --help' for more information.\n";
+        return kExitUsage;
+    case BatchArguments::Action::Convert:
+        break;
+    }
+    if (!CheckFolders(parsed.folders, err)) {
+        err << "Nothing was converted. Try 'rz408-convert --help' for more information.\n";
+        return kExitUsage;
+    }
+    Module1 m;
+    return ConvertFolders(*parsed.profile, parsed.folders, m, out, err);
+}
+
+} // namespace rz408

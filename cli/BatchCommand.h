@@ -1,0 +1,52 @@
+#pragma once
+
+#include "LanguageProfile.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz408 {
+
+// rz408-convert --language german|french FOLDER...
+//
+// Converts each FOLDER exactly as the window's convert button does under that language.
+
+// The exit codes.
+inline constexpr int kExitConverted = 0;  // every file of every folder converted
+inline constexpr int kExitFileFailed = 1; // at least one file (or folder) could not be converted
+inline constexpr int kExitUsage = 2;      // bad arguments; nothing was converted
+
+struct BatchArguments {
+    enum class Action { Convert, Help, Version, UsageError };
+    Action action = Action::UsageError;
+    const LanguageProfile* profile = nullptr; // set for Convert
+    std::vector<std::filesystem::path> folders;
+    std::string error; // set for UsageError: what was wrong, in one line
+};
+
+// The profile a --language value names: german/de/deutsch and french/fr/francais, in any
+// case. Null for anything else (english included, which has conversion switched off).
+const LanguageProfile* ProfileForLanguage(std::string_view language);
+
+// Reads the arguments (without the program name). Does not look at the file system.
+BatchArguments ParseArguments(const std::vector<std::string>& args);
+
+// Checks that every folder exists and is a folder; writes one message per bad folder to ERR.
+bool CheckFolders(const std::vector<std::filesystem::path>& folders, std::ostream& err);
+
+// Converts every folder under PROFILE: the count message of each on OUT, one line per folder,
+// every failure on ERR. Returns kExitConverted or kExitFileFailed.
+int ConvertFolders(const LanguageProfile& profile,
+                   const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
+                   std::ostream& err);
+
+// The whole command: parse, check, convert. Returns the exit code.
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The text --help prints.
+std::string HelpText();
+
+} // namespace rz408

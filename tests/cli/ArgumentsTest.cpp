@@ -1,0 +1,235 @@
+// The batch command's arguments and its usage errors, in-process.
+
+#include "BatchCommand.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+namespace fs = std::filesystem;
+using Action = BatchArguments::Action;
+using Args = std::vector<std::string>;
+
+struct ParseRow {
+    const char* name;
+    Args args;
+    Action action;
+    const LanguageProfile* profile; // for Convert
+    std::vector<std::string> folders;
+    const char* errorPart; // for UsageError: a piece of the message
+};
+
+const ParseRow kParseRows[] = {
+    {"LongGerman", {"--language", "german", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
+    {"LongFrench", {"--language", "french", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
+    {"ShortCodes", {"--language", "de", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
+    {"ShortCodeFr", {"--language", "fr", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
+    {"AnyCase", {"--language", "GerMAN", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
+    {"EqualsForm", {"--language=french", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
+    {"ShortOption", {"-l", "de", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
+    {"ShortOptionJoined", {"-lfr", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
+    {"LanguageAfterFolders",
+     {"a", "b", "-l", "de"},
+     Action::Convert,
+     &GermanProfile,
+     {"a", "b"},
+     ""},
+    {"SeveralFoldersInOrder",
+     {"-l", "de", "c", "a b", "c"},
+     Action::Convert,
+     &GermanProfile,
+     {"c", "a b", "c"},
+     ""},
+    {"LastLanguageCounts",
+     {"-l", "fr", "-l", "de", "x"},
+     Action::Convert,
+     &GermanProfile,
+     {"x"},
+     ""},
+    {"DashDashEndsOptions",
+     {"-l", "de", "--", "-odd", "--help"},
+     Action::Convert,
+     &GermanProfile,
+     {"-odd", "--help"},
+     ""},
+    {"LoneDashIsAFolder", {"-l", "de", "-"}, Action::Convert, &GermanProfile, {"-"}, ""},
+    {"Help", {"--help"}, Action::Help, nullptr, {}, ""},
+    {"HelpShort", {"-h"}, Action::Help, nullptr, {}, ""},
+    {"HelpWinsOverMissingFolder", {"-l", "de", "--help"}, Action::Help, nullptr, {}, ""},
+    {"Version", {"--version"}, Action::Version, nullptr, {}, ""},
+    {"Nothing", {}, Action::UsageError, nullptr, {}, "no language"},
+    {"NoLanguage", {"x"}, Action::UsageError, nullptr, {}, "no language"},
+    {"LanguageValueMissing",
+     {"x", "--language"},
+     Action::UsageError,
+     nullptr,
+     {},
+     "needs a language"},
+    {"UnknownLanguage", {"-l", "klingon", "x"}, Action::UsageError, nullptr, {}, "'klingon'"},
+    {"EmptyLanguage", {"--language=", "x"}, Action::UsageError, nullptr, {}, "unknown language"},
+    {"English", {"-l", "english", "x"}, Action::UsageError, nullptr, {}, "switched off"},
+    {"EnglishShort", {"--language=EN", "x"}, Action::UsageError, nullptr, {}, "switched off"},
+    {"NoFolder", {"-l", "de"}, Action::UsageError, nullptr, {}, "no folder"},
+    {"UnknownOption", {"-l", "de", "--force", "x"}, Action::UsageError, nullptr, {}, "'--force'"},
+};
+
+class Parse : public ::testing::TestWithParam<ParseRow> {};
+
+TEST_P(Parse, Arguments) {
+    const ParseRow& row = GetParam();
+    const BatchArguments parsed = ParseArguments(row.args);
+    ASSERT_EQ(parsed.action, row.action) << parsed.error;
+    if (row.action == Action::Convert) {
+        EXPECT_EQ(parsed.profile, row.profile);
+        EXPECT_EQ(parsed.folders, std::vector<fs::path>(row.folders.begin(), row.folders.end()));
+    }
+    if (row.action == Action::UsageError) {
+        EXPECT_NE(parsed.error.find(row.errorPart), std::string::npos) << parsed.error;
+    } else {
+        EXPECT_EQ(parsed.error, "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// The folder check: every folder is looked at before any is converted.
+
+enum class Entry { Folder, File, Missing, LinkToFolder, DanglingLink };
+
+struct FolderRow {
+    const char* name;
+    Entry entry;
+    bool accepted;
+    const char* errorPart;
+};
+
+const FolderRow kFolderRows[] = {
+    {"Folder", Entry::Folder, true, ""},
+    {"LinkToFolder", Entry::LinkToFolder, true, ""},
+    {"File", Entry::File, false, "is not a folder"},
+    {"Missing", Entry::Missing, false, "does not exist"},
+    {"DanglingLink", Entry::DanglingLink, false, "does not exist"},
+};
+
+class CheckFolder : public ::testing::TestWithParam<FolderRow> {};
+
+TEST_P(CheckFolder, AcceptsOnlyFolders) {
+    const FolderRow& row = GetParam();
+    testing::TempFolder temp;
+    const fs::path good = temp.path() / "good";
+    fs::create_directory(good);
+    const fs::path entry = temp.path() / "entry";
+    switch (row.entry) {
+    case Entry::Folder:
+        fs::create_directory(entry);
+        break;
+    case Entry::File:
+        temp.Write("entry", "x");
+        break;
+    case Entry::Missing:
+        break;
+    case Entry::LinkToFolder:
+        fs::create_directory_symlink(good, entry);
+        break;
+    case Entry::DanglingLink:
+        fs::create_symlink(temp.path() / "nowhere", entry);
+        break;
+    }
+
+    std::ostringstream err;
+    EXPECT_EQ(CheckFolders({good, entry, good}, err), row.accepted);
+    if (row.accepted) {
+        EXPECT_EQ(err.str(), "");
+    } else {
+        // One message, naming the bad folder only.
+        const std::string message = err.str();
+        EXPECT_NE(message.find("'" + entry.string() + "'"), std::string::npos) << message;
+        EXPECT_NE(message.find(row.errorPart), std::string::npos) << message;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CheckFolder, ::testing::ValuesIn(kFolderRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Usage errors from the whole command: exit 2, a message and a hint, nothing written.
+
+struct UsageRow {
+    const char* name;
+    Args args; // "@" stands for the temporary folder, "@/..." for a path inside it
+    const char* errorPart;
+};
+
+const UsageRow kUsageRows[] = {
+    {"NoArguments", {}, "no language"},
+    {"English", {"--language", "english", "@"}, "English profile has conversion switched off"},
+    {"UnknownLanguage", {"--language", "italian", "@"}, "unknown language 'italian'"},
+    {"NoFolder", {"--language", "german"}, "no folder"},
+    {"MissingFolderAfterGoodOne", {"-l", "de", "@", "@/missing"}, "does not exist"},
+    {"FileInsteadOfFolder", {"-l", "fr", "@/x.fra", "@"}, "is not a folder"},
+};
+
+class Usage : public ::testing::TestWithParam<UsageRow> {};
+
+TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
+    const UsageRow& row = GetParam();
+    testing::TempFolder temp;
+    temp.Write("x.deu", "Gr\xFC\xDF"
+                        "e\r\n");
+    temp.Write("x.fra", "\xE9t\xE9\r\n");
+    Args args;
+    for (const std::string& arg : row.args) {
+        args.push_back(arg.starts_with("@") ? temp.path().string() + arg.substr(1) : arg);
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch(args, out, err), kExitUsage);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find(row.errorPart), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("--help"), std::string::npos) << err.str();
+    // Only the two sources are there: no copy, no log.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsageRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Help, NamesUsageFilesAndExitCodes) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch({"--help"}, out, err), kExitConverted);
+    EXPECT_EQ(err.str(), "");
+    for (const char* part :
+         {"Usage: rz408-convert --language german|french FOLDER...", "NAME.txt",
+          "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "Exit status"}) {
+        SCOPED_TRACE(part);
+        EXPECT_NE(out.str().find(part), std::string::npos) << out.str();
+    }
+}
+
+TEST(Output, AFailedStandardOutputIsAFailure) {
+    testing::TempFolder temp;
+    temp.Write("x.deu", "abc\r\n");
+    std::ostringstream out;
+    out.setstate(std::ios::badbit);
+    std::ostringstream err;
+    Module1 m;
+    EXPECT_EQ(ConvertFolders(GermanProfile, {temp.path()}, m, out, err), kExitFileFailed);
+    EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
+}
+
+} // namespace
+} // namespace rz408

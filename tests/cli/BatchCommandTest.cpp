@@ -1,0 +1,250 @@
+// The batch command end to end: the built rz408-convert run on temporary folders, its files,
+// its output and its exit codes.
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempFolder;
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ShellQuoted(const std::string& arg) {
+    std::string quoted = "'";
+    for (char c : arg) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Runs the built command with ARGS; its standard output and error land in files of RUNDIR.
+Result RunCommand(const std::vector<std::string>& args, const fs::path& runDir) {
+    std::string command = ShellQuoted(RZ408_CONVERT_EXE);
+    for (const std::string& arg : args) {
+        command += " " + ShellQuoted(arg);
+    }
+    const fs::path out = runDir / "stdout";
+    const fs::path err = runDir / "stderr";
+    command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string());
+    const int status = std::system(command.c_str());
+    Result result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------
+// A folder of sources in either language, converted as the convert button converts it.
+
+struct LanguageRow {
+    const char* name;
+    const char* language;
+    const char* ext;      // the language's sources
+    const char* otherExt; // the other language's sources, which stay untouched
+    const char* logName;
+    std::string countOfThree; // standard output, UTF-8
+    std::string logFile;      // Windows-1252
+};
+
+const LanguageRow kLanguageRows[] = {
+    {"German", "german", "deu", "fra", "konvertionsfehler.txt",
+     "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3\n",
+     "b.deu : \r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen.\r\n"},
+    {"GermanShort", "de", "deu", "fra", "konvertionsfehler.txt",
+     "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3\n",
+     "b.deu : \r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen.\r\n"},
+    {"French", "french", "fra", "deu", "Erreurs_de_conversion..txt",
+     "Nombre de fichiers convertis pour le patch RZ408:  3\n",
+     "b.fra : \r\n             \x96 (La valeur ASCII  150) est convertie en 'espace'.\r\n"},
+    {"FrenchShort", "fr", "fra", "deu", "Erreurs_de_conversion..txt",
+     "Nombre de fichiers convertis pour le patch RZ408:  3\n",
+     "b.fra : \r\n             \x96 (La valeur ASCII  150) est convertie en 'espace'.\r\n"},
+};
+
+class Language : public ::testing::TestWithParam<LanguageRow> {};
+
+TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
+    const LanguageRow& row = GetParam();
+    const std::string ext = row.ext;
+    std::string upperExt = ext;
+    for (char& c : upperExt) {
+        c = static_cast<char>(c - 'a' + 'A');
+    }
+    TempFolder run;
+    TempFolder temp;
+    temp.Write("MAP." + upperExt, "Gr\xFC\xDF"
+                                  "e\r\nStra\xDF"
+                                  "e");
+    temp.Write("b." + ext, "a`b\x96\nc\r\n\r\n");
+    temp.Write("plain.x." + ext, "hello\r\n");
+    temp.Write("other." + std::string(row.otherExt), "\xE9t\xE9\r\n");
+
+    const Result result =
+        RunCommand({"--language", row.language, temp.path().string()}, run.path());
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, row.countOfThree);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadBytes(temp.path() / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
+    EXPECT_EQ(ReadBytes(temp.path() / "b.txt"), "a'b \nc\r\n\r\n");
+    EXPECT_EQ(ReadBytes(temp.path() / "plain.txt"), "hello\r\n");
+    EXPECT_EQ(ReadBytes(temp.path() / row.logName), row.logFile);
+    EXPECT_FALSE(fs::exists(temp.path() / "other.txt"));
+    // Four sources, three copies, one log.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Several folders, failures and exit codes.
+
+struct FoldersRow {
+    const char* name;
+    std::vector<std::string> folders; // folders of the temporary folder, in argument order
+    int exitCode;
+    std::string out;
+    std::vector<std::string> errParts;  // pieces standard error must hold
+    std::vector<std::string> converted; // targets that must hold "ok\r\n"
+    std::vector<std::string> untouched; // paths that must not exist
+};
+
+// The temporary folder holds:
+//   good/     a.deu, b.deu
+//   blocked/  a.deu, b.deu, c.deu and a folder b.txt where b.deu's copy belongs
+//   empty/    nothing
+//   file.deu  a file, not a folder
+const std::string kGermanCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
+
+const FoldersRow kFoldersRows[] = {
+    {"TwoGoodFolders",
+     {"good", "empty"},
+     0,
+     kGermanCount + " 2\n" + kGermanCount + " 0\n",
+     {},
+     {"good/a.txt", "good/b.txt"},
+     {}},
+    {"BlockedTargetNamedAndOthersConverted",
+     {"blocked"},
+     1,
+     kGermanCount + " 2\n",
+     {"b.deu"},
+     {"blocked/a.txt", "blocked/c.txt"},
+     {}},
+    {"FolderAfterAFailureStillConverted",
+     {"blocked", "good"},
+     1,
+     kGermanCount + " 2\n" + kGermanCount + " 2\n",
+     {"b.deu"},
+     {"blocked/a.txt", "blocked/c.txt", "good/a.txt", "good/b.txt"},
+     {}},
+    {"MissingFolderConvertsNothing",
+     {"good", "missing"},
+     2,
+     "",
+     {"missing", "does not exist", "--help"},
+     {},
+     {"good/a.txt", "good/konvertionsfehler.txt"}},
+    {"FileAsFolderConvertsNothing",
+     {"good", "file.deu"},
+     2,
+     "",
+     {"file.deu", "is not a folder"},
+     {},
+     {"good/a.txt", "good/konvertionsfehler.txt"}},
+};
+
+class Folders : public ::testing::TestWithParam<FoldersRow> {};
+
+TEST_P(Folders, ExitCodeOutputAndFiles) {
+    const FoldersRow& row = GetParam();
+    TempFolder run;
+    TempFolder temp;
+    temp.Write("good/a.deu", "ok");
+    temp.Write("good/b.deu", "ok\r\n");
+    temp.Write("blocked/a.deu", "ok");
+    temp.Write("blocked/b.deu", "ok");
+    temp.Write("blocked/c.deu", "ok");
+    fs::create_directories(temp.path() / "blocked/b.txt");
+    fs::create_directories(temp.path() / "empty");
+    temp.Write("file.deu", "ok");
+
+    std::vector<std::string> args = {"-l", "de"};
+    for (const std::string& folder : row.folders) {
+        args.push_back((temp.path() / folder).string());
+    }
+    const Result result = RunCommand(args, run.path());
+
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    EXPECT_EQ(result.out, row.out);
+    if (row.errParts.empty()) {
+        EXPECT_EQ(result.err, "");
+    }
+    for (const std::string& part : row.errParts) {
+        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+    }
+    for (const std::string& target : row.converted) {
+        EXPECT_EQ(ReadBytes(temp.path() / target), "ok\r\n") << target;
+    }
+    for (const std::string& path : row.untouched) {
+        EXPECT_FALSE(fs::exists(temp.path() / path)) << path;
+    }
+    // The folder in the copy's place is left as it was.
+    EXPECT_TRUE(fs::is_directory(temp.path() / "blocked/b.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// The command line itself: usage errors and help through the real executable.
+
+struct CommandRow {
+    const char* name;
+    std::vector<std::string> args;
+    int exitCode;
+    bool helpOnStdout;
+    const char* errPart;
+};
+
+const CommandRow kCommandRows[] = {
+    {"Help", {"--help"}, 0, true, ""},
+    {"NoArguments", {}, 2, false, "no language"},
+    {"English", {"--language", "english", "/"}, 2, false, "switched off"},
+    {"UnknownLanguage", {"--language=latin", "/"}, 2, false, "unknown language"},
+};
+
+class Command : public ::testing::TestWithParam<CommandRow> {};
+
+TEST_P(Command, ExitCodeAndMessage) {
+    const CommandRow& row = GetParam();
+    TempFolder run;
+    const Result result = RunCommand(row.args, run.path());
+    EXPECT_EQ(result.exitCode, row.exitCode);
+    EXPECT_EQ(result.out.find("Usage: rz408-convert") == 0, row.helpOnStdout) << result.out;
+    EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Command, ::testing::ValuesIn(kCommandRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace rz408
