@@ -2,6 +2,7 @@
 
 #include "Module1.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -11,8 +12,9 @@
 namespace rz408 {
 
 // Rewrites m.CurrentLine so that it holds no code above 127, appending one log entry to
-// m.FileLog for each code of the line that had no transliteration and became blanks.
-// Leaves m.CharCode at 256.
+// m.FileLog for each code of the line that had no transliteration and became blanks, lowest
+// code first. Leaves m.CharCode at 256, and m.LineBefore as the line stood before its last
+// blank replacement (code 254): every code mapped except 254 and 255.
 void TranslateLine(Module1& m);
 
 // A number as messages and log entries write it: a leading blank for zero or more, a minus
@@ -23,7 +25,8 @@ std::string NumberText(std::int64_t n);
 // ("MAP.DEU" -> "MAP.txt", "a.b.deu" -> "a.txt", "name" -> "nametxt").
 std::string TargetName(std::string_view source);
 
-// The log file's name: LogBaseName followed by ".txt" (UTF-8, ready for the file system).
+// The log file's name: LogBaseName followed by ".txt" (UTF-8, ready for the file system;
+// the French "Erreurs_de_conversion." gives "Erreurs_de_conversion..txt").
 std::string LogFileName(const Module1& m);
 
 struct FileFailure {
@@ -38,8 +41,38 @@ struct RunReport {
 
 // Converts every NAMES entry of FOLDER to its .txt target and writes the log file of the
 // characters that became blanks. A file that fails is reported and the run goes on.
+//
+// Files: the log file and each target are written to a hidden temporary file in FOLDER that
+// takes the old file's place only when it was written whole; whatever fails, the old file stays
+// as it was and no temporary file is left. A target that is a symbolic link is replaced, never
+// written through; a folder in a target's place is a failure. A source is read only when it is
+// a regular file (a FIFO or device named like a source is never read).
+//
+// The log record of a file (its name in Windows-1252, " : ", its entries, CR LF) is written when
+// at least one character of it became a blank, and only when its target was written whole.
+// A source whose target would be the log file itself (German "konvertionsfehler.deu") is not
+// converted: it is reported as failed, and the log stays intact. When the log file cannot be
+// written, that is reported under the log file's name and the old log stays.
+//
+// The program-wide variables afterwards: FileLog holds the start of the last file's log record
+// (its name and " : "; the entries went straight to the log file), CurrentLine the last line
+// written of the last converted file that had lines (empty when that line was longer than the
+// output block), CharCode 256 once a line was converted; LineBefore is left as it was.
+//
+// No exception leaves the run.
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names);
+
+// How a run reads and writes (the block size is changed by tests only).
+struct RunOptions {
+    std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
+};
+RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
+                        const std::vector<std::string>& names, const RunOptions& options);
+
+// True when a source whose target is named TARGET_NAME would overwrite the log file
+// LOG_FILE_NAME (compared as the file system compares names).
+bool WouldOverwriteLog(std::string_view targetName, std::string_view logFileName);
 
 // The end-of-run message: CountMessage followed by the number converted, as UTF-8.
 std::string CountMessageText(const Module1& m, const RunReport& report);

@@ -9,7 +9,12 @@ namespace rz408 {
 // Log files are written in it; the program's own texts are UTF-8.
 
 // Encodes UTF-8 to Windows-1252. A character that Windows-1252 lacks, and every byte that is
-// not part of valid UTF-8, becomes one '?'.
+// not part of valid UTF-8 (cut-short, overlong, surrogate or stray bytes), becomes one '?';
+// the C1 controls U+0081, U+008D, U+008F, U+0090, U+009D become their own codes, so that
+// Cp1252ToUtf8 and this function undo each other on every Windows-1252 text.
+//
+// File names go into the log file through this function: a Linux file name with characters
+// outside Windows-1252 (or bytes that are not UTF-8) shows a '?' for each of them there.
 std::string Utf8ToCp1252(std::string_view utf8);
 
 // Decodes Windows-1252 to UTF-8. The five codes that Windows-1252 leaves undefined

@@ -1,0 +1,67 @@
+// The line translation and the names and texts that go with it.
+
+#include "Conversion.h"
+#include "Encoding.h"
+#include "TranslationTable.h"
+
+#include <string>
+
+namespace rz408 {
+
+// Maps the line code by code in one pass. The classic translation ran one replace pass per code
+// from 128 to 255; since no replacement holds a code above 127, the mapped line, the log entries
+// (one per blanked code, lowest code first) and LineBefore come out the same.
+void TranslateLine(Module1& m) {
+    const std::string& line = m.CurrentLine;
+    std::string mapped;
+    std::string before; // the line as it stood before the last blank pass (code 254)
+    mapped.reserve(line.size() + line.size() / 4);
+    before.reserve(mapped.capacity());
+    BlankSet blanks;
+    for (const char ch : line) {
+        const auto code = static_cast<unsigned char>(ch);
+        if (code < 128) {
+            mapped += ch;
+            before += ch;
+            continue;
+        }
+        const TableEntry& entry = TranslationTable[code];
+        mapped.append(entry.text, entry.length);
+        if (code >= 254) {
+            before += ch;
+        } else {
+            before.append(entry.text, entry.length);
+        }
+        if (entry.blank) {
+            blanks.Add(code);
+        }
+    }
+    m.CurrentLine = std::move(mapped);
+    m.LineBefore = std::move(before);
+    AppendLogEntries(m.FileLog, m, blanks);
+    m.CharCode = 256;
+}
+
+std::string NumberText(std::int64_t n) {
+    if (n < 0) {
+        return std::to_string(n); // the minus sign takes the blank's place
+    }
+    return " " + std::to_string(n);
+}
+
+std::string TargetName(std::string_view source) {
+    const std::size_t dot = source.find('.');
+    std::string target(source.substr(0, dot == std::string_view::npos ? source.size() : dot + 1));
+    target += "txt";
+    return target;
+}
+
+std::string LogFileName(const Module1& m) {
+    return Cp1252ToUtf8(m.LogBaseName) + ".txt";
+}
+
+std::string CountMessageText(const Module1& m, const RunReport& report) {
+    return Cp1252ToUtf8(m.CountMessage) + NumberText(static_cast<std::int64_t>(report.converted));
+}
+
+} // namespace rz408

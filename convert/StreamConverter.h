@@ -1,0 +1,86 @@
+#pragma once
+
+// The conversion of one file's bytes as they stream in: the lines as the classic line reader
+// sees them, each translated as TranslateLine does (with the grave accents made apostrophes
+// first), written with CR LF, and the file's log record.
+
+#include "Module1.h"
+#include "TranslationTable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace rz408 {
+
+// Where the converted bytes go.
+class ConvertSink {
+public:
+    virtual ~ConvertSink() = default;
+    // The next bytes of the target file.
+    virtual std::error_code WriteTarget(std::string_view bytes) = 0;
+    // The next bytes of the file's log record (record start, entries, the closing CR LF).
+    virtual void WriteLog(std::string_view bytes) = 0;
+};
+
+// Lines: a carriage return ends a line, and a line feed right behind it is skipped (also when
+// the two arrive in different blocks); a line feed on its own is part of the line; the last line
+// needs no line end, and a line end at the very end of the file starts no further line. Every
+// line is written followed by CR LF.
+//
+// Memory: one output block, whatever the length of the file or of its lines; per line only the
+// set of codes that became blanks is kept.
+class StreamConverter {
+public:
+    static constexpr std::size_t kDefaultBlockSize = 256 * 1024;
+
+    StreamConverter(const Module1& m, ConvertSink& sink, std::size_t blockSize = kDefaultBlockSize);
+
+    // Starts a file. RECORD_START (Windows-1252: the file name and " : ") opens the file's log
+    // record when its first log entry comes.
+    void Start(std::string recordStart);
+
+    // Converts the next bytes of the file.
+    std::error_code Feed(std::string_view bytes);
+
+    // Ends the file: its last line, its log record, and the last output block.
+    std::error_code Finish();
+
+    // Whether the file got a log record (at least one character became a blank).
+    bool HasRecord() const { return recordOpen_; }
+
+    // The number of lines of the file so far.
+    std::uint64_t Lines() const { return lines_; }
+
+    // The last line written, without its CR LF, when it still lies whole in the output block
+    // (always, for lines shorter than the block); otherwise empty.
+    // After Finish: the file's last line as written, without its CR LF, when it still lay whole
+    // in the output block (always for lines shorter than the block); otherwise empty.
+    const std::string& LastLine() const { return lastLine_; }
+
+private:
+    void EndLine(char*& out);
+    std::error_code Flush(char* out);
+
+    const Module1& m_;
+    ConvertSink& sink_;
+    std::vector<char> block_;
+    std::size_t used_ = 0;  // bytes of block_ waiting to be written
+    std::size_t limit_ = 0; // flush before using more than this
+    std::string recordStart_;
+    std::string entries_;
+    BlankSet blanks_;
+    bool afterCr_ = false;  // the last byte was a carriage return
+    bool lineOpen_ = false; // a line has begun and not ended
+    bool recordOpen_ = false;
+    std::uint64_t lines_ = 0;
+    std::ptrdiff_t lastLineStart_ = -1; // in block_; -1 when written out already
+    std::ptrdiff_t lastLineEnd_ = -1;
+    std::ptrdiff_t lineStart_ = 0; // where the current line began in block_, or -1
+    std::string lastLine_;
+};
+
+} // namespace rz408

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Module1.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace rz408 {
+
+// What one character code of a line becomes.
+struct TableEntry {
+    std::uint8_t length = 1;   // bytes of text written: 1 or 2
+    char text[2] = {' ', ' '}; // the replacement (only the first LENGTH bytes count)
+    bool blank = true;         // no replacement: the code becomes a blank and is logged
+
+    // The "no replacement" entry.
+    constexpr TableEntry() = default;
+
+    // A replacement of one or two ASCII characters; a code below 128 maps to itself.
+    template <std::size_t N>
+    requires(N == 2 || N == 3) constexpr TableEntry(const char (&s)[N])
+        : length(static_cast<std::uint8_t>(N - 1)), text{s[0], N == 3 ? s[1] : ' '}, blank(false) {}
+};
+
+// The fixed table of all 256 codes of Windows-1252: codes below 128 stay as they are, the
+// accented letters lose their accent or become two letters, everything else becomes a blank.
+extern const std::array<TableEntry, 256> TranslationTable;
+
+// The codes 128 to 255 that became blanks in one line.
+class BlankSet {
+public:
+    void Add(unsigned char code) {
+        const unsigned index = static_cast<unsigned>(code) - 128u;
+        bits_[index >> 6] |= std::uint64_t{1} << (index & 63u);
+    }
+    bool Empty() const { return (bits_[0] | bits_[1]) == 0; }
+    void Clear() { bits_[0] = bits_[1] = 0; }
+
+    // Calls F(code) for each code of the set, lowest first.
+    template <typename F>
+    void ForEachAscending(F f) const {
+        for (unsigned word = 0; word < 2; ++word) {
+            for (std::uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
+                unsigned bit = 0;
+                while (((bits >> bit) & 1u) == 0) {
+                    ++bit;
+                }
+                f(static_cast<int>(128 + word * 64 + bit));
+            }
+        }
+    }
+
+private:
+    std::uint64_t bits_[2] = {0, 0};
+};
+
+// Appends the log entry of CODE: CR LF, 13 blanks, the code's own byte, LogTextBefore, the code
+// as number text, LogTextAfter.
+void AppendLogEntry(std::string& out, const Module1& m, int code);
+
+// Appends the log entries of every code of BLANKS in ascending order.
+void AppendLogEntries(std::string& out, const Module1& m, const BlankSet& blanks);
+
+} // namespace rz408
