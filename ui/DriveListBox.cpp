@@ -1,1 +1,59 @@
-// in progress
+#include "DriveListBox.h"
+
+#include "DriveSystem.h"
+
+#include <QStyle>
+
+namespace rz408 {
+
+namespace {
+
+QStyle::StandardPixmap DrivePicture(std::uint32_t type) {
+    switch (type) {
+    case DRIVE_REMOVABLE:
+        return QStyle::SP_DriveFDIcon;
+    case DRIVE_REMOTE:
+        return QStyle::SP_DriveNetIcon;
+    case DRIVE_CDROM:
+        return QStyle::SP_DriveCDIcon;
+    default:
+        return QStyle::SP_DriveHDIcon;
+    }
+}
+
+int IndexOfLetter(const QComboBox& list, char letter) {
+    for (int i = 0; i < list.count(); ++i) {
+        if (DriveLetterOf(list.itemText(i).toStdString()) == letter) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+DriveListBox::DriveListBox(DriveSystem& drives, QWidget* parent) : QComboBox(parent) {
+    for (const std::string& entry : drives.DriveEntries()) {
+        const std::string root{entry.empty() ? 'c' : entry.front(), ':', '\\'};
+        addItem(style()->standardIcon(DrivePicture(drives.GetDriveTypeA(root))),
+                QString::fromStdString(entry));
+    }
+    const int current = IndexOfLetter(*this, DriveLetterOf(drives.CurrentDrive()));
+    setCurrentIndex(current >= 0 ? current : 0);
+    // Connected only now: making the list raises no Change.
+    connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change,
+            Qt::DirectConnection);
+}
+
+QString DriveListBox::Drive() const {
+    return currentText();
+}
+
+void DriveListBox::setDrive(const QString& text) {
+    const int index = IndexOfLetter(*this, DriveLetterOf(text.toStdString()));
+    if (index >= 0 && index != currentIndex()) {
+        setCurrentIndex(index);
+    }
+}
+
+} // namespace rz408

@@ -1,1 +1,51 @@
-// in progress
+#include "FileListBox.h"
+
+#include "FolderListing.h"
+#include "FsPath.h"
+
+#include <QDir>
+
+namespace rz408 {
+
+namespace {
+// Before any pattern the list shows every file, names without a dot included.
+const QString kEveryFile = QStringLiteral("*");
+} // namespace
+
+FileListBox::FileListBox(QWidget* parent)
+    : QListWidget(parent), path_(QDir::toNativeSeparators(QDir::currentPath())),
+      pattern_(kEveryFile) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    Refresh();
+}
+
+void FileListBox::setPath(const QString& path) {
+    path_ = path;
+    Refresh();
+}
+
+void FileListBox::setPattern(const QString& pattern) {
+    pattern_ = pattern;
+    Refresh();
+}
+
+int FileListBox::ListCount() const {
+    return static_cast<int>(names_.size());
+}
+
+QString FileListBox::List(int index) const {
+    if (index < 0 || index >= ListCount()) {
+        return {};
+    }
+    return QString::fromStdString(names_[static_cast<std::size_t>(index)]);
+}
+
+void FileListBox::Refresh() {
+    names_ = ListFolder(ToFsPath(path_), pattern_.toStdString());
+    clear();
+    for (const std::string& name : names_) {
+        addItem(QString::fromStdString(name));
+    }
+}
+
+} // namespace rz408

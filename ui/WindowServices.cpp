@@ -1,1 +1,84 @@
-// in progress
+#include "WindowServices.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QWidget>
+
+namespace rz408 {
+
+void WindowServices::MsgBox(QWidget* parent, const QString& text) {
+    if (messageHook_) {
+        messageHook_(text);
+        return;
+    }
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(QString::fromUtf8(ProgramName));
+    // Names of files may hold '<' or '&': the text is shown as it is, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    ok->setIcon(QIcon());
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    ok->setFocus();
+    box.exec();
+}
+
+void WindowServices::EndProgram() {
+    if (endHook_) {
+        endHook_();
+        return;
+    }
+    if (ending_) {
+        return;
+    }
+    ending_ = true;
+    QApplication::closeAllWindows();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        window->hide();
+    }
+    QCoreApplication::exit(0);
+}
+
+void CentreOnScreen(QWidget& window) {
+    QScreen* screen = window.screen();
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (!screen) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    // Before the first showing the frame is not known yet and equals the client area.
+    const QRect frame = window.frameGeometry();
+    const QRect client = window.geometry();
+    const int outerWidth = frame.width() > client.width() ? frame.width() : client.width();
+    const int outerHeight = frame.height() > client.height() ? frame.height() : client.height();
+    window.move(area.x() + (area.width() - outerWidth) / 2,
+                area.y() + (area.height() - outerHeight) / 2);
+}
+
+QIcon ProgramIcon() {
+    static const QString kIcon = QStringLiteral(":/icons/rz408.png");
+    return QFile::exists(kIcon) ? QIcon(kIcon) : QIcon();
+}
+
+void InstallFontSubstitutes() {
+    static const QString kClassic = QStringLiteral("MS Sans Serif");
+    if (QFontDatabase::hasFamily(kClassic)) {
+        return;
+    }
+    // Liberation Sans Narrow is narrower than the classic bitmap font, so that every help
+    // text fits its label; Liberation Sans and Arial follow where it is missing.
+    QFont::insertSubstitutions(
+        kClassic, {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+}
+
+} // namespace rz408
