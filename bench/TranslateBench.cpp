@@ -1,0 +1,204 @@
+// The inner loop of a conversion: the classic line translation, and the streaming path that
+// the conversion run uses, on German game-style text and on plain ASCII.
+
+#include "ByteScan.h"
+#include "Conversion.h"
+#include "LanguageProfile.h"
+#include "Module1.h"
+#include "StreamConverter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+// Windows-1252 game-text pieces: umlauts, sharp s, French accents, typographic quotes, dashes
+// and ellipses (the last three become blanks and are logged).
+const std::string_view kGameWords[] = {
+    "Truppen",
+    "Angriff",
+    "Verteidigung",
+    "Burg",
+    "Stadt",
+    "Einheit",
+    "der",
+    "die",
+    "das",
+    "und",
+    "nach",
+    "wird",
+    "Kampagne",
+    "Szenario",
+    "Festung",
+    "Gold",
+    "Holz",
+    "Stein",
+    "Br\xFC"
+    "cke",
+    "Stra\xDF"
+    "e",
+    "K\xF6nig",
+    "M\xF6nch",
+    "Sp\xE4her",
+    "Fu\xDFvolk",
+    "Verr\xE4ter",
+    "S\xFC"
+    "dtor",
+    "zerst\xF6ren",
+    "ch\xE2teau",
+    "\xE9lite",
+    "h\xE9ros",
+    "\x84Sieg\x93",
+    "\xABKarte\xBB",
+    "\x96",
+    "\x97",
+    "Lager\x85",
+    "ist\x92s",
+};
+
+const std::string_view kAsciiWords[] = {
+    "Truppen", "Angriff", "Verteidigung", "Burg",    "Stadt",   "Einheit",  "der",
+    "die",     "das",     "und",          "nach",    "wird",    "Kampagne", "Szenario",
+    "Festung", "Gold",    "Holz",         "Stein",   "Bruecke", "Strasse",  "Koenig",
+    "-",       "...",     "\"Sieg\"",     "'Karte'", "Lager",   "Sueden",   "elite",
+};
+
+// Lines of 5 to 40 words, the same for every run.
+template <std::size_t N>
+std::vector<std::string> MakeLines(const std::string_view (&words)[N], std::size_t bytes) {
+    std::vector<std::string> lines;
+    std::uint32_t state = 408;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    std::size_t total = 0;
+    while (total < bytes) {
+        std::string line;
+        const std::uint32_t count = 5 + next() % 36;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (i > 0) {
+                line += ' ';
+            }
+            line += words[next() % N];
+        }
+        line += '.';
+        total += line.size() + 2;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::string JoinCrLf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+constexpr std::size_t kTextBytes = 4 * 1000 * 1000;
+
+// TranslateLine, line by line, as the classic run calls it.
+template <std::size_t N>
+void TranslateLines(benchmark::State& state, const std::string_view (&words)[N]) {
+    const std::vector<std::string> lines = MakeLines(words, kTextBytes);
+    Module1 m;
+    InstallProgramTexts(GermanProfile, m);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        for (const std::string& line : lines) {
+            m.FileLog = "x.deu : ";
+            m.CurrentLine = line;
+            TranslateLine(m);
+            benchmark::DoNotOptimize(m.CurrentLine.data());
+            bytes += line.size() + 2;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+
+void BM_TranslateLine_Game(benchmark::State& state) {
+    TranslateLines(state, kGameWords);
+}
+void BM_TranslateLine_Ascii(benchmark::State& state) {
+    TranslateLines(state, kAsciiWords);
+}
+
+// A sink that only counts, so that the loop is measured without the file system.
+class CountingSink : public ConvertSink {
+public:
+    std::error_code WriteTarget(std::string_view bytes) override {
+        target += bytes.size();
+        return {};
+    }
+    void WriteLog(std::string_view bytes) override { log += bytes.size(); }
+    std::size_t target = 0;
+    std::size_t log = 0;
+};
+
+// The streaming path, fed in read-sized blocks.
+template <std::size_t N>
+void StreamText(benchmark::State& state, const std::string_view (&words)[N]) {
+    const std::string text = JoinCrLf(MakeLines(words, kTextBytes));
+    const auto blockSize = static_cast<std::size_t>(state.range(0));
+    Module1 m;
+    InstallProgramTexts(GermanProfile, m);
+    CountingSink sink;
+    for (auto _ : state) {
+        StreamConverter converter(m, sink);
+        converter.Start("x.deu : ");
+        for (std::size_t at = 0; at < text.size(); at += blockSize) {
+            benchmark::DoNotOptimize(converter.Feed(std::string_view(text).substr(at, blockSize)));
+        }
+        benchmark::DoNotOptimize(converter.Finish());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+    state.counters["out/in"] =
+        static_cast<double>(sink.target) / static_cast<double>(text.size() * state.iterations());
+}
+
+void BM_Stream_Game(benchmark::State& state) {
+    StreamText(state, kGameWords);
+}
+void BM_Stream_Ascii(benchmark::State& state) {
+    StreamText(state, kAsciiWords);
+}
+
+// The scan for the next byte that needs more than a copy, over plain ASCII.
+template <std::size_t (*Copy)(const char*, const char*, char*)>
+void BM_CopyPlain(benchmark::State& state) {
+    const std::string text = JoinCrLf(MakeLines(kAsciiWords, kTextBytes));
+    std::string out(text.size() + 16, '\0');
+    for (auto _ : state) {
+        // Runs up to each CR: the scan stops there, as it does in the stream.
+        std::size_t at = 0;
+        while (at < text.size()) {
+            at += Copy(text.data() + at, text.data() + text.size(), out.data() + at);
+            ++at;
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+
+BENCHMARK(BM_TranslateLine_Game)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TranslateLine_Ascii)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stream_Game)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stream_Ascii)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPlain<CopyPlainWords>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPlain<CopyPlainVectors>)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace rz408
+
+BENCHMARK_MAIN();

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Measures rz408-convert against cat and iconv on generated texts, and against cp -r on a
+# folder of many small files. Usage:
+#
+#   bench/run.sh [SIZE_MB [RUNS]]        (defaults: 100 MB, 5 runs of each command)
+#
+# Environment: RZ408_CONVERT  the command to measure (default: build/bin/rz408-convert)
+#              BENCH_DIR      where the texts go (default: a new folder in /dev/shm, or in /tmp
+#                             when /dev/shm is missing; removed at the end)
+#              SMALL_FILES    how many 2 KB files for the many-files case (default 10000)
+# Installs what it needs (python3, GNU time) and builds the command when it is missing; uses
+# hyperfine when it is installed.
+set -euo pipefail
+
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
+SIZE_MB=${1:-100}
+RUNS=${2:-5}
+SMALL_FILES=${SMALL_FILES:-10000}
+
+ensure_packages time python3 libc-bin coreutils
+if [ -n "${RZ408_CONVERT:-}" ]; then
+    CONVERT=$RZ408_CONVERT
+else
+    # The command as tools/run and tools/test build it.
+    CONVERT=$ROOT/build/bin/rz408-convert
+    if [ ! -x "$CONVERT" ]; then
+        ensure_packages "${BUILD_PACKAGES[@]}"
+        configure_native
+        build_native
+    fi
+fi
+[ -x "$CONVERT" ] || { echo "no $CONVERT" >&2; exit 2; }
+
+if [ -n "${BENCH_DIR:-}" ]; then
+    WORK=$BENCH_DIR
+    mkdir -p "$WORK"
+else
+    # A RAM disk keeps the disk's write-back out of the figures: every command reads from and
+    # writes to memory, so the comparison is of the programs alone.
+    base=/tmp
+    [ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
+    WORK=$(mktemp -d "$base/rz408-bench.XXXXXX")
+    trap 'rm -rf "$WORK"' EXIT
+fi
+
+# --- helpers -----------------------------------------------------------------------------
+
+# elapsed_us OUTFILE CMD...: runs CMD with standard output to OUTFILE, prints microseconds.
+elapsed_us() {
+    local out=$1 t0 t1
+    shift
+    t0=${EPOCHREALTIME/[.,]/}
+    "$@" >"$out"
+    t1=${EPOCHREALTIME/[.,]/}
+    echo $((t1 - t0))
+}
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# peak_kib CMD...: the maximum resident set size of CMD in KiB, as GNU time -v reports it.
+peak_kib() {
+    /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ { print $2 }'
+}
+
+mbps() { awk -v b="$1" -v us="$2" 'BEGIN { printf "%.0f", b / us }'; }   # bytes/us = MB/s
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+secs() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+
+# --- one large file ----------------------------------------------------------------------
+
+# measure_text KIND: generates SIZE_MB of KIND text and times the three commands interleaved.
+measure_text() {
+    local kind=$1 dir="$WORK/$1"
+    mkdir -p "$dir"
+    python3 "$ROOT/bench/gentext.py" "$kind" "$SIZE_MB" "$dir/text.deu"
+    local src="$dir/text.deu" bytes high
+    bytes=$(stat -c %s "$src")
+    high=$(LC_ALL=C tr -d '\000-\177' <"$src" | wc -c)
+
+    local ours=() cats=() iconvs=() i
+    # One round to warm the page cache and check that every command works.
+    "$CONVERT" -l de "$dir" >/dev/null
+    cat "$src" >"$dir/cat.out"
+    iconv -f CP1252 -t ASCII//TRANSLIT "$src" >"$dir/iconv.out"
+    for ((i = 0; i < RUNS; i++)); do
+        ours+=("$(elapsed_us /dev/null "$CONVERT" -l de "$dir")")
+        cats+=("$(elapsed_us "$dir/cat.out" cat "$src")")
+        iconvs+=("$(elapsed_us "$dir/iconv.out" iconv -f CP1252 -t ASCII//TRANSLIT "$src")")
+    done
+    local o c v
+    o=$(median "${ours[@]}")
+    c=$(median "${cats[@]}")
+    v=$(median "${iconvs[@]}")
+    local mo mc mv
+    mo=$(peak_kib "$CONVERT" -l de "$dir")
+    mc=$(peak_kib cat "$src")
+    mv=$(peak_kib iconv -f CP1252 -t ASCII//TRANSLIT "$src" -o "$dir/iconv.out")
+
+    echo
+    echo "== $kind text: $((bytes / 1000000)) MB, $(ratio "$((high * 100))" "$bytes") % bytes above 127, CRLF lines; median of $RUNS"
+    printf '  %-28s %8s s %7s MB/s   peak %6s MiB\n' \
+        "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(mib "$mo")" \
+        "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(mib "$mc")" \
+        "iconv ASCII//TRANSLIT" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(mib "$mv")"
+    echo "  ours / cat   = $(ratio "$o" "$c")"
+    echo "  iconv / ours = $(ratio "$v" "$o")"
+    echo "  runs (us): ours ${ours[*]} | cat ${cats[*]} | iconv ${iconvs[*]}"
+
+    if command -v hyperfine >/dev/null; then
+        echo "  -- hyperfine"
+        hyperfine --style basic --warmup 1 --runs "$RUNS" \
+            -n ours "'$CONVERT' -l de '$dir' >/dev/null" \
+            -n cat "cat '$src' >'$dir/cat.out'" \
+            -n iconv "iconv -f CP1252 -t ASCII//TRANSLIT '$src' >'$dir/iconv.out'" 2>&1 |
+            grep -E 'Time|±|faster|ours|cat|iconv' | sed 's/^/  /'
+    fi
+    rm -f "$dir/cat.out" "$dir/iconv.out"
+}
+
+# --- many small files --------------------------------------------------------------------
+
+measure_small() {
+    local dir="$WORK/small"
+    python3 "$ROOT/bench/gentext.py" small "$SMALL_FILES" "$dir/src"
+    local ours=() cps=() i
+    for ((i = 0; i <= RUNS; i++)); do
+        rm -f "$dir"/src/*.txt
+        rm -rf "$dir/copy"
+        local o c
+        o=$(elapsed_us /dev/null "$CONVERT" -l de "$dir/src")
+        c=$(elapsed_us /dev/null cp -r "$dir/src" "$dir/copy")
+        # The first round only warms the caches.
+        if [ "$i" -gt 0 ]; then
+            ours+=("$o")
+            cps+=("$c")
+        fi
+    done
+    local o c m
+    o=$(median "${ours[@]}")
+    c=$(median "${cps[@]}")
+    m=$(peak_kib "$CONVERT" -l de "$dir/src")
+    echo
+    echo "== $SMALL_FILES files of 2 KB (new targets each run); median of $RUNS"
+    printf '  %-28s %8s s   peak %6s MiB\n' "rz408-convert -l de" "$(secs "$o")" "$(mib "$m")"
+    printf '  %-28s %8s s\n' "cp -r" "$(secs "$c")"
+    echo "  ours / cp -r = $(ratio "$o" "$c")"
+    echo "  runs (us): ours ${ours[*]} | cp -r ${cps[*]}"
+}
+
+echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores; $(uname -sr)"
+echo "Command: $CONVERT; texts in $WORK"
+measure_text game
+measure_text ascii
+measure_small
