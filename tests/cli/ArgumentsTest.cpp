@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,6 +85,10 @@ const ParseRow kParseRows[] = {
 
 class Parse : public ::testing::TestWithParam<ParseRow> {};
 
+void PrintTo(const ParseRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 TEST_P(Parse, Arguments) {
     const ParseRow& row = GetParam();
     const BatchArguments parsed = ParseArguments(row.args);
@@ -123,6 +128,10 @@ const FolderRow kFolderRows[] = {
 };
 
 class CheckFolder : public ::testing::TestWithParam<FolderRow> {};
+
+void PrintTo(const FolderRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 TEST_P(CheckFolder, AcceptsOnlyFolders) {
     const FolderRow& row = GetParam();
@@ -182,6 +191,10 @@ const UsageRow kUsageRows[] = {
 };
 
 class Usage : public ::testing::TestWithParam<UsageRow> {};
+
+void PrintTo(const UsageRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
     const UsageRow& row = GetParam();

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,10 @@ const LanguageRow kLanguageRows[] = {
 };
 
 class Language : public ::testing::TestWithParam<LanguageRow> {};
+
+void PrintTo(const LanguageRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     const LanguageRow& row = GetParam();
@@ -174,6 +179,10 @@ const FoldersRow kFoldersRows[] = {
 
 class Folders : public ::testing::TestWithParam<FoldersRow> {};
 
+void PrintTo(const FoldersRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 TEST_P(Folders, ExitCodeOutputAndFiles) {
     const FoldersRow& row = GetParam();
     TempFolder run;
@@ -233,6 +242,10 @@ const CommandRow kCommandRows[] = {
 };
 
 class Command : public ::testing::TestWithParam<CommandRow> {};
+
+void PrintTo(const CommandRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 TEST_P(Command, ExitCodeAndMessage) {
     const CommandRow& row = GetParam();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -188,6 +189,10 @@ const TextRow kTextRows[] = {
 
 class ProfileText : public ::testing::TestWithParam<TextRow> {};
 
+void PrintTo(const TextRow& row, std::ostream* os) {
+    *os << row.profileName << " " << row.field;
+}
+
 TEST_P(ProfileText, IsExactlyTheGameText) {
     const TextRow& row = GetParam();
     const std::string_view actual = FieldNamed(row.field).get(*row.profile);
@@ -278,6 +283,10 @@ const InstalledRow kInstalledRows[] = {
 
 class InstalledTexts : public ::testing::TestWithParam<InstalledRow> {};
 
+void PrintTo(const InstalledRow& row, std::ostream* os) {
+    *os << row.profileName;
+}
+
 TEST_P(InstalledTexts, AreTheWindows1252BytesAndReplaceEarlierOnes) {
     const InstalledRow& row = GetParam();
     Module1 m;
@@ -338,6 +347,10 @@ const UseRow kUseRows[] = {
 };
 
 class InstalledUse : public ::testing::TestWithParam<UseRow> {};
+
+void PrintTo(const UseRow& row, std::ostream* os) {
+    *os << row.profileName;
+}
 
 TEST_P(InstalledUse, LogFileName) {
     Module1 m;
