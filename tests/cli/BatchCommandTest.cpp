@@ -136,6 +136,7 @@ struct FoldersRow {
 //   good/     a.deu, b.deu
 //   blocked/  a.deu, b.deu, c.deu and a folder b.txt where b.deu's copy belongs
 //   empty/    nothing
+//   logname/  a.deu, and konvertionsfehler.deu, whose copy would be the log file itself
 //   file.deu  a file, not a folder
 const std::string kGermanCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
 
@@ -160,6 +161,13 @@ const FoldersRow kFoldersRows[] = {
      kGermanCount + " 2\n" + kGermanCount + " 2\n",
      {"b.deu"},
      {"blocked/a.txt", "blocked/c.txt", "good/a.txt", "good/b.txt"},
+     {}},
+    {"SourceNamedLikeTheLogIsRefused",
+     {"logname"},
+     1,
+     kGermanCount + " 1\n",
+     {"konvertionsfehler.deu", "log file"},
+     {"logname/a.txt"},
      {}},
     {"MissingFolderConvertsNothing",
      {"good", "missing"},
@@ -194,6 +202,8 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     temp.Write("blocked/c.deu", "ok");
     fs::create_directories(temp.path() / "blocked/b.txt");
     fs::create_directories(temp.path() / "empty");
+    temp.Write("logname/a.deu", "ok");
+    temp.Write("logname/konvertionsfehler.deu", "ok");
     temp.Write("file.deu", "ok");
 
     std::vector<std::string> args = {"-l", "de"};
