@@ -45,17 +45,37 @@ fi
 
 # --- helpers -----------------------------------------------------------------------------
 
-# elapsed_us OUTFILE CMD...: runs CMD with standard output to OUTFILE, prints microseconds.
-elapsed_us() {
+# measure OUTFILE CMD...: runs CMD with standard output to OUTFILE and prints two numbers in
+# microseconds: the wall-clock time, and the processor time (user + system) that CMD used.
+# The processor time stays fair on a busy machine, where the wall clock also counts waiting for
+# a processor. Call it as $(measure ...): the subshell's only children are then CMD.
+measure() {
     local out=$1 t0 t1
     shift
     t0=${EPOCHREALTIME/[.,]/}
     "$@" >"$out"
     t1=${EPOCHREALTIME/[.,]/}
-    echo $((t1 - t0))
+    local record="$WORK/.times.$BASHPID"
+    times >"$record" # a builtin: no further child
+    echo "$((t1 - t0)) $(awk 'NR == 2 {
+        total = 0
+        for (i = 1; i <= NF; i++) {
+            split($i, ms, "m")
+            sub("s", "", ms[2])
+            total += ms[1] * 60 + ms[2]
+        }
+        printf "%.0f", total * 1e6
+    }' "$record")"
+    rm -f "$record"
 }
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# median_of FIELD "WALL CPU"...: the median of field FIELD (1 wall, 2 cpu) of the measurements.
+median_of() {
+    local field=$1
+    shift
+    printf '%s\n' "$@" | awk -v f="$field" '{ print $f }' | sort -n |
+        awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
 
 # peak_kib CMD...: the maximum resident set size of CMD in KiB, as GNU time -v reports it.
 peak_kib() {
@@ -84,14 +104,17 @@ measure_text() {
     cat "$src" >"$dir/cat.out"
     iconv -f CP1252 -t ASCII//TRANSLIT "$src" >"$dir/iconv.out"
     for ((i = 0; i < RUNS; i++)); do
-        ours+=("$(elapsed_us /dev/null "$CONVERT" -l de "$dir")")
-        cats+=("$(elapsed_us "$dir/cat.out" cat "$src")")
-        iconvs+=("$(elapsed_us "$dir/iconv.out" iconv -f CP1252 -t ASCII//TRANSLIT "$src")")
+        ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
+        cats+=("$(measure "$dir/cat.out" cat "$src")")
+        iconvs+=("$(measure "$dir/iconv.out" iconv -f CP1252 -t ASCII//TRANSLIT "$src")")
     done
-    local o c v
-    o=$(median "${ours[@]}")
-    c=$(median "${cats[@]}")
-    v=$(median "${iconvs[@]}")
+    local o c v po pc pv
+    o=$(median_of 1 "${ours[@]}")
+    c=$(median_of 1 "${cats[@]}")
+    v=$(median_of 1 "${iconvs[@]}")
+    po=$(median_of 2 "${ours[@]}")
+    pc=$(median_of 2 "${cats[@]}")
+    pv=$(median_of 2 "${iconvs[@]}")
     local mo mc mv
     mo=$(peak_kib "$CONVERT" -l de "$dir")
     mc=$(peak_kib cat "$src")
@@ -99,13 +122,14 @@ measure_text() {
 
     echo
     echo "== $kind text: $((bytes / 1000000)) MB, $(ratio "$((high * 100))" "$bytes") % bytes above 127, CRLF lines; median of $RUNS"
-    printf '  %-28s %8s s %7s MB/s   peak %6s MiB\n' \
-        "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(mib "$mo")" \
-        "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(mib "$mc")" \
-        "iconv ASCII//TRANSLIT" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(mib "$mv")"
-    echo "  ours / cat   = $(ratio "$o" "$c")"
-    echo "  iconv / ours = $(ratio "$v" "$o")"
-    echo "  runs (us): ours ${ours[*]} | cat ${cats[*]} | iconv ${iconvs[*]}"
+    printf '  %-24s %9s %9s %10s %9s\n' "" "wall s" "MB/s" "cpu s" "peak MiB"
+    printf '  %-24s %9s %9s %10s %9s\n' \
+        "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(secs "$po")" "$(mib "$mo")" \
+        "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
+        "iconv ASCII//TRANSLIT" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
+    echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
+    echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
+    echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,}"
 
     if command -v hyperfine >/dev/null; then
         echo "  -- hyperfine"
@@ -128,24 +152,27 @@ measure_small() {
         rm -f "$dir"/src/*.txt
         rm -rf "$dir/copy"
         local o c
-        o=$(elapsed_us /dev/null "$CONVERT" -l de "$dir/src")
-        c=$(elapsed_us /dev/null cp -r "$dir/src" "$dir/copy")
+        o=$(measure /dev/null "$CONVERT" -l de "$dir/src")
+        c=$(measure /dev/null cp -r "$dir/src" "$dir/copy")
         # The first round only warms the caches.
         if [ "$i" -gt 0 ]; then
             ours+=("$o")
             cps+=("$c")
         fi
     done
-    local o c m
-    o=$(median "${ours[@]}")
-    c=$(median "${cps[@]}")
+    local o c po pc m
+    o=$(median_of 1 "${ours[@]}")
+    c=$(median_of 1 "${cps[@]}")
+    po=$(median_of 2 "${ours[@]}")
+    pc=$(median_of 2 "${cps[@]}")
     m=$(peak_kib "$CONVERT" -l de "$dir/src")
     echo
     echo "== $SMALL_FILES files of 2 KB (new targets each run); median of $RUNS"
-    printf '  %-28s %8s s   peak %6s MiB\n' "rz408-convert -l de" "$(secs "$o")" "$(mib "$m")"
-    printf '  %-28s %8s s\n' "cp -r" "$(secs "$c")"
-    echo "  ours / cp -r = $(ratio "$o" "$c")"
-    echo "  runs (us): ours ${ours[*]} | cp -r ${cps[*]}"
+    printf '  %-24s %9s %10s %9s\n' "" "wall s" "cpu s" "peak MiB"
+    printf '  %-24s %9s %10s %9s\n' "rz408-convert -l de" "$(secs "$o")" "$(secs "$po")" "$(mib "$m")"
+    printf '  %-24s %9s %10s\n' "cp -r" "$(secs "$c")" "$(secs "$pc")"
+    echo "  ours / cp -r = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
+    echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cp -r ${cps[*]// /,}"
 }
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores; $(uname -sr)"
