@@ -68,13 +68,7 @@ const LanguageRow kLanguageRows[] = {
     {"German", "german", "deu", "fra", "konvertionsfehler.txt",
      "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3\n",
      "b.deu : \r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen.\r\n"},
-    {"GermanShort", "de", "deu", "fra", "konvertionsfehler.txt",
-     "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3\n",
-     "b.deu : \r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen.\r\n"},
     {"French", "french", "fra", "deu", "Erreurs_de_conversion..txt",
-     "Nombre de fichiers convertis pour le patch RZ408:  3\n",
-     "b.fra : \r\n             \x96 (La valeur ASCII  150) est convertie en 'espace'.\r\n"},
-    {"FrenchShort", "fr", "fra", "deu", "Erreurs_de_conversion..txt",
      "Nombre de fichiers convertis pour le patch RZ408:  3\n",
      "b.fra : \r\n             \x96 (La valeur ASCII  150) est convertie en 'espace'.\r\n"},
 };
@@ -246,9 +240,7 @@ struct CommandRow {
 
 const CommandRow kCommandRows[] = {
     {"Help", {"--help"}, 0, true, ""},
-    {"NoArguments", {}, 2, false, "no language"},
     {"English", {"--language", "english", "/"}, 2, false, "switched off"},
-    {"UnknownLanguage", {"--language=latin", "/"}, 2, false, "unknown language"},
 };
 
 class Command : public ::testing::TestWithParam<CommandRow> {};
