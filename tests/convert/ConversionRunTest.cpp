@@ -1,0 +1,449 @@
+// Conversion runs on real folders: the files written, byte for byte, and what happens when
+// something goes wrong.
+
+#include "Conversion.h"
+#include "FolderListing.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace rz408 {
+namespace {
+
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+std::string GermanEntry(int code) {
+    return "\r\n             " + std::string(1, static_cast<char>(code)) + " (ascii werte " +
+           std::to_string(code) + ") ist konvertiert zu leerzeichen.";
+}
+
+std::string FrenchEntry(int code) {
+    return "\r\n             " + std::string(1, static_cast<char>(code)) + " (La valeur ASCII  " +
+           std::to_string(code) + ") est convertie en 'espace'.";
+}
+
+// Whatever the run did, it left no temporary file behind.
+void ExpectNoTemporaryFiles(const TempFolder& folder) {
+    for (const std::string& name : folder.Names()) {
+        EXPECT_EQ(name.find(".rz408-"), std::string::npos) << name;
+    }
+}
+
+RunReport RunFolder(Module1& m, const TempFolder& folder, std::string_view pattern,
+                    const RunOptions& options = {}) {
+    return ConversionRun(m, folder.path(), ListFolder(folder.path(), pattern), options);
+}
+
+TEST(ConversionRun, EmptyListEmptiesTheLog) {
+    TempFolder folder;
+    WriteFile(folder / "konvertionsfehler.txt", "an old log");
+    Module1 m = test::German();
+    const RunReport report = ConversionRun(m, folder.path(), {});
+    EXPECT_EQ(report.converted, 0u);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
+    EXPECT_EQ(CountMessageText(m, report),
+              "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  0");
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"konvertionsfehler.txt"}));
+}
+
+struct FileCase {
+    std::string name;
+    std::string source;
+    std::string targetName;
+    std::string target;
+};
+
+// A German folder of the usual kinds of sources; the log file written in full.
+const std::vector<FileCase> kGermanFolder = {
+    {"a.deu",
+     "Gr\xFC\xDF"
+     "e",
+     "a.txt", "Gruesse\r\n"},
+    {"B.DEU", "zwei\x96\r\nZeilen\x96\r\n", "B.txt", "zwei \r\nZeilen \r\n"},
+    {"c.x.deu", "lf\nbleibt\r", "c.txt", "lf\nbleibt\r\n"},
+    {"d.deu", "", "d.txt", ""},
+    {"e.deu", "`zitiert\xB4\r\n\r\n\x85\xFE\x85", "e.txt", "'zitiert'\r\n\r\n   \r\n"},
+    {"f.deu", std::string("nul\0\x1A", 5), "f.txt", std::string("nul\0\x1A\r\n", 7)},
+};
+
+const std::string kGermanLog = "B.DEU : " + GermanEntry(150) + GermanEntry(150) + "\r\n" +
+                               "e.deu : " + GermanEntry(133) + GermanEntry(254) + "\r\n";
+
+void WriteSources(const TempFolder& folder, const std::vector<FileCase>& files) {
+    for (const FileCase& file : files) {
+        WriteFile(folder / file.name, file.source);
+    }
+}
+
+void ExpectTargets(const TempFolder& folder, const std::vector<FileCase>& files) {
+    for (const FileCase& file : files) {
+        SCOPED_TRACE(file.name);
+        EXPECT_EQ(ReadFile(folder / file.targetName), file.target);
+    }
+}
+
+TEST(ConversionRun, GermanFolderByteForByte) {
+    TempFolder folder;
+    WriteSources(folder, kGermanFolder);
+    WriteFile(folder / "a.txt", "an older, longer target that must go entirely");
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(report.converted, kGermanFolder.size());
+    EXPECT_TRUE(report.failures.empty());
+    ExpectTargets(folder, kGermanFolder);
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), kGermanLog);
+    ExpectNoTemporaryFiles(folder);
+    // What the program-wide variables hold afterwards.
+    EXPECT_EQ(m.FileLog, "f.deu : ");
+    EXPECT_EQ(m.CurrentLine, std::string("nul\0\x1A", 5));
+    EXPECT_EQ(m.CharCode, 256);
+}
+
+TEST(ConversionRun, SecondRunWritesTheSameFiles) {
+    TempFolder folder;
+    WriteSources(folder, kGermanFolder);
+    Module1 m = test::German();
+    RunFolder(m, folder, "*.deu");
+    std::vector<std::string> first;
+    for (const std::string& name : folder.Names()) {
+        first.push_back(name + "=" + ReadFile(folder / name));
+    }
+    const RunReport again = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(again.converted, kGermanFolder.size());
+    std::vector<std::string> second;
+    for (const std::string& name : folder.Names()) {
+        second.push_back(name + "=" + ReadFile(folder / name));
+    }
+    EXPECT_EQ(second, first);
+}
+
+TEST(ConversionRun, SmallBlocksWriteTheSameFiles) {
+    for (const std::size_t block : {1u, 2u, 3u, 7u}) {
+        SCOPED_TRACE(block);
+        TempFolder folder;
+        WriteSources(folder, kGermanFolder);
+        Module1 m = test::German();
+        RunOptions options;
+        options.blockSize = block;
+        EXPECT_EQ(RunFolder(m, folder, "*.deu", options).converted, kGermanFolder.size());
+        ExpectTargets(folder, kGermanFolder);
+        EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), kGermanLog);
+    }
+}
+
+TEST(ConversionRun, FrenchLogNameAndEntries) {
+    TempFolder folder;
+    WriteFile(folder / "carte.fra", "\xC9t\xE9\x85\r\nfin\x93");
+    WriteFile(folder / "propre.fra", "\xE0 bient\xF4t");
+    Module1 m = test::French();
+    const RunReport report = RunFolder(m, folder, "*.fra");
+    EXPECT_EQ(report.converted, 2u);
+    EXPECT_EQ(ReadFile(folder / "carte.txt"), "Ete \r\nfin \r\n");
+    EXPECT_EQ(ReadFile(folder / "propre.txt"), "a bientot\r\n");
+    EXPECT_EQ(ReadFile(folder / "Erreurs_de_conversion..txt"),
+              "carte.fra : " + FrenchEntry(133) + FrenchEntry(147) + "\r\n");
+}
+
+TEST(ConversionRun, FileNamesGoIntoTheLogInWindows1252) {
+    TempFolder folder;
+    WriteFile(folder / "Gr\xC3\xBC\xC3\x9F"
+                       "e.deu",
+              "\x80");
+    WriteFile(folder / "\xE6\x97\xA5.deu", "\x80");
+    WriteFile(folder / "a:b.deu", "\x80");
+    WriteFile(folder / "c:d.deu", "colon, but nothing blanked");
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(report.converted, 4u);
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
+              "a:b.deu : " + GermanEntry(128) + "\r\n" +
+                  "Gr\xFC\xDF"
+                  "e.deu : " +
+                  GermanEntry(128) + "\r\n" + "?.deu : " + GermanEntry(128) + "\r\n");
+    EXPECT_EQ(ReadFile(folder / "Gr\xC3\xBC\xC3\x9F"
+                                "e.txt"),
+              " \r\n");
+}
+
+TEST(ConversionRun, SourceNamedLikeTheLogIsNotConverted) {
+    TempFolder folder;
+    WriteFile(folder / "konvertionsfehler.deu", "\x96 would be the log");
+    WriteFile(folder / "z.deu", "\x96");
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(report.converted, 1u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.deu");
+    EXPECT_NE(report.failures[0].reason.find("would overwrite the log file"), std::string::npos);
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "z.deu : " + GermanEntry(150) + "\r\n");
+    EXPECT_EQ(CountMessageText(m, report),
+              "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  1");
+}
+
+struct FailureCase {
+    const char* name;
+    friend void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.name; }
+    void (*prepare)(const TempFolder&); // puts the trouble in place of "bad.deu" or "bad.txt"
+    const char* reason;
+};
+
+class FailureCases : public testing::TestWithParam<FailureCase> {};
+
+// The failing file sits between two good ones; both are converted, the failing one's log
+// record is not written, its old target (if any) stays, and nothing stray is left.
+TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
+    TempFolder folder;
+    WriteFile(folder / "a.deu", "\x96");
+    WriteFile(folder / "c.deu", "\x80");
+    // Each line blanks a code: the failing file's record grows beyond the log's buffer.
+    std::string many;
+    for (int k = 0; k < 3000; ++k) {
+        many += "\x96\r\n";
+    }
+    WriteFile(folder / "bad.deu", many);
+    GetParam().prepare(folder);
+    std::string oldBadTarget;
+    const bool hadTarget = std::filesystem::is_regular_file(folder / "bad.txt");
+    if (hadTarget) {
+        oldBadTarget = ReadFile(folder / "bad.txt");
+    }
+    Module1 m = test::German();
+    const RunReport report =
+        ConversionRun(m, folder.path(), {"a.deu", "bad.deu", "c.deu"}, RunOptions{});
+    EXPECT_EQ(report.converted, 2u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "bad.deu");
+    EXPECT_EQ(report.failures[0].reason, GetParam().reason);
+    EXPECT_EQ(ReadFile(folder / "a.txt"), " \r\n");
+    EXPECT_EQ(ReadFile(folder / "c.txt"), " \r\n");
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
+              "a.deu : " + GermanEntry(150) + "\r\n" + "c.deu : " + GermanEntry(128) + "\r\n");
+    if (hadTarget) {
+        EXPECT_EQ(ReadFile(folder / "bad.txt"), oldBadTarget);
+    }
+    ExpectNoTemporaryFiles(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FailureCases,
+    testing::Values(FailureCase{"FolderInTheTargetsPlace",
+                                [](const TempFolder& folder) {
+                                    std::filesystem::create_directory(folder / "bad.txt");
+                                    WriteFile(folder / "bad.txt" / "inside", "kept");
+                                },
+                                "Is a directory"},
+                    FailureCase{"SourceVanished",
+                                [](const TempFolder& folder) {
+                                    std::filesystem::remove(folder / "bad.deu");
+                                    WriteFile(folder / "bad.txt", "old target");
+                                },
+                                "No such file or directory"},
+                    FailureCase{"FifoInTheSourcesPlace",
+                                [](const TempFolder& folder) {
+                                    std::filesystem::remove(folder / "bad.deu");
+                                    ASSERT_EQ(::mkfifo((folder / "bad.deu").c_str(), 0644), 0);
+                                },
+                                "not a regular file"},
+                    FailureCase{"DeviceInTheSourcesPlace",
+                                [](const TempFolder& folder) {
+                                    std::filesystem::remove(folder / "bad.deu");
+                                    std::filesystem::create_symlink("/dev/zero",
+                                                                    folder / "bad.deu");
+                                },
+                                "not a regular file"},
+                    FailureCase{"FolderInTheSourcesPlace",
+                                [](const TempFolder& folder) {
+                                    std::filesystem::remove(folder / "bad.deu");
+                                    std::filesystem::create_directory(folder / "bad.deu");
+                                },
+                                "Is a directory"}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST(ConversionRun, FolderInTheTargetsPlaceIsLeftAlone) {
+    TempFolder folder;
+    WriteFile(folder / "bad.deu", "x");
+    std::filesystem::create_directory(folder / "bad.txt");
+    WriteFile(folder / "bad.txt" / "inside", "kept");
+    Module1 m = test::German();
+    RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(ReadFile(folder / "bad.txt" / "inside"), "kept");
+}
+
+TEST(ConversionRun, SymbolicLinkTargetIsReplacedNotWrittenThrough) {
+    TempFolder folder;
+    TempFolder outside;
+    WriteFile(outside / "precious.txt", "must stay");
+    WriteFile(folder / "x.deu", "neu\xE4");
+    std::filesystem::create_symlink(outside / "precious.txt", folder / "x.txt");
+    Module1 m = test::German();
+    EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
+    EXPECT_EQ(ReadFile(outside / "precious.txt"), "must stay");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / "x.txt"));
+    EXPECT_EQ(ReadFile(folder / "x.txt"), "neuae\r\n");
+}
+
+TEST(ConversionRun, SymbolicLinkSourceIsRead) {
+    TempFolder folder;
+    TempFolder outside;
+    WriteFile(outside / "real.deu", "\xFC");
+    std::filesystem::create_symlink(outside / "real.deu", folder / "l.deu");
+    Module1 m = test::German();
+    EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
+    EXPECT_EQ(ReadFile(folder / "l.txt"), "ue\r\n");
+}
+
+TEST(ConversionRun, NewFilesGetTheUsualAccessRights) {
+    TempFolder folder;
+    WriteFile(folder / "x.deu", "x");
+    const mode_t old = ::umask(022);
+    Module1 m = test::German();
+    RunFolder(m, folder, "*.deu");
+    ::umask(old);
+    for (const char* name : {"x.txt", "konvertionsfehler.txt"}) {
+        SCOPED_TRACE(name);
+        struct stat info {};
+        ASSERT_EQ(::stat((folder / name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0644u);
+    }
+}
+
+TEST(ConversionRun, FolderThatCannotBeWrittenIsReported) {
+    Module1 m = test::German();
+    const std::filesystem::path missing = "/nonexistent-rz408-folder";
+    const RunReport report = ConversionRun(m, missing, {"a.deu"});
+    EXPECT_EQ(report.converted, 0u);
+    ASSERT_EQ(report.failures.size(), 2u);
+    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
+    EXPECT_EQ(report.failures[0].reason, "No such file or directory");
+    EXPECT_EQ(report.failures[1].name, "a.deu");
+}
+
+TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "konvertionsfehler.txt");
+    WriteFile(folder / "x.deu", "\x96");
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(report.converted, 1u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
+    EXPECT_EQ(report.failures[0].reason, "Is a directory");
+    EXPECT_EQ(ReadFile(folder / "x.txt"), " \r\n");
+    ExpectNoTemporaryFiles(folder);
+}
+
+// Writing beyond RLIMIT_FSIZE fails with EFBIG, as a full disk fails a write: old files must
+// stay as they were.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST(ConversionRun, TargetThatCannotBeWrittenWholeKeepsTheOldOne) {
+    TempFolder folder;
+    WriteFile(folder / "big.deu", std::string(50000, 'x') + "\x96");
+    WriteFile(folder / "big.txt", "the old target");
+    WriteFile(folder / "small.deu", "\xE4");
+    Module1 m = test::German();
+    RunReport report;
+    {
+        FileSizeLimit limit(10000);
+        report = RunFolder(m, folder, "*.deu");
+    }
+    EXPECT_EQ(report.converted, 1u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "big.deu");
+    EXPECT_EQ(report.failures[0].reason, "File too large");
+    EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
+    EXPECT_EQ(ReadFile(folder / "small.txt"), "ae\r\n");
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
+    ExpectNoTemporaryFiles(folder);
+}
+
+TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
+    TempFolder folder;
+    std::string lines;
+    for (int k = 0; k < 200; ++k) {
+        lines += "\x96\r\n";
+    }
+    WriteFile(folder / "x.deu", lines);
+    WriteFile(folder / "konvertionsfehler.txt", "the old log");
+    Module1 m = test::German();
+    RunReport report;
+    {
+        FileSizeLimit limit(4000);
+        report = RunFolder(m, folder, "*.deu");
+    }
+    EXPECT_EQ(report.converted, 1u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
+    EXPECT_EQ(report.failures[0].reason, "File too large");
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "the old log");
+    EXPECT_EQ(ReadFile(folder / "x.txt").size(), 600u);
+    ExpectNoTemporaryFiles(folder);
+}
+
+// A really full disk: a small tmpfs, where this machine allows mounting one.
+TEST(ConversionRun, FullDiskKeepsTheOldTarget) {
+    TempFolder folder;
+    if (::mount("tmpfs", folder.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    }
+    {
+        WriteFile(folder / "big.deu", std::string(40000, '\xE4'));
+        WriteFile(folder / "big.txt", "the old target");
+        Module1 m = test::German();
+        const RunReport report = RunFolder(m, folder, "*.deu");
+        EXPECT_EQ(report.converted, 0u);
+        ASSERT_EQ(report.failures.size(), 1u);
+        EXPECT_EQ(report.failures[0].name, "big.deu");
+        EXPECT_EQ(report.failures[0].reason, "No space left on device");
+        EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
+        ExpectNoTemporaryFiles(folder);
+    }
+    ::umount(folder.path().c_str());
+}
+
+TEST(ConversionRun, FortyThousandFilesAreCounted) {
+    TempFolder folder;
+    const int count = 40000;
+    for (int k = 0; k < count; ++k) {
+        WriteFile(folder / ("f" + std::to_string(k) + ".deu"), k == 39999 ? "\x96" : "x");
+    }
+    Module1 m = test::German();
+    const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
+    ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
+    const RunReport report = ConversionRun(m, folder.path(), names);
+    EXPECT_EQ(report.converted, static_cast<std::uint64_t>(count));
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(CountMessageText(m, report),
+              "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  40000");
+    EXPECT_EQ(ReadFile(folder / "f39999.txt"), " \r\n");
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
+              "f39999.deu : " + GermanEntry(150) + "\r\n");
+}
+
+} // namespace
+} // namespace rz408

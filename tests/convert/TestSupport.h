@@ -1,0 +1,123 @@
+#pragma once
+
+// What the core's tests share: the profile texts, temporary folders, whole-file reading and
+// writing.
+
+#include "Module1.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace rz408::test {
+
+// The log and message texts of the three languages, as the profiles hold them (Windows-1252;
+// the German count message has a u umlaut).
+inline Module1 French() {
+    Module1 m;
+    m.LogTextBefore = " (La valeur ASCII ";
+    m.LogTextAfter = ") est convertie en 'espace'.";
+    m.CountMessage = "Nombre de fichiers convertis pour le patch RZ408: ";
+    m.LogBaseName = "Erreurs_de_conversion.";
+    return m;
+}
+
+inline Module1 German() {
+    Module1 m;
+    m.LogTextBefore = " (ascii werte";
+    m.LogTextAfter = ") ist konvertiert zu leerzeichen.";
+    m.CountMessage = "Anzahl der konvertierten Dateien f\xFCr Userpatch408: ";
+    m.LogBaseName = "konvertionsfehler";
+    return m;
+}
+
+inline Module1 English() {
+    Module1 m;
+    m.LogTextBefore = " (ASCII value";
+    m.LogTextAfter = ") is converted to space.";
+    m.CountMessage = "Number of converted files for Userpatch408:";
+    m.LogBaseName = "Conversionerrors";
+    return m;
+}
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "rz408-convert-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+    // The names in the folder, sorted, hidden ones included.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Random bytes for line tests: mostly letters and blanks, with codes above 127, grave accents
+// and line feeds mixed in; never a carriage return unless WITH_CR.
+inline std::string RandomBytes(std::mt19937& random, std::size_t size, bool withCr) {
+    std::string bytes;
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::uniform_int_distribution<int> any(0, 255);
+    std::uniform_int_distribution<int> letter('a', 'z');
+    for (std::size_t k = 0; k < size; ++k) {
+        int code = 0;
+        switch (kind(random)) {
+        case 0:
+        case 1:
+            code = 128 + any(random) / 2;
+            break;
+        case 2:
+            code = any(random);
+            break;
+        case 3:
+            code = withCr && any(random) < 96 ? '\r' : (any(random) < 128 ? '\n' : '`');
+            break;
+        default:
+            code = letter(random);
+        }
+        if (code == '\r' && !withCr) {
+            code = ' ';
+        }
+        bytes += static_cast<char>(code);
+    }
+    return bytes;
+}
+
+} // namespace rz408::test
