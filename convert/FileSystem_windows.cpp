@@ -1,0 +1,300 @@
+// The file operations on Windows: the wide-character (UTF-16) Win32 calls throughout, so that
+// every file name the system holds can be read, listed and written, whatever the code page.
+
+#include "FileSystem.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+namespace rz408::fsys {
+
+namespace {
+
+HANDLE Handle(const File& file) {
+    return reinterpret_cast<HANDLE>(file.handle_);
+}
+
+// Win32 error codes with their reasons in words, as the system words them (in its own language),
+// in UTF-8. They compare equal to the portable conditions (std::errc) as the standard library's
+// system category maps them.
+class Win32Category : public std::error_category {
+public:
+    const char* name() const noexcept override { return "win32"; }
+
+    std::string message(int code) const override {
+        wchar_t* text = nullptr;
+        const DWORD length = ::FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::wstring wide = length != 0 ? std::wstring(text, length) : std::wstring();
+        if (text != nullptr) {
+            ::LocalFree(text);
+        }
+        // "The process cannot access the file ... process.\r\n": without the full stop and
+        // line end, as the reasons of the other systems read.
+        while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' ||
+                                 wide.back() == L' ' || wide.back() == L'.')) {
+            wide.pop_back();
+        }
+        if (wide.empty()) {
+            return "system error " + std::to_string(code);
+        }
+        return ToUtf8(wide);
+    }
+
+    std::error_condition default_error_condition(int code) const noexcept override {
+        return std::system_category().default_error_condition(code);
+    }
+
+private:
+    static std::string ToUtf8(const std::wstring& wide) {
+        const int size = ::WideCharToMultiByte(
+            CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
+        if (size > 0) {
+            ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                  utf8.data(), size, nullptr, nullptr);
+        }
+        return utf8;
+    }
+};
+
+const std::error_category& Win32() {
+    static const Win32Category category;
+    return category;
+}
+
+std::error_code Win32Error(DWORD code) {
+    return {static_cast<int>(code), Win32()};
+}
+
+std::error_code LastError() {
+    return Win32Error(::GetLastError());
+}
+
+// Six letters or digits, different for every call.
+std::wstring RandomSuffix() {
+    static const wchar_t kLetters[] =
+        L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        static_cast<std::uint64_t>(::GetCurrentProcessId()));
+    std::wstring suffix;
+    for (int k = 0; k < 6; ++k) {
+        suffix += kLetters[random() % (sizeof kLetters / sizeof kLetters[0] - 1)];
+    }
+    return suffix;
+}
+
+// The most bytes one ReadFile or WriteFile call moves (its count is 32 bits).
+constexpr std::size_t kMostPerCall = 1u << 30;
+
+class NotRegularCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "rz408"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
+
+} // namespace
+
+File::~File() {
+    if (IsOpen()) {
+        ::CloseHandle(Handle(*this));
+    }
+}
+
+std::error_code NotRegularFile() {
+    static const NotRegularCategory category;
+    return {1, category};
+}
+
+std::error_code OpenForReading(const std::filesystem::path& path, File& file) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return LastError();
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (attributes & FILE_ATTRIBUTE_DEVICE) {
+        return NotRegularFile();
+    }
+    // Others may read the source meanwhile, but not write it: a file that another program holds
+    // open for writing (or without sharing at all) fails with the sharing violation.
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    file.handle_ = reinterpret_cast<std::intptr_t>(handle);
+    // A name such as CON, NUL or COM1 opens a device, not the file: never read from it.
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        return NotRegularFile();
+    }
+    return {};
+}
+
+std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got) {
+    DWORD n = 0;
+    if (!::ReadFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
+                    nullptr)) {
+        got = 0;
+        return LastError();
+    }
+    got = n;
+    return {};
+}
+
+std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
+                                std::filesystem::path& temporary) {
+    // ".<name>.rz408-XXXXXX", hidden, so no listing shows it; the name is shortened (never
+    // inside a surrogate pair) to stay within the system's limit for one name.
+    std::wstring base = target.filename().wstring();
+    if (base.size() > 120) {
+        base.resize(120);
+        if (base.back() >= 0xD800 && base.back() <= 0xDBFF) {
+            base.pop_back();
+        }
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target.parent_path() / (L"." + base + L".rz408-" + RandomSuffix());
+        const HANDLE handle =
+            ::CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            file.handle_ = reinterpret_cast<std::intptr_t>(handle);
+            return {};
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return Win32Error(error);
+        }
+    }
+    return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code WriteAll(File& file, const char* data, std::size_t size) {
+    while (size > 0) {
+        DWORD n = 0;
+        if (!::WriteFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
+                         nullptr)) {
+            return LastError();
+        }
+        if (n == 0) {
+            return Win32Error(ERROR_DISK_FULL);
+        }
+        data += n;
+        size -= n;
+    }
+    return {};
+}
+
+std::error_code TruncateTo(File& file, std::uint64_t size) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(size);
+    if (!::SetFilePointerEx(Handle(file), position, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(Handle(file))) {
+        return LastError();
+    }
+    return {};
+}
+
+std::error_code Close(File& file) {
+    const HANDLE handle = Handle(file);
+    file.handle_ = File::kNoHandle;
+    if (!::CloseHandle(handle)) {
+        return LastError();
+    }
+    return {};
+}
+
+std::error_code Replace(const std::filesystem::path& temporary,
+                        const std::filesystem::path& target) {
+    // Before the temporary file takes the target's place: every byte of it on the disk, and
+    // its hidden mark taken off, so that the target is an ordinary file that the lists show.
+    const HANDLE handle =
+        ::CreateFileW(temporary.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    FILE_BASIC_INFO basic{};
+    bool done = ::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
+    if (done) {
+        basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+        if (basic.FileAttributes == 0) {
+            basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        }
+        done = ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) &&
+               ::FlushFileBuffers(handle);
+    }
+    const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
+    ::CloseHandle(handle);
+    if (!done) {
+        return Win32Error(error);
+    }
+    // A read-only target is the user's protection against overwriting: it stays, as Windows'
+    // own MoveFileExW keeps it (Wine would replace it).
+    const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+    if (targetAttributes != INVALID_FILE_ATTRIBUTES &&
+        (targetAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
+            FILE_ATTRIBUTE_READONLY) {
+        return Win32Error(ERROR_ACCESS_DENIED);
+    }
+    // A file that was there is replaced whole; a symbolic link is replaced itself; a folder
+    // there stays and the move fails.
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return LastError();
+    }
+    return {};
+}
+
+void RemoveQuietly(const std::filesystem::path& path) {
+    ::DeleteFileW(path.c_str());
+}
+
+bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
+    // The classic file list leaves out hidden and system files by their marks; a name that
+    // starts with a dot is an ordinary name here.
+    if (name.empty()) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                       FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return false;
+    }
+    std::error_code error;
+    return entry.is_regular_file(error); // follows symbolic links
+}
+
+bool SameFileName(std::string_view a, std::string_view b) {
+    // Windows' file systems compare names without regard to case, letter by letter as the
+    // system's upper-case table has them (Ä and ä are one name, as are I and i).
+    const auto wide = [](std::string_view utf8) {
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).wstring();
+    };
+    try {
+        const std::wstring x = wide(a);
+        const std::wstring y = wide(b);
+        return ::CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(),
+                                      static_cast<int>(y.size()), TRUE) == CSTR_EQUAL;
+    } catch (...) {
+        return a == b; // not UTF-8: compared as the bytes are
+    }
+}
+
+} // namespace rz408::fsys

@@ -1,0 +1,210 @@
+// The drives of the drive list on Windows (run under Wine, whose C: and Z: are fixed disks):
+// the entries in the classic form, kernel32's own GetDriveTypeA, and the drive check over them.
+
+#include "WindowsDrives.h" // before <windows.h>: it names the DRIVE_ values itself
+
+#include "WindowsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+using namespace wintest;
+
+std::unique_ptr<DriveSystem> Drives() {
+    return MakeSystemDrives();
+}
+
+// The letter of a drive that is not there ('\0' when all are taken).
+char AbsentLetter() {
+    const DWORD present = ::GetLogicalDrives();
+    for (char letter = 'y'; letter > 'b'; --letter) {
+        if ((present & (1u << (letter - 'a'))) == 0) {
+            return letter;
+        }
+    }
+    return '\0';
+}
+
+bool HasBrackets(const std::string& entry) {
+    return entry.find(" [") != std::string::npos;
+}
+
+// ---------------------------------------------------------------------------------------
+// The entry text of each kind of drive. Each entry is also put to the drive check as if it
+// were drive C: (a fixed disk under Wine), with the system's own GetDriveTypeA: an entry with
+// a bracketed name is accepted whatever the disk, a bare one is refused.
+
+struct EntryRow {
+    const char* name;
+    WindowsDriveFacts facts;
+    const char* entry;
+    bool accepted;
+};
+
+const EntryRow kEntryRows[] = {
+    {"FixedLabelled", {'c', DRIVE_FIXED, "SYSTEM", ""}, "c: [SYSTEM]", true},
+    {"FixedUnlabelled", {'c', DRIVE_FIXED, "", ""}, "c: [Local Disk]", true},
+    {"FixedUmlautLabel", {'c', DRIVE_FIXED, "Spiele \xC3\x84", ""}, "c: [Spiele \xC3\x84]", true},
+    {"Floppy", {'c', DRIVE_REMOVABLE, "", ""}, "c:", false},
+    {"RemovableLabelled", {'c', DRIVE_REMOVABLE, "STICK", ""}, "c:", false},
+    {"Network", {'c', DRIVE_REMOTE, "", "\\\\server\\games"}, "c: [\\\\server\\games]", true},
+    {"NetworkNoShare", {'c', DRIVE_REMOTE, "DATEN", ""}, "c: [DATEN]", true},
+    {"NetworkNothing", {'c', DRIVE_REMOTE, "", ""}, "c: [Network Drive]", true},
+    {"Optical", {'c', DRIVE_CDROM, "GAME_CD", ""}, "c:", false},
+    {"RamDisk", {'c', DRIVE_RAMDISK, "", ""}, "c: [RAM Disk]", true},
+    {"RamDiskLabelled", {'c', DRIVE_RAMDISK, "RAMDRIVE", ""}, "c: [RAMDRIVE]", true},
+    {"Unknown", {'c', DRIVE_UNKNOWN, "", ""}, "c:", false},
+};
+
+class EntryTest : public ::testing::TestWithParam<EntryRow> {};
+
+TEST_P(EntryTest, ClassicFormAndDriveCheck) {
+    const EntryRow& row = GetParam();
+    EXPECT_EQ(WindowsDriveEntry(row.facts), row.entry);
+    const auto drives = Drives();
+    EXPECT_EQ(DriveCheckAccepts(*drives, row.entry), row.accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WindowsDriveEntry, KeepsItsLetter) {
+    for (const char letter : {'a', 'd', 'n', 'z'}) {
+        SCOPED_TRACE(letter);
+        const std::string entry = WindowsDriveEntry({letter, DRIVE_FIXED, "X", ""});
+        EXPECT_EQ(entry, std::string{letter} + ": [X]");
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// kernel32's GetDriveTypeA as the drive check calls it.
+
+struct QueryRow {
+    const char* name;
+    std::string text; // '?' first: a letter of no present drive
+    std::uint32_t answer;
+};
+
+const QueryRow kQueryRows[] = {
+    {"FixedRoot", "c:\\", DRIVE_FIXED},
+    {"FixedRootUpper", "C:\\", DRIVE_FIXED},
+    {"SecondFixedRoot", "z:\\", DRIVE_FIXED},
+    {"EntryOfFixedDisk", "c: [Local Disk]\\", DRIVE_NO_ROOT_DIR},
+    {"EntryWithLabel", "c: [SYSTEM]\\", DRIVE_NO_ROOT_DIR},
+    {"EntryWithWindows1252Label", "c: [Spiele \xC4]\\", DRIVE_NO_ROOT_DIR},
+    {"EntryOfNetworkDrive", "z: [\\\\server\\games]\\", DRIVE_NO_ROOT_DIR},
+    {"AbsentRoot", "?:\\", DRIVE_NO_ROOT_DIR},
+    {"AbsentEntry", "?: [GONE]\\", DRIVE_NO_ROOT_DIR},
+};
+
+class QueryTest : public ::testing::TestWithParam<QueryRow> {};
+
+TEST_P(QueryTest, AnswersAsKernel32) {
+    const QueryRow& row = GetParam();
+    std::string text = row.text;
+    if (text[0] == '?') {
+        text[0] = AbsentLetter();
+        ASSERT_NE(text[0], '\0') << "every drive letter is taken";
+    }
+    EXPECT_EQ(Drives()->GetDriveTypeA(text), row.answer) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, QueryTest, ::testing::ValuesIn(kQueryRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// The machine's own drive list.
+
+TEST(WindowsDrives, EntriesAreWellFormedAndAgreeWithTheQuery) {
+    const auto drives = Drives();
+    const std::vector<std::string> entries = drives->DriveEntries();
+    ASSERT_FALSE(entries.empty());
+    const std::regex form(R"([a-z]:( \[[^\]]+\])?)");
+    char previous = '\0';
+    bool sawC = false;
+    bool sawZ = false;
+    for (const std::string& entry : entries) {
+        SCOPED_TRACE(entry);
+        EXPECT_TRUE(std::regex_match(entry, form));
+        EXPECT_GT(entry[0], previous) << "by letter, each once";
+        previous = entry[0];
+        // A bracketed name exactly for the drives the check accepts: fixed disks, network
+        // drives and RAM disks, by the type of the drive's bare root.
+        const std::uint32_t type = drives->GetDriveTypeA(std::string{entry[0], ':', '\\'});
+        const bool named = type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK;
+        EXPECT_EQ(HasBrackets(entry), named) << "type " << type;
+        EXPECT_EQ(DriveCheckAccepts(*drives, entry), named);
+        sawC = sawC || entry.starts_with("c: [");
+        sawZ = sawZ || entry.starts_with("z: [");
+    }
+    EXPECT_TRUE(sawC) << "Wine's C: is a fixed disk";
+    EXPECT_TRUE(sawZ) << "Wine's Z: is a fixed disk";
+}
+
+// The current drive and the current folder of a drive, as the folder list opens them.
+class CurrentFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        before_.resize(::GetCurrentDirectoryW(0, nullptr));
+        before_.resize(::GetCurrentDirectoryW(static_cast<DWORD>(before_.size()), before_.data()));
+    }
+    void TearDown() override { ::SetCurrentDirectoryW(before_.c_str()); }
+
+    static std::wstring Lower(std::wstring text) {
+        for (wchar_t& c : text) {
+            c = static_cast<wchar_t>(towlower(c));
+        }
+        return text;
+    }
+
+    std::wstring before_;
+};
+
+TEST_F(CurrentFolderTest, FollowsTheProcesssCurrentFolder) {
+    const auto drives = Drives();
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_NE(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring folder = windows; // C:\windows under Wine
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+
+    const std::string current = drives->CurrentDrive();
+    EXPECT_TRUE(current.starts_with("c: [")) << current;
+    EXPECT_TRUE(DriveCheckAccepts(*drives, current));
+
+    struct Row {
+        std::string driveText;
+        std::wstring folder; // lower case; empty: no such drive
+    };
+    const char absent = AbsentLetter();
+    ASSERT_NE(absent, '\0');
+    const std::vector<Row> rows = {
+        {current, Lower(folder)},
+        {"C:", Lower(folder)},
+        {"c", Lower(folder)},
+        {std::string{absent, ':'}, L""},
+        {"", L""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.driveText);
+        EXPECT_EQ(Lower(drives->CurrentFolderOf(row.driveText).wstring()), row.folder);
+    }
+    // Another drive: its own current folder, which lies on it.
+    const std::wstring onZ = Lower(drives->CurrentFolderOf("z: [x]").wstring());
+    EXPECT_TRUE(onZ.starts_with(L"z:\\")) << fs::path(onZ).string();
+}
+
+TEST_F(CurrentFolderTest, CurrentDriveOfAnotherDrive) {
+    const auto drives = Drives();
+    ASSERT_TRUE(::SetCurrentDirectoryW(L"Z:\\"));
+    EXPECT_TRUE(drives->CurrentDrive().starts_with("z: [")) << drives->CurrentDrive();
+    EXPECT_EQ(Lower(drives->CurrentFolderOf("z:").wstring()), L"z:\\");
+}
+
+} // namespace
+} // namespace rz408

@@ -1,0 +1,389 @@
+// The conversion and the listing on Windows' own file system (run under Wine): names in
+// UTF-16, hidden and system marks, replacing targets and the log, names that differ only in
+// case, and files that another program holds open.
+
+#include "WindowsTestSupport.h"
+
+#include "Conversion.h"
+#include "FolderListing.h"
+#include "LanguageProfile.h"
+#include "Module1.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+using namespace wintest;
+
+Module1 German() {
+    Module1 m;
+    InstallProgramTexts(GermanProfile, m);
+    return m;
+}
+
+// A source whose one special character (code 150) becomes a blank and gets a log entry.
+const std::string kSource = "Schwert\x96Schild\r\n";
+const std::string kTarget = "Schwert Schild\r\n";
+const std::string kEntry =
+    "\r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen.";
+
+// The log record of a source listed as CP1252_NAME holding kSource.
+std::string Record(const std::string& cp1252Name) {
+    return cp1252Name + " : " + kEntry + "\r\n";
+}
+
+std::string Utf8(const std::wstring& wide) {
+    const std::u8string u8 = fs::path(wide).u8string();
+    return {u8.begin(), u8.end()};
+}
+
+// ---------------------------------------------------------------------------------------
+// The listing: the classic file list leaves out folders and files marked hidden or system.
+
+struct ListingRow {
+    const char* name;
+    const wchar_t* file;
+    DWORD attributes; // 0: a folder of that name
+    bool listed;
+};
+
+const ListingRow kListingRows[] = {
+    {"Ordinary", L"ordinary.deu", FILE_ATTRIBUTE_NORMAL, true},
+    {"ReadOnly", L"readonly.deu", FILE_ATTRIBUTE_READONLY, true},
+    {"Archive", L"archive.deu", FILE_ATTRIBUTE_ARCHIVE, true},
+    {"UpperCase", L"MAP.DEU", FILE_ATTRIBUTE_NORMAL, true},
+    {"Hidden", L"hidden.deu", FILE_ATTRIBUTE_HIDDEN, false},
+    {"System", L"system.deu", FILE_ATTRIBUTE_SYSTEM, false},
+    {"HiddenSystem", L"both.deu", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
+    {"HiddenReadOnly", L"hiddenro.deu", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, false},
+    {"Folder", L"folder.deu", 0, false},
+    {"OtherPattern", L"other.fra", FILE_ATTRIBUTE_NORMAL, false},
+};
+
+class ListingTest : public ::testing::TestWithParam<ListingRow> {};
+
+TEST_P(ListingTest, ListsOrdinaryFilesOnly) {
+    const ListingRow& row = GetParam();
+    TempFolder folder;
+    WriteFileBytes(folder.path() / L"0.deu", "x"); // listed first
+    const fs::path file = folder.path() / row.file;
+    if (row.attributes == 0) {
+        fs::create_directory(file);
+    } else {
+        WriteFileBytes(file, "x");
+        ASSERT_TRUE(::SetFileAttributesW(file.c_str(), row.attributes));
+    }
+    const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
+    std::vector<std::string> expected = {"0.deu"};
+    if (row.listed) {
+        expected.push_back(Utf8(row.file));
+    }
+    EXPECT_EQ(names, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Attributes, ListingTest, ::testing::ValuesIn(kListingRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Names as the system holds them, in UTF-16: listed in UTF-8, opened and written under their
+// own names, and written into the log in Windows-1252 ('?' for what it lacks).
+
+TEST(WindowsNames, Utf16NamesConvertAndLogInWindows1252) {
+    struct Name {
+        const wchar_t* source;
+        const wchar_t* target;
+        std::string inLog; // Windows-1252
+    };
+    // In the listing's order: ASCII letters without regard to case, then the UTF-8 bytes.
+    const std::vector<Name> names = {
+        {L"Stra\u00DFe.deu", L"Stra\u00DFe.txt",
+         "Stra\xDF"
+         "e.deu"},
+        {L"\u00C4rger.deu", L"\u00C4rger.txt", "\xC4rger.deu"},
+        {L"\u00C5\U0001F600.deu", L"\u00C5\U0001F600.txt", "\xC5?.deu"},
+        {L"\u03A9mega.deu", L"\u03A9mega.txt", "?mega.deu"},
+    };
+    TempFolder folder(L"rz408-\u00FCml\u00E4ut-\u03A9");
+    for (const Name& name : names) {
+        WriteFileBytes(folder.path() / name.source, kSource);
+    }
+    Module1 m = German();
+    const std::vector<std::string> listed = ListFolder(folder.path(), "*.deu");
+    std::vector<std::string> expectedListed;
+    for (const Name& name : names) {
+        expectedListed.push_back(Utf8(name.source));
+    }
+    ASSERT_EQ(listed, expectedListed);
+
+    const RunReport report = ConversionRun(m, folder.path(), listed);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(report.converted, names.size());
+    std::string expectedLog;
+    for (const Name& name : names) {
+        SCOPED_TRACE(name.inLog);
+        EXPECT_EQ(ReadFileBytes(folder.path() / name.target), kTarget);
+        expectedLog += Record(name.inLog);
+    }
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), expectedLog);
+}
+
+// ---------------------------------------------------------------------------------------
+// Paths: the folder, a backslash and the name.
+
+struct PathRow {
+    const char* name;
+    const wchar_t* folder;
+    const char* file; // UTF-8
+    const wchar_t* path;
+};
+
+const PathRow kPathRows[] = {
+    {"Folder", L"C:\\Spiele\\Vandrok", "MAP.DEU", L"C:\\Spiele\\Vandrok\\MAP.DEU"},
+    {"DriveRoot", L"C:\\", "a.b.deu", L"C:\\a.b.deu"},
+    {"Network", L"\\\\server\\games", "x.fra", L"\\\\server\\games\\x.fra"},
+    {"Umlaut", L"D:\\K\u00F6nig",
+     "Stra\xC3\x9F"
+     "e.deu",
+     L"D:\\K\u00F6nig\\Stra\u00DFe.deu"},
+    {"OutsideCp1252", L"D:\\\u041C\u0438\u0440", "\xCE\xA9.deu",
+     L"D:\\\u041C\u0438\u0440\\\u03A9.deu"},
+};
+
+class PathTest : public ::testing::TestWithParam<PathRow> {};
+
+TEST_P(PathTest, JoinsWithOneBackslash) {
+    const PathRow& row = GetParam();
+    EXPECT_EQ(PathInFolder(row.folder, row.file).wstring(), std::wstring(row.path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Replacing what is there: an old target and an old log are replaced whole, and what takes
+// their place is an ordinary file again (the temporary file was hidden); nothing else is left.
+
+struct ReplaceRow {
+    const char* name;
+    DWORD oldTargetAttributes; // of the old a.txt
+    bool converted;            // false: the old target must stay as it was
+};
+
+const ReplaceRow kReplaceRows[] = {
+    {"OrdinaryTarget", FILE_ATTRIBUTE_NORMAL, true},
+    {"ArchiveTarget", FILE_ATTRIBUTE_ARCHIVE, true},
+    {"HiddenTarget", FILE_ATTRIBUTE_HIDDEN, true},
+    // A read-only target is the user's protection: reported, not overwritten.
+    {"ReadOnlyTarget", FILE_ATTRIBUTE_READONLY, false},
+};
+
+class ReplaceTest : public ::testing::TestWithParam<ReplaceRow> {};
+
+TEST_P(ReplaceTest, ReplacesTargetAndLogWhole) {
+    const ReplaceRow& row = GetParam();
+    TempFolder folder;
+    WriteFileBytes(folder.path() / L"a.deu", kSource);
+    WriteFileBytes(folder.path() / L"b.deu", "plain\r\n");
+    const std::string oldTarget = "an old, longer target that must not shine through\r\n";
+    WriteFileBytes(folder.path() / L"a.txt", oldTarget);
+    ASSERT_TRUE(::SetFileAttributesW((folder.path() / L"a.txt").c_str(), row.oldTargetAttributes));
+    WriteFileBytes(folder.path() / L"b.txt", oldTarget);
+    WriteFileBytes(folder.path() / L"konvertionsfehler.txt", "an old log, longer than the new\r\n");
+
+    Module1 m = German();
+    const RunReport report = ConversionRun(m, folder.path(), {"a.deu", "b.deu"});
+
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"b.txt"), "plain\r\n");
+    if (row.converted) {
+        EXPECT_TRUE(report.failures.empty());
+        EXPECT_EQ(report.converted, 2u);
+        EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), kTarget);
+        EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), Record("a.deu"));
+    } else {
+        ASSERT_EQ(report.failures.size(), 1u);
+        EXPECT_EQ(report.failures[0].name, "a.deu");
+        EXPECT_FALSE(report.failures[0].reason.empty());
+        EXPECT_EQ(report.converted, 1u);
+        EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), oldTarget);
+        EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), "");
+    }
+    for (const wchar_t* written : {L"b.txt", L"konvertionsfehler.txt"}) {
+        const DWORD attributes = ::GetFileAttributesW((folder.path() / written).c_str());
+        EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), 0u)
+            << "hidden: " << Utf8(written);
+    }
+    const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
+                                                  L"konvertionsfehler.txt"};
+    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+    // The new files show in the listing like any other.
+    EXPECT_EQ(ListFolder(folder.path(), "*.txt"),
+              (std::vector<std::string>{"a.txt", "b.txt", "konvertionsfehler.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(OldFiles, ReplaceTest, ::testing::ValuesIn(kReplaceRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Names that differ only in case name one file: a source whose copy would land on the log
+// file is not converted, as on Linux for the exact name, and the log stays intact.
+
+struct CaseRow {
+    const char* name;
+    const wchar_t* source;
+};
+
+const CaseRow kCaseRows[] = {
+    {"UpperCase", L"KONVERTIONSFEHLER.DEU"},
+    {"Capitalised", L"Konvertionsfehler.Deu"},
+    {"LowerCase", L"konvertionsfehler.deu"},
+    {"MixedBase", L"kONVERTIONSfehler.deu"},
+};
+
+class LogNameCaseTest : public ::testing::TestWithParam<CaseRow> {};
+
+TEST_P(LogNameCaseTest, SourceOntoLogFileIsRefused) {
+    const CaseRow& row = GetParam();
+    TempFolder folder;
+    WriteFileBytes(folder.path() / row.source, kSource);
+    WriteFileBytes(folder.path() / L"other.deu", kSource);
+    const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
+    ASSERT_EQ(names.size(), 2u);
+
+    Module1 m = German();
+    const RunReport report = ConversionRun(m, folder.path(), names);
+
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, Utf8(row.source));
+    EXPECT_EQ(report.converted, 1u);
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"other.txt"), kTarget);
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), Record("other.deu"));
+    const std::set<std::wstring> expectedNames = {row.source, L"other.deu", L"other.txt",
+                                                  L"konvertionsfehler.txt"};
+    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, LogNameCaseTest, ::testing::ValuesIn(kCaseRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct SameNameRow {
+    const char* name;
+    const char* a; // UTF-8
+    const char* b;
+    bool same;
+};
+
+const SameNameRow kSameNameRows[] = {
+    {"Exact", "konvertionsfehler.txt", "konvertionsfehler.txt", true},
+    {"AsciiCase", "KONVERTIONSFEHLER.TXT", "konvertionsfehler.txt", true},
+    {"FrenchLog", "ERREURS_DE_CONVERSION..TXT", "Erreurs_de_conversion..txt", true},
+    {"Umlaut", "\xC3\x84RGER.txt", "\xC3\xA4rger.txt", true}, // Ä / ä
+    {"Greek", "\xCE\xA9mega.txt", "\xCF\x89mega.txt", true},  // Ω / ω
+    {"Different", "konvertionsfehler.txt", "konvertionsfehler2.txt", false},
+    {"OneDotLess", "Erreurs_de_conversion.txt", "Erreurs_de_conversion..txt", false},
+    {"SharpS",
+     "stra\xC3\x9F"
+     "e.txt",
+     "strasse.txt", false}, // ß is no "ss" here
+};
+
+class SameNameTest : public ::testing::TestWithParam<SameNameRow> {};
+
+TEST_P(SameNameTest, ComparesAsTheFileSystemDoes) {
+    const SameNameRow& row = GetParam();
+    EXPECT_EQ(WouldOverwriteLog(row.a, row.b), row.same);
+    EXPECT_EQ(WouldOverwriteLog(row.b, row.a), row.same);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, SameNameTest, ::testing::ValuesIn(kSameNameRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// A file that another program holds open without sharing: that file fails with the system's
+// reason, the other files are converted, the old files stay, nothing stray is left.
+
+const std::string kOld = "old contents\r\n";
+
+struct HeldRow {
+    const char* name;
+    const wchar_t* held;    // held open during the run; it held kOld before
+    const char* failedName; // the failure's name (UTF-8)
+    bool sharingReason;     // the reason is the sharing violation's own wording
+    std::uint64_t converted;
+    std::string bTarget; // b.txt afterwards
+    std::string log;     // the log afterwards
+};
+
+const HeldRow kHeldRows[] = {
+    {"Source", L"b.deu", "b.deu", true, 2, "<missing>", Record("a.deu") + Record("c.deu")},
+    {"Target", L"b.txt", "b.deu", false, 2, kOld, Record("a.deu") + Record("c.deu")},
+    {"LogFile", L"konvertionsfehler.txt", "konvertionsfehler.txt", false, 3, kTarget, kOld},
+};
+
+class HeldOpenTest : public ::testing::TestWithParam<HeldRow> {};
+
+TEST_P(HeldOpenTest, FailsThatFileOnly) {
+    const HeldRow& row = GetParam();
+    TempFolder folder;
+    for (const wchar_t* source : {L"a.deu", L"b.deu", L"c.deu"}) {
+        WriteFileBytes(folder.path() / source, kSource);
+    }
+    WriteFileBytes(folder.path() / row.held, kOld);
+
+    Module1 m = German();
+    RunReport report;
+    {
+        HeldOpen holder(folder.path() / row.held);
+        report = ConversionRun(m, folder.path(), {"a.deu", "b.deu", "c.deu"});
+    }
+
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, row.failedName);
+    if (row.sharingReason) {
+        EXPECT_EQ(report.failures[0].reason, SystemReason(ERROR_SHARING_VIOLATION));
+    } else {
+        EXPECT_FALSE(report.failures[0].reason.empty());
+    }
+    EXPECT_EQ(report.converted, row.converted);
+    EXPECT_EQ(ReadFileBytes(folder.path() / row.held), kOld);
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), kTarget);
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"b.txt"), row.bTarget);
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"c.txt"), kTarget);
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), row.log);
+    std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"c.deu",
+                                            L"a.txt", L"c.txt", L"konvertionsfehler.txt"};
+    if (row.bTarget != "<missing>") {
+        expectedNames.insert(L"b.txt");
+    }
+    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A folder where the target would go: reported, the folder stays, nothing stray is left.
+TEST(WindowsTargets, FolderInTargetsPlaceFails) {
+    TempFolder folder;
+    WriteFileBytes(folder.path() / L"a.deu", kSource);
+    WriteFileBytes(folder.path() / L"b.deu", kSource);
+    fs::create_directory(folder.path() / L"a.txt");
+
+    Module1 m = German();
+    const RunReport report = ConversionRun(m, folder.path(), {"a.deu", "b.deu"});
+
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "a.deu");
+    EXPECT_EQ(report.converted, 1u);
+    EXPECT_TRUE(fs::is_directory(folder.path() / L"a.txt"));
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"b.txt"), kTarget);
+    const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
+                                                  L"konvertionsfehler.txt"};
+    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+}
+
+} // namespace
+} // namespace rz408

@@ -1,0 +1,28 @@
+#pragma once
+
+// The drives of a Windows machine as the classic drive list shows them. What the system tells
+// of a drive is gathered first (WindowsDriveFacts), so that the tests feed their own drives to
+// the entry text.
+
+#include "DriveSystem.h"
+
+#include <cstdint>
+#include <string>
+
+namespace rz408 {
+
+// What the system tells of one drive.
+struct WindowsDriveFacts {
+    char letter = 'c';                // lower case
+    std::uint32_t type = DRIVE_FIXED; // GetDriveTypeW of its root
+    std::string label;                // the volume label, UTF-8; empty where there is none
+    std::string remote;               // a network drive's share path ("\\server\games"), UTF-8
+};
+
+// The drive list's entry: the letter and a colon, and for a fixed disk its label in square
+// brackets ("c: [SYSTEM]", "c: [Local Disk]" where the disk has no label), for a network drive
+// its share path ("n: [\\server\games]"), for a RAM disk its label ("r: [RAM Disk]" where it
+// has none); removable and optical drives, and drives of no known type, bare ("a:").
+std::string WindowsDriveEntry(const WindowsDriveFacts& facts);
+
+} // namespace rz408
