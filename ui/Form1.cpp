@@ -82,7 +82,11 @@ QString RunMessage(const Module1& module, const RunReport& report) {
 } // namespace
 
 QFont Form1::LabelFont(bool bold, bool italic) {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // Where the classic font is missing, a narrower one: every help text of every language
+    // then fits its label with room to spare.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                      QStringLiteral("Arial Narrow")});
     font.setPointSizeF(9.75);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     font.setItalic(italic);
@@ -94,6 +98,10 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(ProgramIcon());
+    // The classic form font for the lists and buttons: "MS Sans Serif" 8 point.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8);
+    setFont(font);
     resize(TwipsSize(11010, 6375));
 
     Drive1 = new DriveListBox(drives, this);

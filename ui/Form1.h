@@ -29,8 +29,8 @@ public:
     // ends the program.
     void setStartWindow(QWidget* startWindow) { startWindow_ = startWindow; }
 
-    // The font of the help labels: "MS Sans Serif" 9.75 point, where missing a substitute
-    // of the same or narrower metrics (InstallFontSubstitutes).
+    // The font of the help labels: "MS Sans Serif" 9.75 point, where that is missing
+    // Liberation Sans Narrow (or Arial Narrow) of the same size.
     static QFont LabelFont(bool bold, bool italic);
 
     // The controls, named as the window's objectName of each.

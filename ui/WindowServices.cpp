@@ -74,11 +74,9 @@ void InstallFontSubstitutes() {
     if (QFontDatabase::hasFamily(kClassic)) {
         return;
     }
-    // Liberation Sans Narrow is narrower than the classic bitmap font, so that every help
-    // text fits its label; Liberation Sans and Arial follow where it is missing.
-    QFont::insertSubstitutions(
-        kClassic, {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    // Liberation Sans has the metrics of Arial, close to the classic font's.
+    QFont::insertSubstitutions(kClassic,
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 }
 
 } // namespace rz408

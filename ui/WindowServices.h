@@ -53,9 +53,9 @@ void CentreOnScreen(QWidget& window);
 // while the program carries no such resource.
 QIcon ProgramIcon();
 
-// Maps the classic label font "MS Sans Serif" to an installed font of the same or narrower
-// metrics, where the family itself is missing. Called once by whoever makes the application
-// object (and by the tests) before the first window is built.
+// Maps the classic window font "MS Sans Serif" to an installed font of similar metrics
+// (Liberation Sans, Arial), where the family itself is missing. Called once by whoever makes the
+// application object (and by the tests) before the first window is built.
 void InstallFontSubstitutes();
 
 } // namespace rz408

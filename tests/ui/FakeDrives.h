@@ -1,0 +1,62 @@
+#pragma once
+
+// A drive set made up by a test: each drive has an entry as the drive list shows it, the
+// answer of the drive-type query for its bare root, and a current folder.
+
+#include "DriveSystem.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace rz408::test {
+
+struct FakeDrive {
+    std::string entry;  // "c: [SYSTEM]", "a:"
+    std::uint32_t type; // what GetDriveTypeA answers for "<letter>:\"
+    std::filesystem::path folder;
+};
+
+class FakeDrives : public DriveSystem {
+public:
+    std::vector<FakeDrive> drives;
+    char currentLetter = 'c';
+    std::vector<std::string> queries; // every text GetDriveTypeA was asked about
+
+    std::vector<std::string> DriveEntries() override {
+        std::vector<std::string> entries;
+        for (const FakeDrive& d : drives) {
+            entries.push_back(d.entry);
+        }
+        return entries;
+    }
+
+    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+        queries.emplace_back(rootText);
+        if (rootText.size() != 3 || rootText[1] != ':' || rootText[2] != '\\') {
+            return DRIVE_NO_ROOT_DIR;
+        }
+        const FakeDrive* d = Find(DriveLetterOf(rootText));
+        return d ? d->type : DRIVE_NO_ROOT_DIR;
+    }
+
+    std::string CurrentDrive() override {
+        const FakeDrive* d = Find(currentLetter);
+        return d ? d->entry : std::string();
+    }
+
+    std::filesystem::path CurrentFolderOf(std::string_view driveText) override {
+        const FakeDrive* d = Find(DriveLetterOf(driveText));
+        return d ? d->folder : std::filesystem::path();
+    }
+
+private:
+    const FakeDrive* Find(char letter) const {
+        const auto it = std::find_if(drives.begin(), drives.end(), [&](const FakeDrive& d) {
+            return DriveLetterOf(d.entry) == letter;
+        });
+        return it == drives.end() ? nullptr : &*it;
+    }
+};
+
+} // namespace rz408::test

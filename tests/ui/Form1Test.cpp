@@ -1,0 +1,525 @@
+// The converter window: its drive check, the lists that follow one another, the convert
+// button, its texts and its layout.
+
+#include "FakeDrives.h"
+
+#include "DirListBox.h"
+#include "DriveListBox.h"
+#include "Encoding.h"
+#include "FileListBox.h"
+#include "Form1.h"
+#include "LanguageProfile.h"
+#include "Module1.h"
+#include "WindowServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace rz408;
+using rz408::test::FakeDrive;
+using rz408::test::FakeDrives;
+
+namespace {
+
+QString Text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QByteArray("<missing>");
+    }
+    return file.readAll();
+}
+
+// One converter window over a temporary folder and a made-up drive set, with the message
+// boxes and the end of the program recorded instead of shown.
+struct Rig {
+    QTemporaryDir root;
+    FakeDrives drives;
+    Module1 module;
+    WindowServices services;
+    QStringList messages;
+    int ends = 0;
+    std::unique_ptr<Form1> form;
+    QString previousCurrent = QDir::currentPath();
+
+    // Each drive "<letter>..." gets the folder root/<letter> holding one file <letter>.deu.
+    // The process's current folder is the folder of the drive START.
+    explicit Rig(const QStringList& driveRows = {QStringLiteral("c: [SYSTEM]|3")},
+                 char start = 'c') {
+        InstallProgramTexts(GermanProfile, module);
+        services.SetMessageHook([this](const QString& text) { messages << text; });
+        services.SetEndHook([this] { ++ends; });
+        for (const QString& row : driveRows) {
+            const QStringList parts = row.split(QLatin1Char('|'));
+            const QString letter = parts[0].left(1).toLower();
+            QDir(root.path()).mkpath(letter);
+            WriteFile(Folder(letter) + QStringLiteral("/") + letter + QStringLiteral(".deu"),
+                      QByteArray("x"));
+            drives.drives.push_back(
+                FakeDrive{parts[0].toStdString(), parts[1].toUInt(), Folder(letter).toStdString()});
+        }
+        drives.currentLetter = start;
+        QDir::setCurrent(Folder(QString(QLatin1Char(start))));
+        form = std::make_unique<Form1>(module, services, drives);
+        form->File1->setPattern(QStringLiteral("*.deu"));
+        drives.queries.clear(); // the drive list's pictures asked for the types
+    }
+    ~Rig() { QDir::setCurrent(previousCurrent); }
+
+    QString Folder(const QString& letter) const {
+        return root.path() + QStringLiteral("/") + letter;
+    }
+
+    // Picks the drive of LETTER in the drive list, as a user does.
+    void Pick(char letter) {
+        DriveListBox* list = form->findChild<DriveListBox*>(QStringLiteral("Drive1"));
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->itemText(i).at(0) == QLatin1Char(letter)) {
+                list->setCurrentIndex(i);
+                return;
+            }
+        }
+        QFAIL("no such drive");
+    }
+};
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void driveCheck_data();
+    void driveCheck();
+    void creationRaisesNothing();
+    void folderListFeedsFileList_data();
+    void folderListFeedsFileList();
+    void convertButtonEndToEnd();
+    void failedFileIsReportedAndWindowGoesOn();
+    void textsBeforeAnyProfile_data();
+    void textsBeforeAnyProfile();
+    void everyTextFits_data();
+    void everyTextFits();
+    void geometryInPixels_data();
+    void geometryInPixels();
+    void focusAndTabOrder();
+    void closingEndsProgram();
+    void backButton_data();
+    void backButton();
+};
+
+void Form1Test::driveCheck_data() {
+    QTest::addColumn<QStringList>("driveRows"); // entry|type of the bare root
+    QTest::addColumn<char>("start");
+    QTest::addColumn<char>("pick");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<QStringList>("queries");
+    QTest::addColumn<char>("finalDrive");
+    QTest::addColumn<char>("openFolder"); // the drive whose folder Dir1 and File1 show
+
+    const QString c = QStringLiteral("c: [SYSTEM]|3");
+    QTest::newRow("floppy refused, back to C through the nested check")
+        << QStringList{QStringLiteral("a:|2"), c, QStringLiteral("d: [DATA]|3")} << 'd' << 'a' << 1
+        << QStringList{QStringLiteral("a:\\"), QStringLiteral("c: [SYSTEM]\\")} << 'c' << 'c';
+    QTest::newRow("USB stick refused")
+        << QStringList{c, QStringLiteral("e:|2")} << 'c' << 'e' << 1
+        << QStringList{QStringLiteral("e:\\"), QStringLiteral("c: [SYSTEM]\\")} << 'c' << 'c';
+    QTest::newRow("optical drive refused")
+        << QStringList{c, QStringLiteral("d: [DATA]|3"), QStringLiteral("f:|5")} << 'd' << 'f' << 1
+        << QStringList{QStringLiteral("f:\\"), QStringLiteral("c: [SYSTEM]\\")} << 'c' << 'c';
+    QTest::newRow("labelled fixed disk accepted")
+        << QStringList{c, QStringLiteral("d: [DATA]|3")} << 'c' << 'd' << 0
+        << QStringList{QStringLiteral("d: [DATA]\\")} << 'd' << 'd';
+    QTest::newRow("unlabelled fixed disk accepted by its readable name")
+        << QStringList{c, QStringLiteral("d: [Spiele]|3")} << 'c' << 'd' << 0
+        << QStringList{QStringLiteral("d: [Spiele]\\")} << 'd' << 'd';
+    QTest::newRow("network drive accepted")
+        << QStringList{c, QStringLiteral("n: [\\\\server\\games]|4")} << 'c' << 'n' << 0
+        << QStringList{QStringLiteral("n: [\\\\server\\games]\\")} << 'n' << 'n';
+    QTest::newRow("RAM disk accepted")
+        << QStringList{c, QStringLiteral("r: [ram]|6")} << 'c' << 'r' << 0
+        << QStringList{QStringLiteral("r: [ram]\\")} << 'r' << 'r';
+    QTest::newRow("back to C from elsewhere accepted")
+        << QStringList{c, QStringLiteral("d: [DATA]|3")} << 'd' << 'c' << 0
+        << QStringList{QStringLiteral("c: [SYSTEM]\\")} << 'c' << 'c';
+    QTest::newRow("C itself refused: one message, no loop")
+        << QStringList{QStringLiteral("c:|2"), QStringLiteral("d: [DATA]|3")} << 'd' << 'c' << 1
+        << QStringList{QStringLiteral("c:\\")} << 'c' << 'd';
+    QTest::newRow("floppy, then C refused too: two messages")
+        << QStringList{QStringLiteral("a:|2"), QStringLiteral("c:|2"),
+                       QStringLiteral("d: [DATA]|3")}
+        << 'd' << 'a' << 2 << QStringList{QStringLiteral("a:\\"), QStringLiteral("c:\\")} << 'c'
+        << 'd';
+}
+
+void Form1Test::driveCheck() {
+    QFETCH(QStringList, driveRows);
+    QFETCH(char, start);
+    QFETCH(char, pick);
+    QFETCH(int, messages);
+    QFETCH(QStringList, queries);
+    QFETCH(char, finalDrive);
+    QFETCH(char, openFolder);
+
+    Rig rig(driveRows, start);
+    QSignalSpy dirChanges(rig.form->Dir1, &DirListBox::Change);
+    rig.Pick(pick);
+
+    QCOMPARE(rig.messages.size(), messages);
+    for (const QString& message : rig.messages) {
+        QCOMPARE(message, Text(GermanProfile.DriveMessage));
+    }
+    QStringList asked;
+    for (const std::string& q : rig.drives.queries) {
+        asked << QString::fromStdString(q);
+    }
+    QCOMPARE(asked, queries);
+    QCOMPARE(rig.form->Drive1->Drive().at(0), QLatin1Char(finalDrive));
+    const QString expected = QDir::toNativeSeparators(rig.Folder(QString(QLatin1Char(openFolder))));
+    QCOMPARE(rig.form->Dir1->Path(), expected);
+    QCOMPARE(rig.form->File1->Path(), expected);
+    QCOMPARE(rig.form->File1->ListCount(), 1);
+    QCOMPARE(rig.form->File1->List(0), QString(QLatin1Char(openFolder)) + QStringLiteral(".deu"));
+    QCOMPARE(dirChanges.size(), openFolder == start ? 0 : 1);
+}
+
+void Form1Test::creationRaisesNothing() {
+    Rig rig({QStringLiteral("a:|2"), QStringLiteral("c: [SYSTEM]|3")}, 'c');
+    QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(rig.form->Drive1->Drive(), QStringLiteral("c: [SYSTEM]"));
+    QCOMPARE(rig.form->Dir1->Path(), QDir::toNativeSeparators(rig.Folder(QStringLiteral("c"))));
+    QCOMPARE(rig.form->File1->Path(), rig.form->Dir1->Path());
+}
+
+void Form1Test::folderListFeedsFileList_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("selecting a subfolder opens nothing") << "select" << false;
+    QTest::newRow("double click opens it") << "doubleclick" << true;
+    QTest::newRow("Enter opens it") << "enter" << true;
+    QTest::newRow("writing Path opens it") << "write" << true;
+}
+
+void Form1Test::folderListFeedsFileList() {
+    QFETCH(QString, action);
+    QFETCH(bool, opens);
+
+    Rig rig;
+    const QString sub = rig.Folder(QStringLiteral("c")) + QStringLiteral("/Spiel");
+    QVERIFY(QDir().mkpath(sub));
+    WriteFile(sub + QStringLiteral("/MAP.DEU"), "m");
+    WriteFile(sub + QStringLiteral("/z.deu"), "z");
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    rig.form->Dir1->setPath(rig.form->Dir1->Path()); // reads the new subfolder
+
+    DirListBox* dir = rig.form->findChild<DirListBox*>(QStringLiteral("Dir1"));
+    FileListBox* files = rig.form->findChild<FileListBox*>(QStringLiteral("File1"));
+    QSignalSpy changes(dir, &DirListBox::Change);
+    int row = -1;
+    for (int i = 0; i < dir->count(); ++i) {
+        if (dir->EntryPath(i) == QDir::toNativeSeparators(sub)) {
+            row = i;
+        }
+    }
+    QVERIFY(row > dir->OpenRow());
+    const QString before = files->Path();
+
+    if (action == QLatin1String("select")) {
+        dir->setCurrentRow(row);
+    } else if (action == QLatin1String("doubleclick")) {
+        // The list lays out its entries after the next turn of the event loop.
+        dir->scrollToItem(dir->item(row));
+        QTRY_VERIFY(dir->viewport()->rect().contains(dir->visualItemRect(dir->item(row)).center()));
+        const QRect rect = dir->visualItemRect(dir->item(row));
+        // A double click arrives as a click followed by the double click.
+        QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, rect.center());
+        QCOMPARE(changes.size(), 0);
+        QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, rect.center());
+    } else if (action == QLatin1String("enter")) {
+        dir->setCurrentRow(row);
+        QTest::keyClick(dir, Qt::Key_Return);
+    } else {
+        dir->setPath(sub);
+    }
+
+    if (opens) {
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(dir->Path(), QDir::toNativeSeparators(sub));
+        QCOMPARE(files->Path(), dir->Path());
+        QCOMPARE(files->ListCount(), 2);
+        QCOMPARE(files->List(0), QStringLiteral("MAP.DEU"));
+        QCOMPARE(files->List(1), QStringLiteral("z.deu"));
+        QCOMPARE(dir->item(dir->OpenRow())->text(), QStringLiteral("Spiel"));
+    } else {
+        QCOMPARE(changes.size(), 0);
+        QCOMPARE(files->Path(), before);
+        QCOMPARE(files->List(0), QStringLiteral("c.deu"));
+    }
+}
+
+void Form1Test::convertButtonEndToEnd() {
+    Rig rig;
+    const QString folder = rig.Folder(QStringLiteral("c"));
+    WriteFile(folder + QStringLiteral("/c.deu"), "Gr\xfc\xdf"
+                                                 "e\r\nMan\x96ner `x`\n");
+    WriteFile(folder + QStringLiteral("/MAP.DEU"), "plain");
+    WriteFile(folder + QStringLiteral("/other.fra"), "nicht dran");
+    rig.form->File1->Refresh();
+    QCOMPARE(rig.form->File1->ListCount(), 2);
+
+    QPushButton* convert = rig.form->findChild<QPushButton*>(QStringLiteral("Command1"));
+    QTest::mouseClick(convert, Qt::LeftButton);
+
+    QCOMPARE(rig.messages,
+             QStringList{QStringLiteral("Anzahl der konvertierten Dateien für Userpatch408:  2")});
+    QCOMPARE(ReadFile(folder + QStringLiteral("/c.txt")),
+             QByteArray("Gruesse\r\nMan ner 'x'\n\r\n")); // a bare LF stays in its line
+    QCOMPARE(ReadFile(folder + QStringLiteral("/MAP.txt")), QByteArray("plain\r\n"));
+    QCOMPARE(ReadFile(folder + QStringLiteral("/konvertionsfehler.txt")),
+             QByteArray("c.deu : \r\n             \x96 (ascii werte 150) ist konvertiert zu "
+                        "leerzeichen.\r\n"));
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/other.txt")));
+    QCOMPARE(rig.ends, 0);
+}
+
+void Form1Test::failedFileIsReportedAndWindowGoesOn() {
+    Rig rig;
+    const QString folder = rig.Folder(QStringLiteral("c"));
+    WriteFile(folder + QStringLiteral("/b.deu"), "fine");
+    QVERIFY(QDir(folder).mkdir(QStringLiteral("c.txt"))); // a folder in c.deu's target's place
+    rig.form->File1->Refresh();
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+
+    QPushButton* convert = rig.form->findChild<QPushButton*>(QStringLiteral("Command1"));
+    for (int click = 1; click <= 2; ++click) {
+        QTest::mouseClick(convert, Qt::LeftButton);
+        QCOMPARE(rig.messages.size(), click);
+        const QString message = rig.messages.last();
+        QVERIFY2(message.startsWith(
+                     QStringLiteral("Anzahl der konvertierten Dateien für Userpatch408:  1\n\n")),
+                 qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("\nc.deu: ")), qPrintable(message));
+        QVERIFY2(!message.contains(QStringLiteral("b.deu")), qPrintable(message));
+        QCOMPARE(ReadFile(folder + QStringLiteral("/b.txt")), QByteArray("fine\r\n"));
+        QVERIFY(QFileInfo(folder + QStringLiteral("/c.txt")).isDir());
+        QVERIFY(rig.form->isVisible());
+        QVERIFY(convert->isEnabled());
+        QCOMPARE(rig.ends, 0);
+    }
+}
+
+void Form1Test::textsBeforeAnyProfile_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("caption") << "Form1" << QStringLiteral("Vandrok-text konverter für Userpatch.");
+    QTest::newRow("convert button, two blanks at the end")
+        << "Command1" << QStringLiteral("Konvertiere DEU zu TXT  ");
+    QTest::newRow("back button") << "Command2" << QStringLiteral("Ende");
+    QTest::newRow("Label1 as the German profile") << "Label1" << Text(GermanProfile.LabelTexts[0]);
+    QTest::newRow("Label2 with double quotes")
+        << "Label2"
+        << QStringLiteral("Wähle den Ordner wo sich deine *.deu Dateien befinden und drücke "
+                          "\"Konvertiere DEU zu TXT\".  Viel Spass mit dem Userpatch - Morrik "
+                          "\"Programmer\" Halvsted. ");
+    QTest::newRow("Label3 as the German profile") << "Label3" << Text(GermanProfile.LabelTexts[2]);
+    QTest::newRow("Label4 as the German profile") << "Label4" << Text(GermanProfile.LabelTexts[3]);
+    QTest::newRow("Label5 in its own words")
+        << "Label5"
+        << QStringLiteral("Du brauchst Drei Ordnern zu konvertieren: Hauptordner (gorvald3 oder "
+                          "so ...) , danach scenario und userscen.");
+    QTest::newRow("Label6 in its own words")
+        << "Label6"
+        << QStringLiteral("Bei neuer installation von campaigns und scenarios einfach wieder "
+                          "diese programm benutzen.");
+    QTest::newRow("Label7 contact")
+        << "Label7" << QStringLiteral("E-mail: rz408-textconverter@example.org");
+}
+
+void Form1Test::textsBeforeAnyProfile() {
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+
+    Rig rig;
+    if (control == QLatin1String("Form1")) {
+        QCOMPARE(rig.form->objectName(), control);
+        QCOMPARE(rig.form->windowTitle(), text);
+    } else if (auto* button = rig.form->findChild<QPushButton*>(control)) {
+        QCOMPARE(button->text(), text);
+        QVERIFY(button->isEnabled());
+    } else {
+        auto* label = rig.form->findChild<QLabel*>(control);
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+    }
+}
+
+void Form1Test::everyTextFits_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+
+    const std::pair<const char*, const LanguageProfile*> profiles[] = {
+        {"French", &FrenchProfile}, {"German", &GermanProfile}, {"English", &EnglishProfile}};
+    for (const auto& [language, profile] : profiles) {
+        for (int i = 0; i < 7; ++i) {
+            const QString label = QStringLiteral("Label%1").arg(i + 1);
+            QTest::addRow("%s %s", language, qPrintable(label))
+                << label << Text(profile->LabelTexts[static_cast<std::size_t>(i)]);
+        }
+        QTest::addRow("%s Command1", language) << "Command1" << Text(profile->ConvertCaption);
+        QTest::addRow("%s Command2", language) << "Command2" << Text(profile->BackCaption);
+    }
+    Rig rig;
+    for (QLabel* label : rig.form->findChildren<QLabel*>()) {
+        QTest::addRow("own %s", qPrintable(label->objectName()))
+            << label->objectName() << label->text();
+    }
+    for (QPushButton* button : rig.form->findChildren<QPushButton*>()) {
+        QTest::addRow("own %s", qPrintable(button->objectName()))
+            << button->objectName() << button->text();
+    }
+}
+
+void Form1Test::everyTextFits() {
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+
+    Rig rig;
+    QWidget* widget = rig.form->findChild<QWidget*>(control);
+    QVERIFY(widget);
+    const QFontMetrics metrics(widget->font());
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        QVERIFY(label->wordWrap());
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, label->width(), 100000),
+                                 Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+        qInfo("%s (%s): %d of %d pixels high, %d of %d wide", qPrintable(control),
+              qPrintable(QFontInfo(label->font()).family()), needed.height(), label->height(),
+              needed.width(), label->width());
+        QVERIFY2(needed.height() <= label->height(),
+                 qPrintable(QStringLiteral("needs %1 pixels").arg(needed.height())));
+        QVERIFY(needed.width() <= label->width());
+    } else {
+        // A caption on one line, inside the button's frame.
+        const int needed = metrics.horizontalAdvance(text.trimmed()) + 8;
+        qInfo("%s (%s): %d of %d pixels wide", qPrintable(control),
+              qPrintable(QFontInfo(widget->font()).family()), needed, widget->width());
+        QVERIFY2(needed <= widget->width(),
+                 qPrintable(QStringLiteral("needs %1 pixels").arg(needed)));
+    }
+}
+
+void Form1Test::geometryInPixels_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("twips");
+
+    QTest::newRow("Drive1") << "Drive1" << QRect(105, 105, 2220, 315);
+    QTest::newRow("Dir1") << "Dir1" << QRect(105, 525, 2220, 2565);
+    QTest::newRow("File1") << "File1" << QRect(2310, 105, 1695, 3015);
+    QTest::newRow("Command1") << "Command1" << QRect(105, 3255, 2220, 435);
+    QTest::newRow("Command2") << "Command2" << QRect(2415, 3255, 1590, 435);
+    QTest::newRow("Label1") << "Label1" << QRect(4095, 105, 6840, 1065);
+    QTest::newRow("Label3") << "Label3" << QRect(4095, 1200, 6840, 960);
+    QTest::newRow("Label4") << "Label4" << QRect(4095, 2205, 6840, 1695);
+    QTest::newRow("Label5") << "Label5" << QRect(105, 3990, 10830, 540);
+    QTest::newRow("Label2") << "Label2" << QRect(105, 4620, 10830, 645);
+    QTest::newRow("Label6") << "Label6" << QRect(105, 5355, 10830, 540);
+    QTest::newRow("Label7") << "Label7" << QRect(105, 5985, 10830, 330);
+    QTest::newRow("client area") << "Form1" << QRect(0, 0, 11010, 6375);
+}
+
+void Form1Test::geometryInPixels() {
+    QFETCH(QString, control);
+    QFETCH(QRect, twips);
+
+    Rig rig;
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    const QRect pixels(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
+    if (control == QLatin1String("Form1")) {
+        QCOMPARE(rig.form->size(), pixels.size());
+        // Nothing moves when the window changes its size.
+        const QRect before = rig.form->Label4->geometry();
+        rig.form->resize(300, 200);
+        QCOMPARE(rig.form->Label4->geometry(), before);
+    } else {
+        QWidget* widget = rig.form->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), pixels);
+    }
+}
+
+void Form1Test::focusAndTabOrder() {
+    Rig rig;
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    QCOMPARE(QApplication::focusWidget(), rig.form->Drive1);
+    const QStringList order{QStringLiteral("Dir1"), QStringLiteral("File1"),
+                            QStringLiteral("Command1"), QStringLiteral("Command2"),
+                            QStringLiteral("Drive1")};
+    for (const QString& next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), next);
+    }
+}
+
+void Form1Test::closingEndsProgram() {
+    Rig rig;
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    rig.form->close();
+    QCOMPARE(rig.ends, 1);
+    QVERIFY(!rig.form->isVisible());
+}
+
+void Form1Test::backButton_data() {
+    QTest::addColumn<bool>("withStartWindow");
+    QTest::newRow("shows the start window") << true;
+    QTest::newRow("without one ends the program") << false;
+}
+
+void Form1Test::backButton() {
+    QFETCH(bool, withStartWindow);
+
+    Rig rig;
+    QWidget start;
+    if (withStartWindow) {
+        rig.form->setStartWindow(&start);
+    }
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    const QString folder = rig.form->Dir1->Path();
+    QTest::mouseClick(rig.form->findChild<QPushButton*>(QStringLiteral("Command2")),
+                      Qt::LeftButton);
+    QVERIFY(!rig.form->isVisible());
+    QCOMPARE(start.isVisible(), withStartWindow);
+    QCOMPARE(rig.ends, withStartWindow ? 0 : 1);
+    QCOMPARE(rig.form->Dir1->Path(), folder);
+    QCOMPARE(rig.form->File1->ListCount(), 1);
+}
+
+QTEST_MAIN(Form1Test)
+#include "Form1Test.moc"

@@ -1,0 +1,233 @@
+// The drive list, the folder list and the file list on their own.
+
+#include "FakeDrives.h"
+
+#include "DirListBox.h"
+#include "DriveListBox.h"
+#include "FileListBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace rz408;
+using rz408::test::FakeDrive;
+using rz408::test::FakeDrives;
+
+namespace {
+
+void Touch(const QString& path) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+QStringList Shown(const QListWidget& list) {
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i) {
+        texts << list.item(i)->text();
+    }
+    return texts;
+}
+
+} // namespace
+
+class ListControlsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void driveWrite_data();
+    void driveWrite();
+    void dirPathWrite_data();
+    void dirPathWrite();
+    void dirShowsTree();
+    void filePattern_data();
+    void filePattern();
+    void fileNamesDecoded();
+};
+
+void ListControlsTest::driveWrite_data() {
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("changes");
+
+    QTest::newRow("upper-case letter") << "D:"
+                                       << "d: [DATA]" << 1;
+    QTest::newRow("lower-case letter alone") << "d"
+                                             << "d: [DATA]" << 1;
+    QTest::newRow("a whole entry") << "a:"
+                                   << "a:" << 1;
+    QTest::newRow("the selected drive raises nothing") << "C:"
+                                                       << "c: [SYSTEM]" << 0;
+    QTest::newRow("a letter of no drive changes nothing") << "q:"
+                                                          << "c: [SYSTEM]" << 0;
+    QTest::newRow("no letter changes nothing") << ""
+                                               << "c: [SYSTEM]" << 0;
+}
+
+void ListControlsTest::driveWrite() {
+    QFETCH(QString, written);
+    QFETCH(QString, selected);
+    QFETCH(int, changes);
+
+    FakeDrives drives;
+    drives.drives = {{"a:", DRIVE_REMOVABLE, {}},
+                     {"c: [SYSTEM]", DRIVE_FIXED, {}},
+                     {"d: [DATA]", DRIVE_FIXED, {}}};
+    drives.currentLetter = 'c';
+    DriveListBox list(drives);
+    QCOMPARE(list.Drive(), QStringLiteral("c: [SYSTEM]"));
+    QSignalSpy spy(&list, &DriveListBox::Change);
+    // The handler sees the new drive already, inside the write.
+    QString seenInside;
+    connect(&list, &DriveListBox::Change, &list, [&] { seenInside = list.Drive(); });
+
+    list.setDrive(written);
+    QCOMPARE(list.Drive(), selected);
+    QCOMPARE(spy.size(), changes);
+    QCOMPARE(seenInside, changes ? selected : QString());
+}
+
+void ListControlsTest::dirPathWrite_data() {
+    QTest::addColumn<QString>("written"); // relative to the temporary folder; "@d" a drive text
+    QTest::addColumn<bool>("removeOpenFolder");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<int>("changes");
+
+    QTest::newRow("a subfolder") << "top/sub" << false << "top/sub" << 1;
+    QTest::newRow("the open folder again raises nothing") << "top" << false << "top" << 0;
+    QTest::newRow("a missing folder keeps the open one") << "top/gone" << false << "top" << 0;
+    QTest::newRow("a file is no folder") << "top/file.deu" << false << "top" << 0;
+    QTest::newRow("open folder removed: up to its parent") << "top/gone" << true << "" << 1;
+    QTest::newRow("a drive text opens that drive's current folder")
+        << "@d: [DATA]" << false << "data" << 1;
+    QTest::newRow("a drive's letter alone does the same") << "@D:" << false << "data" << 1;
+    QTest::newRow("a drive that is not there changes nothing") << "@q:" << false << "top" << 0;
+}
+
+void ListControlsTest::dirPathWrite() {
+    QFETCH(QString, written);
+    QFETCH(bool, removeOpenFolder);
+    QFETCH(QString, opened);
+    QFETCH(int, changes);
+
+    QTemporaryDir root;
+    const QString base = QDir(root.path()).canonicalPath();
+    QVERIFY(QDir(base).mkpath(QStringLiteral("top/sub")));
+    QVERIFY(QDir(base).mkpath(QStringLiteral("data")));
+    Touch(base + QStringLiteral("/top/file.deu"));
+    FakeDrives drives;
+    drives.drives = {{"c: [SYSTEM]", DRIVE_FIXED, (base + QStringLiteral("/top")).toStdString()},
+                     {"d: [DATA]", DRIVE_FIXED, (base + QStringLiteral("/data")).toStdString()}};
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(base + QStringLiteral("/top"));
+    DirListBox list(drives);
+    QDir::setCurrent(previous);
+    QCOMPARE(list.Path(), QDir::toNativeSeparators(base + QStringLiteral("/top")));
+
+    if (removeOpenFolder) {
+        QVERIFY(QDir(base + QStringLiteral("/top")).removeRecursively());
+    }
+    QSignalSpy spy(&list, &DirListBox::Change);
+    list.setPath(written.startsWith(QLatin1Char('@')) ? written.mid(1)
+                                                      : base + QStringLiteral("/") + written);
+    const QString expected = opened.isEmpty() ? base : base + QStringLiteral("/") + opened;
+    QCOMPARE(list.Path(), QDir::toNativeSeparators(expected));
+    QCOMPARE(spy.size(), changes);
+    QCOMPARE(list.EntryPath(list.OpenRow()), list.Path());
+}
+
+void ListControlsTest::dirShowsTree() {
+    QTemporaryDir root;
+    const QString base = QDir(root.path()).canonicalPath();
+    const QString open = base + QStringLiteral("/Spiele/Vandrok");
+    for (const char* sub : {"beta", "Alpha", ".hidden", "gamma"}) {
+        QVERIFY(QDir(open).mkpath(QString::fromLatin1(sub)));
+    }
+    Touch(open + QStringLiteral("/file.deu"));
+    FakeDrives drives;
+    drives.drives = {{"c: [SYSTEM]", DRIVE_FIXED, {}}};
+    DirListBox list(drives);
+    list.setPath(open);
+
+    // The ancestors from the root down, the open folder, then its subfolders by name.
+    QStringList expected;
+    QDir up(open);
+    QStringList chain{QDir::toNativeSeparators(up.absolutePath())};
+    while (up.cdUp()) {
+        chain.prepend(QDir::toNativeSeparators(up.absolutePath()));
+    }
+    for (int i = 0; i < chain.size(); ++i) {
+        QCOMPARE(list.EntryPath(i), chain[i]);
+    }
+    QCOMPARE(list.OpenRow(), chain.size() - 1);
+    QCOMPARE(list.currentRow(), list.OpenRow());
+    const QStringList shown = Shown(list);
+    QCOMPARE(
+        shown.mid(chain.size() - 2),
+        (QStringList{QStringLiteral("Spiele"), QStringLiteral("Vandrok"), QStringLiteral("Alpha"),
+                     QStringLiteral("beta"), QStringLiteral("gamma")}));
+    QCOMPARE(list.EntryPath(list.count() - 1),
+             QDir::toNativeSeparators(open + QStringLiteral("/gamma")));
+    QCOMPARE(list.EntryPath(list.count()), QString());
+}
+
+void ListControlsTest::filePattern_data() {
+    QTest::addColumn<QString>("pattern"); // "-" for none written
+    QTest::addColumn<QStringList>("names");
+
+    QTest::newRow("before any pattern: every file, no folders, nothing hidden")
+        << "-"
+        << QStringList{QStringLiteral("a.deu"), QStringLiteral("B.DEU"), QStringLiteral("c.fra"),
+                       QStringLiteral("noext"), QStringLiteral("Tolvar Quennel.tqu")};
+    QTest::newRow("German") << "*.deu"
+                            << QStringList{QStringLiteral("a.deu"), QStringLiteral("B.DEU")};
+    QTest::newRow("French") << "*.fra" << QStringList{QStringLiteral("c.fra")};
+    QTest::newRow("English names one file")
+        << "Tolvar Quennel.tqu" << QStringList{QStringLiteral("Tolvar Quennel.tqu")};
+    QTest::newRow("nothing matches") << "*.xyz" << QStringList{};
+}
+
+void ListControlsTest::filePattern() {
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, names);
+
+    QTemporaryDir root;
+    for (const char* name :
+         {"a.deu", "B.DEU", "c.fra", "noext", "Tolvar Quennel.tqu", ".hidden.deu"}) {
+        Touch(root.path() + QStringLiteral("/") + QString::fromLatin1(name));
+    }
+    QVERIFY(QDir(root.path()).mkdir(QStringLiteral("folder.deu")));
+
+    FileListBox list;
+    list.setPath(root.path());
+    if (pattern != QLatin1String("-")) {
+        list.setPattern(pattern);
+        QCOMPARE(list.Pattern(), pattern);
+    }
+    QCOMPARE(list.ListCount(), names.size());
+    QStringList listed;
+    for (int i = 0; i < list.ListCount(); ++i) {
+        listed << list.List(i);
+    }
+    QCOMPARE(listed, names);
+    QCOMPARE(Shown(list), names);
+    QCOMPARE(list.List(list.ListCount()), QString());
+    QCOMPARE(list.List(-1), QString());
+}
+
+void ListControlsTest::fileNamesDecoded() {
+    QTemporaryDir root;
+    const QString name = QStringLiteral("Grüße.deu");
+    Touch(root.path() + QStringLiteral("/") + name);
+    FileListBox list;
+    list.setPath(root.path());
+    list.setPattern(QStringLiteral("*.deu"));
+    QCOMPARE(list.ListCount(), 1);
+    QCOMPARE(list.List(0), name);
+    QCOMPARE(QByteArray::fromStdString(list.Names().at(0)), name.toUtf8());
+}
+
+QTEST_MAIN(ListControlsTest)
+#include "ListControlsTest.moc"
