@@ -7,6 +7,7 @@
 #include "WindowServices.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -74,6 +75,11 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf8(MainCaption));
     setWindowIcon(ProgramIcon());
+    // The classic form font, for every text of the window: "MS Sans Serif" 8 point (or its
+    // substitute of the same metrics).
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8);
+    setFont(font);
     // Fixed places and sizes, no layout: a change of the window's size moves nothing.
     resize(TwipsSize(4170, 3570));
 
@@ -87,12 +93,19 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     Frame1 = new QGroupBox(QStringLiteral("Tolvar Quennel Choice"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(TwipsRect(105, 735, 4005, 2745));
+    // The classic frame: a thin line all round, the caption standing in its top border.
+    Frame1->setStyleSheet(QStringLiteral(
+        "QGroupBox#Frame1 { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
+        "QGroupBox#Frame1::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0px 2px; }"));
 
     // The label comes first so that the picture button, which overlaps its last line, stands
     // in front of it.
     Label1 = new QLabel(QString::fromUtf8(ExplanationText), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(TwipsRect(105, 315, 3795, 1380));
+    // The frame's style sheet would give its children the application's font otherwise.
+    Label1->setFont(font);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setTextFormat(Qt::PlainText);
@@ -127,12 +140,19 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
 Main::~Main() = default;
 
 void Main::ShowWindow() {
-    if (!shownBefore_) {
-        shownBefore_ = true;
-        CentreOnScreen(*this);
-        Command1->setFocus();
+    if (shownBefore_) {
+        show();
+        return;
     }
+    shownBefore_ = true;
+    CentreOnScreen(*this);
+    Command1->setFocus();
     show();
+    // Where the platform knows the frame only once the window is shown, centre it again with
+    // its frame.
+    if (frameGeometry().size() != size()) {
+        CentreOnScreen(*this);
+    }
 }
 
 Form1& Main::ShowConverterWindow() {

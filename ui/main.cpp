@@ -1,31 +1,27 @@
-// The desktop program: the converter window with its German texts.
+// The desktop program: the start window, from which the user chooses the language.
 
+#include "Main.h"
 #include "DriveSystem.h"
-#include "FileListBox.h"
-#include "Form1.h"
-#include "LanguageProfile.h"
 #include "Module1.h"
 #include "WindowServices.h"
 
 #include <QApplication>
 
+#include <memory>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rz408-textconverter"));
     rz408::InstallFontSubstitutes();
+    rz408::LoadPictures();
+    QApplication::setWindowIcon(rz408::ProgramIcon());
 
     rz408::Module1 module;
     rz408::WindowServices services;
     const std::unique_ptr<rz408::DriveSystem> drives = rz408::MakeSystemDrives();
 
-    // German until the start window offers the choice: the messages get their words and the
-    // file list its pattern.
-    rz408::InstallProgramTexts(rz408::GermanProfile, module);
-    rz408::Form1 window(module, services, *drives);
-    window.File1->setPattern(
-        QString::fromUtf8(rz408::GermanProfile.FilePattern.data(),
-                          static_cast<qsizetype>(rz408::GermanProfile.FilePattern.size())));
-    window.setWindowIcon(rz408::ProgramIcon());
-    window.show();
+    // The converter window comes with the first language choice.
+    rz408::Main start(module, services, *drives);
+    start.ShowWindow();
     return app.exec();
 }

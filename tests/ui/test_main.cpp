@@ -1,0 +1,719 @@
+// The start window and the installation of the language profiles, driven as a user drives
+// them: by the buttons' clicks, on the offscreen platform.
+
+#include "DirListBox.h"
+#include "DriveListBox.h"
+#include "Encoding.h"
+#include "FileListBox.h"
+#include "Form1.h"
+#include "LanguageProfile.h"
+#include "Main.h"
+#include "Module1.h"
+#include "WindowServices.h"
+#include "drives/DriveSystem.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace rz408;
+
+namespace {
+
+// Three drives: a floppy, the system disk and a network share. The floppy's query text is a
+// bare root and is refused; the bracketed entries are no root paths and are accepted.
+class FakeDrives : public DriveSystem {
+public:
+    explicit FakeDrives(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+    std::vector<std::string> DriveEntries() override {
+        return {"a:", "c: [SYSTEM]", "n: [\\\\server\\games]"};
+    }
+    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+        if (rootText == "a:\\" || rootText == "A:\\") {
+            return DRIVE_REMOVABLE;
+        }
+        return DRIVE_NO_ROOT_DIR;
+    }
+    std::string CurrentDrive() override { return "c: [SYSTEM]"; }
+    std::filesystem::path CurrentFolderOf(std::string_view driveText) override {
+        const char letter = DriveLetterOf(driveText);
+        return letter == 'a' || letter == 'c' || letter == 'n' ? folder_ : std::filesystem::path();
+    }
+
+private:
+    std::filesystem::path folder_;
+};
+
+const LanguageProfile* const Profiles[] = {&FrenchProfile, &GermanProfile, &EnglishProfile};
+
+enum Choice { French = 0, German = 1, English = 2 };
+
+QString Q(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+QStringList Listed(const FileListBox& list) {
+    QStringList names;
+    for (int i = 0; i < list.ListCount(); ++i) {
+        names << list.List(i);
+    }
+    return names;
+}
+
+// One program: the program-wide variables, the window services with hooks instead of boxes
+// and the end of the process, fake drives over a temporary folder, and the start window.
+struct Program {
+    QTemporaryDir folder;
+    Module1 module;
+    WindowServices services;
+    std::unique_ptr<FakeDrives> drives;
+    std::unique_ptr<Main> main;
+    QStringList messages;
+    int ends = 0;
+
+    Program() {
+        drives = std::make_unique<FakeDrives>(folder.path().toStdString());
+        services.SetMessageHook([this](const QString& text) { messages << text; });
+        services.SetEndHook([this] { ++ends; });
+        main = std::make_unique<Main>(module, services, *drives);
+        main->ShowWindow();
+    }
+
+    QPushButton* ChoiceButton(Choice choice) const {
+        return std::array{main->Command1, main->Command2, main->Command3}[choice];
+    }
+
+    // A click on a choice button of the start window; returns the converter window.
+    Form1* Choose(Choice choice) {
+        ChoiceButton(choice)->click();
+        return main->ConverterWindow();
+    }
+
+    // The converter window's back button.
+    void Back() { main->ConverterWindow()->Command2->click(); }
+
+    // Opens FOLDER in the folder list; the file list follows.
+    void OpenFolder(const QString& path) { main->ConverterWindow()->Dir1->setPath(path); }
+};
+
+// Every text of the start window, with its place: what no profile may change.
+QStringList StartWindowTexts(const Main& main) {
+    QStringList texts{main.windowTitle()};
+    for (const QWidget* w : main.findChildren<QWidget*>()) {
+        QString text;
+        if (const auto* b = qobject_cast<const QPushButton*>(w)) {
+            text = b->text();
+        } else if (const auto* l = qobject_cast<const QLabel*>(w)) {
+            text = l->text();
+        } else if (const auto* g = qobject_cast<const QGroupBox*>(w)) {
+            text = g->title();
+        }
+        texts << w->objectName() + '|' + text + '|' + w->toolTip() + '|' +
+                     QString::number(w->geometry().x()) + ',' + QString::number(w->geometry().y());
+    }
+    return texts;
+}
+
+// Records, in order, the events by which a profile installation can be watched from
+// outside: the start window hidden, the converter window shown, its caption set to TITLE,
+// and the convert button's enabled state changed. At the last one it also notes whether
+// everything else of the profile was already in place.
+class InstallWatcher : public QObject {
+public:
+    InstallWatcher(Program& program, const LanguageProfile& profile)
+        : program_(program), profile_(profile) {
+        qApp->installEventFilter(this);
+    }
+    ~InstallWatcher() override { qApp->removeEventFilter(this); }
+
+    QStringList events;
+    bool restInPlaceAtEnable = false;
+    bool startHiddenAtShow = false;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        Form1* form = program_.main->ConverterWindow();
+        if (object == program_.main.get() && event->type() == QEvent::Hide) {
+            events << "Main hidden";
+        } else if (form != nullptr && object == form && event->type() == QEvent::Show) {
+            events << "Form1 shown";
+            startHiddenAtShow = program_.main->isHidden();
+        } else if (form != nullptr && object == form &&
+                   event->type() == QEvent::WindowTitleChange &&
+                   form->windowTitle() == Q(profile_.WindowCaption)) {
+            events << "Form1 caption";
+        } else if (form != nullptr && object == form->Command1 &&
+                   event->type() == QEvent::EnabledChange) {
+            events << "Command1 enabled state";
+            restInPlaceAtEnable = RestInPlace(*form);
+        }
+        return false;
+    }
+
+private:
+    bool RestInPlace(const Form1& form) const {
+        const Module1& m = program_.module;
+        const QLabel* labels[] = {form.Label1, form.Label2, form.Label3, form.Label4,
+                                  form.Label5, form.Label6, form.Label7};
+        for (std::size_t i = 0; i < 7; ++i) {
+            if (labels[i]->text() != Q(profile_.LabelTexts[i])) {
+                return false;
+            }
+        }
+        return form.Command1->text() == Q(profile_.ConvertCaption) &&
+               form.Command2->text() == Q(profile_.BackCaption) &&
+               form.File1->Pattern() == Q(profile_.FilePattern) &&
+               m.LogBaseName == Utf8ToCp1252(profile_.LogBaseName) &&
+               m.DriveMessage == Utf8ToCp1252(profile_.DriveMessage);
+    }
+
+    Program& program_;
+    const LanguageProfile& profile_;
+};
+
+} // namespace
+
+class MainTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void controls_data();
+    void controls();
+    void window();
+    void tabOrderAndFocus();
+    void pictures();
+    void installation_data();
+    void installation();
+    void installationOrder_data();
+    void installationOrder();
+    void converterWindowKept();
+    void englishBackFrench();
+    void germanRunThenFrenchRun();
+    void refusedDrive_data();
+    void refusedDrive();
+    void label7NeverChanges();
+    void startWindowUnchanged_data();
+    void startWindowUnchanged();
+    void ending_data();
+    void ending();
+    void screenshots_data();
+    void screenshots();
+};
+
+void MainTest::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tip");
+
+    QTest::newRow("Command1 French") << "Command1"
+                                     << "Main" << QRect(105, 105, 1380, 540) << "Je suis Francais"
+                                     << "Operation gorvald";
+    QTest::newRow("Command2 German") << "Command2"
+                                     << "Main" << QRect(1575, 105, 1380, 540) << "Ich bin Deutsch"
+                                     << "Vandrok";
+    QTest::newRow("Command4 STOP") << "Command4"
+                                   << "Main" << QRect(3045, 105, 1065, 540) << "STOP"
+                                   << "Terminate program";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "Main" << QRect(105, 735, 4005, 2745) << "Tolvar Quennel Choice"
+                            << "";
+    QTest::newRow("Label1 explanation")
+        << "Label1"
+        << "Frame1" << QRect(105, 315, 3795, 1380)
+        << "This Button is only here, because Tolvar Quennel doesn't like programs in languages "
+           "he doesn't understand. Pressing the Tolvar Quennel Button will take you to the same "
+           "screens as the French or German versions, only the texts will be in english, and "
+           "functionality will be disabled. :o)"
+        << "";
+    QTest::newRow("Command3 picture button")
+        << "Command3"
+        << "Frame1" << QRect(1365, 1575, 1170, 1065) << ""
+        << "I am Tolvar Quennel. I don't like tools I don't understand.";
+    QTest::newRow("Image1 smiley") << "Image1"
+                                   << "Frame1" << QRect(315, 1890, 480, 480) << ""
+                                   << "This is just a smiley - Tolvar, no functionality.";
+    QTest::newRow("Image2 smiley") << "Image2"
+                                   << "Frame1" << QRect(3045, 1890, 480, 480) << ""
+                                   << "This is just a smiley - Tolvar, no functionality.";
+}
+
+// Each control: its kind, where it sits (twips at 15 to the pixel, measured from its parent),
+// its caption and its tooltip, exactly.
+void MainTest::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, parentName);
+    QFETCH(QRect, twips);
+    QFETCH(QString, text);
+    QFETCH(QString, tip);
+
+    Program p;
+    auto* control = p.main->findChild<QWidget*>(name);
+    QVERIFY2(control != nullptr, qPrintable(name));
+    QCOMPARE(control->parentWidget()->objectName(), parentName);
+    QCOMPARE(control->geometry(),
+             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+    QCOMPARE(control->toolTip(), tip);
+
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QCOMPARE(button->text(), text);
+        // Neither the default nor the cancel button; no access key.
+        QVERIFY(!button->isDefault());
+        QVERIFY(!button->autoDefault());
+        QVERIFY(!button->text().contains('&'));
+        QVERIFY(button->focusPolicy() & Qt::TabFocus);
+        // The caption is readable in full, with room for the button's edges.
+        QVERIFY2(button->fontMetrics().horizontalAdvance(text) <= button->width() - 8,
+                 "the caption does not fit its button");
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        if (name == "Label1") {
+            QVERIFY(label->wordWrap());
+            QVERIFY(label->alignment() & Qt::AlignLeft);
+            // Every line shows, above the picture button that overlaps the label's foot.
+            const QRect needed = label->fontMetrics().boundingRect(
+                QRect(0, 0, label->width(), 10000), Qt::TextWordWrap | Qt::AlignLeft, text);
+            QVERIFY2(needed.height() <= p.main->Command3->y() - label->y(),
+                     qPrintable(QString("the text needs %1 px").arg(needed.height())));
+        }
+    } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+        QCOMPARE(frame->title(), text);
+        QCOMPARE(frame->focusPolicy(), Qt::NoFocus);
+    } else {
+        QFAIL("unexpected kind of control");
+    }
+}
+
+void MainTest::window() {
+    Program p;
+    QCOMPARE(p.main->objectName(), QString("Main"));
+    QCOMPARE(p.main->windowTitle(), QString("RZ408G textfileconverter"));
+    // Centred on the screen at its first showing.
+    const QRect screen = p.main->screen()->availableGeometry();
+    const QPoint offset = p.main->frameGeometry().center() - screen.center();
+    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
+             qPrintable(QString("off centre by %1,%2").arg(offset.x()).arg(offset.y())));
+
+    // Client area 4170 x 3570 twips; no layout, so a change of size moves nothing.
+    QCOMPARE(p.main->size(), QSize(278, 238));
+    QVERIFY(p.main->layout() == nullptr);
+    const QRect before = p.main->Command3->geometry();
+    p.main->resize(500, 400);
+    QCOMPARE(p.main->Command3->geometry(), before);
+    QCOMPARE(p.main->Frame1->size(), QSize(267, 183));
+
+    // The converter window does not exist before the first choice.
+    QVERIFY(p.main->ConverterWindow() == nullptr);
+}
+
+void MainTest::tabOrderAndFocus() {
+    Program p;
+    QCOMPARE(p.main->focusWidget(), p.main->Command1);
+
+    // Tab order Command1, Command2, Command3 (in the frame), Command4, and round again.
+    QStringList order;
+    QWidget* w = p.main->Command1;
+    do {
+        if (w->isWidgetType() && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(p.main.get()))
+            order << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != p.main->Command1);
+    QCOMPARE(order, QStringList({"Command1", "Command2", "Command3", "Command4"}));
+}
+
+// The pictures are our own resources: the icon opaque with a black centre on red, the smiley
+// transparent outside its face, the portrait centred on its button at its own size.
+void MainTest::pictures() {
+    Program p;
+
+    const QImage icon =
+        p.main->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(icon.size(), QSize(32, 32));
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            QCOMPARE(qAlpha(icon.pixel(x, y)), 255);
+        }
+    }
+    QCOMPARE(QColor(icon.pixel(16, 16)), QColor(Qt::black));
+    QCOMPARE(QColor(icon.pixel(0, 0)), QColor(Qt::red));
+
+    for (QLabel* image : {p.main->Image1, p.main->Image2}) {
+        const QImage smiley = image->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(smiley.size(), QSize(32, 32));
+        QVERIFY(!image->hasScaledContents());
+        QCOMPARE(qAlpha(smiley.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(smiley.pixel(31, 31)), 0);
+        QCOMPARE(QColor(smiley.pixel(16, 8)), QColor(Qt::yellow));
+    }
+
+    // The portrait: 60 x 60, opaque, drawn by the button unscaled and centred.
+    QCOMPARE(p.main->Command3->iconSize(), QSize(60, 60));
+    QVERIFY(p.main->Command3->text().isEmpty());
+    const QImage portrait =
+        QImage(QStringLiteral(":/pictures/portrait.png")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(portrait.size(), QSize(60, 60));
+    const QImage shot = p.main->Command3->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QPoint found(-1, -1);
+    for (int y = 0; y + 60 <= shot.height() && found.x() < 0; ++y) {
+        for (int x = 0; x + 60 <= shot.width() && found.x() < 0; ++x) {
+            if (shot.copy(x, y, 60, 60) == portrait) {
+                found = QPoint(x, y);
+            }
+        }
+    }
+    QVERIFY2(found.x() >= 0, "the portrait is not shown at its own size");
+    QVERIFY(qAbs(found.x() - (shot.width() - 60) / 2) <= 1);
+    QVERIFY(qAbs(found.y() - (shot.height() - 60) / 2) <= 1);
+}
+
+void MainTest::installation_data() {
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QByteArray>("logBaseName");
+    QTest::addColumn<QByteArray>("logTextBefore");
+
+    QTest::newRow("French") << int(French) << "Operation Gorvald textconverter pour le patch RZ408."
+                            << "*.fra" << true << QByteArray("Erreurs_de_conversion.")
+                            << QByteArray(" (La valeur ASCII ");
+    QTest::newRow("German") << int(German) << "Vandrok-text konverter f\u00fcr Userpatch."
+                            << "*.deu" << true << QByteArray("konvertionsfehler")
+                            << QByteArray(" (ascii werte");
+    QTest::newRow("English") << int(English)
+                             << "RZ408 patch textconverter for French and German Vandrok."
+                             << "Tolvar Quennel.tqu" << false << QByteArray("Conversionerrors")
+                             << QByteArray(" (ASCII value");
+}
+
+// Each choice: the start window hidden, the converter window shown with every text of its
+// profile, the pattern, the convert button's state, and the five program-wide texts as
+// Windows-1252 bytes.
+void MainTest::installation() {
+    QFETCH(int, choice);
+    QFETCH(QString, caption);
+    QFETCH(QString, pattern);
+    QFETCH(bool, enabled);
+    QFETCH(QByteArray, logBaseName);
+    QFETCH(QByteArray, logTextBefore);
+    const LanguageProfile& profile = *Profiles[choice];
+
+    Program p;
+    Form1* form = p.Choose(Choice(choice));
+    QVERIFY(form != nullptr);
+    QVERIFY(p.main->isHidden());
+    QVERIFY(form->isVisible());
+
+    QCOMPARE(form->windowTitle(), caption);
+    QCOMPARE(form->Command1->text(), Q(profile.ConvertCaption));
+    QCOMPARE(form->Command2->text(), Q(profile.BackCaption));
+    const QLabel* labels[] = {form->Label1, form->Label2, form->Label3, form->Label4,
+                              form->Label5, form->Label6, form->Label7};
+    for (std::size_t i = 0; i < 7; ++i) {
+        QCOMPARE(labels[i]->text(), Q(profile.LabelTexts[i]));
+    }
+    QCOMPARE(form->File1->Pattern(), pattern);
+    QCOMPARE(form->Command1->isEnabled(), enabled);
+
+    QCOMPARE(QByteArray::fromStdString(p.module.LogBaseName), logBaseName);
+    QCOMPARE(QByteArray::fromStdString(p.module.LogTextBefore), logTextBefore);
+    QCOMPARE(p.module.LogTextAfter, Utf8ToCp1252(profile.LogTextAfter));
+    QCOMPARE(p.module.CountMessage, Utf8ToCp1252(profile.CountMessage));
+    QCOMPARE(p.module.DriveMessage, Utf8ToCp1252(profile.DriveMessage));
+    // Single-byte text: the French drive message's "ê" is one byte, 0xEA.
+    if (choice == French) {
+        QVERIFY(p.module.DriveMessage.find('\xEA') != std::string::npos);
+        QVERIFY(p.module.DriveMessage.find("\xC3\xAA") == std::string::npos);
+    }
+}
+
+void MainTest::installationOrder_data() {
+    QTest::addColumn<QList<int>>("choices");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList withEnable{"Main hidden", "Form1 shown", "Form1 caption",
+                                 "Command1 enabled state"};
+    const QStringList withoutEnable{"Main hidden", "Form1 shown", "Form1 caption"};
+    QTest::newRow("English first") << QList<int>{English} << withEnable;
+    QTest::newRow("French first") << QList<int>{French} << withoutEnable;
+    QTest::newRow("French after English") << QList<int>{English, French} << withEnable;
+    QTest::newRow("German after English") << QList<int>{English, German} << withEnable;
+    QTest::newRow("English after German") << QList<int>{German, English} << withEnable;
+}
+
+// The order of the installation as far as it shows: the start window goes first, the converter
+// window is visible before its caption changes, and the convert button's state comes last.
+void MainTest::installationOrder() {
+    QFETCH(QList<int>, choices);
+    QFETCH(QStringList, expected);
+
+    Program p;
+    for (qsizetype i = 0; i + 1 < choices.size(); ++i) {
+        p.Choose(Choice(choices[i]));
+        p.Back();
+    }
+    const LanguageProfile& last = *Profiles[choices.back()];
+    InstallWatcher watcher(p, last);
+    p.Choose(Choice(choices.back()));
+
+    QCOMPARE(watcher.events, expected);
+    QVERIFY(watcher.startHiddenAtShow);
+    if (expected.contains("Command1 enabled state")) {
+        QVERIFY2(watcher.restInPlaceAtEnable,
+                 "the convert button's state was set before the rest of the profile");
+    }
+}
+
+void MainTest::converterWindowKept() {
+    Program p;
+    Form1* first = p.Choose(German);
+    p.Back();
+    QVERIFY(p.main->isVisible());
+    QVERIFY(first->isHidden());
+    QCOMPARE(p.Choose(French), first);
+    p.Back();
+    QCOMPARE(p.Choose(English), first);
+    int converterWindows = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        converterWindows += qobject_cast<Form1*>(w) != nullptr ? 1 : 0;
+    }
+    QCOMPARE(converterWindows, 1);
+}
+
+// English preview, back, then French: converting is possible again, every text French, the
+// same folder, now its *.fra files.
+void MainTest::englishBackFrench() {
+    Program p;
+    const QString dir = p.folder.path();
+    for (const char* name : {"b.fra", "a.fra", "c.deu", "Tolvar Quennel.tqu", "d.txt"}) {
+        WriteFile(dir + '/' + name, "text\r\n");
+    }
+    Form1* form = p.Choose(English);
+    p.OpenFolder(dir);
+    QCOMPARE(Listed(*form->File1), QStringList{"Tolvar Quennel.tqu"});
+    QVERIFY(!form->Command1->isEnabled());
+    QCOMPARE(form->Command1->text(), QString("This will not work - Tolvar"));
+    const QString drive = form->Drive1->Drive();
+    const QString folder = form->Dir1->Path();
+
+    p.Back();
+    QVERIFY(form->isHidden());
+    QVERIFY(p.main->isVisible());
+    QCOMPARE(p.Choose(French), form);
+
+    QVERIFY(form->Command1->isEnabled());
+    QCOMPARE(form->Command1->text(), QString("Traduit FRA au TXT"));
+    QCOMPARE(form->Command2->text(), QString("Fin"));
+    QCOMPARE(form->windowTitle(), Q(FrenchProfile.WindowCaption));
+    QCOMPARE(form->Label3->text(), Q(FrenchProfile.LabelTexts[2]));
+    QCOMPARE(form->Drive1->Drive(), drive);
+    QCOMPARE(form->Dir1->Path(), folder);
+    QCOMPARE(form->File1->Path(), folder);
+    QCOMPARE(Listed(*form->File1), QStringList({"a.fra", "b.fra"}));
+    QCOMPARE(p.module.LogBaseName, std::string("Erreurs_de_conversion."));
+}
+
+// A German run, back, a French run in the same folder: each writes its own log file, and the
+// German one stays as the German run left it.
+void MainTest::germanRunThenFrenchRun() {
+    Program p;
+    const QString dir = p.folder.path();
+    // 0x80 has no transliteration: it becomes a blank and is logged.
+    WriteFile(dir + "/texte.deu", QByteArray("Gr\xFC\xDF"
+                                             "e \x80\r\n"));
+    WriteFile(dir + "/texte.fra", QByteArray("\xE9t\xE9 \x80\r\n"));
+
+    Form1* form = p.Choose(German);
+    p.OpenFolder(dir);
+    QCOMPARE(Listed(*form->File1), QStringList{"texte.deu"});
+    form->Command1->click();
+    QCOMPARE(p.messages, QStringList{QString::fromUtf8("Anzahl der konvertierten Dateien f\u00fcr "
+                                                       "Userpatch408:  1")});
+    const QByteArray germanLog = ReadFile(dir + "/konvertionsfehler.txt");
+    QVERIFY(germanLog.contains(" (ascii werte 128) ist konvertiert zu leerzeichen."));
+    QCOMPARE(ReadFile(dir + "/texte.txt"), QByteArray("Gruesse  \r\n"));
+
+    p.Back();
+    p.Choose(French);
+    QCOMPARE(Listed(*form->File1), QStringList{"texte.fra"});
+    p.messages.clear();
+    form->Command1->click();
+    QCOMPARE(p.messages, QStringList{"Nombre de fichiers convertis pour le patch RZ408:  1"});
+    const QByteArray frenchLog = ReadFile(dir + "/Erreurs_de_conversion..txt");
+    QVERIFY(frenchLog.contains(" (La valeur ASCII  128) est convertie en 'espace'."));
+    QCOMPARE(ReadFile(dir + "/konvertionsfehler.txt"), germanLog);
+    QCOMPARE(ReadFile(dir + "/texte.txt"), QByteArray("ete  \r\n"));
+}
+
+void MainTest::refusedDrive_data() {
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("English preview")
+        << int(English) << "This program can only be used with folders on a harddisk.";
+    QTest::newRow("French") << int(French)
+                            << QString::fromUtf8("Ce programme peut \u00eatre utilis\u00e9 "
+                                                 "seulement avec des dossiers plac\u00e9s sur le "
+                                                 "disque dur.");
+    QTest::newRow("German after English")
+        << int(German) << "Dieser programm kann nur mit Ordnern auf eine Harddisk benutz werden.";
+}
+
+// A refused drive shows the drive message of the profile last installed, then the drive list
+// returns to C:.
+void MainTest::refusedDrive() {
+    QFETCH(int, choice);
+    QFETCH(QString, message);
+
+    Program p;
+    if (choice == German) {
+        p.Choose(English);
+        p.Back();
+    }
+    Form1* form = p.Choose(Choice(choice));
+    form->Drive1->setDrive("a:");
+    QCOMPARE(p.messages, QStringList{message});
+    QVERIFY(form->Drive1->Drive().startsWith("c:", Qt::CaseInsensitive));
+}
+
+// Label7 shows the same text before any installation and under every profile.
+void MainTest::label7NeverChanges() {
+    Program p;
+    Form1& form = p.main->ShowConverterWindow();
+    const QString before = form.Label7->text();
+    QCOMPARE(before, Q(ContactText));
+    QVERIFY(before.startsWith("E-mail: "));
+    for (const Choice choice : {French, German, English, French}) {
+        p.Back();
+        p.Choose(choice);
+        QCOMPARE(form.Label7->text(), before);
+    }
+}
+
+void MainTest::startWindowUnchanged_data() {
+    QTest::addColumn<QList<int>>("choices");
+    QTest::newRow("French") << QList<int>{French};
+    QTest::newRow("German") << QList<int>{German};
+    QTest::newRow("English") << QList<int>{English};
+    QTest::newRow("English, German, French") << QList<int>{English, German, French};
+}
+
+// The start window's caption, texts, tooltips and places stay as they are under any profile.
+void MainTest::startWindowUnchanged() {
+    QFETCH(QList<int>, choices);
+    Program p;
+    const QStringList before = StartWindowTexts(*p.main);
+    QCOMPARE(before.size(), 9); // the caption and the eight controls
+    for (const int choice : choices) {
+        p.Choose(Choice(choice));
+        p.Back();
+        QVERIFY(p.main->isVisible());
+        QCOMPARE(StartWindowTexts(*p.main), before);
+    }
+}
+
+void MainTest::ending_data() {
+    QTest::addColumn<bool>("converterWindow");
+    QTest::addColumn<bool>("titleBar");
+    QTest::newRow("STOP before any choice") << false << false;
+    QTest::newRow("STOP after a choice and back") << true << false;
+    QTest::newRow("title bar before any choice") << false << true;
+    QTest::newRow("title bar after a choice and back") << true << true;
+}
+
+// STOP ends the program, with or without the converter window; so does closing the start
+// window through its title bar.
+void MainTest::ending() {
+    QFETCH(bool, converterWindow);
+    QFETCH(bool, titleBar);
+    Program p;
+    if (converterWindow) {
+        p.Choose(German);
+        p.Back();
+    }
+    QCOMPARE(p.ends, 0);
+    if (titleBar) {
+        p.main->close();
+    } else {
+        p.main->Command4->click();
+    }
+    QCOMPARE(p.ends, 1);
+    QCOMPARE(p.messages, QStringList());
+}
+
+void MainTest::screenshots_data() {
+    QTest::addColumn<int>("choice"); // -1: the start window
+    QTest::addColumn<QString>("file");
+    QTest::newRow("start window") << -1 << "main.png";
+    QTest::newRow("French") << int(French) << "form1-french.png";
+    QTest::newRow("German") << int(German) << "form1-german.png";
+    QTest::newRow("English") << int(English) << "form1-english.png";
+}
+
+// Each window as the user sees it, drawn offscreen. With RZ408_SCREENSHOTS=DIR set the
+// pictures are written to DIR (the README's screenshots).
+void MainTest::screenshots() {
+    QFETCH(int, choice);
+    QFETCH(QString, file);
+
+    Program p;
+    // A game folder as a user has it, with its campaign texts.
+    QDir(p.folder.path()).mkpath("Vandrok/scenario");
+    QDir(p.folder.path()).mkpath("Vandrok/userscen");
+    const QString game = p.folder.path() + "/Vandrok";
+    for (const char* name : {"campaign.deu", "campaign.fra", "units.deu", "units.fra", "readme.txt",
+                             "Tolvar Quennel.tqu"}) {
+        WriteFile(game + '/' + name, "text\r\n");
+    }
+
+    QWidget* window = p.main.get();
+    QSize size(278, 238);
+    if (choice >= 0) {
+        Form1* form = p.Choose(Choice(choice));
+        p.OpenFolder(game);
+        window = form;
+        size = QSize(734, 425);
+    }
+    const QImage shot = window->grab().toImage();
+    QCOMPARE(shot.size() / shot.devicePixelRatio(), size);
+
+    const QByteArray target = qgetenv("RZ408_SCREENSHOTS");
+    if (!target.isEmpty()) {
+        QVERIFY(QDir().mkpath(QString::fromLocal8Bit(target)));
+        QVERIFY(shot.save(QString::fromLocal8Bit(target) + '/' + file));
+    }
+}
+
+QTEST_MAIN(MainTest)
+#include "test_main.moc"
