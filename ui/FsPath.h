@@ -17,14 +17,18 @@ inline QString FromNative(const std::string& native) {
     return QString::fromUtf8(native.data(), static_cast<qsizetype>(native.size()));
 }
 
-inline QString FromNative(const std::wstring& native) { return QString::fromStdWString(native); }
+inline QString FromNative(const std::wstring& native) {
+    return QString::fromStdWString(native);
+}
 
 inline void ToNative(const QString& text, std::string& native) {
     const QByteArray bytes = text.toUtf8();
     native.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-inline void ToNative(const QString& text, std::wstring& native) { native = text.toStdWString(); }
+inline void ToNative(const QString& text, std::wstring& native) {
+    native = text.toStdWString();
+}
 
 } // namespace fspath_detail
 
