@@ -111,6 +111,8 @@ private slots:
     void driveCheck_data();
     void driveCheck();
     void creationRaisesNothing();
+    void userPicksFloppy_data();
+    void userPicksFloppy();
     void folderListFeedsFileList_data();
     void folderListFeedsFileList();
     void convertButtonEndToEnd();
@@ -208,6 +210,35 @@ void Form1Test::creationRaisesNothing() {
     QCOMPARE(rig.form->Drive1->Drive(), QStringLiteral("c: [SYSTEM]"));
     QCOMPARE(rig.form->Dir1->Path(), QDir::toNativeSeparators(rig.Folder(QStringLiteral("c"))));
     QCOMPARE(rig.form->File1->Path(), rig.form->Dir1->Path());
+}
+
+void Form1Test::userPicksFloppy_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("arrow key on the closed list") << "key";
+    QTest::newRow("click in the opened list") << "popup";
+}
+
+void Form1Test::userPicksFloppy() {
+    QFETCH(QString, how);
+
+    Rig rig({QStringLiteral("a:|2"), QStringLiteral("c: [SYSTEM]|3")}, 'c');
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    DriveListBox* list = rig.form->findChild<DriveListBox*>(QStringLiteral("Drive1"));
+    QSignalSpy changes(list, &DriveListBox::Change);
+    if (how == QLatin1String("key")) {
+        QTest::keyClick(list, Qt::Key_Up);
+    } else {
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        QTRY_VERIFY(view->isVisible());
+        const QRect rect = view->visualRect(view->model()->index(0, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QTRY_COMPARE(changes.size(), 2); // the floppy, then C: again from the nested check
+    QCOMPARE(rig.messages, QStringList{Text(GermanProfile.DriveMessage)});
+    QCOMPARE(list->Drive(), QStringLiteral("c: [SYSTEM]"));
+    QCOMPARE(rig.form->Dir1->Path(), QDir::toNativeSeparators(rig.Folder(QStringLiteral("c"))));
 }
 
 void Form1Test::folderListFeedsFileList_data() {
