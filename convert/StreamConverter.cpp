@@ -36,37 +36,26 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
     char* const base = block_.data();
     char* const limit = base + limit_;
     char* out = base + used_;
-    while (p < end) {
-        if (afterCr_) {
-            afterCr_ = false;
-            if (*p == '\n') {
-                ++p;
-                continue;
-            }
+    if (afterCr_ && p < end) {
+        afterCr_ = false;
+        if (*p == '\n') {
+            ++p;
         }
-        if (out >= limit) {
-            if (auto error = Flush(out)) {
-                return error;
-            }
-            out = base;
-        }
-        const char* const stop = p + std::min(end - p, limit - out);
-        const std::size_t plain = CopyPlain(p, stop, out);
-        if (plain != 0) {
-            lineOpen_ = true;
-            p += plain;
-            out += plain;
-        }
-        if (p == stop) {
-            continue;
-        }
-        const auto code = static_cast<unsigned char>(*p++);
+    }
+    const char* lineBegin = p; // the current line's first byte in BYTES (as far as it began here)
+
+    // One byte that needs translation; P is behind it.
+    const auto translate = [&](unsigned char code) {
         if (code == '\r') {
             EndLine(out);
-            afterCr_ = true;
+            if (p == end) {
+                afterCr_ = true;
+            } else if (*p == '\n') {
+                ++p;
+            }
+            lineBegin = p;
         } else if (code == '`') {
             *out++ = '\'';
-            lineOpen_ = true;
         } else {
             const TableEntry& entry = TranslationTable[code];
             out[0] = entry.text[0];
@@ -75,8 +64,45 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
             if (entry.blank) {
                 blanks_.Add(code);
             }
+        }
+    };
+    const auto flush = [&]() -> std::error_code {
+        if (p > lineBegin) {
             lineOpen_ = true;
         }
+        auto error = Flush(out);
+        out = base;
+        return error;
+    };
+
+    while (static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
+        if (out >= limit) {
+            if (auto error = flush()) {
+                return error;
+            }
+        }
+        const std::size_t plain = Scanner::Scan(p, out);
+        p += plain;
+        out += plain;
+        if (plain != Scanner::kWidth) {
+            translate(static_cast<unsigned char>(*p++));
+        }
+    }
+    while (p < end) {
+        if (out >= limit) {
+            if (auto error = flush()) {
+                return error;
+            }
+        }
+        const auto code = static_cast<unsigned char>(*p++);
+        if (NeedsTranslation(code)) {
+            translate(code);
+        } else {
+            *out++ = static_cast<char>(code);
+        }
+    }
+    if (p > lineBegin) {
+        lineOpen_ = true;
     }
     used_ = static_cast<std::size_t>(out - base);
     return {};
@@ -97,7 +123,13 @@ void StreamConverter::EndLine(char*& out) {
             recordOpen_ = true;
         }
         entries_.clear();
-        AppendLogEntries(entries_, m_, blanks_);
+        blanks_.ForEachAscending([&](int code) {
+            std::string& entry = entryCache_[static_cast<std::size_t>(code - 128)];
+            if (entry.empty()) {
+                AppendLogEntry(entry, m_, code);
+            }
+            entries_ += entry;
+        });
         sink_.WriteLog(entries_);
         blanks_.Clear();
     }

@@ -72,6 +72,7 @@ private:
     std::size_t limit_ = 0; // flush before using more than this
     std::string recordStart_;
     std::string entries_;
+    std::string entryCache_[128]; // the log entry of each code, made when first needed
     BlankSet blanks_;
     bool afterCr_ = false;  // the last byte was a carriage return
     bool lineOpen_ = false; // a line has begun and not ended

@@ -13,7 +13,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace rz408::test {
@@ -51,9 +50,17 @@ inline Module1 English() {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "rz408-convert-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        // A new folder of a random name (the standard library's own calls, so that the
+        // Windows build has it too).
+        std::random_device random;
+        for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
+            const std::filesystem::path candidate =
+                std::filesystem::temp_directory_path() /
+                ("rz408-convert-test-" + std::to_string(random()) + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                path_ = candidate;
+            }
+        }
     }
     ~TempFolder() {
         std::error_code ignored;
