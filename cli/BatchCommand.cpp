@@ -41,9 +41,15 @@ BatchArguments UsageError(std::string message) {
     return result;
 }
 
-// A path as messages show it, in quotes.
+// A path from a UTF-8 argument (on Linux the bytes stay as they are).
+fs::path PathFromUtf8(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// A path as messages show it: UTF-8, in quotes.
 std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
+    const std::u8string utf8 = path.u8string();
+    return "'" + std::string(utf8.begin(), utf8.end()) + "'";
 }
 
 } // namespace
@@ -69,7 +75,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            folders.emplace_back(arg);
+            folders.push_back(PathFromUtf8(arg));
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {

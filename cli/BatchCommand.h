@@ -31,7 +31,7 @@ struct BatchArguments {
 // case. Null for anything else (english included, which has conversion switched off).
 const LanguageProfile* ProfileForLanguage(std::string_view language);
 
-// Reads the arguments (without the program name). Does not look at the file system.
+// Reads the arguments (without the program name, UTF-8). Does not look at the file system.
 BatchArguments ParseArguments(const std::vector<std::string>& args);
 
 // Checks that every folder exists and is a folder; writes one message per bad folder to ERR.
@@ -43,7 +43,8 @@ int ConvertFolders(const LanguageProfile& profile,
                    const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
                    std::ostream& err);
 
-// The whole command: parse, check, convert. Returns the exit code.
+// The whole command: parse, check, convert. ARGS are UTF-8, without the program name; the
+// messages are UTF-8 too. Returns the exit code.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The text --help prints.

@@ -1,16 +1,15 @@
 // rz408-convert: the batch command. Everything it does lives in rz408_cli.
 
 #include "BatchCommand.h"
+#include "CommandLine.h"
 
 #include <exception>
 #include <iostream>
-#include <string>
-#include <vector>
 
 int main(int argc, char** argv) {
     try {
-        const std::vector<std::string> args(argv + 1, argv + argc);
-        return rz408::RunBatch(args, std::cout, std::cerr);
+        rz408::PrepareConsole();
+        return rz408::RunBatch(rz408::CommandLineArguments(argc, argv), std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "rz408-convert: " << e.what() << '\n';
     } catch (...) {

@@ -1,14 +1,13 @@
 // The batch command end to end: the built rz408-convert run on temporary folders, its files,
 // its output and its exit codes.
 
+#include "RunCommand.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -18,38 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadBytes;
+using testing::RunCommand;
 using testing::TempFolder;
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ShellQuoted(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-// Runs the built command with ARGS; its standard output and error land in files of RUNDIR.
-Result RunCommand(const std::vector<std::string>& args, const fs::path& runDir) {
-    std::string command = ShellQuoted(RZ408_CONVERT_EXE);
-    for (const std::string& arg : args) {
-        command += " " + ShellQuoted(arg);
-    }
-    const fs::path out = runDir / "stdout";
-    const fs::path err = runDir / "stderr";
-    command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string());
-    const int status = std::system(command.c_str());
-    Result result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
-    return result;
-}
+using testing::Utf8;
 
 // ---------------------------------------------------------------------------------------
 // A folder of sources in either language, converted as the convert button converts it.
@@ -88,26 +58,29 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     }
     TempFolder run;
     TempFolder temp;
-    temp.Write("MAP." + upperExt, "Gr\xFC\xDF"
-                                  "e\r\nStra\xDF"
-                                  "e");
-    temp.Write("b." + ext, "a`b\x96\nc\r\n\r\n");
-    temp.Write("plain.x." + ext, "hello\r\n");
-    temp.Write("other." + std::string(row.otherExt), "\xE9t\xE9\r\n");
+    // A folder name with a blank and a letter outside ASCII, as game folders have them.
+    const fs::path sub(u8"Spielst\u00e4nde 1");
+    const fs::path folder = temp.path() / sub;
+    temp.Write(sub / ("MAP." + upperExt), "Gr\xFC\xDF"
+                                          "e\r\nStra\xDF"
+                                          "e");
+    temp.Write(sub / ("b." + ext), "a`b\x96\nc\r\n\r\n");
+    temp.Write(sub / ("plain.x." + ext), "hello\r\n");
+    temp.Write(sub / ("other." + std::string(row.otherExt)), "\xE9t\xE9\r\n");
 
-    const Result result =
-        RunCommand({"--language", row.language, temp.path().string()}, run.path());
+    const testing::CommandResult result =
+        RunCommand({"--language", row.language, Utf8(folder)}, run.path());
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, row.countOfThree);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(ReadBytes(temp.path() / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
-    EXPECT_EQ(ReadBytes(temp.path() / "b.txt"), "a'b \nc\r\n\r\n");
-    EXPECT_EQ(ReadBytes(temp.path() / "plain.txt"), "hello\r\n");
-    EXPECT_EQ(ReadBytes(temp.path() / row.logName), row.logFile);
-    EXPECT_FALSE(fs::exists(temp.path() / "other.txt"));
+    EXPECT_EQ(ReadBytes(folder / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
+    EXPECT_EQ(ReadBytes(folder / "b.txt"), "a'b \nc\r\n\r\n");
+    EXPECT_EQ(ReadBytes(folder / "plain.txt"), "hello\r\n");
+    EXPECT_EQ(ReadBytes(folder / row.logName), row.logFile);
+    EXPECT_FALSE(fs::exists(folder / "other.txt"));
     // Four sources, three copies, one log.
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 8);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 8);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows),
@@ -202,9 +175,9 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
 
     std::vector<std::string> args = {"-l", "de"};
     for (const std::string& folder : row.folders) {
-        args.push_back((temp.path() / folder).string());
+        args.push_back(Utf8(temp.path() / folder));
     }
-    const Result result = RunCommand(args, run.path());
+    const testing::CommandResult result = RunCommand(args, run.path());
 
     EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     EXPECT_EQ(result.out, row.out);
@@ -252,7 +225,7 @@ void PrintTo(const CommandRow& row, std::ostream* os) {
 TEST_P(Command, ExitCodeAndMessage) {
     const CommandRow& row = GetParam();
     TempFolder run;
-    const Result result = RunCommand(row.args, run.path());
+    const testing::CommandResult result = RunCommand(row.args, run.path());
     EXPECT_EQ(result.exitCode, row.exitCode);
     EXPECT_EQ(result.out.find("Usage: rz408-convert") == 0, row.helpOnStdout) << result.out;
     EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;

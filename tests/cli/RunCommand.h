@@ -1,0 +1,21 @@
+#pragma once
+
+// Starting the built rz408-convert from a test, its output caught in files.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace rz408::testing {
+
+struct CommandResult {
+    int exitCode = -1; // -1 when the command could not be started or did not exit normally
+    std::string out;   // standard output, lines ended by "\n"
+    std::string err;   // standard error, lines ended by "\n"
+};
+
+// Runs rz408-convert with ARGS (UTF-8); its output goes through files in SCRATCH.
+CommandResult RunCommand(const std::vector<std::string>& args,
+                         const std::filesystem::path& scratch);
+
+} // namespace rz408::testing
