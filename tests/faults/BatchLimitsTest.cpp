@@ -1,0 +1,127 @@
+// The built batch command at its limits: a folder of 33,000 sources (past the old 16-bit
+// counter), and arguments it must refuse without touching any folder.
+
+#include "FaultSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace rz408::faults {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
+
+// ---------------------------------------------------------------------------------------
+// 33,000 small sources: every one converted, counted right, nothing stray.
+
+std::string Numbered(const char* format, int k) {
+    char name[32];
+    std::snprintf(name, sizeof name, format, k);
+    return name;
+}
+
+TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
+    constexpr int kFiles = 33000;
+    Scratch scratch;
+    const fs::path dir = scratch.path() / "dir";
+    fs::create_directory(dir);
+    std::string log;
+    for (int k = 0; k < kFiles; ++k) {
+        // Every thousandth has a character without transliteration, for the log.
+        const std::string source = Numbered("f%05d.deu", k);
+        WriteBytes(dir / source, k % 1000 == 7 ? "\xE4\x80" : "\xE4");
+        if (k % 1000 == 7) {
+            log += source +
+                   " : \r\n             \x80 (ascii werte 128) ist konvertiert zu leerzeichen.\r\n";
+        }
+    }
+
+    const ChildResult result =
+        RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 120s);
+    ASSERT_FALSE(result.timedOut) << Describe(result);
+    std::printf("[ measured ] %d sources converted in %.2f s\n", kFiles, result.seconds);
+    RecordProperty("seconds", std::to_string(result.seconds));
+    EXPECT_EQ(result.exitCode, 0) << Describe(result);
+    EXPECT_EQ(result.out, kCount + " 33000\n");
+    EXPECT_EQ(result.err, "");
+    EXPECT_LT(result.seconds, 60.0) << "too slow for a folder of small files";
+
+    int wrong = 0;
+    for (int k = 0; k < kFiles; ++k) {
+        const std::string expected = k % 1000 == 7 ? "ae \r\n" : "ae\r\n";
+        if (ReadBytes(dir / Numbered("f%05d.txt", k)) != expected && ++wrong <= 5) {
+            ADD_FAILURE() << Numbered("f%05d.txt", k) << " is not the converted copy";
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "copies wrong or missing";
+    EXPECT_EQ(ReadBytes(dir / "konvertionsfehler.txt"), log);
+    EXPECT_EQ(Entries(dir).size(), 2u * kFiles + 1) << "stray or missing files";
+}
+
+// ---------------------------------------------------------------------------------------
+// Bad arguments: exit 2, a message saying what is wrong, and no folder touched, not even a
+// good one given beside the bad one.
+
+struct ArgumentsRow {
+    const char* name;
+    std::vector<std::string> args; // {dir}: a good folder; {file}: a file; {missing}: nothing
+    const char* errPart;
+};
+
+const ArgumentsRow kArgumentsRows[] = {
+    {"NoLanguage", {"{dir}"}, "no language"},
+    {"LanguageOptionWithoutValue", {"{dir}", "--language"}, "needs a language"},
+    {"UnknownLanguage", {"--language", "latin", "{dir}"}, "unknown language 'latin'"},
+    {"EnglishHasConversionSwitchedOff", {"--language", "english", "{dir}"}, "switched off"},
+    {"UnknownOption", {"--language", "german", "--force", "{dir}"}, "unknown option '--force'"},
+    {"NoFolder", {"--language", "german"}, "no folder"},
+    {"MissingFolder", {"--language", "german", "{dir}", "{missing}"}, "does not exist"},
+    {"FileAsFolder", {"--language", "german", "{dir}", "{file}"}, "is not a folder"},
+};
+
+void PrintTo(const ArgumentsRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class BadArguments : public ::testing::TestWithParam<ArgumentsRow> {};
+
+TEST_P(BadArguments, ExitTwoWithAMessageAndNothingTouched) {
+    const ArgumentsRow& row = GetParam();
+    Scratch scratch;
+    const fs::path dir = scratch.path() / "dir";
+    fs::create_directory(dir);
+    WriteBytes(dir / "a.deu", "\xFC");
+    const std::set<std::string> before = Entries(dir);
+
+    std::vector<std::string> argv = {RZ408_CONVERT_EXE};
+    for (const std::string& arg : row.args) {
+        if (arg == "{dir}") {
+            argv.push_back(dir.string());
+        } else if (arg == "{file}") {
+            argv.push_back((dir / "a.deu").string());
+        } else if (arg == "{missing}") {
+            argv.push_back((scratch.path() / "missing").string());
+        } else {
+            argv.push_back(arg);
+        }
+    }
+    const ChildResult result = RunProgram(argv, 20s);
+    ASSERT_FALSE(result.timedOut) << Describe(result);
+    EXPECT_EQ(result.exitCode, 2) << Describe(result);
+    EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Entries(dir), before) << "the folder was touched";
+    EXPECT_FALSE(fs::exists(scratch.path() / "missing"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BadArguments, ::testing::ValuesIn(kArgumentsRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace rz408::faults

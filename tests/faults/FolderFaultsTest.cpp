@@ -1,0 +1,636 @@
+// Faults provoked for real in a folder of three German sources a.deu, b.deu and c.deu, where
+// b.deu is the one in trouble: a full disk, no inodes left, a read-only file system, an
+// unreadable source or folder, a folder, FIFO, device or symbolic link where a file belongs, an
+// immutable target, a source gone after the listing.
+//
+// Each row runs either the built batch command on the folder (and on a second, healthy folder
+// after it) or the conversion run on a listing taken before the fault, and checks: the exit
+// code, every failure named with the system's reason, the other files converted byte for byte,
+// the old files byte-identical, the log holding exactly the records of the converted files, and
+// no stray file left in the folder or beside it.
+//
+// Mounting, dropping capabilities and the immutable flag need root; rows that need what the
+// machine does not allow skip themselves and say why.
+
+#include "FaultSupport.h"
+
+#include "Conversion.h"
+#include "FolderListing.h"
+#include "LanguageProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace rz408::faults {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kDeadline = 20s;
+
+const std::string kLogName = "konvertionsfehler.txt";
+const std::string kCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
+
+// The log record of a source whose only blanked character is the euro sign (code 128), once.
+std::string EuroRecord(const std::string& source) {
+    return source +
+           " : \r\n             \x80 (ascii werte 128) ist konvertiert zu leerzeichen.\r\n";
+}
+
+// The three sources as every row starts them, their targets, and their log records.
+struct Source {
+    std::string name;
+    std::string bytes;
+    std::string target;
+    std::string targetBytes;
+    std::string record; // empty: nothing of it became a blank
+};
+
+const Source kSources[] = {
+    {"a.deu",
+     "Gr\xFC\xDF"
+     "e \x80\r\nzwei",
+     "a.txt", "Gruesse  \r\nzwei\r\n", EuroRecord("a.deu")},
+    {"b.deu", "b `q\xB4 \x80\n", "b.txt", "b 'q'  \n\r\n", EuroRecord("b.deu")},
+    {"c.deu", "ok", "c.txt", "ok\r\n", ""},
+};
+
+// What stands in the folders before the fault is made.
+const std::string kOldTarget = "old copy of b\r\n";
+const std::string kOldLog = "old log\r\n";
+const std::string kOutside = "a file outside the folder\r\n";
+
+enum class Via {
+    Command, // the batch command on the folder, then on the healthy folder "more"
+    Run,     // ConversionRun on the folder's listing, taken before the fault was made
+};
+
+// Where a row's files stand. DIR is the folder converted (on the row's tmpfs "disk" when it
+// has one); OUTSIDE a folder beside it, never converted; MORE a healthy folder converted after
+// DIR by the batch command.
+struct Scene {
+    Scratch& scratch;
+    fs::path dir;
+    fs::path outside;
+    fs::path more;
+
+    // "dir/NAME" or "outside/NAME" as a path.
+    fs::path Resolve(const std::string& file) const {
+        const std::size_t slash = file.find('/');
+        return (file.substr(0, slash) == "dir" ? dir : outside) / file.substr(slash + 1);
+    }
+};
+
+// Makes the fault; returns why the machine does not allow it ("" when made).
+using MakeFault = std::string (*)(Scene&);
+
+struct Failed {
+    std::string name; // as listed; "" for the folder itself
+    std::string reason;
+};
+
+struct FaultRow {
+    const char* name;
+    Via via;
+    const char* tmpfs; // mount options of the disk DIR stands on; nullptr: the scratch folder
+    bool dropDacCaps;  // run the command without CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH
+    MakeFault fault;
+    int exitCode;                  // Via::Command only
+    std::vector<Failed> failed;    // every failure, in any order
+    std::string converted;         // the sources ("abc") whose targets must be written
+    std::vector<std::string> kept; // files ("dir/b.txt") byte-identical afterwards
+    const char* dirCount;          // the folder's count message number; nullptr: none
+};
+
+void PrintTo(const FaultRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+// ---------------------------------------------------------------------------------------
+// The faults.
+
+std::string Remove(const fs::path& path) {
+    std::error_code error;
+    fs::remove(path, error);
+    return error ? "cannot remove " + path.string() + ": " + error.message() : "";
+}
+
+// b.deu so large that its copy cannot fit beside it on the disk; the others still fit.
+std::string FillDisk(Scene& s) {
+    const std::uint64_t free = FreeBytes(s.dir);
+    std::string big;
+    const std::string line = "Eine Zeile, die den Datentraeger fuellen hilft: 0123456789\r\n";
+    while (big.size() < free * 3 / 4) {
+        big += line;
+    }
+    big += "\x80"; // a record that must not reach the log
+    WriteBytes(s.dir / "b.deu", big);
+    if (FreeBytes(s.dir) >= big.size() + 64 * 1024) {
+        return "the disk did not fill as planned";
+    }
+    return {};
+}
+
+// Takes inodes until only LEFT are free (in the folder "fill", beside DIR).
+std::string UseInodesUpTo(Scene& s, std::uint64_t left) {
+    const fs::path fill = s.dir.parent_path() / "fill";
+    fs::create_directory(fill);
+    for (int k = 0; FreeInodes(s.dir) > left; ++k) {
+        if (k > 10000) {
+            return "the disk reports no inode limit";
+        }
+        WriteBytes(fill / std::to_string(k), "");
+    }
+    return FreeInodes(s.dir) == left ? "" : "the disk had fewer inodes than planned";
+}
+
+// Two inodes left: one for the log's temporary file, one for a.deu's copy; b.deu and c.deu find
+// none (a.txt is new; b.txt would replace an old copy, but its temporary file comes first).
+std::string TwoInodesLeft(Scene& s) {
+    return UseInodesUpTo(s, 2);
+}
+
+std::string NoInodeLeft(Scene& s) {
+    return UseInodesUpTo(s, 0);
+}
+
+std::string ReadOnlyDisk(Scene& s) {
+    return s.scratch.RemountReadOnly("disk");
+}
+
+std::string UnreadableSource(Scene& s) {
+    fs::permissions(s.dir / "b.deu", fs::perms::none);
+    return {};
+}
+
+std::string UnreadableFolder(Scene& s) {
+    fs::permissions(s.dir, fs::perms::none);
+    return {};
+}
+
+std::string FolderInTargetsPlace(Scene& s) {
+    Remove(s.dir / "b.txt");
+    fs::create_directory(s.dir / "b.txt");
+    WriteBytes(s.dir / "b.txt" / "inner.txt", kOutside);
+    return {};
+}
+
+// The folder in b.txt's place is found only when the copy, streamed whole, is to take its
+// place; by then b.deu's long log record has partly gone to the log file and must come out again.
+std::string FolderInTargetsPlaceAfterALongRecord(Scene& s) {
+    std::string lines;
+    for (int k = 0; k < 3000; ++k) {
+        lines += "x\x80\r\n";
+    }
+    WriteBytes(s.dir / "b.deu", lines);
+    return FolderInTargetsPlace(s);
+}
+
+// Room for the three copies (b.txt's temporary file comes before its old copy goes), none for
+// the log when it is written at the end.
+std::string NoRoomForTheLog(Scene& s) {
+    const std::uint64_t page = 4096;
+    const std::uint64_t free = FreeBytes(s.dir);
+    if (free < 2 * page) {
+        return "the disk is too small";
+    }
+    WriteBytes(s.dir.parent_path() / "filler", std::string(free - 2 * page, 'f'));
+    return FreeBytes(s.dir) == 2 * page ? "" : "the disk does not count in pages of 4096 bytes";
+}
+
+std::string FifoAsSource(Scene& s) {
+    if (auto why = Remove(s.dir / "b.deu"); !why.empty()) {
+        return why;
+    }
+    if (::mkfifo((s.dir / "b.deu").c_str(), 0644) != 0) {
+        return "cannot make a FIFO here";
+    }
+    return {};
+}
+
+std::string FolderAsSource(Scene& s) {
+    Remove(s.dir / "b.deu");
+    fs::create_directory(s.dir / "b.deu");
+    return {};
+}
+
+// A link to a device that reads as empty: a run that reads it would write an empty copy.
+std::string DeviceAsSource(Scene& s) {
+    Remove(s.dir / "b.deu");
+    fs::create_symlink("/dev/null", s.dir / "b.deu");
+    return {};
+}
+
+std::string SourceGone(Scene& s) {
+    return Remove(s.dir / "b.deu");
+}
+
+std::string LinkOutAsTarget(Scene& s) {
+    Remove(s.dir / "b.txt");
+    fs::create_symlink(s.outside / "victim.txt", s.dir / "b.txt");
+    return {};
+}
+
+std::string DanglingLinkOutAsTarget(Scene& s) {
+    Remove(s.dir / "b.txt");
+    fs::create_symlink(s.outside / "not-there.txt", s.dir / "b.txt");
+    return {};
+}
+
+std::string ImmutableTarget(Scene& s) {
+    return s.scratch.SetImmutable(s.dir / "b.txt");
+}
+
+const std::string kNoSpace = "No space left on device";
+const std::string kReadOnly = "Read-only file system";
+const std::string kDenied = "Permission denied";
+
+const FaultRow kFaultRows[] = {
+    {"FullDisk",
+     Via::Command,
+     "size=1m",
+     false,
+     FillDisk,
+     1,
+     {{"b.deu", kNoSpace}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"NoInodesLeftForTheLastTwo",
+     Via::Command,
+     "size=1m,nr_inodes=48",
+     false,
+     TwoInodesLeft,
+     1,
+     {{"b.deu", kNoSpace}, {"c.deu", kNoSpace}},
+     "a",
+     {"dir/b.txt"},
+     " 1"},
+    {"NoInodeLeftForTheLog",
+     Via::Command,
+     "size=1m,nr_inodes=48",
+     false,
+     NoInodeLeft,
+     1,
+     {{kLogName, kNoSpace}, {"a.deu", kNoSpace}, {"b.deu", kNoSpace}, {"c.deu", kNoSpace}},
+     "",
+     {"dir/b.txt", "dir/" + kLogName},
+     " 0"},
+    {"ReadOnlyFolder",
+     Via::Command,
+     "size=1m",
+     false,
+     ReadOnlyDisk,
+     1,
+     {{kLogName, kReadOnly}, {"a.deu", kReadOnly}, {"b.deu", kReadOnly}, {"c.deu", kReadOnly}},
+     "",
+     {"dir/b.txt", "dir/" + kLogName},
+     " 0"},
+    {"UnreadableSource",
+     Via::Command,
+     nullptr,
+     true,
+     UnreadableSource,
+     1,
+     {{"b.deu", kDenied}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"UnreadableFolder",
+     Via::Command,
+     nullptr,
+     true,
+     UnreadableFolder,
+     1,
+     {{"", kDenied}},
+     "",
+     {"dir/b.txt", "dir/" + kLogName},
+     nullptr},
+    {"FolderInTargetsPlace",
+     Via::Command,
+     nullptr,
+     false,
+     FolderInTargetsPlace,
+     1,
+     {{"b.deu", "Is a directory"}},
+     "ac",
+     {"dir/b.txt/inner.txt"},
+     " 2"},
+    {"FolderInTargetsPlaceAfterALongLogRecord",
+     Via::Command,
+     nullptr,
+     false,
+     FolderInTargetsPlaceAfterALongRecord,
+     1,
+     {{"b.deu", "Is a directory"}},
+     "ac",
+     {"dir/b.txt/inner.txt"},
+     " 2"},
+    {"FullDiskForTheLogKeepsTheOldLog",
+     Via::Command,
+     "size=1m",
+     false,
+     NoRoomForTheLog,
+     1,
+     {{kLogName, kNoSpace}},
+     "abc",
+     {"dir/" + kLogName},
+     " 3"},
+    {"ImmutableTarget",
+     Via::Command,
+     "size=1m",
+     false,
+     ImmutableTarget,
+     1,
+     {{"b.deu", "Operation not permitted"}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"FifoNamedLikeSourceIsNotListed",
+     Via::Command,
+     nullptr,
+     false,
+     FifoAsSource,
+     0,
+     {},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"DeviceNamedLikeSourceIsNotListed",
+     Via::Command,
+     nullptr,
+     false,
+     DeviceAsSource,
+     0,
+     {},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"LinkOutOfTheFolderAsTarget",
+     Via::Command,
+     nullptr,
+     false,
+     LinkOutAsTarget,
+     0,
+     {},
+     "abc",
+     {"outside/victim.txt"},
+     " 3"},
+    {"DanglingLinkOutOfTheFolderAsTarget",
+     Via::Command,
+     nullptr,
+     false,
+     DanglingLinkOutAsTarget,
+     0,
+     {},
+     "abc",
+     {"outside/victim.txt"},
+     " 3"},
+    {"SourceRemovedAfterListing",
+     Via::Run,
+     nullptr,
+     false,
+     SourceGone,
+     0,
+     {{"b.deu", "No such file or directory"}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"SourceReplacedByFifoAfterListing",
+     Via::Run,
+     nullptr,
+     false,
+     FifoAsSource,
+     0,
+     {{"b.deu", "not a regular file"}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"SourceReplacedByDeviceAfterListing",
+     Via::Run,
+     nullptr,
+     false,
+     DeviceAsSource,
+     0,
+     {{"b.deu", "not a regular file"}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+    {"SourceReplacedByFolderAfterListing",
+     Via::Run,
+     nullptr,
+     false,
+     FolderAsSource,
+     0,
+     {{"b.deu", "Is a directory"}},
+     "ac",
+     {"dir/b.txt"},
+     " 2"},
+};
+
+// ---------------------------------------------------------------------------------------
+
+bool Converted(const FaultRow& row, const Source& source) {
+    return row.converted.find(source.name[0]) != std::string::npos;
+}
+
+// What one run reported: the count and each failure, from either the command or the run.
+struct Outcome {
+    std::string count; // as number text
+    std::vector<Failed> failed;
+};
+
+// The report of a ConversionRun, one failure a line, to cross the process boundary.
+std::string Serialize(const RunReport& report) {
+    std::string text = NumberText(static_cast<std::int64_t>(report.converted)) + "\n";
+    for (const FileFailure& failure : report.failures) {
+        text += failure.name + "\t" + failure.reason + "\n";
+    }
+    return text;
+}
+
+Outcome Deserialize(const std::string& text) {
+    Outcome outcome;
+    std::istringstream lines(text);
+    std::getline(lines, outcome.count);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t tab = line.find('\t');
+        outcome.failed.push_back({line.substr(0, tab), line.substr(tab + 1)});
+    }
+    return outcome;
+}
+
+class FolderFault : public ::testing::TestWithParam<FaultRow> {
+protected:
+    Scratch scratch;
+};
+
+TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
+    const FaultRow& row = GetParam();
+    const bool root = ::geteuid() == 0;
+
+    Scene scene{scratch, scratch.path() / "dir", scratch.path() / "outside",
+                scratch.path() / "more"};
+    if (row.tmpfs != nullptr) {
+        if (!root) {
+            GTEST_SKIP() << "mounting a tmpfs needs root";
+        }
+        if (auto why = scratch.MountTmpfs("disk", row.tmpfs); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        scene.dir = scratch.path() / "disk" / "dir";
+    }
+    std::string setpriv;
+    if (row.dropDacCaps) {
+        if (!root) {
+            GTEST_SKIP() << "dropping the capability to read everything needs root to have it";
+        }
+        setpriv = FindTool("setpriv");
+        if (setpriv.empty()) {
+            GTEST_SKIP() << "setpriv (util-linux) is not installed";
+        }
+    }
+
+    fs::create_directories(scene.dir);
+    fs::create_directories(scene.outside);
+    fs::create_directories(scene.more);
+    for (const Source& source : kSources) {
+        WriteBytes(scene.dir / source.name, source.bytes);
+    }
+    WriteBytes(scene.dir / "b.txt", kOldTarget);
+    WriteBytes(scene.dir / kLogName, kOldLog);
+    WriteBytes(scene.outside / "victim.txt", kOutside);
+    WriteBytes(scene.more / "m.deu", "\xE9t\xE9");
+
+    const std::vector<std::string> listing = ListFolder(scene.dir, GermanProfile.FilePattern);
+    if (auto why = row.fault(scene); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+
+    // Root reads everything; make sure the child really cannot before blaming the program.
+    const std::vector<std::string> dropCaps = {
+        setpriv, "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search", "--"};
+    if (row.dropDacCaps) {
+        std::vector<std::string> probe = dropCaps;
+        probe.push_back("cat");
+        probe.push_back((scene.dir / "b.deu").string());
+        const ChildResult probed = RunProgram(probe, kDeadline);
+        if (probed.exitCode == 0) {
+            GTEST_SKIP() << "the capabilities could not be dropped here (cat still read b.deu)";
+        }
+    }
+
+    std::map<std::string, std::string> kept;
+    for (const std::string& file : row.kept) {
+        kept[file] = ReadBytes(scene.Resolve(file));
+    }
+    const std::set<std::string> dirBefore = Entries(scene.dir);
+    const std::set<std::string> outsideBefore = Entries(scene.outside);
+
+    // The run.
+    Outcome outcome;
+    if (row.via == Via::Command) {
+        std::vector<std::string> argv = row.dropDacCaps ? dropCaps : std::vector<std::string>{};
+        argv.insert(argv.end(), {RZ408_CONVERT_EXE, "--language", "german", scene.dir.string(),
+                                 scene.more.string()});
+        const ChildResult result = RunProgram(argv, kDeadline);
+        ASSERT_FALSE(result.timedOut) << Describe(result);
+        EXPECT_EQ(result.exitCode, row.exitCode) << Describe(result);
+
+        std::string out;
+        if (row.dirCount != nullptr) {
+            out = kCount + row.dirCount + "\n";
+        }
+        EXPECT_EQ(result.out, out + kCount + " 1\n");
+        EXPECT_EQ(ReadBytes(scene.more / "m.txt"), "ete\r\n") << "the folder after the fault";
+
+        // Every failure on a line of its own: the file with its folder, and the reason.
+        std::vector<std::string> errLines;
+        std::istringstream err(result.err);
+        for (std::string line; std::getline(err, line);) {
+            errLines.push_back(line);
+        }
+        for (const Failed& failed : row.failed) {
+            const std::string path =
+                failed.name.empty() ? scene.dir.string() : (scene.dir / failed.name).string();
+            const bool named = std::any_of(errLines.begin(), errLines.end(), [&](const auto& l) {
+                return l.find(path) != std::string::npos &&
+                       l.find(failed.reason) != std::string::npos;
+            });
+            EXPECT_TRUE(named) << "no line names " << path << " with '" << failed.reason
+                               << "' in:\n"
+                               << result.err;
+        }
+        if (row.failed.empty()) {
+            EXPECT_EQ(result.err, "");
+        }
+        for (const Source& source : kSources) {
+            if (Converted(row, source)) {
+                EXPECT_EQ(result.err.find((scene.dir / source.name).string()), std::string::npos)
+                    << source.name << " was converted, yet named in:\n"
+                    << result.err;
+            }
+        }
+        if (!row.failed.empty() && row.dirCount != nullptr) {
+            const std::string summary = "converted " + std::string(row.dirCount + 1) + " of";
+            EXPECT_NE(result.err.find(summary), std::string::npos) << result.err;
+        }
+    } else {
+        const ChildResult result = RunForked(
+            [&] {
+                Module1 m;
+                InstallProgramTexts(GermanProfile, m);
+                return Serialize(ConversionRun(m, scene.dir, listing));
+            },
+            kDeadline);
+        ASSERT_FALSE(result.timedOut) << Describe(result);
+        ASSERT_EQ(result.exitCode, 0) << Describe(result);
+        outcome = Deserialize(result.out);
+        EXPECT_EQ(outcome.count, row.dirCount);
+        ASSERT_EQ(outcome.failed.size(), row.failed.size()) << result.out;
+        for (const Failed& failed : row.failed) {
+            const auto it = std::find_if(outcome.failed.begin(), outcome.failed.end(),
+                                         [&](const Failed& f) { return f.name == failed.name; });
+            ASSERT_NE(it, outcome.failed.end()) << failed.name << " not reported:\n" << result.out;
+            EXPECT_NE(it->reason.find(failed.reason), std::string::npos)
+                << failed.name << ": " << it->reason;
+        }
+    }
+
+    // The files afterwards.
+    std::string records;
+    std::set<std::string> dirExpected = dirBefore;
+    for (const Source& source : kSources) {
+        SCOPED_TRACE(source.name);
+        if (Converted(row, source)) {
+            const fs::path target = scene.dir / source.target;
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << "a plain file";
+            EXPECT_EQ(ReadBytes(target), source.targetBytes);
+            records += source.record;
+            dirExpected.insert(source.target);
+        }
+    }
+    for (const auto& [file, bytes] : kept) {
+        EXPECT_EQ(ReadBytes(scene.Resolve(file)), bytes) << file << " changed";
+    }
+    if (!kept.contains("dir/" + kLogName)) {
+        EXPECT_EQ(ReadBytes(scene.dir / kLogName), records) << "the log";
+    }
+    EXPECT_EQ(Entries(scene.dir), dirExpected) << "stray or missing files in the folder";
+    EXPECT_EQ(Entries(scene.outside), outsideBefore) << "the folder beside it changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FolderFault, ::testing::ValuesIn(kFaultRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace rz408::faults
