@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShowEvent>
 
 // Q_INIT_RESOURCE must stand outside any namespace.
 static void InitPictureResource() {
@@ -75,6 +76,8 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QString::fromUtf8(MainCaption));
     setWindowIcon(ProgramIcon());
+    // The tooltips of the buttons and pictures show also while another window is active.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     // The classic form font, for every text of the window: "MS Sans Serif" 8 point (or its
     // substitute of the same metrics).
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -178,6 +181,11 @@ void Main::Command3_Click() {
 
 void Main::Command4_Click() {
     services_.EndProgram();
+}
+
+void Main::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    activateWindow();
 }
 
 void Main::closeEvent(QCloseEvent* event) {

@@ -58,6 +58,8 @@ public:
 protected:
     // Closing the start window through its title bar ends the program.
     void closeEvent(QCloseEvent* event) override;
+    // Each showing makes the window the active one, also where no window manager does so.
+    void showEvent(QShowEvent* event) override;
 
 private:
     Module1& module_;
