@@ -645,28 +645,34 @@ void MainTest::startWindowUnchanged() {
 
 void MainTest::ending_data() {
     QTest::addColumn<bool>("converterWindow");
-    QTest::addColumn<bool>("titleBar");
-    QTest::newRow("STOP before any choice") << false << false;
-    QTest::newRow("STOP after a choice and back") << true << false;
-    QTest::newRow("title bar before any choice") << false << true;
-    QTest::newRow("title bar after a choice and back") << true << true;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("STOP before any choice") << false << "STOP";
+    QTest::newRow("STOP after a choice and back") << true << "STOP";
+    QTest::newRow("start window's title bar before any choice") << false << "close Main";
+    QTest::newRow("start window's title bar after a choice and back") << true << "close Main";
+    QTest::newRow("converter window's title bar") << true << "close Form1";
 }
 
-// STOP ends the program, with or without the converter window; so does closing the start
-// window through its title bar.
+// STOP ends the program, with or without the converter window; so does closing either window
+// through its title bar.
 void MainTest::ending() {
     QFETCH(bool, converterWindow);
-    QFETCH(bool, titleBar);
+    QFETCH(QString, how);
     Program p;
     if (converterWindow) {
         p.Choose(German);
-        p.Back();
+        if (how != "close Form1") {
+            p.Back();
+        }
     }
     QCOMPARE(p.ends, 0);
-    if (titleBar) {
+    if (how == "STOP") {
+        p.main->Command4->click();
+    } else if (how == "close Main") {
         p.main->close();
     } else {
-        p.main->Command4->click();
+        QVERIFY(p.main->isHidden());
+        p.main->ConverterWindow()->close();
     }
     QCOMPARE(p.ends, 1);
     QCOMPARE(p.messages, QStringList());
