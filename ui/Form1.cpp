@@ -16,7 +16,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace rz408 {
 
@@ -138,6 +137,8 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
     Label7 =
         MakeLabel(this, "Label7", TwipsRect(105, 5985, 10830, 330), true, true, Text(ContactText));
 
+    CentreWhenFirstShown(*this);
+
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, File1);
     setTabOrder(File1, Command1);
@@ -177,14 +178,6 @@ void Form1::Command2_Click() {
     } else {
         services_.EndProgram();
     }
-}
-
-void Form1::showEvent(QShowEvent* event) {
-    if (!shownBefore_ && !event->spontaneous()) {
-        shownBefore_ = true;
-        CentreOnScreen(*this);
-    }
-    QWidget::showEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

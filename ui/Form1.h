@@ -60,7 +60,6 @@ public slots:
     void Command2_Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -68,7 +67,6 @@ private:
     WindowServices& services_;
     DriveSystem& drives_;
     QWidget* startWindow_ = nullptr;
-    bool shownBefore_ = false;
 };
 
 } // namespace rz408

@@ -1,6 +1,7 @@
 #include "WindowServices.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
@@ -62,6 +63,48 @@ void CentreOnScreen(QWidget& window) {
     const int outerHeight = frame.height() > client.height() ? frame.height() : client.height();
     window.move(area.x() + (area.width() - outerWidth) / 2,
                 area.y() + (area.height() - outerHeight) / 2);
+}
+
+namespace {
+
+// Watches one window from its first showing until its frame is known.
+class FirstShowCentring : public QObject {
+public:
+    explicit FirstShowCentring(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != &window_) {
+            return false;
+        }
+        if (event->type() == QEvent::Show && !shown_) {
+            shown_ = true;
+            CentreOnScreen(window_);
+        } else if (shown_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+            if (window_.frameGeometry().size() != window_.geometry().size()) {
+                window_.removeEventFilter(this);
+                CentreOnScreen(window_);
+                deleteLater();
+            } else if (++events_ > kPatience) {
+                window_.removeEventFilter(this); // no frame is coming
+                deleteLater();
+            }
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kPatience = 8;
+    QWidget& window_;
+    bool shown_ = false;
+    int events_ = 0;
+};
+
+} // namespace
+
+void CentreWhenFirstShown(QWidget& window) {
+    new FirstShowCentring(window);
 }
 
 QIcon ProgramIcon() {

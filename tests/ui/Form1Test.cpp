@@ -124,6 +124,7 @@ private slots:
     void geometryInPixels_data();
     void geometryInPixels();
     void focusAndTabOrder();
+    void centredOnFirstShowOnly();
     void closingEndsProgram();
     void backButton_data();
     void backButton();
@@ -515,6 +516,25 @@ void Form1Test::focusAndTabOrder() {
         QVERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), next);
     }
+}
+
+void Form1Test::centredOnFirstShowOnly() {
+    Rig rig;
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    const QRect area = rig.form->screen()->availableGeometry();
+    const QRect frame = rig.form->frameGeometry();
+    QVERIFY(area.width() > frame.width() && area.height() > frame.height());
+    QVERIFY(qAbs(frame.left() - area.left() - (area.right() - frame.right())) <= 1);
+    QVERIFY(qAbs(frame.top() - area.top() - (area.bottom() - frame.bottom())) <= 1);
+
+    // Hidden and shown again, it stands where the user left it.
+    const QPoint left = frame.topLeft() + QPoint(20, 10);
+    rig.form->move(left);
+    rig.form->hide();
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+    QCOMPARE(rig.form->frameGeometry().topLeft(), left);
 }
 
 void Form1Test::closingEndsProgram() {
