@@ -8,6 +8,8 @@
 #              BENCH_DIR      where the texts go (default: a new folder in /dev/shm, or in /tmp
 #                             when /dev/shm is missing; removed at the end)
 #              SMALL_FILES    how many 2 KB files for the many-files case (default 10000)
+#              MICRO_BUILD    build folder for the Google Benchmark of the inner loop, run last
+#                             (default: build-bench; MICRO_BUILD=none skips it)
 # Installs what it needs (python3, GNU time) and builds the command when it is missing; uses
 # hyperfine when it is installed.
 set -euo pipefail
@@ -127,6 +129,7 @@ measure_text() {
         "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(secs "$po")" "$(mib "$mo")" \
         "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
         "iconv ASCII//TRANSLIT" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
+    echo "  ours wrote the copy ($(($(stat -c %s "$dir/text.txt") / 1000000)) MB) and the log file ($(($(stat -c %s "$dir/konvertionsfehler.txt") / 1000000)) MB: one entry line per blanked character and line)"
     echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,}"
@@ -175,8 +178,23 @@ measure_small() {
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cp -r ${cps[*]// /,}"
 }
 
+# --- the inner loop (Google Benchmark) ------------------------------------------------------
+
+measure_micro() {
+    local build=${MICRO_BUILD:-$ROOT/build-bench}
+    [ "$build" = none ] && return 0
+    ensure_packages cmake make g++ libbenchmark-dev
+    echo
+    echo "== the inner loop, in memory (Google Benchmark; $build)"
+    cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRZ408_BUILD_BENCH=ON \
+        -DRZ408_BUILD_UI=OFF -DRZ408_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$build" --target rz408_translate_bench --parallel "$JOBS" >/dev/null
+    "$build/bin/rz408_translate_bench" 2>&1 | sed -n '/^---/,$p' | sed 's/^/  /'
+}
+
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores; $(uname -sr)"
 echo "Command: $CONVERT; texts in $WORK"
 measure_text game
 measure_text ascii
 measure_small
+measure_micro
