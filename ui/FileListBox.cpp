@@ -16,6 +16,7 @@ FileListBox::FileListBox(QWidget* parent)
     : QListWidget(parent), path_(QDir::toNativeSeparators(QDir::currentPath())),
       pattern_(kEveryFile) {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true); // folders of many thousand files fill quickly
     Refresh();
 }
 
@@ -42,10 +43,13 @@ QString FileListBox::List(int index) const {
 
 void FileListBox::Refresh() {
     names_ = ListFolder(ToFsPath(path_), pattern_.toStdString());
-    clear();
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(names_.size()));
     for (const std::string& name : names_) {
-        addItem(QString::fromStdString(name));
+        shown << QString::fromStdString(name);
     }
+    clear();
+    addItems(shown);
 }
 
 } // namespace rz408

@@ -116,6 +116,7 @@ private slots:
     void folderListFeedsFileList_data();
     void folderListFeedsFileList();
     void convertButtonEndToEnd();
+    void failedFileIsReportedAndWindowGoesOn_data();
     void failedFileIsReportedAndWindowGoesOn();
     void textsBeforeAnyProfile_data();
     void textsBeforeAnyProfile();
@@ -335,11 +336,36 @@ void Form1Test::convertButtonEndToEnd() {
     QCOMPARE(rig.ends, 0);
 }
 
+void Form1Test::failedFileIsReportedAndWindowGoesOn_data() {
+    QTest::addColumn<int>("failing");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<int>("named");
+    QTest::addColumn<QString>("tail");
+
+    QTest::newRow("one file") << 1 << "1 file could not be converted:" << 1 << "";
+    QTest::newRow("three files") << 3 << "3 files could not be converted:" << 3 << "";
+    QTest::newRow("the first twenty of 25 named")
+        << 25 << "25 files could not be converted:" << 20 << "\n... and 5 more.";
+}
+
 void Form1Test::failedFileIsReportedAndWindowGoesOn() {
+    QFETCH(int, failing);
+    QFETCH(QString, heading);
+    QFETCH(int, named);
+    QFETCH(QString, tail);
+
     Rig rig;
     const QString folder = rig.Folder(QStringLiteral("c"));
+    QFile::remove(folder + QStringLiteral("/c.deu"));
     WriteFile(folder + QStringLiteral("/b.deu"), "fine");
-    QVERIFY(QDir(folder).mkdir(QStringLiteral("c.txt"))); // a folder in c.deu's target's place
+    QStringList failed; // in list order: f00.deu, f01.deu, ...
+    for (int i = 0; i < failing; ++i) {
+        const QString base = QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0'));
+        WriteFile(folder + QStringLiteral("/") + base + QStringLiteral(".deu"), "x");
+        // A folder in the target's place.
+        QVERIFY(QDir(folder).mkdir(base + QStringLiteral(".txt")));
+        failed << base + QStringLiteral(".deu");
+    }
     rig.form->File1->Refresh();
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
@@ -348,14 +374,19 @@ void Form1Test::failedFileIsReportedAndWindowGoesOn() {
     for (int click = 1; click <= 2; ++click) {
         QTest::mouseClick(convert, Qt::LeftButton);
         QCOMPARE(rig.messages.size(), click);
-        const QString message = rig.messages.last();
-        QVERIFY2(message.startsWith(
-                     QStringLiteral("Anzahl der konvertierten Dateien für Userpatch408:  1\n\n")),
-                 qPrintable(message));
-        QVERIFY2(message.contains(QStringLiteral("\nc.deu: ")), qPrintable(message));
-        QVERIFY2(!message.contains(QStringLiteral("b.deu")), qPrintable(message));
+        const QStringList lines = rig.messages.last().split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0),
+                 QStringLiteral("Anzahl der konvertierten Dateien für Userpatch408:  1"));
+        QCOMPARE(lines.value(1), QString());
+        QCOMPARE(lines.value(2), heading);
+        for (int i = 0; i < named; ++i) {
+            QVERIFY2(lines.value(3 + i).startsWith(failed[i] + QStringLiteral(": ")),
+                     qPrintable(lines.value(3 + i)));
+            QVERIFY(lines.value(3 + i).size() > failed[i].size() + 2); // the reason
+        }
+        QCOMPARE(lines.mid(3 + named).join(QLatin1Char('\n')), tail.mid(1));
         QCOMPARE(ReadFile(folder + QStringLiteral("/b.txt")), QByteArray("fine\r\n"));
-        QVERIFY(QFileInfo(folder + QStringLiteral("/c.txt")).isDir());
+        QVERIFY(QFileInfo(folder + QStringLiteral("/f00.txt")).isDir());
         QVERIFY(rig.form->isVisible());
         QVERIFY(convert->isEnabled());
         QCOMPARE(rig.ends, 0);
