@@ -122,6 +122,8 @@ private slots:
     void textsBeforeAnyProfile();
     void everyTextFits_data();
     void everyTextFits();
+    void labelFonts_data();
+    void labelFonts();
     void geometryInPixels_data();
     void geometryInPixels();
     void focusAndTabOrder();
@@ -492,6 +494,42 @@ void Form1Test::everyTextFits() {
         QVERIFY2(needed <= widget->width(),
                  qPrintable(QStringLiteral("needs %1 pixels").arg(needed)));
     }
+}
+
+void Form1Test::labelFonts_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+
+    QTest::newRow("Label1 regular") << "Label1" << false << false;
+    QTest::newRow("Label3 regular") << "Label3" << false << false;
+    QTest::newRow("Label4 regular") << "Label4" << false << false;
+    QTest::newRow("Label2 bold") << "Label2" << true << false;
+    QTest::newRow("Label5 bold") << "Label5" << true << false;
+    QTest::newRow("Label6 bold") << "Label6" << true << false;
+    QTest::newRow("Label7 bold italic") << "Label7" << true << true;
+}
+
+void Form1Test::labelFonts() {
+    QFETCH(QString, label);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+
+    Rig rig;
+    auto* widget = rig.form->findChild<QLabel*>(label);
+    QVERIFY(widget);
+    const QFont font = widget->font();
+    QCOMPARE(font.families().value(0), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(font.pointSizeF(), 9.75);
+    QCOMPARE(font.weight(), bold ? QFont::Bold : QFont::Normal);
+    QCOMPARE(font.italic(), italic);
+    QCOMPARE(widget->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    QVERIFY(widget->wordWrap());
+    QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
+    // The face in use is the classic one or a narrow stand-in, never a wider one.
+    const QString face = QFontInfo(font).family();
+    QVERIFY2(face == QLatin1String("MS Sans Serif") || face.endsWith(QLatin1String("Narrow")),
+             qPrintable(face));
 }
 
 void Form1Test::geometryInPixels_data() {
