@@ -166,8 +166,12 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
 
             if (!report.failures.empty()) {
                 for (const FileFailure& failure : report.failures) {
-                    err << kProgram << ": " << Quoted(PathInFolder(folder, failure.name)) << ": "
-                        << failure.reason << '\n';
+                    // A listed source, or the log file.
+                    const bool source =
+                        std::find(names.begin(), names.end(), failure.name) != names.end();
+                    err << kProgram << ": " << Quoted(PathInFolder(folder, failure.name))
+                        << (source ? " not converted: " : " not written: ") << failure.reason
+                        << '\n';
                 }
                 err << kProgram << ": folder " << Quoted(folder) << ": converted "
                     << report.converted << " of " << names.size() << " files\n";

@@ -104,6 +104,7 @@ struct FoldersRow {
 //   blocked/  a.deu, b.deu, c.deu and a folder b.txt where b.deu's copy belongs
 //   empty/    nothing
 //   logname/  a.deu, and konvertionsfehler.deu, whose copy would be the log file itself
+//   logblocked/ a.deu and a folder konvertionsfehler.txt where the log file belongs
 //   file.deu  a file, not a folder
 const std::string kGermanCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
 
@@ -119,7 +120,7 @@ const FoldersRow kFoldersRows[] = {
      {"blocked"},
      1,
      kGermanCount + " 2\n",
-     {"b.deu"},
+     {"b.deu' not converted"},
      {"blocked/a.txt", "blocked/c.txt"},
      {}},
     {"FolderAfterAFailureStillConverted",
@@ -135,6 +136,13 @@ const FoldersRow kFoldersRows[] = {
      kGermanCount + " 1\n",
      {"konvertionsfehler.deu", "log file"},
      {"logname/a.txt"},
+     {}},
+    {"LogFileBlockedNamedAndCopiesWritten",
+     {"logblocked"},
+     1,
+     kGermanCount + " 1\n",
+     {"konvertionsfehler.txt' not written"},
+     {"logblocked/a.txt"},
      {}},
     {"MissingFolderConvertsNothing",
      {"good", "missing"},
@@ -171,6 +179,8 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     fs::create_directories(temp.path() / "empty");
     temp.Write("logname/a.deu", "ok");
     temp.Write("logname/konvertionsfehler.deu", "ok");
+    temp.Write("logblocked/a.deu", "ok");
+    fs::create_directories(temp.path() / "logblocked/konvertionsfehler.txt");
     temp.Write("file.deu", "ok");
 
     std::vector<std::string> args = {"-l", "de"};
