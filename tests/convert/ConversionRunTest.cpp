@@ -8,9 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace rz408 {
 namespace {
@@ -405,32 +411,172 @@ TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
     ExpectNoTemporaryFiles(folder);
 }
 
-// A really full disk: a small tmpfs, where this machine allows mounting one.
-TEST(ConversionRun, FullDiskKeepsTheOldTarget) {
+// A small tmpfs over a temporary folder, where this machine allows mounting one (as root).
+class SmallFileSystem {
+public:
+    SmallFileSystem(const TempFolder& folder, const char* options) : folder_(folder) {
+        mounted_ = ::mount("tmpfs", folder.path().c_str(), "tmpfs", 0, options) == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) {
+            ::umount2(folder_.path().c_str(), MNT_DETACH);
+        }
+    }
+    bool Mounted() const { return mounted_; }
+    bool MakeReadOnly() {
+        return ::mount("tmpfs", folder_.path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) ==
+               0;
+    }
+
+private:
+    const TempFolder& folder_;
+    bool mounted_ = false;
+};
+
+struct DiskCase {
+    const char* name;
+    friend void PrintTo(const DiskCase& row, std::ostream* out) { *out << row.name; }
+    const char* options;
+    std::string source;
+    bool readOnly;
+    std::vector<FileFailure> failures;
+    std::string log; // the log file afterwards
+};
+
+class DiskCases : public testing::TestWithParam<DiskCase> {};
+
+// The folder holds a.deu and an older a.txt and konvertionsfehler.txt; the run cannot write
+// the new target: both old files stay as they were, no temporary file is left.
+TEST_P(DiskCases, OldFilesStay) {
+    const DiskCase& row = GetParam();
     TempFolder folder;
-    if (::mount("tmpfs", folder.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
+    SmallFileSystem disk(folder, row.options);
+    if (!disk.Mounted()) {
         GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
     }
-    {
-        WriteFile(folder / "big.deu", std::string(40000, '\xE4'));
-        WriteFile(folder / "big.txt", "the old target");
-        Module1 m = test::German();
-        const RunReport report = RunFolder(m, folder, "*.deu");
-        EXPECT_EQ(report.converted, 0u);
-        ASSERT_EQ(report.failures.size(), 1u);
-        EXPECT_EQ(report.failures[0].name, "big.deu");
-        EXPECT_EQ(report.failures[0].reason, "No space left on device");
-        EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
-        ExpectNoTemporaryFiles(folder);
+    WriteFile(folder / "a.deu", row.source);
+    WriteFile(folder / "a.txt", "the old target");
+    WriteFile(folder / "konvertionsfehler.txt", "the old log");
+    if (row.readOnly) {
+        ASSERT_TRUE(disk.MakeReadOnly());
     }
-    ::umount(folder.path().c_str());
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(report.converted, 0u);
+    ASSERT_EQ(report.failures.size(), row.failures.size());
+    for (std::size_t k = 0; k < row.failures.size(); ++k) {
+        EXPECT_EQ(report.failures[k].name, row.failures[k].name);
+        EXPECT_EQ(report.failures[k].reason, row.failures[k].reason);
+    }
+    EXPECT_EQ(ReadFile(folder / "a.txt"), "the old target");
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), row.log);
+    ExpectNoTemporaryFiles(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DiskCases,
+    testing::Values(
+        // 40,000 umlauts become 80,000 letters: more than the disk holds.
+        DiskCase{"FullDisk",
+                 "size=64k",
+                 std::string(40000, '\xE4'),
+                 false,
+                 {{"a.deu", "No space left on device"}},
+                 ""},
+        // The root folder, a.deu, a.txt, the old log and the new log's temporary file use up
+        // every inode: the target's temporary file gets none.
+        DiskCase{
+            "NoInodesLeft", "nr_inodes=5", "x", false, {{"a.deu", "No space left on device"}}, ""},
+        DiskCase{"ReadOnlyFolder",
+                 "size=1m",
+                 "x",
+                 true,
+                 {{"konvertionsfehler.txt", "Read-only file system"},
+                  {"a.deu", "Read-only file system"}},
+                 "the old log"}),
+    [](const testing::TestParamInfo<DiskCase>& info) { return info.param.name; });
+
+// An immutable old target (chattr +i) cannot be replaced.
+TEST(ConversionRun, ImmutableTargetIsReported) {
+    TempFolder folder;
+    WriteFile(folder / "a.deu", "x");
+    WriteFile(folder / "a.txt", "the old target");
+    const int fd = ::open((folder / "a.txt").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (!immutable) {
+        ::close(fd);
+        GTEST_SKIP() << "cannot make a file immutable here (needs root and ext4 or the like)";
+    }
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    flags &= ~FS_IMMUTABLE_FL;
+    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    ::close(fd);
+    EXPECT_EQ(report.converted, 0u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "a.deu");
+    EXPECT_EQ(report.failures[0].reason, "Operation not permitted");
+    EXPECT_EQ(ReadFile(folder / "a.txt"), "the old target");
+    ExpectNoTemporaryFiles(folder);
+}
+
+// Root reads every file; without the capabilities that allow it, a file of mode 000 is
+// unreadable as for anybody else.
+class WithoutReadOverride {
+public:
+    WithoutReadOverride() {
+        header_.version = _LINUX_CAPABILITY_VERSION_3;
+        if (::syscall(SYS_capget, &header_, old_) != 0) {
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {old_[0], old_[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0 &&
+                   (old_[0].effective & (1u << CAP_DAC_OVERRIDE)) != 0;
+    }
+    ~WithoutReadOverride() { ::syscall(SYS_capset, &header_, old_); }
+    bool Dropped() const { return dropped_; }
+
+private:
+    __user_cap_header_struct header_{};
+    __user_cap_data_struct old_[2]{};
+    bool dropped_ = false;
+};
+
+TEST(ConversionRun, UnreadableSourceIsReported) {
+    TempFolder folder;
+    WriteFile(folder / "a.deu", "\x96");
+    WriteFile(folder / "b.deu", "\x80");
+    ::chmod((folder / "a.deu").c_str(), 0);
+    RunReport report;
+    Module1 m = test::German();
+    {
+        WithoutReadOverride unprivileged;
+        if (!unprivileged.Dropped() && ::access((folder / "a.deu").c_str(), R_OK) == 0) {
+            GTEST_SKIP() << "a file of mode 000 stays readable here";
+        }
+        report = RunFolder(m, folder, "*.deu");
+    }
+    EXPECT_EQ(report.converted, 1u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "a.deu");
+    EXPECT_EQ(report.failures[0].reason, "Permission denied");
+    EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "b.deu : " + GermanEntry(128) + "\r\n");
 }
 
 TEST(ConversionRun, FortyThousandFilesAreCounted) {
-    TempFolder folder;
+    TempFolder folder("/dev/shm");
     const int count = 40000;
     for (int k = 0; k < count; ++k) {
-        WriteFile(folder / ("f" + std::to_string(k) + ".deu"), k == 39999 ? "\x96" : "x");
+        const std::string path = (folder / ("f" + std::to_string(k) + ".deu")).string();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0) << path;
+        ASSERT_EQ(::write(fd, k == 39999 ? "\x96" : "x", 1), 1);
+        ::close(fd);
     }
     Module1 m = test::German();
     const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
