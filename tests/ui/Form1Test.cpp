@@ -16,10 +16,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -218,18 +220,34 @@ void Form1Test::creationRaisesNothing() {
 
 void Form1Test::userPicksFloppy_data() {
     QTest::addColumn<QString>("how");
-    QTest::newRow("arrow key on the closed list") << "key";
-    QTest::newRow("click in the opened list") << "popup";
+    QTest::addColumn<bool>("realBox"); // the real message box, closed with Enter
+    QTest::newRow("arrow key on the closed list") << "key" << false;
+    QTest::newRow("click in the opened list") << "popup" << false;
+    QTest::newRow("arrow key, real message box") << "key" << true;
+    QTest::newRow("click in the opened list, real message box") << "popup" << true;
 }
 
 void Form1Test::userPicksFloppy() {
     QFETCH(QString, how);
+    QFETCH(bool, realBox);
 
     Rig rig({QStringLiteral("a:|2"), QStringLiteral("c: [SYSTEM]|3")}, 'c');
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     DriveListBox* list = rig.form->findChild<DriveListBox*>(QStringLiteral("Drive1"));
     QSignalSpy changes(list, &DriveListBox::Change);
+    if (realBox) {
+        rig.services.SetMessageHook({});
+        // Each box that opens is read and closed with Enter, as a user does.
+        auto* closer = new QTimer(rig.form.get());
+        connect(closer, &QTimer::timeout, closer, [&rig] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                rig.messages << box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        closer->start(0);
+    }
     if (how == QLatin1String("key")) {
         QTest::keyClick(list, Qt::Key_Up);
     } else {
