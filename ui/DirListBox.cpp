@@ -68,6 +68,10 @@ DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
     : QListWidget(parent), drives_(drives) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new IndentDelegate(this));
+    // As the classic list: no sideways scrolling; a long name ends in "..." and its tooltip
+    // holds the whole path.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenEntry(row(item)); });
     if (!Open(QDir::currentPath())) {
@@ -162,6 +166,7 @@ void DirListBox::Fill() {
     for (const QString& name : subfolders) {
         auto* item = new QListWidgetItem(closed, name, this);
         item->setData(kLevelRole, level);
+        item->setToolTip(QDir::toNativeSeparators(dir.absoluteFilePath(name)));
         entryPaths_.append(dir.absoluteFilePath(name));
     }
     setCurrentRow(openRow_);
