@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <exception>
+
 namespace rz408 {
 
 namespace {
@@ -165,10 +167,24 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::Command1_Click() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const RunReport report = ConversionRun(module_, ToFsPath(File1->Path()), File1->Names());
-    QApplication::restoreOverrideCursor();
-    services_.MsgBox(this, RunMessage(module_, report));
+    QString message;
+    {
+        // The run does not return to the event loop: the pointer says so while it works.
+        struct WaitCursor {
+            WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+        } waiting;
+        try {
+            const RunReport report =
+                ConversionRun(module_, ToFsPath(File1->Path()), File1->Names());
+            message = RunMessage(module_, report);
+        } catch (const std::exception& e) {
+            // The run reports failed files itself; anything else stops it, and the user
+            // learns why while the program goes on.
+            message = QStringLiteral("The conversion stopped: ") + QString::fromUtf8(e.what());
+        }
+    }
+    services_.MsgBox(this, message);
 }
 
 void Form1::Command2_Click() {
