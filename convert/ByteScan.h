@@ -19,37 +19,54 @@ inline bool NeedsTranslation(unsigned char c) {
     return c >= 128 || c == '\r' || c == '`';
 }
 
-// Each scanner copies WIDTH bytes from IN to OUT and returns the index of the first of them
-// that needs translation, or WIDTH when none does. Bytes from that index on are copied too but
-// must be written again by the caller.
+// Each scanner's Scan copies WIDTH bytes from IN to OUT and returns the index of the first of
+// them that needs translation, or WIDTH when none does. Bytes from that index on are copied too
+// but must be written again by the caller. Mask64 marks the bytes of 64 that need translation.
 
 // Eight bytes in a 64-bit word, on any processor.
 struct WordScanner {
     static constexpr std::size_t kWidth = 8;
 
-    static std::size_t Scan(const char* in, char* out) {
-        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-        constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-        // The high bit of each byte that is zero; exact for the lowest such byte (a borrow
-        // only spoils the bytes above it).
-        const auto zeroBytes = [](std::uint64_t w) { return (w - kOnes) & ~w & kHighs; };
+    // The eight bytes at IN as a number whose lowest byte is IN[0].
+    static std::uint64_t Load(const char* in) {
         std::uint64_t word = 0;
         std::memcpy(&word, in, 8);
-        std::memcpy(out, in, 8);
-        const std::uint64_t found =
-            (word & kHighs) | zeroBytes(word ^ (kOnes * '\r')) | zeroBytes(word ^ (kOnes * '`'));
-        if (found == 0) {
-            return kWidth;
-        }
-        if constexpr (std::endian::native == std::endian::little) {
-            return static_cast<std::size_t>(std::countr_zero(found)) / 8;
-        } else {
-            std::size_t k = 0;
-            while (!NeedsTranslation(static_cast<unsigned char>(in[k]))) {
-                ++k;
+        if constexpr (std::endian::native != std::endian::little) {
+            std::uint64_t swapped = 0;
+            for (int k = 0; k < 8; ++k) {
+                swapped = (swapped << 8) | (word & 0xFF);
+                word >>= 8;
             }
-            return k;
+            word = swapped;
         }
+        return word;
+    }
+
+    // The high bit of every byte of WORD that needs translation (exact: no carry crosses
+    // from one byte into the next).
+    static std::uint64_t Found(std::uint64_t word) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+        const auto zeroBytes = [](std::uint64_t w) { return ~(((w & kLows) + kLows) | w | kLows); };
+        return (word & ~kLows) | zeroBytes(word ^ (kOnes * '\r')) | zeroBytes(word ^ (kOnes * '`'));
+    }
+
+    static std::size_t Scan(const char* in, char* out) {
+        std::memcpy(out, in, 8);
+        const std::uint64_t found = Found(Load(in));
+        return found == 0 ? kWidth : static_cast<std::size_t>(std::countr_zero(found)) / 8;
+    }
+
+    // Bit K set for each byte IN[K] (K < 64) that needs translation.
+    static std::uint64_t Mask64(const char* in) {
+        std::uint64_t mask = 0;
+        for (unsigned w = 0; w < 8; ++w) {
+            for (std::uint64_t found = Found(Load(in + 8 * w)); found != 0; found &= found - 1) {
+                mask |= std::uint64_t{1}
+                        << (8 * w + static_cast<unsigned>(std::countr_zero(found)) / 8);
+            }
+        }
+        return mask;
     }
 };
 
@@ -68,6 +85,19 @@ struct VectorScanner {
                               static_cast<unsigned>(_mm_movemask_epi8(special));
         return mask == 0 ? kWidth : static_cast<std::size_t>(std::countr_zero(mask));
     }
+
+    static std::uint64_t Mask16(const char* in) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                             _mm_cmpeq_epi8(v, _mm_set1_epi8('`')));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(v, special)));
+    }
+
+    // Bit K set for each byte IN[K] (K < 64) that needs translation.
+    static std::uint64_t Mask64(const char* in) {
+        return Mask16(in) | (Mask16(in + 16) << 16) | (Mask16(in + 32) << 32) |
+               (Mask16(in + 48) << 48);
+    }
 };
 
 using Scanner = VectorScanner;
@@ -77,5 +107,16 @@ using Scanner = VectorScanner;
 using Scanner = WordScanner;
 
 #endif
+
+} // namespace rz408
+
+namespace rz408 {
+
+// Copies SIZE bytes 16 at a time: reads and writes up to 15 bytes beyond them.
+inline void CopyRun(const char* in, char* out, std::size_t size) {
+    for (std::size_t k = 0; k < size; k += 16) {
+        std::memcpy(out + k, in + k, 16);
+    }
+}
 
 } // namespace rz408

@@ -3,13 +3,38 @@
 #include "ByteScan.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
 
 namespace rz408 {
 
 namespace {
-// Room behind the block's limit for the stores that may run past it: a 16-byte copy of plain
-// bytes, a two-letter replacement, a line end.
-constexpr std::size_t kSlack = 64;
+// Room behind the block's limit for the stores that may run past it: 64 bytes that grow to
+// at most 128 when every one gets a two-letter replacement, and a 64-byte store beyond.
+constexpr std::size_t kSlack = 256;
+
+void Copy64(const char* in, char* out) {
+    std::memcpy(out, in, 64);
+}
+// What each byte needing translation becomes in the stream: the translation table's text,
+// with the grave accent made an apostrophe first, as the run does before translating a line.
+// (The carriage return, which ends the line, is handled apart.)
+struct StreamEntry {
+    char text[2];
+    std::uint8_t length;
+    bool blank;
+};
+
+const std::array<StreamEntry, 256> kStreamTable = [] {
+    std::array<StreamEntry, 256> table{};
+    for (std::size_t code = 0; code < table.size(); ++code) {
+        const TableEntry& entry = TranslationTable[code == '`' ? '\'' : code];
+        table[code] = {{entry.text[0], entry.text[1]}, entry.length, entry.blank};
+    }
+    return table;
+}();
+
 } // namespace
 
 StreamConverter::StreamConverter(const Module1& m, ConvertSink& sink, std::size_t blockSize)
@@ -54,16 +79,12 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
                 ++p;
             }
             lineBegin = p;
-        } else if (code == '`') {
-            *out++ = '\'';
         } else {
-            const TableEntry& entry = TranslationTable[code];
+            const StreamEntry& entry = kStreamTable[code];
             out[0] = entry.text[0];
             out[1] = entry.text[1];
             out += entry.length;
-            if (entry.blank) {
-                blanks_.Add(code);
-            }
+            blanks_.AddIf(code, entry.blank);
         }
     };
     const auto flush = [&]() -> std::error_code {
@@ -75,6 +96,29 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
         return error;
     };
 
+    // 64 bytes at a time while 66 more can be read behind them: the bytes that need
+    // translation are found at once, and behind each of them the next 64 bytes are stored
+    // in advance, so that the plain run up to the next one is in place without a loop.
+    while (end - p >= 130) {
+        if (out >= limit) {
+            if (auto error = flush()) {
+                return error;
+            }
+        }
+        const char* const chunk = p;
+        Copy64(chunk, out);
+        std::size_t done = 0; // bytes of the chunk translated or copied
+        for (std::uint64_t mask = Scanner::Mask64(chunk); mask != 0; mask &= mask - 1) {
+            const auto k = static_cast<std::size_t>(std::countr_zero(mask));
+            out += k - done;
+            p = chunk + k + 1;
+            translate(static_cast<unsigned char>(chunk[k]));
+            done = static_cast<std::size_t>(p - chunk);
+            Copy64(p, out);
+        }
+        out += 64 - std::min<std::size_t>(done, 64);
+        p = chunk + std::max<std::size_t>(done, 64);
+    }
     while (static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
         if (out >= limit) {
             if (auto error = flush()) {
@@ -108,31 +152,21 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
     return {};
 }
 
-void StreamConverter::EndLine(char*& out) {
-    char* const base = block_.data();
-    lastLineStart_ = lineStart_;
-    lastLineEnd_ = out - base;
-    *out++ = '\r';
-    *out++ = '\n';
-    lineStart_ = out - base;
-    lineOpen_ = false;
-    ++lines_;
-    if (!blanks_.Empty()) {
-        if (!recordOpen_) {
-            sink_.WriteLog(recordStart_);
-            recordOpen_ = true;
-        }
-        entries_.clear();
-        blanks_.ForEachAscending([&](int code) {
-            std::string& entry = entryCache_[static_cast<std::size_t>(code - 128)];
-            if (entry.empty()) {
-                AppendLogEntry(entry, m_, code);
-            }
-            entries_ += entry;
-        });
-        sink_.WriteLog(entries_);
-        blanks_.Clear();
+void StreamConverter::WriteEntries() {
+    if (!recordOpen_) {
+        sink_.WriteLog(recordStart_);
+        recordOpen_ = true;
     }
+    entries_.clear();
+    blanks_.ForEachAscending([&](int code) {
+        std::string& entry = entryCache_[static_cast<std::size_t>(code - 128)];
+        if (entry.empty()) {
+            AppendLogEntry(entry, m_, code);
+        }
+        entries_ += entry;
+    });
+    sink_.WriteLog(entries_);
+    blanks_.Clear();
 }
 
 std::error_code StreamConverter::Flush(char* out) {

@@ -62,7 +62,21 @@ public:
     const std::string& LastLine() const { return lastLine_; }
 
 private:
-    void EndLine(char*& out);
+    // Ends the current line: CR LF, and its log entries.
+    void EndLine(char*& out) {
+        char* const base = block_.data();
+        lastLineStart_ = lineStart_;
+        lastLineEnd_ = out - base;
+        *out++ = '\r';
+        *out++ = '\n';
+        lineStart_ = out - base;
+        lineOpen_ = false;
+        ++lines_;
+        if (!blanks_.Empty()) {
+            WriteEntries();
+        }
+    }
+    void WriteEntries();
     std::error_code Flush(char* out);
 
     const Module1& m_;

@@ -3,6 +3,7 @@
 #include "Module1.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string>
 
@@ -30,9 +31,11 @@ extern const std::array<TableEntry, 256> TranslationTable;
 // The codes 128 to 255 that became blanks in one line.
 class BlankSet {
 public:
-    void Add(unsigned char code) {
-        const unsigned index = static_cast<unsigned>(code) - 128u;
-        bits_[index >> 6] |= std::uint64_t{1} << (index & 63u);
+    void Add(unsigned char code) { AddIf(code, true); }
+    // Adds CODE when YES, without a branch; CODE below 128 only with YES false.
+    void AddIf(unsigned char code, bool yes) {
+        const unsigned index = (static_cast<unsigned>(code) - 128u) & 127u;
+        bits_[index >> 6] |= std::uint64_t{yes} << (index & 63u);
     }
     bool Empty() const { return (bits_[0] | bits_[1]) == 0; }
     void Clear() { bits_[0] = bits_[1] = 0; }
@@ -42,11 +45,8 @@ public:
     void ForEachAscending(F f) const {
         for (unsigned word = 0; word < 2; ++word) {
             for (std::uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
-                unsigned bit = 0;
-                while (((bits >> bit) & 1u) == 0) {
-                    ++bit;
-                }
-                f(static_cast<int>(128 + word * 64 + bit));
+                f(static_cast<int>(128 + word * 64 +
+                                   static_cast<unsigned>(std::countr_zero(bits))));
             }
         }
     }

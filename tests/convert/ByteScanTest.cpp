@@ -66,5 +66,36 @@ TYPED_TEST(ScannerTest, RandomWindows) {
     }
 }
 
+std::uint64_t ReferenceMask(const std::string& bytes, std::size_t from) {
+    std::uint64_t mask = 0;
+    for (std::size_t k = 0; k < 64; ++k) {
+        if (NeedsTranslation(static_cast<unsigned char>(bytes[from + k]))) {
+            mask |= std::uint64_t{1} << k;
+        }
+    }
+    return mask;
+}
+
+// Bytes that need translation next to bytes that are one off in value (0x0C after CR, 'a'
+// after the grave accent), where a carry from one byte into the next would show.
+TYPED_TEST(ScannerTest, MasksOf64Bytes) {
+    std::mt19937 random(4);
+    const std::string nasty = "\r\x0C\x0E`a_\x80\x7F\xFF\x01";
+    for (int round = 0; round < 5000; ++round) {
+        std::string bytes(80, 'x');
+        const auto density = 1 + random() % 8;
+        for (char& ch : bytes) {
+            if (random() % density == 0) {
+                ch = random() % 3 == 0 ? static_cast<char>(random() % 256)
+                                       : nasty[random() % nasty.size()];
+            }
+        }
+        for (std::size_t from = 0; from <= 16; from += 5) {
+            ASSERT_EQ(TypeParam::Mask64(bytes.data() + from), ReferenceMask(bytes, from))
+                << testing::PrintToString(bytes.substr(from, 64));
+        }
+    }
+}
+
 } // namespace
 } // namespace rz408

@@ -229,7 +229,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    const std::size_t piece = 1 + data[0] % 64;
+    // Small pieces, or pieces large enough for the converter's 64-bytes-at-a-time loop.
+    const std::size_t piece = data[0] < 128 ? 1 + data[0] % 64 : 80 + 40 * (data[0] - 128);
     const std::size_t block = 1 + data[1] % 48;
     const std::string_view file(reinterpret_cast<const char*>(data) + 2, size - 2);
 

@@ -1,0 +1,85 @@
+// The streaming converter reads ahead in blocks of 16 and 64 bytes: it must never read beyond
+// the bytes it was given. They are placed right before a page that cannot be read, so that
+// any read beyond them ends the test with a fault.
+
+#include "StreamConverter.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace rz408 {
+namespace {
+
+class GuardedBytes {
+public:
+    GuardedBytes() {
+        page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        void* memory =
+            ::mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory != MAP_FAILED) {
+            memory_ = static_cast<char*>(memory);
+            ::mprotect(memory_ + page_, page_, PROT_NONE);
+        }
+    }
+    ~GuardedBytes() {
+        if (memory_ != nullptr) {
+            ::munmap(memory_, 2 * page_);
+        }
+    }
+    bool Ready() const { return memory_ != nullptr; }
+
+    // BYTES, ending where the unreadable page begins.
+    std::string_view Place(std::string_view bytes) {
+        char* at = memory_ + page_ - bytes.size();
+        std::memcpy(at, bytes.data(), bytes.size());
+        return {at, bytes.size()};
+    }
+
+private:
+    std::size_t page_ = 0;
+    char* memory_ = nullptr;
+};
+
+class NullSink : public ConvertSink {
+public:
+    std::error_code WriteTarget(std::string_view bytes) override {
+        size += bytes.size();
+        return {};
+    }
+    void WriteLog(std::string_view) override {}
+    std::size_t size = 0;
+};
+
+// Every length up to 300, with a CR LF (whose LF is skipped) at every place near the end of
+// a 64-byte step, and plain bytes or umlauts around it.
+TEST(StreamConverter, NeverReadsBeyondTheBytesGiven) {
+    GuardedBytes guarded;
+    ASSERT_TRUE(guarded.Ready());
+    const Module1 m = test::German();
+    for (const char filler : {'x', '\xE4'}) {
+        for (std::size_t size = 1; size <= 300; ++size) {
+            for (std::size_t cr = 0; cr + 1 < size; cr += (cr % 64 > 56 ? 1 : 7)) {
+                SCOPED_TRACE("size " + std::to_string(size) + ", CR at " + std::to_string(cr));
+                std::string bytes(size, filler);
+                bytes[cr] = '\r';
+                bytes[cr + 1] = '\n';
+                NullSink sink;
+                StreamConverter converter(m, sink, 100);
+                converter.Start("f : ");
+                ASSERT_FALSE(converter.Feed(guarded.Place(bytes)));
+                ASSERT_FALSE(converter.Finish());
+                // The filler bytes, once or twice each, the CR LF, and a CR LF after the last line.
+                const std::size_t fillers = size - 2;
+                EXPECT_EQ(sink.size,
+                          (filler == 'x' ? fillers : 2 * fillers) + 2 + (cr + 2 < size ? 2 : 0));
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace rz408
