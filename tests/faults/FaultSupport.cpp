@@ -248,6 +248,55 @@ std::string Scratch::RemountReadOnly(const std::string& name) {
     return {};
 }
 
+std::string Scratch::MountImage(const fs::path& image, std::uint64_t size,
+                                const std::string& name) {
+    const std::string mkfs = FindTool("mkfs.ext2");
+    const std::string mount = FindTool("mount");
+    if (mkfs.empty() || mount.empty()) {
+        return "mkfs.ext2 (e2fsprogs) or mount (util-linux) is not installed";
+    }
+    std::error_code error;
+    WriteBytes(image, "");
+    fs::resize_file(image, size, error);
+    if (error) {
+        return "cannot size the image: " + error.message();
+    }
+    // Inode tables written in full: only file contents can then find the thin disk full.
+    const ChildResult made =
+        RunProgram({mkfs, "-q", "-F", "-b", "4096", "-E", "lazy_itable_init=0", image.string()},
+                   std::chrono::seconds(30));
+    if (made.exitCode != 0) {
+        return "mkfs.ext2 failed: " + Describe(made);
+    }
+    const fs::path target = path_ / name;
+    fs::create_directory(target, error);
+    const ChildResult mounted = RunProgram({mount, "-o", "loop", image.string(), target.string()},
+                                           std::chrono::seconds(30));
+    if (mounted.exitCode != 0) {
+        return "cannot mount an image through a loop device here: " + mounted.err;
+    }
+    mounts_.push_back(target);
+    images_.emplace_back(image, target);
+    return {};
+}
+
+std::string Scratch::RemountImage(const std::string& name) {
+    const fs::path target = path_ / name;
+    for (const auto& [image, mountPoint] : images_) {
+        if (mountPoint != target) {
+            continue;
+        }
+        if (::umount2(target.c_str(), 0) != 0) {
+            return "cannot unmount the image: " + SystemReason(errno);
+        }
+        const ChildResult mounted =
+            RunProgram({FindTool("mount"), "-o", "loop", image.string(), target.string()},
+                       std::chrono::seconds(30));
+        return mounted.exitCode == 0 ? "" : "cannot mount the image again: " + mounted.err;
+    }
+    return "no image is mounted on " + name;
+}
+
 std::string Scratch::SetImmutable(const fs::path& file) {
     if (const int error = ChangeImmutable(file, true)) {
         return "cannot set the immutable flag on this file system: " + SystemReason(error);

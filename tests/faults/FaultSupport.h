@@ -4,11 +4,13 @@
 // run against a deadline, whole files and folder entries.
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rz408::faults {
@@ -49,6 +51,16 @@ public:
     // Makes a mount made by MountTmpfs read-only. Returns why it could not.
     std::string RemountReadOnly(const std::string& name);
 
+    // Makes an ext2 file system in the new file IMAGE (of SIZE bytes, sparse) and mounts it
+    // through a loop device on the new folder NAME. Put on a small tmpfs, the image is a thin
+    // disk: it offers more room than it has, and a write that finds no room fails only when it
+    // reaches the disk (a flush), not when it is made. Returns why it could not.
+    std::string MountImage(const fs::path& image, std::uint64_t size, const std::string& name);
+
+    // Unmounts and mounts again the image mounted on NAME, so that what is read afterwards
+    // comes from the disk, not from the cache. Returns why it could not.
+    std::string RemountImage(const std::string& name);
+
     // Sets the immutable flag of FILE (cleared again when the scratch folder goes).
     // Returns why it could not.
     std::string SetImmutable(const fs::path& file);
@@ -56,6 +68,7 @@ public:
 private:
     fs::path path_;
     std::vector<fs::path> mounts_;
+    std::vector<std::pair<fs::path, fs::path>> images_; // image, mount point
     std::vector<fs::path> immutable_;
 };
 
