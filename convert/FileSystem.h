@@ -35,8 +35,9 @@ std::error_code OpenForReading(const std::filesystem::path& path, File& file);
 // Reads up to SIZE bytes; GOT is 0 at the end of the file.
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got);
 
-// Creates a new, empty, hidden file in the folder of TARGET, with the access rights a new file
-// gets there, for writing. TEMPORARY receives its path.
+// Creates a new, empty, hidden file in the folder of TARGET for writing, with the access rights
+// of the file TARGET when there is one (the rights a new file gets there otherwise).
+// TEMPORARY receives its path.
 std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
                                 std::filesystem::path& temporary);
 

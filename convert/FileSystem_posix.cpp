@@ -111,6 +111,12 @@ std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
             ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0) {
             file.handle_ = fd;
+            // A file that replaces an older one keeps its access rights, as if it had been
+            // rewritten in place; a new one gets those of any new file.
+            struct stat old {};
+            if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+                ::fchmod(fd, old.st_mode & 07777);
+            }
             return {};
         }
         if (errno != EEXIST) {

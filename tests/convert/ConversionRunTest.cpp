@@ -321,6 +321,24 @@ TEST(ConversionRun, NewFilesGetTheUsualAccessRights) {
     }
 }
 
+TEST(ConversionRun, ReplacedFilesKeepTheirAccessRights) {
+    TempFolder folder;
+    WriteFile(folder / "x.deu", "\x96");
+    WriteFile(folder / "x.txt", "old");
+    WriteFile(folder / "konvertionsfehler.txt", "old");
+    ::chmod((folder / "x.txt").c_str(), 0600);
+    ::chmod((folder / "konvertionsfehler.txt").c_str(), 0640);
+    Module1 m = test::German();
+    EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
+    for (const auto& [name, mode] : {std::pair{"x.txt", 0600u}, {"konvertionsfehler.txt", 0640u}}) {
+        SCOPED_TRACE(name);
+        struct stat info {};
+        ASSERT_EQ(::stat((folder / name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, mode);
+    }
+    EXPECT_EQ(ReadFile(folder / "x.txt"), " \r\n");
+}
+
 TEST(ConversionRun, FolderThatCannotBeWrittenIsReported) {
     Module1 m = test::German();
     const std::filesystem::path missing = "/nonexistent-rz408-folder";
