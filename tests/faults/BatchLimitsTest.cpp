@@ -65,6 +65,27 @@ TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
 }
 
 // ---------------------------------------------------------------------------------------
+// A count that cannot be written is a failure, not a success; the files are converted anyway.
+
+TEST(FullStandardOutput, ExitOneWithAMessageAndTheFilesConverted) {
+    if (!fs::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    Scratch scratch;
+    const fs::path dir = scratch.path() / "dir";
+    fs::create_directory(dir);
+    WriteBytes(dir / "a.deu", "\xFC");
+    const ChildResult result = RunProgram(
+        {"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", RZ408_CONVERT_EXE, "-l", "de", dir.string()},
+        20s);
+    ASSERT_FALSE(result.timedOut) << Describe(result);
+    EXPECT_EQ(result.exitCode, 1) << Describe(result);
+    EXPECT_NE(result.err.find("could not be written"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), "ue\r\n");
+    EXPECT_EQ(Entries(dir), (std::set<std::string>{"a.deu", "a.txt", "konvertionsfehler.txt"}));
+}
+
+// ---------------------------------------------------------------------------------------
 // Bad arguments: exit 2, a message saying what is wrong, and no folder touched, not even a
 // good one given beside the bad one.
 

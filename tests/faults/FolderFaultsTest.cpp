@@ -278,6 +278,19 @@ std::string LinkOutAsLog(Scene& s) {
     return {};
 }
 
+// Written through, the link would empty the source itself.
+std::string LinkToTheSourceAsTarget(Scene& s) {
+    Remove(s.dir / "b.txt");
+    fs::create_symlink("b.deu", s.dir / "b.txt");
+    return {};
+}
+
+// A source whose copy would be the log file itself.
+std::string SourceNamedLikeTheLog(Scene& s) {
+    WriteBytes(s.dir / "konvertionsfehler.deu", "\x80");
+    return {};
+}
+
 std::string ImmutableTarget(Scene& s) {
     return s.scratch.SetImmutable(s.dir / "b.txt");
 }
@@ -323,6 +336,10 @@ const FaultRow kFaultRows[] = {
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
     {"FifoInTargetsPlace", Via::Command, nullptr, false, FifoAsTarget,
         0, {}, "abc", {}, " 3"},
+    {"LinkToTheSourceAsTarget", Via::Command, nullptr, false, LinkToTheSourceAsTarget,
+        0, {}, "abc", {"dir/b.deu"}, " 3"},
+    {"SourceWhoseCopyWouldBeTheLog", Via::Command, nullptr, false, SourceNamedLikeTheLog,
+        1, {{"konvertionsfehler.deu", "log file"}}, "abc", {"dir/konvertionsfehler.deu"}, " 3"},
     {"FifoNamedLikeSourceIsNotListed", Via::Command, nullptr, false, FifoAsSource,
         0, {}, "ac", {"dir/b.txt"}, " 2"},
     {"DeviceNamedLikeSourceIsNotListed", Via::Command, nullptr, false, DeviceAsSource,
