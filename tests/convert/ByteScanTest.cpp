@@ -51,21 +51,6 @@ TYPED_TEST(ScannerTest, FindsTheFirstByteThatNeedsTranslation) {
     }
 }
 
-TYPED_TEST(ScannerTest, RandomWindows) {
-    constexpr std::size_t width = TypeParam::kWidth;
-    std::mt19937 random(3);
-    for (int round = 0; round < 20000; ++round) {
-        std::string bytes(width, 'x');
-        for (char& ch : bytes) {
-            const auto r = random() % 16;
-            ch = r == 0 ? static_cast<char>(random() % 256) : static_cast<char>('a' + r);
-        }
-        std::string out(width, '#');
-        ASSERT_EQ(TypeParam::Scan(bytes.data(), out.data()), PlainLength(bytes, 0, width));
-        EXPECT_EQ(out, bytes);
-    }
-}
-
 std::uint64_t ReferenceMask(const std::string& bytes, std::size_t from) {
     std::uint64_t mask = 0;
     for (std::size_t k = 0; k < 64; ++k) {

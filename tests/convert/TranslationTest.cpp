@@ -59,25 +59,6 @@ TEST(TranslationTable, ReplacedAndBlankedCodesSplitTheUpperHalf) {
     }
 }
 
-TEST(TranslationTable, EveryCodeAsTheTableSays) {
-    const std::set<int> blanked = BlankedCodes();
-    for (int code = 0; code < 256; ++code) {
-        SCOPED_TRACE(code);
-        const TableEntry& entry = TranslationTable[static_cast<std::size_t>(code)];
-        const std::string text(entry.text, entry.length);
-        if (code < 128) {
-            EXPECT_FALSE(entry.blank);
-            EXPECT_EQ(text, std::string(1, static_cast<char>(code)));
-        } else if (blanked.count(code) != 0) {
-            EXPECT_TRUE(entry.blank);
-            EXPECT_EQ(text, " ");
-        } else {
-            EXPECT_FALSE(entry.blank);
-            EXPECT_EQ(text, kReplacements.at(code));
-        }
-    }
-}
-
 TEST(TranslateLine, EveryCodeBetweenTwoLetters) {
     const std::set<int> blanked = BlankedCodes();
     for (int code = 0; code < 256; ++code) {
