@@ -14,6 +14,9 @@ namespace {
 // at most 128 when every one gets a two-letter replacement, and a 64-byte store beyond.
 constexpr std::size_t kSlack = 256;
 
+// The longest line kept whole across a flush of the output block.
+constexpr std::size_t kKeptLine = 4096;
+
 void Copy64(const char* in, char* out) {
     std::memcpy(out, in, 64);
 }
@@ -92,7 +95,7 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
             lineOpen_ = true;
         }
         auto error = Flush(out);
-        out = base;
+        out = base + used_;
         return error;
     };
 
@@ -172,13 +175,22 @@ void StreamConverter::WriteEntries() {
 std::error_code StreamConverter::Flush(char* out) {
     char* const base = block_.data();
     const auto size = static_cast<std::size_t>(out - base);
-    used_ = 0;
-    lineStart_ = lineOpen_ ? -1 : 0;
-    lastLineStart_ = -1;
-    if (size == 0) {
-        return {};
+    // A short line that has begun stays in the block, so that the last line of a file can be
+    // told afterwards; it must leave room for progress.
+    std::size_t keep = 0;
+    if (lineOpen_ && lineStart_ >= 0 &&
+        size - static_cast<std::size_t>(lineStart_) <= std::min(kKeptLine, limit_ / 2)) {
+        keep = size - static_cast<std::size_t>(lineStart_);
     }
-    return sink_.WriteTarget(std::string_view(base, size));
+    lineStart_ = lineOpen_ && keep == 0 ? -1 : 0;
+    lastLineStart_ = -1;
+    std::error_code error;
+    if (size > keep) {
+        error = sink_.WriteTarget(std::string_view(base, size - keep));
+    }
+    std::memmove(base, base + size - keep, keep);
+    used_ = keep;
+    return error;
 }
 
 std::error_code StreamConverter::Finish() {

@@ -57,8 +57,8 @@ public:
 
     // The last line written, without its CR LF, when it still lies whole in the output block
     // (always, for lines shorter than the block); otherwise empty.
-    // After Finish: the file's last line as written, without its CR LF, when it still lay whole
-    // in the output block (always for lines shorter than the block); otherwise empty.
+    // After Finish: the file's last line as written, without its CR LF, when it was no longer
+    // than 4 KiB (or half the block), so that the block still held it whole; otherwise empty.
     const std::string& LastLine() const { return lastLine_; }
 
 private:

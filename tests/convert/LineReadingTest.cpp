@@ -254,7 +254,13 @@ INSTANTIATE_TEST_SUITE_P(
                     LastLineCase{"WithLineEnd", "one\r\ntwo\r\n", 1024, "two"},
                     LastLineCase{"EmptyLastLine", "one\r\r\n", 1024, ""},
                     LastLineCase{"LongerThanTheBlock", "one\r\n" + std::string(100, 'z'), 16, ""},
-                    LastLineCase{"AfterAFlush", std::string(100, 'z') + "\r\nend", 16, "end"}),
+                    LastLineCase{"AfterAFlush", std::string(100, 'z') + "\r\nend", 16, "end"},
+                    // Flushed while the last line was open: the block keeps it.
+                    LastLineCase{"ShortLineAcrossAFlush", std::string(12, 'a') + "\r\nbbbbb\xFC",
+                                 16, "bbbbbue"},
+                    LastLineCase{"LongLineAcrossManyFlushes",
+                                 std::string(5000, 'y') + "\r\n" + std::string(300, 'b'), 1024,
+                                 std::string(300, 'b')}),
     [](const testing::TestParamInfo<LastLineCase>& info) { return info.param.name; });
 
 } // namespace
