@@ -54,8 +54,9 @@ struct RunReport {
 // converted: it is reported as failed, and the log stays intact. When the log file cannot be
 // written, that is reported under the log file's name and the old log stays.
 //
-// The program-wide variables afterwards: FileLog holds the start of the last file's log record
-// (its name and " : "; the entries went straight to the log file), CurrentLine the last line
+// The program-wide variables afterwards: FileLog holds the start of the log record of the last
+// file the run read (its name and " : "; the entries went straight to the log file), CurrentLine
+// the last line
 // written of the last converted file that had lines (empty when that line was longer than
 // 4 KiB), CharCode 256 once a line was converted; LineBefore is left as it was.
 //

@@ -20,6 +20,7 @@ constexpr std::size_t kKeptLine = 4096;
 void Copy64(const char* in, char* out) {
     std::memcpy(out, in, 64);
 }
+
 // What each byte needing translation becomes in the stream: the translation table's text,
 // with the grave accent made an apostrophe first, as the run does before translating a line.
 // (The carriage return, which ends the line, is handled apart.)
