@@ -56,9 +56,8 @@ struct RunReport {
 //
 // The program-wide variables afterwards: FileLog holds the start of the log record of the last
 // file the run read (its name and " : "; the entries went straight to the log file), CurrentLine
-// the last line
-// written of the last converted file that had lines (empty when that line was longer than
-// 4 KiB), CharCode 256 once a line was converted; LineBefore is left as it was.
+// the last line written of the last converted file that had lines (empty when that line was
+// longer than 4 KiB), CharCode 256 once a line was converted; LineBefore is left as it was.
 //
 // No exception leaves the run.
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
