@@ -3,19 +3,18 @@
 
 #include "Conversion.h"
 #include "FolderListing.h"
+#include "PosixSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace rz408 {
@@ -513,29 +512,6 @@ TEST(ConversionRun, ImmutableTargetIsReported) {
     ExpectNoTemporaryFiles(folder);
 }
 
-// Root reads every file; without the capabilities that allow it, a file of mode 000 is
-// unreadable as for anybody else.
-class WithoutReadOverride {
-public:
-    WithoutReadOverride() {
-        header_.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &header_, old_) != 0) {
-            return;
-        }
-        __user_cap_data_struct reduced[2] = {old_[0], old_[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0 &&
-                   (old_[0].effective & (1u << CAP_DAC_OVERRIDE)) != 0;
-    }
-    ~WithoutReadOverride() { ::syscall(SYS_capset, &header_, old_); }
-    bool Dropped() const { return dropped_; }
-
-private:
-    __user_cap_header_struct header_{};
-    __user_cap_data_struct old_[2]{};
-    bool dropped_ = false;
-};
-
 TEST(ConversionRun, UnreadableSourceIsReported) {
     TempFolder folder;
     WriteFile(folder / "a.deu", "\x96");
@@ -544,7 +520,7 @@ TEST(ConversionRun, UnreadableSourceIsReported) {
     RunReport report;
     Module1 m = test::German();
     {
-        WithoutReadOverride unprivileged;
+        test::WithoutReadOverride unprivileged;
         if (!unprivileged.Dropped() && ::access((folder / "a.deu").c_str(), R_OK) == 0) {
             GTEST_SKIP() << "a file of mode 000 stays readable here";
         }

@@ -1,6 +1,7 @@
 // The file list's rules: which names match a pattern, which files a folder lists, in what order.
 
 #include "FolderListing.h"
+#include "PosixSupport.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +130,23 @@ TEST(ListFolder, NothingFromWhatIsNoReadableFolder) {
         SCOPED_TRACE(path.string());
         EXPECT_TRUE(ListFolder(path, "*").empty());
     }
+}
+
+TEST(ListFolder, NothingFromAFolderThatCannotBeRead) {
+    TempFolder folder;
+    WriteFile(folder / "a.deu", "x");
+    ::chmod(folder.path().c_str(), 0);
+    std::vector<std::string> names = {"not called"};
+    {
+        test::WithoutReadOverride unprivileged;
+        if (!unprivileged.Dropped() && ::access(folder.path().c_str(), R_OK) == 0) {
+            ::chmod(folder.path().c_str(), 0755);
+            GTEST_SKIP() << "a folder of mode 000 stays readable here";
+        }
+        names = ListFolder(folder.path(), "*.deu");
+    }
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_TRUE(names.empty());
 }
 
 TEST(PathInFolder, Rows) {
