@@ -20,13 +20,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # imports nothing but Windows' own DLLs and runs without the MinGW runtime DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# CTest (and test discovery) start the .exe files through Wine, in a prefix of the build's own
-# so that nothing of the user's ~/.wine is touched. tools/test creates it once (wineboot --init).
+# CTest (and test discovery) start the .exe files through Wine (wine-run.sh), in a prefix of the
+# build's own so that nothing of the user's ~/.wine is touched; it is created on first use.
 # Debian's wine64 package puts the loader in /usr/lib/wine; other systems have wine64 on PATH.
-find_program(RZ408_WINE64 NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_CMAKE_FIND_ROOT_PATH)
+find_program(RZ408_WINE64 NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine
+             NO_CMAKE_FIND_ROOT_PATH)
 if(RZ408_WINE64)
   set(RZ408_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Wine prefix for the tests")
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env "WINEPREFIX=${RZ408_WINEPREFIX}" WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
-      ${RZ408_WINE64})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${RZ408_WINEPREFIX})
 endif()

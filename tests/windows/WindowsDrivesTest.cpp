@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ struct EntryRow {
     const char* entry;
     bool accepted;
 };
+void PrintTo(const EntryRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const EntryRow kEntryRows[] = {
     {"FixedLabelled", {'c', DRIVE_FIXED, "SYSTEM", ""}, "c: [SYSTEM]", true},
@@ -90,6 +94,9 @@ struct QueryRow {
     std::string text; // '?' first: a letter of no present drive
     std::uint32_t answer;
 };
+void PrintTo(const QueryRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const QueryRow kQueryRows[] = {
     {"FixedRoot", "c:\\", DRIVE_FIXED},

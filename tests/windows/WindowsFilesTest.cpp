@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,6 +52,9 @@ struct ListingRow {
     DWORD attributes; // 0: a folder of that name
     bool listed;
 };
+void PrintTo(const ListingRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const ListingRow kListingRows[] = {
     {"Ordinary", L"ordinary.deu", FILE_ATTRIBUTE_NORMAL, true},
@@ -141,6 +145,9 @@ struct PathRow {
     const char* file; // UTF-8
     const wchar_t* path;
 };
+void PrintTo(const PathRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const PathRow kPathRows[] = {
     {"Folder", L"C:\\Spiele\\Vandrok", "MAP.DEU", L"C:\\Spiele\\Vandrok\\MAP.DEU"},
@@ -173,6 +180,9 @@ struct ReplaceRow {
     DWORD oldTargetAttributes; // of the old a.txt
     bool converted;            // false: the old target must stay as it was
 };
+void PrintTo(const ReplaceRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const ReplaceRow kReplaceRows[] = {
     {"OrdinaryTarget", FILE_ATTRIBUTE_NORMAL, true},
@@ -236,6 +246,9 @@ struct CaseRow {
     const char* name;
     const wchar_t* source;
 };
+void PrintTo(const CaseRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const CaseRow kCaseRows[] = {
     {"UpperCase", L"KONVERTIONSFEHLER.DEU"},
@@ -276,6 +289,9 @@ struct SameNameRow {
     const char* b;
     bool same;
 };
+void PrintTo(const SameNameRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const SameNameRow kSameNameRows[] = {
     {"Exact", "konvertionsfehler.txt", "konvertionsfehler.txt", true},
@@ -317,6 +333,9 @@ struct HeldRow {
     std::string bTarget; // b.txt afterwards
     std::string log;     // the log afterwards
 };
+void PrintTo(const HeldRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 const HeldRow kHeldRows[] = {
     {"Source", L"b.deu", "b.deu", true, 2, "<missing>", Record("a.deu") + Record("c.deu")},
