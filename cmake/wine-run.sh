@@ -13,6 +13,10 @@ set -eu
 
 prefix=$1
 shift
+case $prefix in
+/*) ;;
+*) prefix=$PWD/$prefix ;; # Wine takes an absolute prefix only
+esac
 WINEPREFIX=$prefix
 WINEDEBUG=${WINEDEBUG:--all}
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

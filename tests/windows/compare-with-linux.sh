@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# compare-with-linux.sh LINUX_EXE WINDOWS_EXE WINEPREFIX WORKDIR
+#
+# Converts two copies of one folder of awkward sources, one with the Linux rz408-convert and
+# one with rz408-convert.exe under Wine, in German and in French, and requires the same files
+# byte for byte, the same exit code and the same count message; then converts the Windows copy
+# once more and requires that nothing changed. The names differ in more than case, as on any
+# Windows disk.
+set -euo pipefail
+
+linux_exe=$1
+windows_exe=$2
+prefix=$3
+work=$4
+wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../cmake" && pwd)/wine-run.sh"
+
+rm -rf "$work"
+mkdir -p "$work/sources"
+src="$work/sources"
+
+# put NAME PRINTF-FORMAT: a file of exactly the bytes printf makes of the format.
+put() { printf "$2" >"$src/$1"; }
+
+all_codes=""
+all_codes_crlf=""
+for code in $(seq 0 255); do
+    byte="\\$(printf '%03o' "$code")"
+    all_codes+=$byte
+    all_codes_crlf+="$byte\\r\\n"
+done
+
+random_bytes() { head -c "$2" /dev/urandom >"$src/$1"; }
+
+tag=0
+for ext in deu fra DEU Fra; do
+    tag=$((tag + 1))
+    put "all$tag.$ext" "$all_codes"
+    put "allcrlf$tag.$ext" "$all_codes_crlf"
+    put "lf$tag.$ext" 'Gr\374\337e\nzweite\226Zeile\n\n'
+    put "cr$tag.$ext" 'a\351\rb\200\rc`d\r'
+    put "mixed$tag.$ext" 'x\r\ny\n\rz\r\r\n\n\240\251\277'
+    put "empty$tag.$ext" ''
+    put "crlf$tag.$ext" '\r\n'
+    put "nul$tag.$ext" '\000a\000\344\000\r\n\000'
+    put "a.b.c$tag.$ext" 'several dots \226\227\r\n'
+    put "x.$tag.$ext" 'two dots\377'
+    put "Gr$(printf '\303\266\303\237')e$tag.$ext" 'a name with umlauts \231\r\n'
+    put "$(printf '\303\211')t$(printf '\303\251')$tag.$ext" '\311t\351 \205\r\n'
+    put ".hidden$tag.$ext" 'hidden \226'
+    random_bytes "random$tag.$ext" 30000
+done
+mkdir "$src/folder.deu" "$src/folder.fra" "$src/empty"
+put noext 'not a source \226'
+put konvertionsfehler.deu 'the German log by name \226\r\n'
+put Erreurs_de_conversion..fra 'the French log by name? No: one dot more \226\r\n'
+
+status=0
+for language in german french; do
+    cp -a "$src" "$work/linux-$language"
+    cp -a "$src" "$work/windows-$language"
+    linux_rc=0
+    "$linux_exe" --language "$language" "$work/linux-$language" \
+        >"$work/linux-$language.out" 2>/dev/null || linux_rc=$?
+    windows_rc=0
+    "$wine_run" "$prefix" "$windows_exe" --language "$language" "$work/windows-$language" \
+        >"$work/windows-$language.out" 2>/dev/null || windows_rc=$?
+    if ! diff -r "$work/linux-$language" "$work/windows-$language"; then
+        echo "FAIL $language: the Windows files differ from the Linux files"
+        status=1
+    fi
+    if [ "$linux_rc" != "$windows_rc" ]; then
+        echo "FAIL $language: exit code $windows_rc on Windows, $linux_rc on Linux"
+        status=1
+    fi
+    # Windows' standard output ends its lines with CR LF.
+    if ! tr -d '\r' <"$work/windows-$language.out" | cmp -s - "$work/linux-$language.out"; then
+        echo "FAIL $language: the count messages differ"
+        status=1
+    fi
+    "$wine_run" "$prefix" "$windows_exe" --language "$language" "$work/windows-$language" \
+        >/dev/null 2>&1 || true
+    if ! diff -r -q "$work/linux-$language" "$work/windows-$language"; then
+        echo "FAIL $language: a second Windows run changed the files"
+        status=1
+    fi
+    files=$(find "$work/windows-$language" -type f | wc -l)
+    echo "$language: $files files, exit code $windows_rc, $(cat "$work/linux-$language.out")"
+done
+[ "$status" -eq 0 ] && echo "Windows and Linux wrote the same files byte for byte"
+exit "$status"
