@@ -44,11 +44,38 @@ std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
 // Writes all SIZE bytes, or reports why not.
 std::error_code WriteAll(File& file, const char* data, std::size_t size);
 
+// Reads up to SIZE bytes at OFFSET of a file made by CreateTemporary, and writes SIZE bytes
+// there (records moved within the log). Where WriteAll goes on afterwards is not fixed: a
+// TruncateTo sets it.
+std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
+                       std::size_t& got);
+std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size);
+
 // Cuts the file back to SIZE bytes and continues writing there.
 std::error_code TruncateTo(File& file, std::uint64_t size);
 
 // Closes the file and reports what closing found (a write the system could not complete).
 std::error_code Close(File& file);
+
+// Writes the data of the open FILE to the disk; reports any write of it the disk refused,
+// also one the system made earlier on its own.
+std::error_code FlushData(File& file);
+
+// Writing many small files to the disk one by one costs a round trip to the disk each; one
+// flush of the whole file system costs one. So the run flushes its copies in batches:
+//
+// OpenFolder opens FOLDER for FlushFileSystem. FlushFileSystem writes everything written on the
+// folder's file system to the disk and reports whether the disk refused any of it since the
+// folder was opened or last flushed (Linux 5.8 and later tell; not which file, nor whose). On
+// an error, FlushFile on each file in question finds which of them did not reach the disk.
+// Where the system offers no such flush, FlushFileSystem does nothing and reports success,
+// and Replace flushes each file itself before it takes the target's place.
+std::error_code OpenFolder(const std::filesystem::path& folder, File& handle);
+std::error_code FlushFileSystem(File& folder);
+
+// Writes the data of the closed file PATH to the disk; reports a write of it that the disk
+// refused, also one refused before the call.
+std::error_code FlushFile(const std::filesystem::path& path);
 
 // Puts TEMPORARY in the place of TARGET in one step: a file that was there is replaced whole,
 // a symbolic link that was there is replaced itself (never written through); a folder there
@@ -58,6 +85,12 @@ std::error_code Replace(const std::filesystem::path& temporary,
 
 // Removes a file, ignoring errors (cleaning up after a failure).
 void RemoveQuietly(const std::filesystem::path& path);
+
+// From now on, when the program is ended by a request to stop (Ctrl+C, a termination request,
+// a closed terminal), the temporary files that exist at that moment are removed first, and the
+// program then ends as the request would have ended it. A request ignored before the call stays
+// ignored. Called once, at the program's start.
+void RemoveTemporariesOnInterrupt();
 
 // True for the entries the file list shows: ordinary files (or links to them) that are not
 // hidden. NAME is the entry's name as the listing returns it.

@@ -1,10 +1,14 @@
-// The file operations on Linux and other POSIX systems.
+// The file operations on Linux (syncfs is Linux's own; the rest is POSIX).
 
 #include "FileSystem.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +53,112 @@ class NotRegularCategory : public std::error_category {
 public:
     const char* name() const noexcept override { return "rz408"; }
     std::string message(int) const override { return "not a regular file"; }
+};
+
+// The temporary files that exist right now, for the signal handler that removes them when the
+// program is stopped (RemoveTemporariesOnInterrupt). A signal handler is handed nothing but the
+// signal's number, so what it needs must be reachable without arguments: this table is the
+// program's one mutable global for that reason. It is fixed in size and never allocates; a slot
+// is published through its atomic state only once its path is complete, so the handler reads
+// whole paths only, and calls nothing but unlink. A temporary file whose path does not fit, or
+// that finds the table full, is simply not removed on a stop.
+class TemporaryTable {
+public:
+    // A run holds its pending batch of copies, the copy being written and the log's file.
+    static constexpr std::size_t kSlots = 1024;
+    static constexpr std::size_t kPathBytes = 512;
+
+    void Add(const char* path) noexcept {
+        const std::size_t length = std::strlen(path);
+        if (length >= kPathBytes) {
+            return;
+        }
+        const std::uint64_t hash = Hash(path);
+        for (std::size_t k = 0; k < kSlots; ++k) {
+            Slot& slot = slots_[(hash + k) % kSlots];
+            int free = kFree;
+            if (slot.state.compare_exchange_strong(free, kFilling, std::memory_order_acquire)) {
+                slot.hash = hash;
+                std::memcpy(slot.path, path, length + 1);
+                slot.state.store(kFilled, std::memory_order_release);
+                return;
+            }
+        }
+    }
+
+    void Remove(const char* path) noexcept {
+        const std::uint64_t hash = Hash(path);
+        for (std::size_t k = 0; k < kSlots; ++k) {
+            Slot& slot = slots_[(hash + k) % kSlots];
+            if (slot.state.load(std::memory_order_acquire) == kFilled && slot.hash == hash &&
+                std::strcmp(slot.path, path) == 0) {
+                slot.state.store(kFree, std::memory_order_release);
+                return;
+            }
+        }
+    }
+
+    // Async-signal-safe.
+    void UnlinkAll() noexcept {
+        for (Slot& slot : slots_) {
+            if (slot.state.load(std::memory_order_acquire) == kFilled) {
+                ::unlink(slot.path);
+            }
+        }
+    }
+
+private:
+    static constexpr int kFree = 0;
+    static constexpr int kFilling = 1;
+    static constexpr int kFilled = 2;
+    static_assert(std::atomic<int>::is_always_lock_free,
+                  "the signal handler needs lock-free flags");
+
+    static std::uint64_t Hash(const char* path) noexcept {
+        std::uint64_t hash = 14695981039346656037u; // FNV-1a
+        for (; *path != '\0'; ++path) {
+            hash = (hash ^ static_cast<unsigned char>(*path)) * 1099511628211u;
+        }
+        return hash;
+    }
+
+    struct Slot {
+        std::atomic<int> state{kFree};
+        std::uint64_t hash = 0;
+        char path[kPathBytes] = {};
+    };
+    Slot slots_[kSlots];
+};
+
+constinit TemporaryTable temporaries;
+
+const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Removes the temporary files, then lets the signal end the program as it would have.
+void RemoveTemporariesAndStop(int signal) {
+    temporaries.UnlinkAll();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal); // delivered when the handler returns, the signal being blocked until then
+}
+
+// Holds back the stop signals while a temporary file is made and entered in the table, so that
+// none can come between the two.
+class StopSignalsHeld {
+public:
+    StopSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kStopSignals) {
+            sigaddset(&held, signal);
+        }
+        ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+    }
+    ~StopSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    StopSignalsHeld(const StopSignalsHeld&) = delete;
+    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+private:
+    sigset_t before_{};
 };
 
 } // namespace
@@ -107,9 +217,11 @@ std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = target.parent_path() / ("." + base + ".rz408-" + RandomSuffix());
+        const StopSignalsHeld held;
         const int fd =
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0) {
+            temporaries.Add(temporary.c_str());
             file.handle_ = fd;
             // A file that replaces an older one keeps its access rights, as if it had been
             // rewritten in place; a new one gets those of any new file.
@@ -144,6 +256,40 @@ std::error_code WriteAll(File& file, const char* data, std::size_t size) {
     return {};
 }
 
+std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
+                       std::size_t& got) {
+    for (;;) {
+        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return {};
+        }
+        if (errno != EINTR) {
+            got = 0;
+            return LastError();
+        }
+    }
+}
+
+std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(Fd(file), data, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LastError();
+        }
+        if (n == 0) {
+            return std::make_error_code(std::errc::no_space_on_device);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return {};
+}
+
 std::error_code TruncateTo(File& file, std::uint64_t size) {
     if (::ftruncate(Fd(file), static_cast<off_t>(size)) != 0) {
         return LastError();
@@ -163,16 +309,75 @@ std::error_code Close(File& file) {
     return {};
 }
 
-std::error_code Replace(const std::filesystem::path& temporary,
-                        const std::filesystem::path& target) {
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+std::error_code FlushData(File& file) {
+    if (::fdatasync(Fd(file)) != 0) {
         return LastError();
     }
     return {};
 }
 
+std::error_code OpenFolder(const std::filesystem::path& folder, File& handle) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return LastError();
+    }
+    handle.handle_ = fd;
+    return {};
+}
+
+std::error_code FlushFileSystem(File& folder) {
+    if (!folder.IsOpen()) {
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    // syncfs reports the write-back errors of the whole file system since this descriptor was
+    // opened or last flushed (Linux 5.8 and later; older ones report none).
+    if (::syncfs(Fd(folder)) != 0) {
+        return LastError();
+    }
+    return {};
+}
+
+std::error_code FlushFile(const std::filesystem::path& path) {
+    // A descriptor opened after a failed write-back still reports it, as long as no one has
+    // been told of it before; opened for reading, as the file may be read-only.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return LastError();
+    }
+    const int flushed = ::fdatasync(fd);
+    const std::error_code error = flushed != 0 ? LastError() : std::error_code();
+    ::close(fd);
+    return error;
+}
+
+std::error_code Replace(const std::filesystem::path& temporary,
+                        const std::filesystem::path& target) {
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return LastError();
+    }
+    temporaries.Remove(temporary.c_str());
+    return {};
+}
+
 void RemoveQuietly(const std::filesystem::path& path) {
     ::unlink(path.c_str());
+    temporaries.Remove(path.c_str());
+}
+
+void RemoveTemporariesOnInterrupt() {
+    for (const int signal : kStopSignals) {
+        struct sigaction action {};
+        if (::sigaction(signal, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) {
+            continue; // ignored (nohup): it ends nothing, so there is nothing to clean up
+        }
+        action = {};
+        action.sa_handler = RemoveTemporariesAndStop;
+        sigemptyset(&action.sa_mask);
+        for (const int other : kStopSignals) {
+            sigaddset(&action.sa_mask, other);
+        }
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {

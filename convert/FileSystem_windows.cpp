@@ -200,6 +200,43 @@ std::error_code WriteAll(File& file, const char* data, std::size_t size) {
     return {};
 }
 
+// At an offset, through OVERLAPPED: the file pointer then moves too (TruncateTo sets it).
+std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
+                       std::size_t& got) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    if (!::ReadFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
+                    &at)) {
+        got = 0;
+        const DWORD error = ::GetLastError();
+        return error == ERROR_HANDLE_EOF ? std::error_code() : Win32Error(error);
+    }
+    got = n;
+    return {};
+}
+
+std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size) {
+    while (size > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD n = 0;
+        if (!::WriteFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
+                         &at)) {
+            return LastError();
+        }
+        if (n == 0) {
+            return Win32Error(ERROR_DISK_FULL);
+        }
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return {};
+}
+
 std::error_code TruncateTo(File& file, std::uint64_t size) {
     LARGE_INTEGER position;
     position.QuadPart = static_cast<LONGLONG>(size);
@@ -217,6 +254,34 @@ std::error_code Close(File& file) {
         return LastError();
     }
     return {};
+}
+
+std::error_code FlushData(File& file) {
+    if (!::FlushFileBuffers(Handle(file))) {
+        return LastError();
+    }
+    return {};
+}
+
+// Flushing a whole volume needs administrator rights here: Replace flushes each file instead.
+std::error_code OpenFolder(const std::filesystem::path&, File&) {
+    return {};
+}
+
+std::error_code FlushFileSystem(File&) {
+    return {};
+}
+
+std::error_code FlushFile(const std::filesystem::path& path) {
+    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    const bool flushed = ::FlushFileBuffers(handle);
+    const DWORD error = flushed ? ERROR_SUCCESS : ::GetLastError();
+    ::CloseHandle(handle);
+    return flushed ? std::error_code() : Win32Error(error);
 }
 
 std::error_code Replace(const std::filesystem::path& temporary,
@@ -264,6 +329,11 @@ std::error_code Replace(const std::filesystem::path& temporary,
 void RemoveQuietly(const std::filesystem::path& path) {
     ::DeleteFileW(path.c_str());
 }
+
+// Nothing to do here: a console's Ctrl+C ends the program from a thread of its own while the
+// run goes on writing, and the open temporary file could not be deleted then. What a stop
+// leaves behind is hidden, so neither the file list nor a listing shows it.
+void RemoveTemporariesOnInterrupt() {}
 
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
     // The classic file list leaves out hidden and system files by their marks; a name that
