@@ -30,8 +30,11 @@ std::string TargetName(std::string_view source);
 std::string LogFileName(const Module1& m);
 
 struct FileFailure {
-    std::string name;   // the file as listed (UTF-8), or the log file's name
-    std::string reason; // the system's reason, in words
+    std::string name; // the file as listed (UTF-8), or the log file's name
+    // For a listed file: which of its files failed, and the system's reason in words
+    // ("cannot read x.deu: Permission denied", "cannot write x.txt: Is a directory");
+    // for the log file: the system's reason alone.
+    std::string reason;
 };
 
 struct RunReport {
@@ -43,13 +46,17 @@ struct RunReport {
 // characters that became blanks. A file that fails is reported and the run goes on.
 //
 // Files: the log file and each target are written to a hidden temporary file in FOLDER that
-// takes the old file's place only when it was written whole; whatever fails, the old file stays
-// as it was and no temporary file is left. A target that is a symbolic link is replaced, never
-// written through; a folder in a target's place is a failure. A source is read only when it is
-// a regular file (a FIFO or device named like a source is never read).
+// takes the old file's place only when it was written whole and is on the disk; whatever fails,
+// the old file stays as it was and no temporary file is left (also when the program is stopped
+// by a signal, once RemoveTemporariesOnInterrupt was called). The copies reach the disk in
+// batches, by one flush of the file system for many files; a copy the disk refuses then (a
+// thin or network volume, full only when the data arrives) fails, with its log record.
+// A target that is a symbolic link is replaced, never written through; a folder in a target's
+// place is a failure. A source is read only when it is a regular file (a FIFO or device named
+// like a source is never read).
 //
 // The log record of a file (its name in Windows-1252, " : ", its entries, CR LF) is written when
-// at least one character of it became a blank, and only when its target was written whole.
+// at least one character of it became a blank, and stays only when its target took its place.
 // A source whose target would be the log file itself (German "konvertionsfehler.deu") is not
 // converted: it is reported as failed, and the log stays intact. When the log file cannot be
 // written, that is reported under the log file's name and the old log stays.
@@ -63,9 +70,13 @@ struct RunReport {
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names);
 
-// How a run reads and writes (the block size is changed by tests only).
+// How a run reads and writes (changed by tests only).
 struct RunOptions {
     std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
+    // Copies flushed to the disk together, and then put in their targets' places: a batch ends
+    // at this many files or bytes of copies, and at the end of the run.
+    std::size_t batchFiles = 512;
+    std::uint64_t batchBytes = std::uint64_t{32} << 20;
 };
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names, const RunOptions& options);
@@ -76,5 +87,10 @@ bool WouldOverwriteLog(std::string_view targetName, std::string_view logFileName
 
 // The end-of-run message: CountMessage followed by the number converted, as UTF-8.
 std::string CountMessageText(const Module1& m, const RunReport& report);
+
+// Makes a stop of the program by a signal (Ctrl+C, a termination request, a closed terminal)
+// remove the run's temporary files before the program ends. The program calls it once at its
+// start. (On Windows it does nothing; what a stop leaves there is hidden.)
+void RemoveTemporariesOnInterrupt();
 
 } // namespace rz408

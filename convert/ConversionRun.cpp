@@ -6,6 +6,7 @@
 #include "FolderListing.h"
 #include "StreamConverter.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <new>
@@ -24,6 +25,34 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
     } catch (...) {
     }
 }
+
+// Which of its two files a conversion failed on.
+enum class Side { Source, Target };
+
+struct FileError {
+    Side side = Side::Source;
+    std::error_code error;
+    explicit operator bool() const { return static_cast<bool>(error); }
+};
+
+// Notes the failure of source NAME, naming the file that failed: "cannot read x.deu: ..." or
+// "cannot write x.txt: ...".
+void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
+                std::string_view targetName, const FileError& failure) noexcept {
+    try {
+        const bool read = failure.side == Side::Source;
+        AddFailure(failures, name,
+                   (read ? "cannot read " : "cannot write ") +
+                       std::string(read ? name : targetName) + ": " + failure.error.message());
+    } catch (...) {
+    }
+}
+
+// A stretch of the log file: one file's record.
+struct ByteRange {
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+};
 
 // The log file. It is written to a temporary file that takes the old log's place only when
 // the run has written all of it; a log that cannot be written is reported once (under the log
@@ -54,7 +83,10 @@ public:
         }
     }
 
-    void Commit() { committed_ = written_ + buffer_.size(); }
+    // Where the next record starts (between files).
+    std::uint64_t Position() const { return written_ + buffer_.size(); }
+
+    void Commit() { committed_ = Position(); }
 
     void Rollback() {
         if (failed_) {
@@ -69,11 +101,48 @@ public:
         }
     }
 
+    // Takes the records RANGES (in order, between files) out of the log: the records behind
+    // each move down over it.
+    void TakeOut(const std::vector<ByteRange>& ranges) noexcept {
+        if (failed_ || ranges.empty()) {
+            return;
+        }
+        try {
+            WriteBuffer();
+            buffer_.resize(kLogBuffer);
+            std::uint64_t to = ranges.front().begin;
+            for (std::size_t k = 0; k < ranges.size() && !failed_; ++k) {
+                const std::uint64_t until = k + 1 < ranges.size() ? ranges[k + 1].begin : written_;
+                for (std::uint64_t from = ranges[k].end; from < until && !failed_;) {
+                    std::size_t got = 0;
+                    const std::size_t size =
+                        static_cast<std::size_t>(std::min<std::uint64_t>(until - from, kLogBuffer));
+                    if (Check(fsys::ReadAt(file_, from, buffer_.data(), size, got)) &&
+                        Check(got == 0 ? std::make_error_code(std::errc::io_error)
+                                       : fsys::WriteAt(file_, to, buffer_.data(), got))) {
+                        from += got;
+                        to += got;
+                    }
+                }
+            }
+            buffer_.clear();
+            if (!failed_ && Check(fsys::TruncateTo(file_, to))) {
+                written_ = committed_ = to;
+            }
+        } catch (...) {
+            buffer_.clear();
+            Check(std::make_error_code(std::errc::not_enough_memory));
+        }
+    }
+
     void Finish() {
         if (failed_) {
             return;
         }
         WriteBuffer();
+        if (!failed_) {
+            Check(fsys::FlushData(file_));
+        }
         if (!failed_) {
             Check(fsys::Close(file_));
         }
@@ -116,70 +185,178 @@ private:
 class RunSink : public ConvertSink {
 public:
     explicit RunSink(LogFile& log) : log_(log) {}
-    void SetTarget(fsys::File* target) { target_ = target; }
+    void SetTarget(fsys::File* target) {
+        target_ = target;
+        targetBytes_ = 0;
+    }
     std::error_code WriteTarget(std::string_view bytes) override {
+        targetBytes_ += bytes.size();
         return fsys::WriteAll(*target_, bytes.data(), bytes.size());
     }
     void WriteLog(std::string_view bytes) override { log_.Write(bytes); }
+    std::uint64_t TargetBytes() const { return targetBytes_; }
 
 private:
     fsys::File* target_ = nullptr;
+    std::uint64_t targetBytes_ = 0;
     LogFile& log_;
 };
 
-// A temporary target file, removed unless it took the target's place.
+// A temporary target file, removed unless handed on.
 struct Temporary {
     std::filesystem::path path;
     bool exists = false;
     Temporary() = default;
     Temporary(const Temporary&) = delete;
     Temporary& operator=(const Temporary&) = delete;
-    ~Temporary() {
+    ~Temporary() { Discard(); }
+    void Discard() {
         if (exists) {
             fsys::RemoveQuietly(path);
+            exists = false;
         }
     }
 };
 
-// Converts one source to its target. On failure the old target stays as it was.
-std::error_code ConvertFile(StreamConverter& converter, RunSink& sink,
-                            const std::filesystem::path& sourcePath,
-                            const std::filesystem::path& targetPath, std::vector<char>& buffer) {
+// Converts one source into a new temporary copy of its target, written whole and closed.
+// On failure nothing is left of it.
+FileError ConvertFile(StreamConverter& converter, RunSink& sink,
+                      const std::filesystem::path& sourcePath,
+                      const std::filesystem::path& targetPath, std::vector<char>& buffer,
+                      Temporary& temporary) {
+    const auto read = [](std::error_code error) { return FileError{Side::Source, error}; };
+    const auto write = [](std::error_code error) { return FileError{Side::Target, error}; };
     fsys::File source;
     if (auto error = fsys::OpenForReading(sourcePath, source)) {
-        return error;
+        return read(error);
     }
     fsys::File target;
-    Temporary temporary;
     if (auto error = fsys::CreateTemporary(targetPath, target, temporary.path)) {
-        return error;
+        return write(error);
     }
     temporary.exists = true;
     sink.SetTarget(&target);
     for (;;) {
         std::size_t got = 0;
         if (auto error = fsys::ReadSome(source, buffer.data(), buffer.size(), got)) {
-            return error;
+            return read(error);
         }
         if (got == 0) {
             break;
         }
         if (auto error = converter.Feed(std::string_view(buffer.data(), got))) {
-            return error;
+            return write(error);
         }
     }
     if (auto error = converter.Finish()) {
-        return error;
+        return write(error);
     }
-    if (auto error = fsys::Close(target)) {
-        return error;
-    }
-    if (auto error = fsys::Replace(temporary.path, targetPath)) {
-        return error;
-    }
-    temporary.exists = false;
-    return {};
+    return write(fsys::Close(target));
 }
+
+// The converted files whose copies wait to take their targets' places. Flushing each copy to
+// the disk by itself costs a disk round trip per file, many times the time of writing a small
+// one; so they wait here, a batch at a time, for one flush of the file system. Only then does
+// each copy replace its target, and only then does the file count as converted and its log
+// record stay. A copy the disk refused (a thin or network volume that finds itself full only
+// when the data arrives) is removed and reported, its old target and the log untouched by it.
+class PendingBatch {
+public:
+    PendingBatch(Module1& m, const std::filesystem::path& folder, LogFile& log, RunReport& report,
+                 const RunOptions& options)
+        : m_(m), log_(log), report_(report), files_(std::max<std::size_t>(options.batchFiles, 1)),
+          bytes_(options.batchBytes) {
+        fsys::OpenFolder(folder, folder_); // without it, each copy is flushed by itself
+        entries_.reserve(files_);
+        takenOut_.reserve(files_);
+    }
+
+    PendingBatch(const PendingBatch&) = delete;
+    PendingBatch& operator=(const PendingBatch&) = delete;
+
+    ~PendingBatch() {
+        for (const Entry& entry : entries_) {
+            fsys::RemoveQuietly(entry.temporary);
+        }
+    }
+
+    // Takes over TEMPORARY, the closed copy of source NAME for TARGET; RECORD is the file's
+    // record in the log, BYTES the copy's size; LAST_LINE what CurrentLine becomes when it takes
+    // its place, if anything. Throws (no memory) only before taking anything over.
+    void Add(std::string_view name, std::string_view targetName,
+             const std::filesystem::path& target, Temporary& temporary, ByteRange record,
+             std::uint64_t bytes, const std::string* lastLine) {
+        Entry entry{std::string(name),
+                    std::string(targetName),
+                    target,
+                    temporary.path,
+                    record,
+                    lastLine != nullptr,
+                    lastLine != nullptr ? *lastLine : std::string()};
+        entries_.push_back(std::move(entry)); // room reserved: cannot fail
+        temporary.exists = false;
+        pendingBytes_ += bytes;
+    }
+
+    bool Empty() const { return entries_.empty(); }
+    bool Full() const { return entries_.size() >= files_ || pendingBytes_ >= bytes_; }
+
+    // Puts every waiting copy that reached the disk in its target's place, in the list's order.
+    void Commit() noexcept {
+        if (entries_.empty()) {
+            return;
+        }
+        const bool allOnDisk = !fsys::FlushFileSystem(folder_);
+        for (Entry& entry : entries_) {
+            std::error_code error;
+            if (!allOnDisk) {
+                error = fsys::FlushFile(entry.temporary);
+            }
+            if (!error) {
+                error = fsys::Replace(entry.temporary, entry.target);
+            }
+            if (error) {
+                fsys::RemoveQuietly(entry.temporary);
+                AddFailure(report_.failures, entry.name, entry.targetName,
+                           FileError{Side::Target, error});
+                if (entry.record.end > entry.record.begin) {
+                    takenOut_.push_back(entry.record); // room reserved
+                }
+                continue;
+            }
+            ++report_.converted;
+            if (entry.hasLines) {
+                m_.CurrentLine.swap(entry.lastLine);
+                m_.CharCode = 256;
+            }
+        }
+        log_.TakeOut(takenOut_);
+        entries_.clear();
+        takenOut_.clear();
+        pendingBytes_ = 0;
+    }
+
+private:
+    struct Entry {
+        std::string name;
+        std::string targetName;
+        std::filesystem::path target;
+        std::filesystem::path temporary;
+        ByteRange record;
+        bool hasLines = false;
+        std::string lastLine;
+    };
+
+    Module1& m_;
+    LogFile& log_;
+    RunReport& report_;
+    const std::size_t files_;   // a full batch: this many files
+    const std::uint64_t bytes_; // or this many bytes of copies
+    fsys::File folder_;
+    std::vector<Entry> entries_;
+    std::vector<ByteRange> takenOut_;
+    std::uint64_t pendingBytes_ = 0;
+};
 
 const char* WhatFailed(const std::exception_ptr& failure) noexcept {
     try {
@@ -194,6 +371,10 @@ const char* WhatFailed(const std::exception_ptr& failure) noexcept {
 }
 
 } // namespace
+
+void RemoveTemporariesOnInterrupt() {
+    fsys::RemoveTemporariesOnInterrupt();
+}
 
 bool WouldOverwriteLog(std::string_view targetName, std::string_view logFileName) {
     return fsys::SameFileName(targetName, logFileName);
@@ -211,6 +392,7 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
     try {
         logName = LogFileName(m);
         LogFile log(PathInFolder(folder, logName), logName, report.failures);
+        PendingBatch batch(m, folder, log, report, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);
         std::vector<char> buffer(std::max<std::size_t>(options.blockSize, 1));
@@ -223,25 +405,46 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                     continue;
                 }
                 m.FileLog = Utf8ToCp1252(name) + " : ";
-                converter.Start(m.FileLog);
-                const auto error = ConvertFile(converter, sink, PathInFolder(folder, name),
-                                               PathInFolder(folder, targetName), buffer);
-                if (error) {
+                const std::filesystem::path sourcePath = PathInFolder(folder, name);
+                const std::filesystem::path targetPath = PathInFolder(folder, targetName);
+                Temporary temporary;
+                std::uint64_t recordBegin = 0;
+                FileError failure;
+                for (bool retried = false;; retried = true) {
+                    converter.Start(m.FileLog);
+                    recordBegin = log.Position();
+                    failure =
+                        ConvertFile(converter, sink, sourcePath, targetPath, buffer, temporary);
+                    if (!failure) {
+                        break;
+                    }
                     log.Rollback();
-                    AddFailure(report.failures, name, error.message());
+                    temporary.Discard();
+                    // A full disk may have room again once the waiting copies have replaced
+                    // their older targets: once more, then.
+                    if (retried || failure.error != std::errc::no_space_on_device ||
+                        batch.Empty()) {
+                        break;
+                    }
+                    batch.Commit();
+                }
+                if (failure) {
+                    AddFailure(report.failures, name, targetName, failure);
                     continue;
                 }
+                batch.Add(name, targetName, targetPath, temporary, {recordBegin, log.Position()},
+                          sink.TargetBytes(),
+                          converter.Lines() != 0 ? &converter.LastLine() : nullptr);
                 log.Commit();
-                ++report.converted;
-                if (converter.Lines() != 0) {
-                    m.CurrentLine = converter.LastLine();
-                    m.CharCode = 256;
+                if (batch.Full()) {
+                    batch.Commit();
                 }
             } catch (...) {
                 log.Rollback();
                 AddFailure(report.failures, name, WhatFailed(std::current_exception()));
             }
         }
+        batch.Commit();
         log.Finish();
     } catch (...) {
         AddFailure(report.failures, logName, WhatFailed(std::current_exception()));

@@ -120,7 +120,7 @@ const FoldersRow kFoldersRows[] = {
      {"blocked"},
      1,
      kGermanCount + " 2\n",
-     {"b.deu' not converted"},
+     {"b.deu' not converted: cannot write b.txt: Is a directory"},
      {"blocked/a.txt", "blocked/c.txt"},
      {}},
     {"FolderAfterAFailureStillConverted",

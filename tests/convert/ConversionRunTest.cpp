@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -244,33 +246,115 @@ INSTANTIATE_TEST_SUITE_P(
                                     std::filesystem::create_directory(folder / "bad.txt");
                                     WriteFile(folder / "bad.txt" / "inside", "kept");
                                 },
-                                "Is a directory"},
+                                "cannot write bad.txt: Is a directory"},
                     FailureCase{"SourceVanished",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     WriteFile(folder / "bad.txt", "old target");
                                 },
-                                "No such file or directory"},
+                                "cannot read bad.deu: No such file or directory"},
                     FailureCase{"FifoInTheSourcesPlace",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     ASSERT_EQ(::mkfifo((folder / "bad.deu").c_str(), 0644), 0);
                                 },
-                                "not a regular file"},
+                                "cannot read bad.deu: not a regular file"},
                     FailureCase{"DeviceInTheSourcesPlace",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     std::filesystem::create_symlink("/dev/zero",
                                                                     folder / "bad.deu");
                                 },
-                                "not a regular file"},
+                                "cannot read bad.deu: not a regular file"},
                     FailureCase{"FolderInTheSourcesPlace",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     std::filesystem::create_directory(folder / "bad.deu");
                                 },
-                                "Is a directory"}),
+                                "cannot read bad.deu: Is a directory"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+// Copies take their targets' places a batch at a time; a copy that cannot (a folder in its
+// target's place) fails then, and its log record comes out of the log, however many records of
+// the batch lie behind it and however long they are.
+struct BatchCase {
+    const char* name;
+    friend void PrintTo(const BatchCase& row, std::ostream* out) { *out << row.name; }
+    int files;
+    std::vector<int> blocked; // the files whose targets are folders
+    std::size_t batchFiles;
+    std::uint64_t batchBytes;
+    bool longRecords; // every second file's record is longer than the log's buffer
+};
+
+class BatchCases : public testing::TestWithParam<BatchCase> {};
+
+TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
+    const BatchCase& row = GetParam();
+    TempFolder folder;
+    std::string log;
+    std::vector<std::string> names;
+    std::vector<FileFailure> failures;
+    for (int k = 0; k < row.files; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%04d", k);
+        names.push_back(std::string(name) + ".deu");
+        // Every third file has no record; the others one of one or 3000 entries.
+        std::string source = "x";
+        std::string record;
+        if (k % 3 != 0) {
+            const int lines = row.longRecords && k % 2 == 1 ? 3000 : 1;
+            source.clear();
+            record = names.back() + " : ";
+            for (int line = 0; line < lines; ++line) {
+                source += "\x96\r\n";
+                record += GermanEntry(150);
+            }
+            record += "\r\n";
+        }
+        WriteFile(folder / names.back(), source);
+        if (std::find(row.blocked.begin(), row.blocked.end(), k) != row.blocked.end()) {
+            std::filesystem::create_directory(folder / (std::string(name) + ".txt"));
+            WriteFile(folder / (std::string(name) + ".txt") / "inside", "kept");
+            failures.push_back(
+                {names.back(), "cannot write " + std::string(name) + ".txt: Is a directory"});
+        } else {
+            log += record;
+        }
+    }
+    Module1 m = test::German();
+    RunOptions options;
+    options.batchFiles = row.batchFiles;
+    options.batchBytes = row.batchBytes;
+    const RunReport report = ConversionRun(m, folder.path(), names, options);
+    EXPECT_EQ(report.converted, static_cast<std::uint64_t>(row.files) - row.blocked.size());
+    ASSERT_EQ(report.failures.size(), failures.size());
+    for (std::size_t k = 0; k < failures.size(); ++k) {
+        EXPECT_EQ(report.failures[k].name, failures[k].name);
+        EXPECT_EQ(report.failures[k].reason, failures[k].reason);
+    }
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), log);
+    for (const int k : row.blocked) {
+        const std::string target = names[static_cast<std::size_t>(k)].substr(0, 5) + ".txt";
+        EXPECT_EQ(ReadFile(folder / target / "inside"), "kept") << target;
+    }
+    ExpectNoTemporaryFiles(folder);
+}
+
+constexpr std::uint64_t kNoByteLimit = std::uint64_t{1} << 40;
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, BatchCases,
+    testing::Values(
+        BatchCase{"FirstOfOneBatch", 5, {1}, 512, kNoByteLimit, false},
+        BatchCase{"LastOfOneBatch", 5, {4}, 512, kNoByteLimit, false},
+        BatchCase{"AdjacentWithLongRecords", 8, {1, 2}, 512, kNoByteLimit, true},
+        BatchCase{"EveryOtherWithLongRecords", 9, {1, 3, 5, 7}, 512, kNoByteLimit, true},
+        BatchCase{"AllOfTheBatch", 4, {0, 1, 2, 3}, 512, kNoByteLimit, true},
+        BatchCase{"AtTheEdgesOfBatchesOfThree", 11, {2, 3, 5, 9, 10}, 3, kNoByteLimit, true},
+        BatchCase{"BatchOfOneFile", 6, {1, 4}, 1, kNoByteLimit, true},
+        BatchCase{"BatchesEndedByTheirBytes", 7, {2, 4}, 512, 7, false}),
+    [](const testing::TestParamInfo<BatchCase>& info) { return info.param.name; });
 
 TEST(ConversionRun, SymbolicLinkTargetIsReplacedNotWrittenThrough) {
     TempFolder folder;
@@ -319,6 +403,7 @@ TEST(ConversionRun, FolderThatCannotBeWrittenIsReported) {
     EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
     EXPECT_EQ(report.failures[0].reason, "No such file or directory");
     EXPECT_EQ(report.failures[1].name, "a.deu");
+    EXPECT_EQ(report.failures[1].reason, "cannot read a.deu: No such file or directory");
 }
 
 TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
@@ -370,7 +455,7 @@ TEST(ConversionRun, TargetThatCannotBeWrittenWholeKeepsTheOldOne) {
     EXPECT_EQ(report.converted, 1u);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "big.deu");
-    EXPECT_EQ(report.failures[0].reason, "File too large");
+    EXPECT_EQ(report.failures[0].reason, "cannot write big.txt: File too large");
     EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
     EXPECT_EQ(ReadFile(folder / "small.txt"), "ae\r\n");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
@@ -470,18 +555,22 @@ INSTANTIATE_TEST_SUITE_P(
                  "size=64k",
                  std::string(40000, '\xE4'),
                  false,
-                 {{"a.deu", "No space left on device"}},
+                 {{"a.deu", "cannot write a.txt: No space left on device"}},
                  ""},
         // The root folder, a.deu, a.txt, the old log and the new log's temporary file use up
         // every inode: the target's temporary file gets none.
-        DiskCase{
-            "NoInodesLeft", "nr_inodes=5", "x", false, {{"a.deu", "No space left on device"}}, ""},
+        DiskCase{"NoInodesLeft",
+                 "nr_inodes=5",
+                 "x",
+                 false,
+                 {{"a.deu", "cannot write a.txt: No space left on device"}},
+                 ""},
         DiskCase{"ReadOnlyFolder",
                  "size=1m",
                  "x",
                  true,
                  {{"konvertionsfehler.txt", "Read-only file system"},
-                  {"a.deu", "Read-only file system"}},
+                  {"a.deu", "cannot write a.txt: Read-only file system"}},
                  "the old log"}),
     [](const testing::TestParamInfo<DiskCase>& info) { return info.param.name; });
 
@@ -507,7 +596,7 @@ TEST(ConversionRun, ImmutableTargetIsReported) {
     EXPECT_EQ(report.converted, 0u);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "a.deu");
-    EXPECT_EQ(report.failures[0].reason, "Operation not permitted");
+    EXPECT_EQ(report.failures[0].reason, "cannot write a.txt: Operation not permitted");
     EXPECT_EQ(ReadFile(folder / "a.txt"), "the old target");
     ExpectNoTemporaryFiles(folder);
 }
@@ -529,7 +618,7 @@ TEST(ConversionRun, UnreadableSourceIsReported) {
     EXPECT_EQ(report.converted, 1u);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "a.deu");
-    EXPECT_EQ(report.failures[0].reason, "Permission denied");
+    EXPECT_EQ(report.failures[0].reason, "cannot read a.deu: Permission denied");
     EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "b.deu : " + GermanEntry(128) + "\r\n");
 }

@@ -299,35 +299,45 @@ const std::string kNoSpace = "No space left on device";
 const std::string kReadOnly = "Read-only file system";
 const std::string kDenied = "Permission denied";
 
+// The failure of source X.deu, naming the file that failed: the source or its copy X.txt.
+Failed ReadFailed(const std::string& x, const std::string& reason) {
+    return {x + ".deu", "cannot read " + x + ".deu: " + reason};
+}
+Failed WriteFailed(const std::string& x, const std::string& reason) {
+    return {x + ".deu", "cannot write " + x + ".txt: " + reason};
+}
+
 // clang-format off
 const FaultRow kFaultRows[] = {
     // name, via, tmpfs, drop caps, fault,
     //     exit, failures, converted, kept, count
     {"FullDisk", Via::Command, "size=1m", false, FillDisk,
-        1, {{"b.deu", kNoSpace}}, "ac", {"dir/b.txt"}, " 2"},
+        1, {WriteFailed("b", kNoSpace)}, "ac", {"dir/b.txt"}, " 2"},
     {"NoInodesLeftForTheLastTwo", Via::Command, "size=1m,nr_inodes=48", false, TwoInodesLeft,
-        1, {{"b.deu", kNoSpace}, {"c.deu", kNoSpace}}, "a", {"dir/b.txt"}, " 1"},
+        1, {WriteFailed("b", kNoSpace), WriteFailed("c", kNoSpace)}, "a", {"dir/b.txt"}, " 1"},
     {"NoInodeLeftForTheLog", Via::Command, "size=1m,nr_inodes=48", false, NoInodeLeft,
-        1, {{kLogName, kNoSpace}, {"a.deu", kNoSpace}, {"b.deu", kNoSpace}, {"c.deu", kNoSpace}},
+        1, {{kLogName, kNoSpace}, WriteFailed("a", kNoSpace), WriteFailed("b", kNoSpace),
+            WriteFailed("c", kNoSpace)},
         "", {"dir/b.txt", "dir/" + kLogName}, " 0"},
     {"FullDiskForTheLogKeepsTheOldLog", Via::Command, "size=1m", false, NoRoomForTheLog,
         1, {{kLogName, kNoSpace}}, "abc", {"dir/" + kLogName}, " 3"},
     {"ReadOnlyFolder", Via::Command, "size=1m", false, ReadOnlyDisk,
-        1, {{kLogName, kReadOnly}, {"a.deu", kReadOnly}, {"b.deu", kReadOnly}, {"c.deu", kReadOnly}},
+        1, {{kLogName, kReadOnly}, WriteFailed("a", kReadOnly), WriteFailed("b", kReadOnly),
+            WriteFailed("c", kReadOnly)},
         "", {"dir/b.txt", "dir/" + kLogName}, " 0"},
     {"UnreadableSource", Via::Command, nullptr, true, UnreadableSource,
-        1, {{"b.deu", kDenied}}, "ac", {"dir/b.txt"}, " 2"},
+        1, {ReadFailed("b", kDenied)}, "ac", {"dir/b.txt"}, " 2"},
     {"UnreadableFolder", Via::Command, nullptr, true, UnreadableFolder,
         1, {{"", kDenied}}, "", {"dir/b.txt", "dir/" + kLogName}, nullptr},
     {"FolderInTargetsPlace", Via::Command, nullptr, false, FolderInTargetsPlace,
-        1, {{"b.deu", "Is a directory"}}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
+        1, {WriteFailed("b", "Is a directory")}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
     {"FolderInTargetsPlaceAfterALongLogRecord", Via::Command, nullptr, false,
         FolderInTargetsPlaceAfterALongRecord,
-        1, {{"b.deu", "Is a directory"}}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
+        1, {WriteFailed("b", "Is a directory")}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
     {"ImmutableTarget", Via::Command, "size=1m", false, ImmutableTarget,
-        1, {{"b.deu", "Operation not permitted"}}, "ac", {"dir/b.txt"}, " 2"},
+        1, {WriteFailed("b", "Operation not permitted")}, "ac", {"dir/b.txt"}, " 2"},
     {"ReadErrorInSource", Via::Command, nullptr, false, ReadErrorInSource,
-        1, {{"b.deu", "Input/output error"}}, "ac", {"dir/b.txt"}, " 2"},
+        1, {ReadFailed("b", "Input/output error")}, "ac", {"dir/b.txt"}, " 2"},
     {"FolderInTheLogsPlace", Via::Command, nullptr, false, FolderAsLog,
         1, {{kLogName, "Is a directory"}}, "abc", {"dir/" + kLogName + "/inner.txt"}, " 3"},
     {"LinkOutOfTheFolderAsLog", Via::Command, nullptr, false, LinkOutAsLog,
@@ -349,13 +359,13 @@ const FaultRow kFaultRows[] = {
     {"DanglingLinkOutOfTheFolderAsTarget", Via::Command, nullptr, false, DanglingLinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
     {"SourceRemovedAfterListing", Via::Run, nullptr, false, SourceGone,
-        0, {{"b.deu", "No such file or directory"}}, "ac", {"dir/b.txt"}, " 2"},
+        0, {ReadFailed("b", "No such file or directory")}, "ac", {"dir/b.txt"}, " 2"},
     {"SourceReplacedByFifoAfterListing", Via::Run, nullptr, false, FifoAsSource,
-        0, {{"b.deu", "not a regular file"}}, "ac", {"dir/b.txt"}, " 2"},
+        0, {ReadFailed("b", "not a regular file")}, "ac", {"dir/b.txt"}, " 2"},
     {"SourceReplacedByDeviceAfterListing", Via::Run, nullptr, false, DeviceAsSource,
-        0, {{"b.deu", "not a regular file"}}, "ac", {"dir/b.txt"}, " 2"},
+        0, {ReadFailed("b", "not a regular file")}, "ac", {"dir/b.txt"}, " 2"},
     {"SourceReplacedByFolderAfterListing", Via::Run, nullptr, false, FolderAsSource,
-        0, {{"b.deu", "Is a directory"}}, "ac", {"dir/b.txt"}, " 2"},
+        0, {ReadFailed("b", "Is a directory")}, "ac", {"dir/b.txt"}, " 2"},
 };
 // clang-format on
 

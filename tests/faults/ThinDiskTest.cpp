@@ -1,0 +1,158 @@
+// A disk that is full only when written data reaches it: an ext2 image on a full tmpfs, mounted
+// through a loop device, as thin-provisioned volumes and network shares behave. Each write of
+// the run succeeds at once, into the cache; the room is missed only when the data is flushed.
+// A run that does not flush before a copy takes the old file's place reports success and leaves
+// zeros where the copies and the old files were.
+//
+// After the run the image is mounted again, so that the check reads what is on the disk. Every
+// source must then be either converted (its copy on the disk, byte for byte) or named as failed
+// with the system's reason (its old copy intact), the count and the exit code must agree, and
+// the log must hold the records of exactly the converted files, or be named and stay as it was.
+
+#include "FaultSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace rz408::faults {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kLogName = "konvertionsfehler.txt";
+const std::string kOldLog = "old log\r\n";
+const std::string kCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
+
+struct ThinSource {
+    std::string name;
+    std::string bytes;
+    std::string target;
+    std::string targetBytes;
+    std::string oldTarget; // empty: none before the run
+    std::string record;
+};
+
+const ThinSource kThinSources[] = {
+    {"a.deu",
+     "Gr\xFC\xDF"
+     "e \x80",
+     "a.txt", "Gruesse  \r\n", "",
+     "a.deu : \r\n             \x80 (ascii werte 128) ist konvertiert zu leerzeichen.\r\n"},
+    {"b.deu", "zwei\r\n", "b.txt", "zwei\r\n", "old copy of b\r\n", ""},
+    {"c.deu", "\x80", "c.txt", " \r\n", "old copy of c\r\n",
+     "c.deu : \r\n             \x80 (ascii werte 128) ist konvertiert zu leerzeichen.\r\n"},
+};
+
+// The line of ERR that names PATH, or "".
+std::string LineNaming(const std::string& err, const std::string& path) {
+    std::istringstream lines(err);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("'" + path + "'") != std::string::npos) {
+            return line;
+        }
+    }
+    return {};
+}
+
+TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    Scratch scratch;
+    if (auto why = scratch.MountTmpfs("under", "size=8m"); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+    const fs::path under = scratch.path() / "under";
+    if (auto why = scratch.MountImage(under / "image", 16 << 20, "thin"); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+    const fs::path dir = scratch.path() / "thin" / "dir";
+    fs::create_directory(dir);
+    for (const ThinSource& source : kThinSources) {
+        WriteBytes(dir / source.name, source.bytes);
+        if (!source.oldTarget.empty()) {
+            WriteBytes(dir / source.target, source.oldTarget);
+        }
+    }
+    WriteBytes(dir / kLogName, kOldLog);
+    // Inodes and folder entries written once have room on the disk that the run's files use
+    // again; new file contents find none.
+    for (int k = 0; k < 64; ++k) {
+        WriteBytes(dir / (".warm" + std::to_string(k)), "");
+    }
+    ::sync();
+    for (int k = 0; k < 64; ++k) {
+        fs::remove(dir / (".warm" + std::to_string(k)));
+    }
+    ::sync();
+    const std::set<std::string> before = Entries(dir);
+
+    // Fill the tmpfs under the image.
+    const int fd = ::open((under / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string block(65536, 'f');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+    ASSERT_EQ(FreeBytes(under), 0u);
+    {
+        // The disk takes a write and misses the room at the flush.
+        const fs::path probe = dir / ".probe";
+        const int file = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(file, 0);
+        const std::string bytes(4096, 'p');
+        const bool written = ::write(file, bytes.data(), bytes.size()) == 4096;
+        const bool flushed = ::fsync(file) == 0;
+        ::close(file);
+        fs::remove(probe);
+        ASSERT_TRUE(written) << "the thin disk took no write";
+        if (flushed) {
+            GTEST_SKIP() << "the thin disk did not run out of room at the flush";
+        }
+    }
+
+    const ChildResult result =
+        RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 20s);
+    ASSERT_FALSE(result.timedOut) << Describe(result);
+    const std::string why = scratch.RemountImage("thin");
+    ASSERT_EQ(why, "");
+
+    int converted = 0;
+    std::string records;
+    std::set<std::string> expected = before;
+    for (const ThinSource& source : kThinSources) {
+        SCOPED_TRACE(source.name);
+        const std::string line = LineNaming(result.err, (dir / source.name).string());
+        if (line.empty()) {
+            ++converted;
+            records += source.record;
+            expected.insert(source.target);
+            EXPECT_EQ(ReadBytes(dir / source.target), source.targetBytes)
+                << "reported converted, but this is not what reached the disk";
+        } else {
+            EXPECT_NE(line.find("cannot write " + source.target + ": "), std::string::npos) << line;
+            EXPECT_TRUE(line.find("No space left on device") != std::string::npos ||
+                        line.find("Input/output error") != std::string::npos)
+                << line;
+            if (source.oldTarget.empty()) {
+                EXPECT_FALSE(fs::exists(dir / source.target));
+            } else {
+                EXPECT_EQ(ReadBytes(dir / source.target), source.oldTarget);
+            }
+        }
+    }
+    const std::string logLine = LineNaming(result.err, (dir / kLogName).string());
+    EXPECT_EQ(ReadBytes(dir / kLogName), logLine.empty() ? records : kOldLog) << logLine;
+    EXPECT_EQ(result.out, kCount + " " + std::to_string(converted) + "\n");
+    EXPECT_EQ(result.exitCode, result.err.empty() ? 0 : 1) << Describe(result);
+    EXPECT_EQ(Entries(dir), expected) << "stray or missing files";
+}
+
+} // namespace
+} // namespace rz408::faults
