@@ -2,6 +2,7 @@
 
 #include "BatchCommand.h"
 #include "CommandLine.h"
+#include "Conversion.h"
 
 #include <exception>
 #include <iostream>
@@ -9,6 +10,7 @@
 int main(int argc, char** argv) {
     try {
         rz408::PrepareConsole();
+        rz408::RemoveTemporariesOnInterrupt();
         return rz408::RunBatch(rz408::CommandLineArguments(argc, argv), std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "rz408-convert: " << e.what() << '\n';

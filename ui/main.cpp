@@ -1,6 +1,7 @@
 // The desktop program: the start window, from which the user chooses the language.
 
 #include "Main.h"
+#include "Conversion.h"
 #include "DriveSystem.h"
 #include "Module1.h"
 #include "WindowServices.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     rz408::InstallFontSubstitutes();
     rz408::LoadPictures();
     QApplication::setWindowIcon(rz408::ProgramIcon());
+    rz408::RemoveTemporariesOnInterrupt();
 
     rz408::Module1 module;
     rz408::WindowServices services;

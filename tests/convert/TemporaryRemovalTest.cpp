@@ -1,0 +1,105 @@
+// A program stopped by a signal removes the temporary files that exist at that moment, and only
+// those: a file that already took its target's place stays, and so does everything else in the
+// folder. Each row runs in a forked child, which the signal then ends.
+
+#include "FileSystem.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+struct StopRow {
+    const char* name;
+    friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.name; }
+    int signal;
+    int temporaries;    // made and still there when the signal comes
+    bool ignoredBefore; // the signal was ignored before the handlers were installed
+};
+
+class StopSignals : public testing::TestWithParam<StopRow> {};
+
+// The child: makes the temporary files (one of them then takes "placed.txt"'s place, another is
+// removed as after a failure), and stops itself. Exits 0 only when the signal did not end it.
+[[noreturn]] void StopInTheMiddle(const TempFolder& folder, const StopRow& row) {
+    if (row.ignoredBefore) {
+        std::signal(row.signal, SIG_IGN);
+    }
+    fsys::RemoveTemporariesOnInterrupt();
+    std::vector<std::unique_ptr<fsys::File>> open;
+    std::filesystem::path temporary;
+    for (int k = 0; k < row.temporaries + 2; ++k) {
+        open.push_back(std::make_unique<fsys::File>());
+        if (fsys::CreateTemporary(folder / ("t" + std::to_string(k) + ".txt"), *open.back(),
+                                  temporary)) {
+            ::_exit(3);
+        }
+        if (fsys::WriteAll(*open.back(), "new", 3)) {
+            ::_exit(3);
+        }
+        if (k == 0) {
+            fsys::Close(*open.back());
+            if (fsys::Replace(temporary, folder / "placed.txt")) {
+                ::_exit(3);
+            }
+        } else if (k == 1) {
+            fsys::RemoveQuietly(temporary);
+        }
+    }
+    ::raise(row.signal);
+    ::_exit(0);
+}
+
+TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
+    const StopRow& row = GetParam();
+    TempFolder folder;
+    WriteFile(folder / "placed.txt", "old");
+    WriteFile(folder / "other.deu", "kept");
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        StopInTheMiddle(folder, row);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+    std::vector<std::string> expected = {"other.deu", "placed.txt"};
+    if (row.ignoredBefore) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        // Ignored, the signal ended nothing: the files in the making stay for the run to finish.
+        EXPECT_EQ(folder.Names().size(), expected.size() + row.temporaries);
+    } else {
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        EXPECT_EQ(WTERMSIG(status), row.signal) << "ended as the signal ends a program";
+        EXPECT_EQ(folder.Names(), expected);
+    }
+    EXPECT_EQ(ReadFile(folder / "placed.txt"), "new");
+    EXPECT_EQ(ReadFile(folder / "other.deu"), "kept");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StopSignals,
+    testing::Values(StopRow{"CtrlC", SIGINT, 2, false}, StopRow{"Termination", SIGTERM, 1, false},
+                    StopRow{"TerminalClosed", SIGHUP, 3, false},
+                    // More than a batch of copies, the log's file and the copy in the making.
+                    StopRow{"ManyTemporaries", SIGTERM, 600, false},
+                    StopRow{"NoTemporaryLeft", SIGINT, 0, false},
+                    StopRow{"IgnoredBeforeStaysIgnored", SIGHUP, 2, true}),
+    [](const testing::TestParamInfo<StopRow>& info) { return info.param.name; });
+
+} // namespace
+} // namespace rz408
