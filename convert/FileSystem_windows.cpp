@@ -311,11 +311,15 @@ std::error_code Replace(const std::filesystem::path& temporary,
     }
     // A read-only target is the user's protection against overwriting: it stays, as Windows'
     // own MoveFileExW keeps it (Wine would replace it).
+    // A folder in the target's place is named as such (the move would say "access denied").
     const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
-    if (targetAttributes != INVALID_FILE_ATTRIBUTES &&
-        (targetAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) ==
-            FILE_ATTRIBUTE_READONLY) {
-        return Win32Error(ERROR_ACCESS_DENIED);
+    if (targetAttributes != INVALID_FILE_ATTRIBUTES) {
+        if (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            return std::make_error_code(std::errc::is_a_directory);
+        }
+        if (targetAttributes & FILE_ATTRIBUTE_READONLY) {
+            return Win32Error(ERROR_ACCESS_DENIED);
+        }
     }
     // A file that was there is replaced whole; a symbolic link is replaced itself; a folder
     // there stays and the move fails.
