@@ -21,6 +21,9 @@ WINEPREFIX=$prefix
 WINEDEBUG=${WINEDEBUG:--all}
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+# Console programs only: no window system, so that an X server of other tests (or none) does not
+# matter.
+unset DISPLAY WAYLAND_DISPLAY
 
 # Debian's wine64 package keeps the loader and the server in /usr/lib/wine.
 find_wine() {
