@@ -78,14 +78,6 @@ TEST_P(EntryTest, ClassicFormAndDriveCheck) {
 INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WindowsDriveEntry, KeepsItsLetter) {
-    for (const char letter : {'a', 'd', 'n', 'z'}) {
-        SCOPED_TRACE(letter);
-        const std::string entry = WindowsDriveEntry({letter, DRIVE_FIXED, "X", ""});
-        EXPECT_EQ(entry, std::string{letter} + ": [X]");
-    }
-}
-
 // ---------------------------------------------------------------------------------------
 // kernel32's GetDriveTypeA as the drive check calls it.
 
