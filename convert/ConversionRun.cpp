@@ -55,10 +55,11 @@ struct ByteRange {
 };
 
 // The log file. It is written to a temporary file that takes the old log's place only when
-// the run has written all of it; a log that cannot be written is reported once (under the log
-// file's name) and leaves the old log as it was. The record of the file being converted is
-// kept apart until that file is done: committed when its target was written whole, taken back
-// otherwise.
+// the run has written all of it and it is on the disk; a log that cannot be written is reported
+// once (under the log file's name) and leaves the old log as it was. The record of the file
+// being converted is kept apart until that file is done: committed when its copy was written
+// whole, taken back otherwise; a committed record whose copy then cannot take its target's
+// place is taken out again (TakeOut).
 class LogFile {
 public:
     LogFile(std::filesystem::path path, std::string name, std::vector<FileFailure>& failures)
