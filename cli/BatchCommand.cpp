@@ -71,6 +71,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
+    bool sync = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -82,6 +83,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             help = true;
         } else if (arg == "--version" || arg == "-V") {
             version = true;
+        } else if (arg == "--sync") {
+            sync = true;
         } else if (arg == "--language" || arg == "-l") {
             if (i + 1 == args.size()) {
                 return UsageError("option '" + arg + "' needs a language: german or french");
@@ -121,6 +124,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     }
     result.action = BatchArguments::Action::Convert;
     result.folders = std::move(folders);
+    result.sync = sync;
     return result;
 }
 
@@ -144,7 +148,7 @@ bool CheckFolders(const std::vector<fs::path>& folders, std::ostream& err) {
 }
 
 int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& folders, Module1& m,
-                   std::ostream& out, std::ostream& err) {
+                   std::ostream& out, std::ostream& err, const RunOptions& options) {
     int exitCode = kExitConverted;
     for (const fs::path& folder : folders) {
         try {
@@ -161,7 +165,7 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
             }
 
             const std::vector<std::string> names = ListFolder(folder, profile.FilePattern);
-            const RunReport report = ConversionRun(m, folder, names);
+            const RunReport report = ConversionRun(m, folder, names, options);
             out << CountMessageText(m, report) << '\n';
 
             if (!report.failures.empty()) {
@@ -202,6 +206,8 @@ std::string HelpText() {
            "of converted files for each folder.\n"
            "\n"
            "  -l, --language LANG  german (de) or french (fr)\n"
+           "      --sync           flush each copy to the disk before it replaces the old\n"
+           "                       one (slower; for thin-provisioned volumes)\n"
            "  -h, --help           show this help\n"
            "  -V, --version        show the version\n"
            "\n"
@@ -230,7 +236,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitUsage;
     }
     Module1 m;
-    return ConvertFolders(*parsed.profile, parsed.folders, m, out, err);
+    RunOptions options;
+    options.flushToDisk = parsed.sync;
+    return ConvertFolders(*parsed.profile, parsed.folders, m, out, err, options);
 }
 
 } // namespace rz408

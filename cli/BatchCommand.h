@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Conversion.h"
 #include "LanguageProfile.h"
 
 #include <filesystem>
@@ -24,6 +25,7 @@ struct BatchArguments {
     Action action = Action::UsageError;
     const LanguageProfile* profile = nullptr; // set for Convert
     std::vector<std::filesystem::path> folders;
+    bool sync = false; // --sync: flush the copies to the disk before they replace the old ones
     std::string error; // set for UsageError: what was wrong, in one line
 };
 
@@ -41,7 +43,7 @@ bool CheckFolders(const std::vector<std::filesystem::path>& folders, std::ostrea
 // every failure on ERR. Returns kExitConverted or kExitFileFailed.
 int ConvertFolders(const LanguageProfile& profile,
                    const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, const RunOptions& options = {});
 
 // The whole command: parse, check, convert. ARGS are UTF-8, without the program name; the
 // messages are UTF-8 too. Returns the exit code.

@@ -46,11 +46,12 @@ struct RunReport {
 // characters that became blanks. A file that fails is reported and the run goes on.
 //
 // Files: the log file and each target are written to a hidden temporary file in FOLDER that
-// takes the old file's place only when it was written whole and is on the disk; whatever fails,
-// the old file stays as it was and no temporary file is left (also when the program is stopped
-// by a signal, once RemoveTemporariesOnInterrupt was called). The copies reach the disk in
-// batches, by one flush of the file system for many files; a copy the disk refuses then (a
-// thin or network volume, full only when the data arrives) fails, with its log record.
+// takes the old file's place only when it was written and closed whole without error; whatever
+// fails, the old file stays as it was and no temporary file is left (also when the program is
+// stopped by a signal, once RemoveTemporariesOnInterrupt was called). With
+// RunOptions::flushToDisk the copies are also flushed to the disk before they take their places,
+// in batches, by one flush of the file system for many files; a copy the disk refuses then (a
+// thin volume, full only when the data arrives) fails, with its log record.
 // A target that is a symbolic link is replaced, never written through; a folder in a target's
 // place is a failure. A source is read only when it is a regular file (a FIFO or device named
 // like a source is never read).
@@ -70,11 +71,16 @@ struct RunReport {
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names);
 
-// How a run reads and writes (changed by tests only).
+// How a run reads and writes.
 struct RunOptions {
     std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
-    // Copies flushed to the disk together, and then put in their targets' places: a batch ends
-    // at this many files or bytes of copies, and at the end of the run.
+    // Flush every copy and the log to the disk before it replaces the old file. Local disks
+    // report a full disk at the write itself, so this matters only on volumes that find out
+    // later (thin-provisioned ones); it writes everything to the disk at once, which costs
+    // several times the conversion itself on large files, so it is asked for, not the default.
+    bool flushToDisk = false;
+    // With flushToDisk, copies flushed to the disk together, and then put in their targets'
+    // places: a batch ends at this many files or bytes of copies, and at the end of the run.
     std::size_t batchFiles = 512;
     std::uint64_t batchBytes = std::uint64_t{32} << 20;
 };

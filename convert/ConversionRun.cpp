@@ -62,8 +62,10 @@ struct ByteRange {
 // place is taken out again (TakeOut).
 class LogFile {
 public:
-    LogFile(std::filesystem::path path, std::string name, std::vector<FileFailure>& failures)
-        : path_(std::move(path)), name_(std::move(name)), failures_(failures) {
+    LogFile(std::filesystem::path path, std::string name, std::vector<FileFailure>& failures,
+            bool flushToDisk)
+        : path_(std::move(path)), name_(std::move(name)), failures_(failures),
+          flushToDisk_(flushToDisk) {
         Check(fsys::CreateTemporary(path_, file_, temporary_));
         created_ = !failed_;
     }
@@ -141,7 +143,7 @@ public:
             return;
         }
         WriteBuffer();
-        if (!failed_) {
+        if (!failed_ && flushToDisk_) {
             Check(fsys::FlushData(file_));
         }
         if (!failed_) {
@@ -172,6 +174,7 @@ private:
     std::filesystem::path path_;
     std::string name_;
     std::vector<FileFailure>& failures_;
+    const bool flushToDisk_;
     fsys::File file_;
     std::filesystem::path temporary_;
     bool created_ = false;
@@ -255,8 +258,9 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink,
     return write(fsys::Close(target));
 }
 
-// The converted files whose copies wait to take their targets' places. Flushing each copy to
-// the disk by itself costs a disk round trip per file, many times the time of writing a small
+// The converted files whose copies wait to take their targets' places (when the run flushes
+// to the disk; otherwise each copy takes its place as soon as it is written). Flushing each copy
+// to the disk by itself costs a disk round trip per file, many times the time of writing a small
 // one; so they wait here, a batch at a time, for one flush of the file system. Only then does
 // each copy replace its target, and only then does the file count as converted and its log
 // record stay. A copy the disk refused (a thin or network volume that finds itself full only
@@ -265,9 +269,13 @@ class PendingBatch {
 public:
     PendingBatch(Module1& m, const std::filesystem::path& folder, LogFile& log, RunReport& report,
                  const RunOptions& options)
-        : m_(m), log_(log), report_(report), files_(std::max<std::size_t>(options.batchFiles, 1)),
+        : m_(m), log_(log), report_(report), flushToDisk_(options.flushToDisk),
+          // Without the flush there is nothing to wait for: each copy takes its place at once.
+          files_(flushToDisk_ ? std::max<std::size_t>(options.batchFiles, 1) : 1),
           bytes_(options.batchBytes) {
-        fsys::OpenFolder(folder, folder_); // without it, each copy is flushed by itself
+        if (flushToDisk_) {
+            fsys::OpenFolder(folder, folder_); // without it, each copy is flushed by itself
+        }
         entries_.reserve(files_);
         takenOut_.reserve(files_);
     }
@@ -307,7 +315,7 @@ public:
         if (entries_.empty()) {
             return;
         }
-        const bool allOnDisk = !fsys::FlushFileSystem(folder_);
+        const bool allOnDisk = !flushToDisk_ || !fsys::FlushFileSystem(folder_);
         for (Entry& entry : entries_) {
             std::error_code error;
             if (!allOnDisk) {
@@ -351,6 +359,7 @@ private:
     Module1& m_;
     LogFile& log_;
     RunReport& report_;
+    const bool flushToDisk_;
     const std::size_t files_;   // a full batch: this many files
     const std::uint64_t bytes_; // or this many bytes of copies
     fsys::File folder_;
@@ -392,7 +401,7 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
     std::string logName;
     try {
         logName = LogFileName(m);
-        LogFile log(PathInFolder(folder, logName), logName, report.failures);
+        LogFile log(PathInFolder(folder, logName), logName, report.failures, options.flushToDisk);
         PendingBatch batch(m, folder, log, report, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);

@@ -175,8 +175,12 @@ void Form1::Command1_Click() {
             ~WaitCursor() { QApplication::restoreOverrideCursor(); }
         } waiting;
         try {
+            // A game folder is small: the copies are flushed to the disk before they replace
+            // the old ones, which costs the user nothing and keeps them on thin volumes too.
+            RunOptions options;
+            options.flushToDisk = true;
             const RunReport report =
-                ConversionRun(module_, ToFsPath(File1->Path()), File1->Names());
+                ConversionRun(module_, ToFsPath(File1->Path()), File1->Names(), options);
             message = RunMessage(module_, report);
         } catch (const std::exception& e) {
             // The run reports failed files itself; anything else stops it, and the user

@@ -120,6 +120,18 @@ TEST_P(Parse, Arguments) {
 INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Flushing to the disk is asked for with --sync, anywhere among the options, and never taken
+// from a folder's name.
+TEST(ParseSync, OnlyWhenAskedFor) {
+    EXPECT_FALSE(ParseArguments({"-l", "de", "x"}).sync);
+    EXPECT_TRUE(ParseArguments({"--sync", "-l", "de", "x"}).sync);
+    EXPECT_TRUE(ParseArguments({"-l", "de", "x", "--sync"}).sync);
+    const BatchArguments folderNamedSync = ParseArguments({"-l", "de", "--", "--sync"});
+    EXPECT_FALSE(folderNamedSync.sync);
+    ASSERT_EQ(folderNamedSync.folders.size(), 1u);
+    EXPECT_EQ(folderNamedSync.folders[0], fs::path("--sync"));
+}
+
 // ---------------------------------------------------------------------------------------
 // The folder check: every folder is looked at before any is converted.
 

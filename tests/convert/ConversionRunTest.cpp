@@ -324,6 +324,7 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
     }
     Module1 m = test::German();
     RunOptions options;
+    options.flushToDisk = true;
     options.batchFiles = row.batchFiles;
     options.batchBytes = row.batchBytes;
     const RunReport report = ConversionRun(m, folder.path(), names, options);
