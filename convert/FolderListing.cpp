@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace rz408 {
 
@@ -90,8 +91,15 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::st
         std::filesystem::directory_iterator it(folder, error);
         const std::filesystem::directory_iterator end;
         for (; !error && it != end; it.increment(error)) {
-            const std::u8string u8 = it->path().filename().u8string();
-            std::string name(u8.begin(), u8.end());
+            std::string name;
+            try {
+                const std::u8string u8 = it->path().filename().u8string();
+                name.assign(u8.begin(), u8.end());
+            } catch (const std::system_error&) {
+                // A Windows name that is no valid UTF-16 has no UTF-8 form: that one file is
+                // left out, not the whole folder.
+                continue;
+            }
             if (MatchesPattern(name, pattern) && fsys::IsListable(*it, name)) {
                 names.push_back(std::move(name));
             }
