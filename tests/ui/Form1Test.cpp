@@ -10,6 +10,7 @@
 #include "Form1.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "QtTestFiles.h"
 #include "WindowServices.h"
 
 #include <QApplication>
@@ -28,26 +29,11 @@
 using namespace rz408;
 using rz408::test::FakeDrive;
 using rz408::test::FakeDrives;
+using rz408::test::ReadFile;
+using rz408::test::Utf8Text;
+using rz408::test::WriteFile;
 
 namespace {
-
-QString Text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QByteArray("<missing>");
-    }
-    return file.readAll();
-}
 
 // One converter window over a temporary folder and a made-up drive set, with the message
 // boxes and the end of the program recorded instead of shown.
@@ -194,7 +180,7 @@ void Form1Test::driveCheck() {
 
     QCOMPARE(rig.messages.size(), messages);
     for (const QString& message : rig.messages) {
-        QCOMPARE(message, Text(GermanProfile.DriveMessage));
+        QCOMPARE(message, Utf8Text(GermanProfile.DriveMessage));
     }
     QStringList asked;
     for (const std::string& q : rig.drives.queries) {
@@ -258,7 +244,7 @@ void Form1Test::userPicksFloppy() {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     }
     QTRY_COMPARE(changes.size(), 2); // the floppy, then C: again from the nested check
-    QCOMPARE(rig.messages, QStringList{Text(GermanProfile.DriveMessage)});
+    QCOMPARE(rig.messages, QStringList{Utf8Text(GermanProfile.DriveMessage)});
     QCOMPARE(list->Drive(), QStringLiteral("c: [SYSTEM]"));
     QCOMPARE(rig.form->Dir1->Path(), QDir::toNativeSeparators(rig.Folder(QStringLiteral("c"))));
 }
@@ -422,14 +408,17 @@ void Form1Test::textsBeforeAnyProfile_data() {
     QTest::newRow("convert button, two blanks at the end")
         << "Command1" << QStringLiteral("Konvertiere DEU zu TXT  ");
     QTest::newRow("back button") << "Command2" << QStringLiteral("Ende");
-    QTest::newRow("Label1 as the German profile") << "Label1" << Text(GermanProfile.LabelTexts[0]);
+    QTest::newRow("Label1 as the German profile")
+        << "Label1" << Utf8Text(GermanProfile.LabelTexts[0]);
     QTest::newRow("Label2 with double quotes")
         << "Label2"
         << QStringLiteral("Wähle den Ordner wo sich deine *.deu Dateien befinden und drücke "
                           "\"Konvertiere DEU zu TXT\".  Viel Spass mit dem Userpatch - Morrik "
                           "\"Programmer\" Halvsted. ");
-    QTest::newRow("Label3 as the German profile") << "Label3" << Text(GermanProfile.LabelTexts[2]);
-    QTest::newRow("Label4 as the German profile") << "Label4" << Text(GermanProfile.LabelTexts[3]);
+    QTest::newRow("Label3 as the German profile")
+        << "Label3" << Utf8Text(GermanProfile.LabelTexts[2]);
+    QTest::newRow("Label4 as the German profile")
+        << "Label4" << Utf8Text(GermanProfile.LabelTexts[3]);
     QTest::newRow("Label5 in its own words")
         << "Label5"
         << QStringLiteral("Du brauchst Drei Ordnern zu konvertieren: Hauptordner (gorvald3 oder "
@@ -470,10 +459,10 @@ void Form1Test::everyTextFits_data() {
         for (int i = 0; i < 7; ++i) {
             const QString label = QStringLiteral("Label%1").arg(i + 1);
             QTest::addRow("%s %s", language, qPrintable(label))
-                << label << Text(profile->LabelTexts[static_cast<std::size_t>(i)]);
+                << label << Utf8Text(profile->LabelTexts[static_cast<std::size_t>(i)]);
         }
-        QTest::addRow("%s Command1", language) << "Command1" << Text(profile->ConvertCaption);
-        QTest::addRow("%s Command2", language) << "Command2" << Text(profile->BackCaption);
+        QTest::addRow("%s Command1", language) << "Command1" << Utf8Text(profile->ConvertCaption);
+        QTest::addRow("%s Command2", language) << "Command2" << Utf8Text(profile->BackCaption);
     }
     Rig rig;
     for (QLabel* label : rig.form->findChildren<QLabel*>()) {

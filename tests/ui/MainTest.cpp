@@ -1,14 +1,15 @@
 // The start window and the installation of the language profiles, driven as a user drives
 // them: by the buttons' clicks, on the offscreen platform.
 
+#include "Main.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
 #include "Encoding.h"
 #include "FileListBox.h"
 #include "Form1.h"
 #include "LanguageProfile.h"
-#include "Main.h"
 #include "Module1.h"
+#include "QtTestFiles.h"
 #include "WindowServices.h"
 #include "drives/DriveSystem.h"
 
@@ -30,6 +31,9 @@
 #include <vector>
 
 using namespace rz408;
+using rz408::test::ReadFile;
+using rz408::test::Utf8Text;
+using rz408::test::WriteFile;
 
 namespace {
 
@@ -61,24 +65,6 @@ private:
 const LanguageProfile* const Profiles[] = {&FrenchProfile, &GermanProfile, &EnglishProfile};
 
 enum Choice { French = 0, German = 1, English = 2 };
-
-QString Q(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
 
 QStringList Listed(const FileListBox& list) {
     QStringList names;
@@ -168,7 +154,7 @@ protected:
             startHiddenAtShow = program_.main->isHidden();
         } else if (form != nullptr && object == form &&
                    event->type() == QEvent::WindowTitleChange &&
-                   form->windowTitle() == Q(profile_.WindowCaption)) {
+                   form->windowTitle() == Utf8Text(profile_.WindowCaption)) {
             events << "Form1 caption";
         } else if (form != nullptr && object == form->Command1 &&
                    event->type() == QEvent::EnabledChange) {
@@ -184,13 +170,13 @@ private:
         const QLabel* labels[] = {form.Label1, form.Label2, form.Label3, form.Label4,
                                   form.Label5, form.Label6, form.Label7};
         for (std::size_t i = 0; i < 7; ++i) {
-            if (labels[i]->text() != Q(profile_.LabelTexts[i])) {
+            if (labels[i]->text() != Utf8Text(profile_.LabelTexts[i])) {
                 return false;
             }
         }
-        return form.Command1->text() == Q(profile_.ConvertCaption) &&
-               form.Command2->text() == Q(profile_.BackCaption) &&
-               form.File1->Pattern() == Q(profile_.FilePattern) &&
+        return form.Command1->text() == Utf8Text(profile_.ConvertCaption) &&
+               form.Command2->text() == Utf8Text(profile_.BackCaption) &&
+               form.File1->Pattern() == Utf8Text(profile_.FilePattern) &&
                m.LogBaseName == Utf8ToCp1252(profile_.LogBaseName) &&
                m.DriveMessage == Utf8ToCp1252(profile_.DriveMessage);
     }
@@ -437,12 +423,12 @@ void MainTest::installation() {
     QVERIFY(form->isVisible());
 
     QCOMPARE(form->windowTitle(), caption);
-    QCOMPARE(form->Command1->text(), Q(profile.ConvertCaption));
-    QCOMPARE(form->Command2->text(), Q(profile.BackCaption));
+    QCOMPARE(form->Command1->text(), Utf8Text(profile.ConvertCaption));
+    QCOMPARE(form->Command2->text(), Utf8Text(profile.BackCaption));
     const QLabel* labels[] = {form->Label1, form->Label2, form->Label3, form->Label4,
                               form->Label5, form->Label6, form->Label7};
     for (std::size_t i = 0; i < 7; ++i) {
-        QCOMPARE(labels[i]->text(), Q(profile.LabelTexts[i]));
+        QCOMPARE(labels[i]->text(), Utf8Text(profile.LabelTexts[i]));
     }
     QCOMPARE(form->File1->Pattern(), pattern);
     QCOMPARE(form->Command1->isEnabled(), enabled);
@@ -536,8 +522,8 @@ void MainTest::englishBackFrench() {
     QVERIFY(form->Command1->isEnabled());
     QCOMPARE(form->Command1->text(), QString("Traduit FRA au TXT"));
     QCOMPARE(form->Command2->text(), QString("Fin"));
-    QCOMPARE(form->windowTitle(), Q(FrenchProfile.WindowCaption));
-    QCOMPARE(form->Label3->text(), Q(FrenchProfile.LabelTexts[2]));
+    QCOMPARE(form->windowTitle(), Utf8Text(FrenchProfile.WindowCaption));
+    QCOMPARE(form->Label3->text(), Utf8Text(FrenchProfile.LabelTexts[2]));
     QCOMPARE(form->Drive1->Drive(), drive);
     QCOMPARE(form->Dir1->Path(), folder);
     QCOMPARE(form->File1->Path(), folder);
@@ -612,7 +598,7 @@ void MainTest::label7NeverChanges() {
     Program p;
     Form1& form = p.main->ShowConverterWindow();
     const QString before = form.Label7->text();
-    QCOMPARE(before, Q(ContactText));
+    QCOMPARE(before, Utf8Text(ContactText));
     QVERIFY(before.startsWith("E-mail: "));
     for (const Choice choice : {French, German, English, French}) {
         p.Back();
@@ -722,4 +708,4 @@ void MainTest::screenshots() {
 }
 
 QTEST_MAIN(MainTest)
-#include "test_main.moc"
+#include "MainTest.moc"
