@@ -239,9 +239,15 @@ std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
     return std::make_error_code(std::errc::file_exists);
 }
 
-std::error_code WriteAll(File& file, const char* data, std::size_t size) {
+namespace {
+
+// Writes all SIZE bytes at the file position, or from *OFFSET when one is given.
+std::error_code WriteFully(int fd, const char* data, std::size_t size,
+                           const std::uint64_t* offset) {
+    std::uint64_t at = offset != nullptr ? *offset : 0;
     while (size > 0) {
-        const ssize_t n = ::write(Fd(file), data, size);
+        const ssize_t n = offset != nullptr ? ::pwrite(fd, data, size, static_cast<off_t>(at))
+                                            : ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -253,8 +259,15 @@ std::error_code WriteAll(File& file, const char* data, std::size_t size) {
         }
         data += n;
         size -= static_cast<std::size_t>(n);
+        at += static_cast<std::uint64_t>(n);
     }
     return {};
+}
+
+} // namespace
+
+std::error_code WriteAll(File& file, const char* data, std::size_t size) {
+    return WriteFully(Fd(file), data, size, nullptr);
 }
 
 std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
@@ -273,22 +286,7 @@ std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t
 }
 
 std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(Fd(file), data, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return LastError();
-        }
-        if (n == 0) {
-            return std::make_error_code(std::errc::no_space_on_device);
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return {};
+    return WriteFully(Fd(file), data, size, &offset);
 }
 
 std::error_code TruncateTo(File& file, std::uint64_t size) {

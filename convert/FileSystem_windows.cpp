@@ -184,11 +184,20 @@ std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
     return std::make_error_code(std::errc::file_exists);
 }
 
-std::error_code WriteAll(File& file, const char* data, std::size_t size) {
+namespace {
+
+// Writes all SIZE bytes at the file pointer, or from *OFFSET (through OVERLAPPED) when one is
+// given.
+std::error_code WriteFully(HANDLE handle, const char* data, std::size_t size,
+                           const std::uint64_t* offset) {
+    std::uint64_t at = offset != nullptr ? *offset : 0;
     while (size > 0) {
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(at);
+        position.OffsetHigh = static_cast<DWORD>(at >> 32);
         DWORD n = 0;
-        if (!::WriteFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
-                         nullptr)) {
+        if (!::WriteFile(handle, data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
+                         offset != nullptr ? &position : nullptr)) {
             return LastError();
         }
         if (n == 0) {
@@ -196,8 +205,15 @@ std::error_code WriteAll(File& file, const char* data, std::size_t size) {
         }
         data += n;
         size -= n;
+        at += n;
     }
     return {};
+}
+
+} // namespace
+
+std::error_code WriteAll(File& file, const char* data, std::size_t size) {
+    return WriteFully(Handle(file), data, size, nullptr);
 }
 
 // At an offset, through OVERLAPPED: the file pointer then moves too (TruncateTo sets it).
@@ -218,23 +234,7 @@ std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t
 }
 
 std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size) {
-    while (size > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD n = 0;
-        if (!::WriteFile(Handle(file), data, static_cast<DWORD>(std::min(size, kMostPerCall)), &n,
-                         &at)) {
-            return LastError();
-        }
-        if (n == 0) {
-            return Win32Error(ERROR_DISK_FULL);
-        }
-        data += n;
-        size -= n;
-        offset += n;
-    }
-    return {};
+    return WriteFully(Handle(file), data, size, &offset);
 }
 
 std::error_code TruncateTo(File& file, std::uint64_t size) {
