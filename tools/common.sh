@@ -28,10 +28,12 @@ ensure_packages() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     if [ -z "${RZ408_APT_UPDATED:-}" ]; then
-        as_root apt-get update -q
+        as_root apt-get -o DPkg::Lock::Timeout=900 update -q
         export RZ408_APT_UPDATED=1
     fi
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    # Waits for another apt-get or dpkg (a second build on the same machine) instead of failing.
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+        --no-install-recommends "${missing[@]}"
 }
 
 # configure_native [EXTRA CMAKE ARGS...]: the native build in build/.
