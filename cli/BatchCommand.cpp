@@ -170,9 +170,7 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
 
             if (!report.failures.empty()) {
                 for (const FileFailure& failure : report.failures) {
-                    // A listed source, or the log file.
-                    const bool source =
-                        std::find(names.begin(), names.end(), failure.name) != names.end();
+                    const bool source = failure.kind == FileFailure::Kind::Source;
                     err << kProgram << ": " << Quoted(PathInFolder(folder, failure.name))
                         << (source ? " not converted: " : " not written: ") << failure.reason
                         << '\n';

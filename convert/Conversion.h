@@ -2,9 +2,11 @@
 
 #include "Module1.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,16 +32,34 @@ std::string TargetName(std::string_view source);
 std::string LogFileName(const Module1& m);
 
 struct FileFailure {
+    // What failed: a listed source, not converted (its old copy stays), or the log file, not
+    // written (the old log stays).
+    enum class Kind { Source, LogFile };
+
     std::string name; // the file as listed (UTF-8), or the log file's name
     // For a listed file: which of its files failed, and the system's reason in words
     // ("cannot read x.deu: Permission denied", "cannot write x.txt: Is a directory");
     // for the log file: the system's reason alone.
     std::string reason;
+    Kind kind = Kind::Source;
+};
+
+// How the bytes of a source were read.
+enum class SourceEncoding { Windows1252, Utf8, Utf16LE, Utf16BE };
+
+// A source that was read as Unicode text (UTF-8 or UTF-16) rather than Windows-1252.
+struct UnicodeSource {
+    std::string name; // as listed (UTF-8)
+    SourceEncoding encoding = SourceEncoding::Utf8;
 };
 
 struct RunReport {
     std::uint64_t converted = 0;       // sources whose targets were written whole
     std::vector<FileFailure> failures; // in the order they happened
+    // The converted sources that were read as UTF-8 or UTF-16, in the list's order.
+    std::vector<UnicodeSource> unicodeSources;
+    // The run was stopped by RunOptions::cancel before it reached the end of the list.
+    bool cancelled = false;
 };
 
 // Converts every NAMES entry of FOLDER to its .txt target and writes the log file of the
@@ -83,6 +103,12 @@ struct RunOptions {
     // places: a batch ends at this many files or bytes of copies, and at the end of the run.
     std::size_t batchFiles = 512;
     std::uint64_t batchBytes = std::uint64_t{32} << 20;
+    // Called on the run's thread after each listed file, converted or failed, with the number
+    // of listed files done so far and the number listed.
+    std::function<void(std::size_t done, std::size_t listed)> progress;
+    // Read before each listed file (from any thread): once true, the run converts no further
+    // file; the files done so far take their places and the log is written for them.
+    const std::atomic<bool>* cancel = nullptr;
 };
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names, const RunOptions& options);

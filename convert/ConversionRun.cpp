@@ -18,10 +18,10 @@ namespace {
 constexpr std::size_t kLogBuffer = 64 * 1024;
 
 // Notes a failure; a failure to note it (no memory left) must not end the run.
-void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
-                std::string_view reason) noexcept {
+void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::string_view reason,
+                FileFailure::Kind kind = FileFailure::Kind::Source) noexcept {
     try {
-        failures.push_back({std::string(name), std::string(reason)});
+        failures.push_back({std::string(name), std::string(reason), kind});
     } catch (...) {
     }
 }
@@ -166,7 +166,7 @@ private:
     bool Check(std::error_code error) {
         if (error && !failed_) {
             failed_ = true;
-            AddFailure(failures_, name_, error.message());
+            AddFailure(failures_, name_, error.message(), FileFailure::Kind::LogFile);
         }
         return !error;
     }
@@ -406,7 +406,22 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);
         std::vector<char> buffer(std::max<std::size_t>(options.blockSize, 1));
+        // Files done so far, and the last count reported.
+        std::size_t done = 0;
+        std::size_t reported = 0;
+        const auto reportProgress = [&] {
+            if (done != reported && options.progress) {
+                options.progress(done, names.size());
+            }
+            reported = done;
+        };
         for (const std::string& name : names) {
+            reportProgress();
+            if (options.cancel != nullptr && options.cancel->load()) {
+                report.cancelled = true;
+                break;
+            }
+            ++done;
             try {
                 const std::string targetName = TargetName(name);
                 if (WouldOverwriteLog(targetName, logName)) {
@@ -456,8 +471,10 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
         }
         batch.Commit();
         log.Finish();
+        reportProgress();
     } catch (...) {
-        AddFailure(report.failures, logName, WhatFailed(std::current_exception()));
+        AddFailure(report.failures, logName, WhatFailed(std::current_exception()),
+                   FileFailure::Kind::LogFile);
     }
     return report;
 }

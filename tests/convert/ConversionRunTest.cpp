@@ -114,6 +114,39 @@ TEST(ConversionRun, GermanFolderByteForByte) {
     EXPECT_EQ(m.CharCode, 256);
 }
 
+// Cancelled from the progress report after the second file: the first two are converted and
+// logged, the others untouched; flushed or not, nothing is left waiting.
+class CancelCases : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
+    TempFolder folder;
+    WriteSources(folder, kGermanFolder);
+    Module1 m = test::German();
+    std::atomic<bool> cancel{false};
+    std::vector<std::size_t> reported;
+    RunOptions options;
+    options.flushToDisk = GetParam();
+    options.cancel = &cancel;
+    options.progress = [&](std::size_t done, std::size_t listed) {
+        EXPECT_EQ(listed, kGermanFolder.size());
+        reported.push_back(done);
+        cancel = done == 2;
+    };
+    const RunReport report = RunFolder(m, folder, "*.deu", options);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.converted, 2u);
+    EXPECT_EQ(reported, (std::vector<std::size_t>{1, 2}));
+    const std::vector<FileCase> done(kGermanFolder.begin(), kGermanFolder.begin() + 2);
+    ExpectTargets(folder, done);
+    EXPECT_FALSE(std::filesystem::exists(folder / kGermanFolder[2].targetName));
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
+              "B.DEU : " + GermanEntry(150) + GermanEntry(150) + "\r\n");
+    ExpectNoTemporaryFiles(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConversionRun, CancelCases, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Flushed" : "NotFlushed"; });
+
 TEST(ConversionRun, SecondRunWritesTheSameFiles) {
     TempFolder folder;
     WriteSources(folder, kGermanFolder);
@@ -403,8 +436,10 @@ TEST(ConversionRun, FolderThatCannotBeWrittenIsReported) {
     ASSERT_EQ(report.failures.size(), 2u);
     EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
     EXPECT_EQ(report.failures[0].reason, "No such file or directory");
+    EXPECT_EQ(report.failures[0].kind, FileFailure::Kind::LogFile);
     EXPECT_EQ(report.failures[1].name, "a.deu");
     EXPECT_EQ(report.failures[1].reason, "cannot read a.deu: No such file or directory");
+    EXPECT_EQ(report.failures[1].kind, FileFailure::Kind::Source);
 }
 
 TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
