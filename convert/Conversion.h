@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,10 @@ enum class SourceEncoding { Windows1252, Utf8, Utf16LE, Utf16BE };
 struct UnicodeSource {
     std::string name; // as listed (UTF-8)
     SourceEncoding encoding = SourceEncoding::Utf8;
+    // Sequences of the source that were not valid in its encoding; each became a blank with a
+    // log entry (a UTF-16 source cut off mid-character, a lone surrogate, or a source that is
+    // not in the encoding the user gave).
+    std::uint64_t brokenSequences = 0;
 };
 
 struct RunReport {
@@ -109,6 +114,12 @@ struct RunOptions {
     // Read before each listed file (from any thread): once true, the run converts no further
     // file; the files done so far take their places and the log is written for them.
     const std::atomic<bool>* cancel = nullptr;
+    // The encoding every source is read in. None: each source is read as UTF-8 or UTF-16 when
+    // it begins with that encoding's byte-order mark, as UTF-8 when it is valid UTF-8 as a whole
+    // and holds a character of more than one byte, and as Windows-1252 otherwise. A Unicode
+    // source converts as the same text in Windows-1252 would; each character that Windows-1252
+    // lacks becomes a blank, logged with '?' and its Unicode number.
+    std::optional<SourceEncoding> encoding;
 };
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names, const RunOptions& options);

@@ -4,12 +4,14 @@
 #include "Encoding.h"
 #include "FileSystem.h"
 #include "FolderListing.h"
+#include "SourceReading.h"
 #include "StreamConverter.h"
 
 #include <algorithm>
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace rz408 {
 
@@ -222,12 +224,14 @@ struct Temporary {
     }
 };
 
-// Converts one source into a new temporary copy of its target, written whole and closed.
-// On failure nothing is left of it.
-FileError ConvertFile(StreamConverter& converter, RunSink& sink,
+// Converts one source, read in ENCODING (or in the one it turns out to be in), into a new
+// temporary copy of its target, written whole and closed. On failure nothing is left of it.
+// READING tells how the source was read.
+FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& reader,
+                      std::optional<SourceEncoding> encoding,
                       const std::filesystem::path& sourcePath,
-                      const std::filesystem::path& targetPath, std::vector<char>& buffer,
-                      Temporary& temporary) {
+                      const std::filesystem::path& targetPath, Temporary& temporary,
+                      SourceReading& reading) {
     const auto read = [](std::error_code error) { return FileError{Side::Source, error}; };
     const auto write = [](std::error_code error) { return FileError{Side::Target, error}; };
     fsys::File source;
@@ -240,22 +244,26 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink,
     }
     temporary.exists = true;
     sink.SetTarget(&target);
-    for (;;) {
-        std::size_t got = 0;
-        if (auto error = fsys::ReadSome(source, buffer.data(), buffer.size(), got)) {
-            return read(error);
-        }
-        if (got == 0) {
-            break;
-        }
-        if (auto error = converter.Feed(std::string_view(buffer.data(), got))) {
-            return write(error);
-        }
+    FileSource bytes(source);
+    reading = reader.Read(bytes, encoding, converter);
+    if (reading.readError) {
+        return read(reading.readError);
+    }
+    if (reading.sinkError) {
+        return write(reading.sinkError);
     }
     if (auto error = converter.Finish()) {
         return write(error);
     }
     return write(fsys::Close(target));
+}
+
+// The source as the report lists it when it was read as Unicode text.
+std::optional<UnicodeSource> AsUnicodeSource(std::string_view name, const SourceReading& reading) {
+    if (reading.encoding == SourceEncoding::Windows1252) {
+        return std::nullopt;
+    }
+    return UnicodeSource{std::string(name), reading.encoding, reading.broken};
 }
 
 // The converted files whose copies wait to take their targets' places (when the run flushes
@@ -291,17 +299,20 @@ public:
 
     // Takes over TEMPORARY, the closed copy of source NAME for TARGET; RECORD is the file's
     // record in the log, BYTES the copy's size; LAST_LINE what CurrentLine becomes when it takes
-    // its place, if anything. Throws (no memory) only before taking anything over.
+    // its place, if anything; UNICODE what the report lists when it does, if anything. Throws
+    // (no memory) only before taking anything over.
     void Add(std::string_view name, std::string_view targetName,
              const std::filesystem::path& target, Temporary& temporary, ByteRange record,
-             std::uint64_t bytes, const std::string* lastLine) {
+             std::uint64_t bytes, const std::string* lastLine,
+             std::optional<UnicodeSource> unicode) {
         Entry entry{std::string(name),
                     std::string(targetName),
                     target,
                     temporary.path,
                     record,
                     lastLine != nullptr,
-                    lastLine != nullptr ? *lastLine : std::string()};
+                    lastLine != nullptr ? *lastLine : std::string(),
+                    std::move(unicode)};
         entries_.push_back(std::move(entry)); // room reserved: cannot fail
         temporary.exists = false;
         pendingBytes_ += bytes;
@@ -334,6 +345,12 @@ public:
                 continue;
             }
             ++report_.converted;
+            if (entry.unicode) {
+                try {
+                    report_.unicodeSources.push_back(std::move(*entry.unicode));
+                } catch (...) { // no memory: the copy is in place all the same
+                }
+            }
             if (entry.hasLines) {
                 m_.CurrentLine.swap(entry.lastLine);
                 m_.CharCode = 256;
@@ -354,6 +371,7 @@ private:
         ByteRange record;
         bool hasLines = false;
         std::string lastLine;
+        std::optional<UnicodeSource> unicode;
     };
 
     Module1& m_;
@@ -405,7 +423,7 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
         PendingBatch batch(m, folder, log, report, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);
-        std::vector<char> buffer(std::max<std::size_t>(options.blockSize, 1));
+        SourceReader reader(options.blockSize);
         // Files done so far, and the last count reported.
         std::size_t done = 0;
         std::size_t reported = 0;
@@ -435,11 +453,12 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                 Temporary temporary;
                 std::uint64_t recordBegin = 0;
                 FileError failure;
+                SourceReading reading;
                 for (bool retried = false;; retried = true) {
                     converter.Start(m.FileLog);
                     recordBegin = log.Position();
-                    failure =
-                        ConvertFile(converter, sink, sourcePath, targetPath, buffer, temporary);
+                    failure = ConvertFile(converter, sink, reader, options.encoding, sourcePath,
+                                          targetPath, temporary, reading);
                     if (!failure) {
                         break;
                     }
@@ -459,7 +478,8 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                 }
                 batch.Add(name, targetName, targetPath, temporary, {recordBegin, log.Position()},
                           sink.TargetBytes(),
-                          converter.Lines() != 0 ? &converter.LastLine() : nullptr);
+                          converter.Lines() != 0 ? &converter.LastLine() : nullptr,
+                          AsUnicodeSource(name, reading));
                 log.Commit();
                 if (batch.Full()) {
                     batch.Commit();

@@ -49,6 +49,7 @@ void StreamConverter::Start(std::string recordStart) {
     recordStart_ = std::move(recordStart);
     used_ = 0;
     blanks_.Clear();
+    others_.Clear();
     afterCr_ = false;
     lineOpen_ = false;
     recordOpen_ = false;
@@ -60,6 +61,18 @@ void StreamConverter::Start(std::string recordStart) {
 }
 
 std::error_code StreamConverter::Feed(std::string_view bytes) {
+    std::size_t consumed = 0;
+    return FeedBytes<false>(bytes, consumed);
+}
+
+std::size_t StreamConverter::TextBelow128(std::string_view bytes, std::error_code& error) {
+    std::size_t consumed = 0;
+    error = FeedBytes<true>(bytes, consumed);
+    return consumed;
+}
+
+template <bool kStopAtHigh>
+std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& consumed) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     char* const base = block_.data();
@@ -103,7 +116,17 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
     // 64 bytes at a time while 66 more can be read behind them: the bytes that need
     // translation are found at once, and behind each of them the next 64 bytes are stored
     // in advance, so that the plain run up to the next one is in place without a loop.
-    while (end - p >= 130) {
+    // Whether CODE, found to need translation, is where a stop at the first code above 127
+    // ends this call.
+    bool stopped = false;
+    const auto stopsHere = [&stopped](unsigned char code) {
+        if constexpr (kStopAtHigh) {
+            stopped = code >= 128;
+        }
+        return stopped;
+    };
+
+    while (!stopped && end - p >= 130) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
@@ -116,14 +139,20 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
             const auto k = static_cast<std::size_t>(std::countr_zero(mask));
             out += k - done;
             p = chunk + k + 1;
+            if (stopsHere(static_cast<unsigned char>(chunk[k]))) {
+                --p;
+                break;
+            }
             translate(static_cast<unsigned char>(chunk[k]));
             done = static_cast<std::size_t>(p - chunk);
             Copy64(p, out);
         }
-        out += 64 - std::min<std::size_t>(done, 64);
-        p = chunk + std::max<std::size_t>(done, 64);
+        if (!stopped) {
+            out += 64 - std::min<std::size_t>(done, 64);
+            p = chunk + std::max<std::size_t>(done, 64);
+        }
     }
-    while (static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
+    while (!stopped && static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
@@ -132,27 +161,44 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
         const std::size_t plain = Scanner::Scan(p, out);
         p += plain;
         out += plain;
-        if (plain != Scanner::kWidth) {
+        if (plain != Scanner::kWidth && !stopsHere(static_cast<unsigned char>(*p))) {
             translate(static_cast<unsigned char>(*p++));
         }
     }
-    while (p < end) {
+    while (!stopped && p < end) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
             }
         }
-        const auto code = static_cast<unsigned char>(*p++);
-        if (NeedsTranslation(code)) {
-            translate(code);
-        } else {
+        const auto code = static_cast<unsigned char>(*p);
+        if (!NeedsTranslation(code)) {
             *out++ = static_cast<char>(code);
+            ++p;
+        } else if (!stopsHere(code)) {
+            ++p;
+            translate(code);
         }
     }
     if (p > lineBegin) {
         lineOpen_ = true;
     }
     used_ = static_cast<std::size_t>(out - base);
+    consumed = static_cast<std::size_t>(p - bytes.data());
+    return {};
+}
+
+std::error_code StreamConverter::Other(char32_t c, bool /*broken*/) {
+    char* const base = block_.data();
+    afterCr_ = false; // a line feed no longer follows the carriage return
+    if (used_ >= limit_) {
+        if (auto error = Flush(base + used_)) {
+            return error;
+        }
+    }
+    base[used_++] = ' ';
+    lineOpen_ = true;
+    others_.Add(c);
     return {};
 }
 
@@ -169,6 +215,7 @@ void StreamConverter::WriteEntries() {
         }
         entries_ += entry;
     });
+    others_.TakeAscending([&](char32_t c) { AppendLogEntry(entries_, m_, '?', c); });
     sink_.WriteLog(entries_);
     blanks_.Clear();
 }

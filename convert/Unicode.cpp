@@ -1,0 +1,333 @@
+#include "Unicode.h"
+
+#include "ByteScan.h"
+
+#include <array>
+#include <cstring>
+
+namespace rz408 {
+
+namespace {
+
+// The characters of codes 128 to 159; 0 marks the five codes Windows-1252 leaves undefined.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 0x80-0x87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,      // 0x88-0x8F
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 0x90-0x97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178, // 0x98-0x9F
+};
+
+// The codes of the characters from U+2000 to U+21FF (typographic quotes, dashes, the
+// ellipsis, the euro sign, ...), 0 for those Windows-1252 lacks: game texts are full of them.
+constexpr std::array<unsigned char, 0x200> kPunctuationCodes = [] {
+    std::array<unsigned char, 0x200> codes{};
+    for (unsigned k = 0; k < kHighControls.size(); ++k) {
+        if (kHighControls[k] >= 0x2000 && kHighControls[k] < 0x2200) {
+            codes[kHighControls[k] - 0x2000] = static_cast<unsigned char>(0x80 + k);
+        }
+    }
+    return codes;
+}();
+
+} // namespace
+
+int Cp1252Code(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        return static_cast<int>(c);
+    }
+    if (c >= 0x2000 && c < 0x2200) {
+        const int code = kPunctuationCodes[c - 0x2000];
+        return code != 0 ? code : -1;
+    }
+    if (c < 0xA0) {
+        return kHighControls[c - 0x80] == 0 ? static_cast<int>(c) : -1;
+    }
+    if (c > 0x02DC) { // the last of the letters and accents below U+2000 (small tilde)
+        return -1;
+    }
+    for (unsigned k = 0; k < kHighControls.size(); ++k) {
+        if (kHighControls[k] == c) {
+            return static_cast<int>(0x80 + k);
+        }
+    }
+    return -1;
+}
+
+char32_t CharOfCp1252(unsigned char code) {
+    if (code < 0x80 || code >= 0xA0) {
+        return code;
+    }
+    const char32_t c = kHighControls[code - 0x80];
+    return c != 0 ? c : code;
+}
+
+Utf8Sequence DecodeUtf8Sequence(const unsigned char* p, std::size_t size) {
+    using Kind = Utf8Sequence::Kind;
+    const unsigned lead = p[0];
+    if (lead < 0x80) {
+        return {Kind::Complete, 1, lead};
+    }
+    std::size_t length = 0;
+    char32_t c = 0;
+    // The range of the second byte; the later ones are 80 to BF. The narrower ranges keep out
+    // overlong forms (E0, F0), surrogates (ED) and what lies beyond U+10FFFF (F4).
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    } else {
+        return {Kind::Broken, 1, kReplacementCharacter};
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if (k == size) {
+            return {Kind::Incomplete, size, kReplacementCharacter};
+        }
+        const unsigned next = p[k];
+        if (next < low || next > high) {
+            return {Kind::Broken, k, kReplacementCharacter};
+        }
+        c = (c << 6) | (next & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {Kind::Complete, length, c};
+}
+
+std::size_t TextSink::TextBelow128(std::string_view bytes, std::error_code& error) {
+    const std::size_t run = AsciiRun(bytes.data(), bytes.size());
+    error = run == 0 ? std::error_code() : Text(bytes.substr(0, run));
+    return run;
+}
+
+// --- UTF-8 -------------------------------------------------------------------------------
+
+void Utf8Decoder::Reset() {
+    pendingSize_ = 0;
+    broken_ = 0;
+}
+
+std::error_code Utf8Decoder::FlushText(TextSink& sink, std::size_t& used) {
+    const std::size_t size = used;
+    used = 0;
+    return size == 0 ? std::error_code() : sink.Text(std::string_view(text_.data(), size));
+}
+
+std::error_code Utf8Decoder::Emit(const Utf8Sequence& sequence, TextSink& sink, std::size_t& used) {
+    if (sequence.kind == Utf8Sequence::Kind::Complete) {
+        if (const int code = Cp1252Code(sequence.c); code >= 0) {
+            text_[used++] = static_cast<char>(code);
+            return {};
+        }
+    } else {
+        ++broken_;
+    }
+    if (auto error = FlushText(sink, used)) {
+        return error;
+    }
+    return sink.Other(sequence.c, sequence.kind == Utf8Sequence::Kind::Broken);
+}
+
+std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    std::size_t used = 0; // codes in text_
+    // A sequence begun in an earlier Feed. The bytes waiting begin a valid sequence, so a
+    // broken one ends at the byte just added at the latest: that byte is decoded anew.
+    while (pendingSize_ > 0 && p < end) {
+        pending_[pendingSize_++] = *p++;
+        const Utf8Sequence sequence = DecodeUtf8Sequence(pending_, pendingSize_);
+        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
+            continue;
+        }
+        p -= pendingSize_ - sequence.length;
+        pendingSize_ = 0;
+        if (auto error = Emit(sequence, sink, used)) {
+            return error;
+        }
+    }
+    const std::size_t capacity = text_.size();
+    while (p < end) {
+        if (used == capacity) {
+            if (auto error = FlushText(sink, used)) {
+                return error;
+            }
+        }
+        const std::size_t room =
+            std::min<std::size_t>(static_cast<std::size_t>(end - p), capacity - used);
+        const std::size_t run =
+            CopyAscii(reinterpret_cast<const char*>(p), text_.data() + used, room);
+        p += run;
+        used += run;
+        if (run == room) {
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8Sequence(p, static_cast<std::size_t>(end - p));
+        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
+            std::memcpy(pending_, p, sequence.length);
+            pendingSize_ = sequence.length;
+            break;
+        }
+        p += sequence.length;
+        if (auto error = Emit(sequence, sink, used)) {
+            return error;
+        }
+    }
+    return FlushText(sink, used);
+}
+
+std::error_code Utf8Decoder::Finish(TextSink& sink) {
+    if (pendingSize_ == 0) {
+        return {};
+    }
+    pendingSize_ = 0;
+    ++broken_;
+    return sink.Other(kReplacementCharacter, true);
+}
+
+void Utf8Validator::Reset() {
+    pendingSize_ = 0;
+    valid_ = true;
+}
+
+bool Utf8Validator::Feed(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (valid_ && pendingSize_ > 0 && p < end) {
+        pending_[pendingSize_++] = *p++;
+        const Utf8Sequence sequence = DecodeUtf8Sequence(pending_, pendingSize_);
+        if (sequence.kind != Utf8Sequence::Kind::Incomplete) {
+            valid_ = sequence.kind == Utf8Sequence::Kind::Complete;
+            pendingSize_ = 0;
+        }
+    }
+    while (valid_ && p < end) {
+        p += AsciiRun(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+        if (p == end) {
+            break;
+        }
+        const Utf8Sequence sequence = DecodeUtf8Sequence(p, static_cast<std::size_t>(end - p));
+        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
+            std::memcpy(pending_, p, sequence.length);
+            pendingSize_ = sequence.length;
+            break;
+        }
+        valid_ = sequence.kind == Utf8Sequence::Kind::Complete;
+        p += sequence.length;
+    }
+    return valid_;
+}
+
+bool Utf8Validator::Finish() {
+    valid_ = valid_ && pendingSize_ == 0;
+    pendingSize_ = 0;
+    return valid_;
+}
+
+// --- UTF-16 ------------------------------------------------------------------------------
+
+void Utf16Decoder::Reset(bool bigEndian) {
+    bigEndian_ = bigEndian;
+    haveByte_ = false;
+    high_ = 0;
+    broken_ = 0;
+}
+
+std::error_code Utf16Decoder::FlushText(TextSink& sink, std::size_t& used) {
+    const std::size_t size = used;
+    used = 0;
+    return size == 0 ? std::error_code() : sink.Text(std::string_view(text_.data(), size));
+}
+
+std::error_code Utf16Decoder::Emit(char32_t c, bool broken, TextSink& sink, std::size_t& used) {
+    if (broken) {
+        ++broken_;
+        c = kReplacementCharacter;
+    } else if (const int code = Cp1252Code(c); code >= 0) {
+        if (used == text_.size()) {
+            if (auto error = FlushText(sink, used)) {
+                return error;
+            }
+        }
+        text_[used++] = static_cast<char>(code);
+        return {};
+    }
+    if (auto error = FlushText(sink, used)) {
+        return error;
+    }
+    return sink.Other(c, broken);
+}
+
+std::error_code Utf16Decoder::Unit(char16_t unit, TextSink& sink, std::size_t& used) {
+    const bool isHigh = unit >= 0xD800 && unit <= 0xDBFF;
+    const bool isLow = unit >= 0xDC00 && unit <= 0xDFFF;
+    if (high_ != 0) {
+        const char16_t high = high_;
+        high_ = 0;
+        if (isLow) {
+            return Emit(0x10000 + ((char32_t{high} - 0xD800) << 10) + (char32_t{unit} - 0xDC00),
+                        false, sink, used);
+        }
+        // A high surrogate without its low one: broken; the unit behind it counts on its own.
+        if (auto error = Emit(kReplacementCharacter, true, sink, used)) {
+            return error;
+        }
+    }
+    if (isHigh) {
+        high_ = unit;
+        return {};
+    }
+    return Emit(unit, isLow, sink, used);
+}
+
+std::error_code Utf16Decoder::Feed(std::string_view bytes, TextSink& sink) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    const auto unitAt = [this](unsigned char first, unsigned char second) {
+        return static_cast<char16_t>(bigEndian_ ? (first << 8) | second : (second << 8) | first);
+    };
+    std::size_t used = 0;
+    if (haveByte_ && p < end) {
+        haveByte_ = false;
+        if (auto error = Unit(unitAt(byte_, *p++), sink, used)) {
+            return error;
+        }
+    }
+    for (; end - p >= 2; p += 2) {
+        if (auto error = Unit(unitAt(p[0], p[1]), sink, used)) {
+            return error;
+        }
+    }
+    if (p < end) {
+        haveByte_ = true;
+        byte_ = *p;
+    }
+    return FlushText(sink, used);
+}
+
+std::error_code Utf16Decoder::Finish(TextSink& sink) {
+    std::size_t used = 0;
+    if (high_ != 0) {
+        high_ = 0;
+        if (auto error = Emit(kReplacementCharacter, true, sink, used)) {
+            return error;
+        }
+    }
+    if (haveByte_) {
+        haveByte_ = false;
+        return Emit(kReplacementCharacter, true, sink, used);
+    }
+    return {};
+}
+
+} // namespace rz408
