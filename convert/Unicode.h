@@ -80,7 +80,7 @@ private:
     std::size_t pendingSize_ = 0;
     std::uint64_t broken_ = 0;
 
-    static constexpr std::size_t kTextBlock = 64 * 1024;
+    static constexpr std::size_t kTextBlock = 16 * 1024;
 };
 
 // Tells whether bytes streaming in are valid UTF-8 as a whole.
@@ -119,37 +119,44 @@ private:
     char16_t high_ = 0; // a high surrogate waiting for its low one, or 0
     std::uint64_t broken_ = 0;
 
-    static constexpr std::size_t kTextBlock = 64 * 1024;
+    static constexpr std::size_t kTextBlock = 16 * 1024;
 };
 
-// The characters of one line that Windows-1252 lacks, by Unicode number. Its memory is the
-// same whatever the line holds: one bit per possible character, taken when first needed.
+// The characters of one line that Windows-1252 lacks, by Unicode number. Its memory is bounded
+// whatever the line holds: a few characters are kept in a list; once there are more, one bit
+// per possible character is taken (136 KiB), and kept for the lines after.
 class CodePointSet {
 public:
     void Add(char32_t c) {
         if (bits_.empty()) {
+            if (std::find(few_.begin(), few_.end(), c) != few_.end()) {
+                return;
+            }
+            if (few_.size() < kFew) {
+                few_.push_back(c);
+                return;
+            }
             bits_.assign(kWords, 0);
+            for (const char32_t earlier : few_) {
+                Set(earlier);
+            }
+            few_.clear();
         }
-        const std::size_t word = (c & 0x1FFFFF) >> 6;
-        if (word >= kWords) {
-            return;
-        }
-        if (bits_[word] == 0) {
-            words_.push_back(static_cast<std::uint32_t>(word));
-        }
-        bits_[word] |= std::uint64_t{1} << (c & 63);
+        Set(c);
     }
-    bool Empty() const { return words_.empty(); }
+    bool Empty() const { return few_.empty() && words_.empty(); }
     void Clear() {
-        for (const std::uint32_t word : words_) {
-            bits_[word] = 0;
-        }
-        words_.clear();
+        TakeAscending([](char32_t) {});
     }
 
     // Calls F(c) for each character of the set, lowest first, and empties the set.
     template <typename F>
     void TakeAscending(F f) {
+        std::sort(few_.begin(), few_.end());
+        for (const char32_t c : few_) {
+            f(c);
+        }
+        few_.clear();
         std::sort(words_.begin(), words_.end());
         for (const std::uint32_t word : words_) {
             for (std::uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
@@ -161,8 +168,21 @@ public:
     }
 
 private:
+    void Set(char32_t c) {
+        const std::size_t word = (c & 0x1FFFFF) >> 6;
+        if (word >= kWords) {
+            return;
+        }
+        if (bits_[word] == 0) {
+            words_.push_back(static_cast<std::uint32_t>(word));
+        }
+        bits_[word] |= std::uint64_t{1} << (c & 63);
+    }
+
+    static constexpr std::size_t kFew = 32;
     static constexpr std::size_t kWords = 0x110000 / 64;
-    std::vector<std::uint64_t> bits_;
+    std::vector<char32_t> few_;
+    std::vector<std::uint64_t> bits_;  // empty until the list was full
     std::vector<std::uint32_t> words_; // the words of bits_ that are not 0
 };
 

@@ -265,9 +265,32 @@ std::string Units(std::initializer_list<char16_t> units, bool bigEndian) {
     return bytes;
 }
 
+// More characters in one line than the set keeps in its short list: 40 of them, downwards,
+// twice over; then a line with three of them again.
+OtherCase ManyOtherCharacters() {
+    std::u32string line;
+    std::string entries;
+    for (char32_t c = 0x0440; c > 0x0418; --c) {
+        line += c;
+    }
+    for (char32_t c = 0x0419; c <= 0x0440; ++c) {
+        entries += GermanOtherEntry(c);
+    }
+    const std::u32string next = U"\u0440\u0419\u2028";
+    return {"ManyOtherCharacters",
+            Utf8Of(line + line + U"\r\n" + next),
+            {},
+            kUtf8,
+            0,
+            std::string(80, ' ') + "\r\n   \r\n",
+            entries + GermanOtherEntry(0x0419) + GermanOtherEntry(0x0440) +
+                GermanOtherEntry(0x2028)};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Characters, OtherCharacters,
     testing::Values(
+        ManyOtherCharacters(),
         OtherCase{
             "CyrillicLetter", Utf8Of(U"a\u0416b"), {}, kUtf8, 0, "a b\r\n", GermanOtherEntry(1046)},
         OtherCase{
