@@ -5,6 +5,8 @@
 #   bench/run.sh [SIZE_MB [RUNS]]        (defaults: 100 MB, 5 runs of each command)
 #
 # Environment: RZ408_CONVERT  the command to measure (default: build/bin/rz408-convert)
+#              RZ408_BASELINE another build of the command (an earlier version, say), measured
+#                             in the same runs, interleaved, for a before-and-after figure
 #              BENCH_DIR      where the texts go (default: a new folder in /dev/shm, or in /tmp
 #                             when /dev/shm is missing; removed at the end)
 #              SMALL_FILES    how many 2 KB files for the many-files case (default 10000)
@@ -32,6 +34,8 @@ else
     fi
 fi
 [ -x "$CONVERT" ] || { echo "no $CONVERT" >&2; exit 2; }
+BASELINE=${RZ408_BASELINE:-}
+[ -z "$BASELINE" ] || [ -x "$BASELINE" ] || { echo "no $BASELINE" >&2; exit 2; }
 
 if [ -n "${BENCH_DIR:-}" ]; then
     WORK=$BENCH_DIR
@@ -91,24 +95,30 @@ mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
 # --- one large file ----------------------------------------------------------------------
 
-# measure_text KIND: generates SIZE_MB of KIND text and times the three commands interleaved.
+# measure_text KIND ENCODING: generates SIZE_MB of KIND text and times the commands interleaved
+# (iconv reads it as ENCODING).
 measure_text() {
-    local kind=$1 dir="$WORK/$1"
+    local kind=$1 encoding=$2 dir="$WORK/$1"
     mkdir -p "$dir"
     python3 "$ROOT/bench/gentext.py" "$kind" "$SIZE_MB" "$dir/text.deu"
     local src="$dir/text.deu" bytes high
     bytes=$(stat -c %s "$src")
     high=$(LC_ALL=C tr -d '\000-\177' <"$src" | wc -c)
+    local iconv_cmd=(iconv -f "$encoding" -t ASCII//TRANSLIT "$src")
 
-    local ours=() cats=() iconvs=() i
+    local ours=() cats=() iconvs=() bases=() i
     # One round to warm the page cache and check that every command works.
     "$CONVERT" -l de "$dir" >/dev/null
     cat "$src" >"$dir/cat.out"
-    iconv -f CP1252 -t ASCII//TRANSLIT "$src" >"$dir/iconv.out"
+    "${iconv_cmd[@]}" >"$dir/iconv.out"
+    [ -z "$BASELINE" ] || "$BASELINE" -l de "$dir" >/dev/null
     for ((i = 0; i < RUNS; i++)); do
+        if [ -n "$BASELINE" ]; then
+            bases+=("$(measure /dev/null "$BASELINE" -l de "$dir")")
+        fi
         ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
         cats+=("$(measure "$dir/cat.out" cat "$src")")
-        iconvs+=("$(measure "$dir/iconv.out" iconv -f CP1252 -t ASCII//TRANSLIT "$src")")
+        iconvs+=("$(measure "$dir/iconv.out" "${iconv_cmd[@]}")")
     done
     local o c v po pc pv
     o=$(median_of 1 "${ours[@]}")
@@ -120,7 +130,7 @@ measure_text() {
     local mo mc mv
     mo=$(peak_kib "$CONVERT" -l de "$dir")
     mc=$(peak_kib cat "$src")
-    mv=$(peak_kib iconv -f CP1252 -t ASCII//TRANSLIT "$src" -o "$dir/iconv.out")
+    mv=$(peak_kib "${iconv_cmd[@]}" -o "$dir/iconv.out")
 
     echo
     echo "== $kind text: $((bytes / 1000000)) MB, $(ratio "$((high * 100))" "$bytes") % bytes above 127, CRLF lines; median of $RUNS"
@@ -128,10 +138,22 @@ measure_text() {
     printf '  %-24s %9s %9s %10s %9s\n' \
         "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(secs "$po")" "$(mib "$mo")" \
         "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
-        "iconv ASCII//TRANSLIT" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
+        "iconv $encoding" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
+    if [ -n "$BASELINE" ]; then
+        local b pb mb
+        b=$(median_of 1 "${bases[@]}")
+        pb=$(median_of 2 "${bases[@]}")
+        mb=$(peak_kib "$BASELINE" -l de "$dir")
+        printf '  %-24s %9s %9s %10s %9s\n' \
+            "baseline -l de" "$(secs "$b")" "$(mbps "$bytes" "$b")" "$(secs "$pb")" "$(mib "$mb")"
+    fi
     echo "  ours wrote the copy ($(($(stat -c %s "$dir/text.txt") / 1000000)) MB) and the log file ($(($(stat -c %s "$dir/konvertionsfehler.txt") / 1000000)) MB: one entry line per blanked character and line)"
     echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
+    if [ -n "$BASELINE" ]; then
+        echo "  ours / baseline = $(ratio "$o" "$b") wall, $(ratio "$po" "$pb") cpu"
+        echo "  runs (wall,cpu us): baseline ${bases[*]// /,}"
+    fi
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,}"
 
     if command -v hyperfine >/dev/null; then
@@ -139,10 +161,28 @@ measure_text() {
         hyperfine --style basic --warmup 1 --runs "$RUNS" \
             -n ours "'$CONVERT' -l de '$dir' >/dev/null" \
             -n cat "cat '$src' >'$dir/cat.out'" \
-            -n iconv "iconv -f CP1252 -t ASCII//TRANSLIT '$src' >'$dir/iconv.out'" 2>&1 |
+            -n iconv "iconv -f $encoding -t ASCII//TRANSLIT '$src' >'$dir/iconv.out'" 2>&1 |
             grep -E 'Time|±|faster|ours|cat|iconv' | sed 's/^/  /'
     fi
     rm -f "$dir/cat.out" "$dir/iconv.out"
+}
+
+# measure_line KIND: the KIND text of measure_text (generated first) as one single line of half
+# its size, its line ends taken out: time and peak memory, which must not grow with the line.
+measure_line() {
+    local kind=$1 dir="$WORK/$1-line"
+    mkdir -p "$dir"
+    head -c "$((SIZE_MB * 500000))" "$WORK/$kind/text.deu" | tr -d '\r\n' >"$dir/text.deu"
+    local bytes ours=() i
+    bytes=$(stat -c %s "$dir/text.deu")
+    "$CONVERT" -l de "$dir" >/dev/null
+    for ((i = 0; i < RUNS; i++)); do
+        ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
+    done
+    local o m
+    o=$(median_of 1 "${ours[@]}")
+    m=$(peak_kib "$CONVERT" -l de "$dir")
+    echo "  $kind, one line of $((bytes / 1000000)) MB: $(secs "$o") s wall, peak $(mib "$m") MiB"
 }
 
 # --- many small files --------------------------------------------------------------------
@@ -194,7 +234,13 @@ measure_micro() {
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores; $(uname -sr)"
 echo "Command: $CONVERT; texts in $WORK"
-measure_text game
-measure_text ascii
+[ -z "$BASELINE" ] || echo "Baseline: $BASELINE"
+measure_text game CP1252
+measure_text ascii CP1252
+measure_text game-utf8 UTF-8
+echo
+echo "== one single line (median of $RUNS)"
+measure_line game
+measure_line game-utf8
 measure_small
 measure_micro

@@ -326,6 +326,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "       \r\n",
                   GermanEntry(132) + GermanEntry(133) + GermanEntry(150) + GermanEntry(215) +
                       GermanOtherEntry(133) + GermanOtherEntry(1046) + GermanOtherEntry(128512)},
+        // The line feed behind the character is not the one behind the carriage return.
+        OtherCase{"OtherCharacterAfterACarriageReturn",
+                  Utf8Of(U"a\r\u0416\nb"),
+                  {},
+                  kUtf8,
+                  0,
+                  "a\r\n \nb\r\n",
+                  GermanOtherEntry(1046)},
         OtherCase{"OneEntryPerCharacterAndLine",
                   Utf8Of(U"\u0416x\u0416\r\n\u0416"),
                   {},

@@ -2,10 +2,11 @@
 # compare-with-linux.sh LINUX_EXE WINDOWS_EXE WINEPREFIX WORKDIR
 #
 # Converts two copies of one folder of awkward sources, one with the Linux rz408-convert and
-# one with rz408-convert.exe under Wine, in German and in French, and requires the same files
-# byte for byte, the same exit code and the same count message; then converts the Windows copy
+# one with rz408-convert.exe under Wine, in German, in French, and in German with every source
+# read as UTF-16BE, and requires the same files byte for byte, the same exit code, the same
+# count message and the same sources named on standard error; then converts the Windows copy
 # once more and requires that nothing changed. The names differ in more than case, as on any
-# Windows disk.
+# Windows disk. Among the sources are texts saved as UTF-8 and UTF-16, whole and broken.
 set -euo pipefail
 
 linux_exe=$1
@@ -48,43 +49,71 @@ for ext in deu fra DEU Fra; do
     put "$(printf '\303\211')t$(printf '\303\251')$tag.$ext" '\311t\351 \205\r\n'
     put ".hidden$tag.$ext" 'hidden \226'
     random_bytes "random$tag.$ext" 30000
+    # Unicode: umlauts, typographic quotes, a Cyrillic letter, an emoji, every line end.
+    put "utf8$tag.$ext" 'Gr\303\274\303\237e \342\200\236Hallo\342\200\234\r\n\320\226 \360\237\230\200\nz\r'
+    put "utf8mark$tag.$ext" '\357\273\277\303\251t\303\251 \342\202\254\r\n'
+    put "utf16le$tag.$ext" '\377\376G\000r\000\374\000\036\040\r\000\n\000\075\330\000\336'
+    put "utf16be$tag.$ext" '\376\377\000a\330\075\000b\000\r\000c\330'
+    put "markonly$tag.$ext" '\357\273\277'
+    put "brokenutf8$tag.$ext" '\357\273\277a\377b\342\202'
 done
+# Valid UTF-8 beyond the first block read, then a byte that is not: Windows-1252 after all.
+for k in $(seq 1 20000); do printf 'Gr\303\274\303\237e \342\200\236Hallo\342\200\234\r\n'; done >"$src/farutf8.deu"
+cp "$src/farutf8.deu" "$src/longutf8.deu"
+printf '\374\r\n' >>"$src/farutf8.deu"
 mkdir "$src/folder.deu" "$src/folder.fra" "$src/empty"
 put noext 'not a source \226'
 put konvertionsfehler.deu 'the German log by name \226\r\n'
 put Erreurs_de_conversion..fra 'the French log by name? No: one dot more \226\r\n'
 
+# named_sources FILE RUN: the sources named on standard error, without the folder before them
+# (which differs, and is written with "\" on Windows), without CR.
+named_sources() {
+    tr -d '\r' <"$1" | sed -E "s#^(rz408-convert: ').*-$2[/\\]#\1#" | sort
+}
+
 status=0
-for language in german french; do
-    cp -a "$src" "$work/linux-$language"
-    cp -a "$src" "$work/windows-$language"
+for run in german french german:utf-16be; do
+    language=${run%%:*}
+    encoding=auto
+    [[ $run == *:* ]] && encoding=${run#*:}
+    run=${run/:/-}
+    cp -a "$src" "$work/linux-$run"
+    cp -a "$src" "$work/windows-$run"
     linux_rc=0
-    "$linux_exe" --language "$language" "$work/linux-$language" \
-        >"$work/linux-$language.out" 2>/dev/null || linux_rc=$?
+    "$linux_exe" --language "$language" --encoding "$encoding" "$work/linux-$run" \
+        >"$work/linux-$run.out" 2>"$work/linux-$run.err" || linux_rc=$?
     windows_rc=0
-    "$wine_run" "$prefix" "$windows_exe" --language "$language" "$work/windows-$language" \
-        >"$work/windows-$language.out" 2>/dev/null || windows_rc=$?
-    if ! diff -r "$work/linux-$language" "$work/windows-$language"; then
-        echo "FAIL $language: the Windows files differ from the Linux files"
+    "$wine_run" "$prefix" "$windows_exe" --language "$language" --encoding "$encoding" \
+        "$work/windows-$run" >"$work/windows-$run.out" 2>"$work/windows-$run.err" ||
+        windows_rc=$?
+    if ! diff -r "$work/linux-$run" "$work/windows-$run"; then
+        echo "FAIL $run: the Windows files differ from the Linux files"
         status=1
     fi
     if [ "$linux_rc" != "$windows_rc" ]; then
-        echo "FAIL $language: exit code $windows_rc on Windows, $linux_rc on Linux"
+        echo "FAIL $run: exit code $windows_rc on Windows, $linux_rc on Linux"
         status=1
     fi
     # Windows' standard output ends its lines with CR LF.
-    if ! tr -d '\r' <"$work/windows-$language.out" | cmp -s - "$work/linux-$language.out"; then
-        echo "FAIL $language: the count messages differ"
+    if ! tr -d '\r' <"$work/windows-$run.out" | cmp -s - "$work/linux-$run.out"; then
+        echo "FAIL $run: the count messages differ"
         status=1
     fi
-    "$wine_run" "$prefix" "$windows_exe" --language "$language" "$work/windows-$language" \
-        >/dev/null 2>&1 || true
-    if ! diff -r -q "$work/linux-$language" "$work/windows-$language"; then
-        echo "FAIL $language: a second Windows run changed the files"
+    if ! diff <(named_sources "$work/linux-$run.err" "$run") \
+        <(named_sources "$work/windows-$run.err" "$run"); then
+        echo "FAIL $run: the messages on standard error differ"
         status=1
     fi
-    files=$(find "$work/windows-$language" -type f | wc -l)
-    echo "$language: $files files, exit code $windows_rc, $(cat "$work/linux-$language.out")"
+    "$wine_run" "$prefix" "$windows_exe" --language "$language" --encoding "$encoding" \
+        "$work/windows-$run" >/dev/null 2>&1 || true
+    if ! diff -r -q "$work/linux-$run" "$work/windows-$run"; then
+        echo "FAIL $run: a second Windows run changed the files"
+        status=1
+    fi
+    files=$(find "$work/windows-$run" -type f | wc -l)
+    unicode=$(grep -c ' read as ' "$work/linux-$run.err" || true)
+    echo "$run: $files files, $unicode read as Unicode, exit code $windows_rc, $(cat "$work/linux-$run.out")"
 done
 [ "$status" -eq 0 ] && echo "Windows and Linux wrote the same files byte for byte"
 exit "$status"
