@@ -265,8 +265,8 @@ std::string Units(std::initializer_list<char16_t> units, bool bigEndian) {
     return bytes;
 }
 
-// More characters in one line than the set keeps in its short list: 40 of them, downwards,
-// twice over; then a line with three of them again.
+// More characters in one line than the set keeps in its short list: 40 of them, downwards, and
+// the first five once more; then a line with three of them again.
 OtherCase ManyOtherCharacters() {
     std::u32string line;
     std::string entries;
@@ -278,11 +278,11 @@ OtherCase ManyOtherCharacters() {
     }
     const std::u32string next = U"\u0440\u0419\u2028";
     return {"ManyOtherCharacters",
-            Utf8Of(line + line + U"\r\n" + next),
+            Utf8Of(line + line.substr(0, 5) + U"\r\n" + next),
             {},
             kUtf8,
             0,
-            std::string(80, ' ') + "\r\n   \r\n",
+            std::string(45, ' ') + "\r\n   \r\n",
             entries + GermanOtherEntry(0x0419) + GermanOtherEntry(0x0440) +
                 GermanOtherEntry(0x2028)};
 }
@@ -328,12 +328,12 @@ INSTANTIATE_TEST_SUITE_P(
                       GermanOtherEntry(133) + GermanOtherEntry(1046) + GermanOtherEntry(128512)},
         // The line feed behind the character is not the one behind the carriage return.
         OtherCase{"OtherCharacterAfterACarriageReturn",
-                  Utf8Of(U"a\r\u0416\nb"),
+                  Utf8Of(U"\u0416a\r\u0416\nb"),
                   {},
                   kUtf8,
                   0,
-                  "a\r\n \nb\r\n",
-                  GermanOtherEntry(1046)},
+                  " a\r\n \nb\r\n",
+                  GermanOtherEntry(1046) + GermanOtherEntry(1046)},
         OtherCase{"OneEntryPerCharacterAndLine",
                   Utf8Of(U"\u0416x\u0416\r\n\u0416"),
                   {},
