@@ -51,15 +51,16 @@ fi
 
 # --- helpers -----------------------------------------------------------------------------
 
-# measure OUTFILE CMD...: runs CMD with standard output to OUTFILE and prints two numbers in
-# microseconds: the wall-clock time, and the processor time (user + system) that CMD used.
+# measure OUTFILE CMD...: runs CMD with standard output to OUTFILE (standard error dropped: the
+# warm-up round shows it) and prints two numbers in microseconds: the wall-clock time, and the
+# processor time (user + system) that CMD used.
 # The processor time stays fair on a busy machine, where the wall clock also counts waiting for
 # a processor. Call it as $(measure ...): the subshell's only children are then CMD.
 measure() {
     local out=$1 t0 t1
     shift
     t0=${EPOCHREALTIME/[.,]/}
-    "$@" >"$out"
+    "$@" >"$out" 2>/dev/null
     t1=${EPOCHREALTIME/[.,]/}
     local record="$WORK/.times.$BASHPID"
     times >"$record" # a builtin: no further child
@@ -111,7 +112,7 @@ measure_text() {
     "$CONVERT" -l de "$dir" >/dev/null
     cat "$src" >"$dir/cat.out"
     "${iconv_cmd[@]}" >"$dir/iconv.out"
-    [ -z "$BASELINE" ] || "$BASELINE" -l de "$dir" >/dev/null
+    [ -z "$BASELINE" ] || "$BASELINE" -l de "$dir" >/dev/null 2>&1
     for ((i = 0; i < RUNS; i++)); do
         if [ -n "$BASELINE" ]; then
             bases+=("$(measure /dev/null "$BASELINE" -l de "$dir")")
@@ -127,7 +128,9 @@ measure_text() {
     po=$(median_of 2 "${ours[@]}")
     pc=$(median_of 2 "${cats[@]}")
     pv=$(median_of 2 "${iconvs[@]}")
-    local mo mc mv
+    local mo mc mv mb
+    # The baseline first: the files left are ours.
+    [ -z "$BASELINE" ] || mb=$(peak_kib "$BASELINE" -l de "$dir")
     mo=$(peak_kib "$CONVERT" -l de "$dir")
     mc=$(peak_kib cat "$src")
     mv=$(peak_kib "${iconv_cmd[@]}" -o "$dir/iconv.out")
@@ -140,10 +143,9 @@ measure_text() {
         "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
         "iconv $encoding" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
     if [ -n "$BASELINE" ]; then
-        local b pb mb
+        local b pb
         b=$(median_of 1 "${bases[@]}")
         pb=$(median_of 2 "${bases[@]}")
-        mb=$(peak_kib "$BASELINE" -l de "$dir")
         printf '  %-24s %9s %9s %10s %9s\n' \
             "baseline -l de" "$(secs "$b")" "$(mbps "$bytes" "$b")" "$(secs "$pb")" "$(mib "$mb")"
     fi
@@ -175,7 +177,7 @@ measure_line() {
     head -c "$((SIZE_MB * 500000))" "$WORK/$kind/text.deu" | tr -d '\r\n' >"$dir/text.deu"
     local bytes ours=() i
     bytes=$(stat -c %s "$dir/text.deu")
-    "$CONVERT" -l de "$dir" >/dev/null
+    "$CONVERT" -l de "$dir" >/dev/null 2>&1
     for ((i = 0; i < RUNS; i++)); do
         ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
     done

@@ -29,6 +29,23 @@ constexpr std::array<unsigned char, 0x200> kPunctuationCodes = [] {
     return codes;
 }();
 
+// The sequences of two bytes, and of three without a narrower second byte (U+1000 to U+CFFF,
+// typographic punctuation among them): most of what a text in a European language holds beyond
+// ASCII, decoded here at once; LENGTH 0 for every other sequence.
+inline std::size_t DecodeCommon(const unsigned char* p, std::size_t size, char32_t& c) {
+    const unsigned lead = p[0];
+    if (lead >= 0xC2 && lead <= 0xDF && size >= 2 && (p[1] & 0xC0) == 0x80) {
+        c = ((lead & 0x1F) << 6) | (p[1] & 0x3F);
+        return 2;
+    }
+    if (lead >= 0xE1 && lead <= 0xEC && size >= 3 && (p[1] & 0xC0) == 0x80 &&
+        (p[2] & 0xC0) == 0x80) {
+        c = ((lead & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        return 3;
+    }
+    return 0;
+}
+
 } // namespace
 
 int Cp1252Code(char32_t c) {
@@ -172,6 +189,14 @@ std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink) {
         if (run == room) {
             continue;
         }
+        char32_t c = 0;
+        if (const std::size_t length = DecodeCommon(p, static_cast<std::size_t>(end - p), c)) {
+            p += length;
+            if (auto error = Emit({Utf8Sequence::Kind::Complete, length, c}, sink, used)) {
+                return error;
+            }
+            continue;
+        }
         const Utf8Sequence sequence = DecodeUtf8Sequence(p, static_cast<std::size_t>(end - p));
         if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
             std::memcpy(pending_, p, sequence.length);
@@ -215,6 +240,11 @@ bool Utf8Validator::Feed(std::string_view bytes) {
         p += AsciiRun(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
         if (p == end) {
             break;
+        }
+        char32_t c = 0;
+        if (const std::size_t length = DecodeCommon(p, static_cast<std::size_t>(end - p), c)) {
+            p += length;
+            continue;
         }
         const Utf8Sequence sequence = DecodeUtf8Sequence(p, static_cast<std::size_t>(end - p));
         if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
