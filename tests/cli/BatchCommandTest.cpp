@@ -160,6 +160,27 @@ const FoldersRow kFoldersRows[] = {
      {"good/a.txt", "good/konvertionsfehler.txt"}},
 };
 
+// What a run of the command must have done: exit with EXIT_CODE, write each of ERR_PARTS to
+// standard error (nothing at all when there are none), leave "ok\r\n" in each CONVERTED target
+// and no UNTOUCHED path; the paths are below ROOT.
+void ExpectRun(const testing::CommandResult& result, const fs::path& root, int exitCode,
+               const std::vector<std::string>& errParts, const std::vector<std::string>& converted,
+               const std::vector<std::string>& untouched) {
+    EXPECT_EQ(result.exitCode, exitCode) << result.err;
+    if (errParts.empty()) {
+        EXPECT_EQ(result.err, "");
+    }
+    for (const std::string& part : errParts) {
+        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+    }
+    for (const std::string& target : converted) {
+        EXPECT_EQ(ReadBytes(root / target), "ok\r\n") << target;
+    }
+    for (const std::string& path : untouched) {
+        EXPECT_FALSE(fs::exists(root / path)) << path;
+    }
+}
+
 class Folders : public ::testing::TestWithParam<FoldersRow> {};
 
 void PrintTo(const FoldersRow& row, std::ostream* os) {
@@ -189,20 +210,8 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     }
     const testing::CommandResult result = RunCommand(args, run.path());
 
-    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     EXPECT_EQ(result.out, row.out);
-    if (row.errParts.empty()) {
-        EXPECT_EQ(result.err, "");
-    }
-    for (const std::string& part : row.errParts) {
-        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
-    }
-    for (const std::string& target : row.converted) {
-        EXPECT_EQ(ReadBytes(temp.path() / target), "ok\r\n") << target;
-    }
-    for (const std::string& path : row.untouched) {
-        EXPECT_FALSE(fs::exists(temp.path() / path)) << path;
-    }
+    ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
     // The folder in the copy's place is left as it was.
     EXPECT_TRUE(fs::is_directory(temp.path() / "blocked/b.txt"));
 }
@@ -390,7 +399,7 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
     std::error_code ec;
     fs::permissions(locked, fs::perms::owner_all, ec); // readable again for the checks
 
-    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
     std::string out;
     for (const CountLine& line : row.lines) {
         // The label as the system writes paths: "scenario\\deep" on Windows.
@@ -399,20 +408,8 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
                std::to_string(line.count) + "\n";
     }
     EXPECT_EQ(result.out, out);
-    if (row.errParts.empty()) {
-        EXPECT_EQ(result.err, "");
-    }
-    for (const std::string& part : row.errParts) {
-        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
-    }
-    for (const std::string& target : row.converted) {
-        EXPECT_EQ(ReadBytes(temp.path() / target), "ok\r\n") << target;
-    }
     for (const std::string& folder : row.logs) {
         EXPECT_TRUE(fs::is_regular_file(temp.path() / folder / "konvertionsfehler.txt")) << folder;
-    }
-    for (const std::string& path : row.untouched) {
-        EXPECT_FALSE(fs::exists(temp.path() / path)) << path;
     }
 }
 
