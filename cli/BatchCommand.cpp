@@ -2,6 +2,7 @@
 
 #include "Conversion.h"
 #include "FolderListing.h"
+#include "FolderTree.h"
 #include "SourceReading.h"
 
 #include <algorithm>
@@ -91,6 +92,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     bool version = false;
     bool optionsEnded = false;
     bool sync = false;
+    bool recursive = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -104,6 +106,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             version = true;
         } else if (arg == "--sync") {
             sync = true;
+        } else if (arg == "--recursive" || arg == "-r") {
+            recursive = true;
         } else if (arg == "--language" || arg == "-l") {
             if (i + 1 == args.size()) {
                 return UsageError("option '" + arg + "' needs a language: german or french");
@@ -157,6 +161,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     result.folders = std::move(folders);
     result.sync = sync;
     result.encoding = encoding;
+    result.recursive = recursive;
     return result;
 }
 
@@ -254,6 +259,11 @@ std::string HelpText() {
            "                       byte-order mark, or as UTF-8 when it is valid UTF-8,\n"
            "                       else as Windows-1252), windows-1252, utf-8, utf-16le\n"
            "                       or utf-16be\n"
+           "  -r, --recursive      convert every folder below each FOLDER as well, each\n"
+           "                       as if given by name (its own copies and log file);\n"
+           "                       hidden folders and links to folders are not entered;\n"
+           "                       each count line starts with the folder's path\n"
+           "                       relative to FOLDER ('.' for FOLDER itself)\n"
            "      --sync           flush each copy to the disk before it replaces the old\n"
            "                       one (slower; for thin-provisioned volumes)\n"
            "  -h, --help           show this help\n"
@@ -287,6 +297,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     RunOptions options;
     options.flushToDisk = parsed.sync;
     options.encoding = parsed.encoding;
+    if (parsed.recursive) {
+        return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);
+    }
     return ConvertFolders(*parsed.profile, parsed.folders, m, out, err, options);
 }
 

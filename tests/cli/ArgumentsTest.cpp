@@ -27,7 +27,8 @@ struct ParseRow {
     Action action;
     const LanguageProfile* profile; // for Convert
     std::vector<std::string> folders;
-    const char* errorPart; // for UsageError: a piece of the message
+    const char* errorPart;  // for UsageError: a piece of the message
+    bool recursive = false; // for Convert
 };
 
 const ParseRow kParseRows[] = {
@@ -115,6 +116,34 @@ const ParseRow kParseRows[] = {
      &FrenchProfile,
      {"a"},
      ""},
+    {"Recursive",
+     {"--recursive", "-l", "de", "x"},
+     Action::Convert,
+     &GermanProfile,
+     {"x"},
+     "",
+     true},
+    {"RecursiveShortAfterFolders",
+     {"-l", "fr", "x", "y", "-r"},
+     Action::Convert,
+     &FrenchProfile,
+     {"x", "y"},
+     "",
+     true},
+    {"FolderNamedLikeRecursive",
+     {"-l", "de", "--", "-r", "--recursive"},
+     Action::Convert,
+     &GermanProfile,
+     {"-r", "--recursive"},
+     "",
+     false},
+    {"RecursiveNeedsAFolder", {"-l", "de", "-r"}, Action::UsageError, nullptr, {}, "no folder"},
+    {"RecursiveTakesNoValue",
+     {"-l", "de", "--recursive=yes", "x"},
+     Action::UsageError,
+     nullptr,
+     {},
+     "'--recursive=yes'"},
 };
 
 class Parse : public ::testing::TestWithParam<ParseRow> {};
@@ -134,6 +163,7 @@ TEST_P(Parse, Arguments) {
             folders.push_back(testing::Utf8(folder));
         }
         EXPECT_EQ(folders, row.folders);
+        EXPECT_EQ(parsed.recursive, row.recursive);
     }
     if (row.action == Action::UsageError) {
         EXPECT_NE(parsed.error.find(row.errorPart), std::string::npos) << parsed.error;
@@ -320,7 +350,8 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
     for (const char* part :
          {"Usage: rz408-convert --language german|french FOLDER...", "NAME.txt",
           "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "UTF-8 or UTF-16",
-          "--encoding ENC", "windows-1252", "utf-16be", "Exit status"}) {
+          "--encoding ENC", "windows-1252", "utf-16be", "Exit status", "-r, --recursive",
+          "hidden folders and links to folders are not entered"}) {
         SCOPED_TRACE(part);
         EXPECT_NE(out.str().find(part), std::string::npos) << out.str();
     }
