@@ -175,25 +175,6 @@ void BM_Stream_Ascii(benchmark::State& state) {
     StreamText(state, kAsciiWords);
 }
 
-// A source in memory, read a block at a time.
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-    std::error_code Read(char* data, std::size_t size, std::size_t& got) override {
-        got = bytes_.copy(data, size, at_);
-        at_ += got;
-        return {};
-    }
-    std::error_code Seek(std::uint64_t offset) override {
-        at_ = static_cast<std::size_t>(offset);
-        return {};
-    }
-
-private:
-    std::string_view bytes_;
-    std::size_t at_ = 0;
-};
-
 // A whole source as the run reads it: its encoding told by its bytes, then converted. The game
 // text in Windows-1252, and saved as UTF-8.
 void ReadSource(benchmark::State& state, const std::string& text) {

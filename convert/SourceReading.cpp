@@ -63,6 +63,17 @@ std::string_view EncodingName(SourceEncoding encoding) {
     return "Windows-1252";
 }
 
+std::error_code MemorySource::Read(char* data, std::size_t size, std::size_t& got) {
+    got = bytes_.copy(data, std::min(size, readSize_), std::min(at_, bytes_.size()));
+    at_ += got;
+    return {};
+}
+
+std::error_code MemorySource::Seek(std::uint64_t offset) {
+    at_ = static_cast<std::size_t>(offset);
+    return {};
+}
+
 std::error_code FileSource::Read(char* data, std::size_t size, std::size_t& got) {
     if (!positioned_) {
         return fsys::ReadSome(file_, data, size, got);

@@ -31,6 +31,20 @@ public:
     virtual std::error_code Seek(std::uint64_t offset) = 0;
 };
 
+// A source in memory, read READ_SIZE bytes at the most at a time.
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(std::string_view bytes, std::size_t readSize = SIZE_MAX)
+        : bytes_(bytes), readSize_(readSize) {}
+    std::error_code Read(char* data, std::size_t size, std::size_t& got) override;
+    std::error_code Seek(std::uint64_t offset) override;
+
+private:
+    std::string_view bytes_;
+    std::size_t readSize_;
+    std::size_t at_ = 0;
+};
+
 // A source file opened with fsys::OpenForReading.
 class FileSource : public ByteSource {
 public:

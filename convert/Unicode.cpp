@@ -48,6 +48,57 @@ inline std::size_t DecodeCommon(const unsigned char* p, std::size_t size, char32
 
 } // namespace
 
+// Walks the UTF-8 of BYTES, for the decoder and the validator alike. A sequence begun earlier
+// waits in PENDING (PENDING_SIZE bytes); an incomplete one at the end is left there. ASCII(at,
+// size) takes the bytes below 128 at AT (as many as it has room for; 0 stops the walk) and
+// returns how many; CHARACTER(sequence) takes each other sequence, complete or broken, and
+// returns false to stop the walk.
+template <typename Ascii, typename Character>
+void WalkUtf8(std::string_view bytes, unsigned char (&pending)[4], std::size_t& pendingSize,
+              Ascii ascii, Character character) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    // The bytes waiting begin a valid sequence, so a broken one ends at the byte just added at
+    // the latest: that byte is walked anew.
+    while (pendingSize > 0 && p < end) {
+        pending[pendingSize++] = *p++;
+        const Utf8Sequence sequence = DecodeUtf8Sequence(pending, pendingSize);
+        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
+            continue;
+        }
+        p -= pendingSize - sequence.length;
+        pendingSize = 0;
+        if (!character(sequence)) {
+            return;
+        }
+    }
+    while (p < end) {
+        const auto size = static_cast<std::size_t>(end - p);
+        if (*p < 0x80) {
+            const std::size_t taken = ascii(p, size);
+            if (taken == 0) {
+                return;
+            }
+            p += taken;
+            continue;
+        }
+        char32_t c = 0;
+        const std::size_t common = DecodeCommon(p, size, c);
+        const Utf8Sequence sequence = common != 0
+                                          ? Utf8Sequence{Utf8Sequence::Kind::Complete, common, c}
+                                          : DecodeUtf8Sequence(p, size);
+        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
+            std::memcpy(pending, p, sequence.length);
+            pendingSize = sequence.length;
+            return;
+        }
+        p += sequence.length;
+        if (!character(sequence)) {
+            return;
+        }
+    }
+}
+
 int Cp1252Code(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
         return static_cast<int>(c);
@@ -127,88 +178,58 @@ std::size_t TextSink::TextBelow128(std::string_view bytes, std::error_code& erro
     return run;
 }
 
-// --- UTF-8 -------------------------------------------------------------------------------
+// --- Decoded text ------------------------------------------------------------------------
 
-void Utf8Decoder::Reset() {
-    pendingSize_ = 0;
-    broken_ = 0;
+std::error_code DecodedText::Put(char32_t c, bool broken, TextSink& sink) {
+    if (broken) {
+        ++broken_;
+        c = kReplacementCharacter;
+    } else if (const int code = Cp1252Code(c); code >= 0) {
+        if (used_ == text_.size()) {
+            if (auto error = Flush(sink)) {
+                return error;
+            }
+        }
+        text_[used_++] = static_cast<char>(code);
+        return {};
+    }
+    if (auto error = Flush(sink)) {
+        return error;
+    }
+    return sink.Other(c, broken);
 }
 
-std::error_code Utf8Decoder::FlushText(TextSink& sink, std::size_t& used) {
-    const std::size_t size = used;
-    used = 0;
+std::error_code DecodedText::Flush(TextSink& sink) {
+    const std::size_t size = used_;
+    used_ = 0;
     return size == 0 ? std::error_code() : sink.Text(std::string_view(text_.data(), size));
 }
 
-std::error_code Utf8Decoder::Emit(const Utf8Sequence& sequence, TextSink& sink, std::size_t& used) {
-    if (sequence.kind == Utf8Sequence::Kind::Complete) {
-        if (const int code = Cp1252Code(sequence.c); code >= 0) {
-            text_[used++] = static_cast<char>(code);
-            return {};
-        }
-    } else {
-        ++broken_;
-    }
-    if (auto error = FlushText(sink, used)) {
-        return error;
-    }
-    return sink.Other(sequence.c, sequence.kind == Utf8Sequence::Kind::Broken);
+// --- UTF-8 -------------------------------------------------------------------------------
+
+void Utf8Decoder::Reset() {
+    text_.Reset();
+    pendingSize_ = 0;
 }
 
 std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    std::size_t used = 0; // codes in text_
-    // A sequence begun in an earlier Feed. The bytes waiting begin a valid sequence, so a
-    // broken one ends at the byte just added at the latest: that byte is decoded anew.
-    while (pendingSize_ > 0 && p < end) {
-        pending_[pendingSize_++] = *p++;
-        const Utf8Sequence sequence = DecodeUtf8Sequence(pending_, pendingSize_);
-        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
-            continue;
-        }
-        p -= pendingSize_ - sequence.length;
-        pendingSize_ = 0;
-        if (auto error = Emit(sequence, sink, used)) {
-            return error;
-        }
-    }
-    const std::size_t capacity = text_.size();
-    while (p < end) {
-        if (used == capacity) {
-            if (auto error = FlushText(sink, used)) {
-                return error;
+    std::error_code error;
+    WalkUtf8(
+        bytes, pending_, pendingSize_,
+        [&](const unsigned char* at, std::size_t size) -> std::size_t {
+            if (text_.Room() == 0 && (error = text_.Flush(sink))) {
+                return 0;
             }
-        }
-        const std::size_t room =
-            std::min<std::size_t>(static_cast<std::size_t>(end - p), capacity - used);
-        const std::size_t run =
-            CopyAscii(reinterpret_cast<const char*>(p), text_.data() + used, room);
-        p += run;
-        used += run;
-        if (run == room) {
-            continue;
-        }
-        char32_t c = 0;
-        if (const std::size_t length = DecodeCommon(p, static_cast<std::size_t>(end - p), c)) {
-            p += length;
-            if (auto error = Emit({Utf8Sequence::Kind::Complete, length, c}, sink, used)) {
-                return error;
-            }
-            continue;
-        }
-        const Utf8Sequence sequence = DecodeUtf8Sequence(p, static_cast<std::size_t>(end - p));
-        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
-            std::memcpy(pending_, p, sequence.length);
-            pendingSize_ = sequence.length;
-            break;
-        }
-        p += sequence.length;
-        if (auto error = Emit(sequence, sink, used)) {
-            return error;
-        }
-    }
-    return FlushText(sink, used);
+            const std::size_t run = CopyAscii(reinterpret_cast<const char*>(at), text_.At(),
+                                              std::min(size, text_.Room()));
+            text_.Wrote(run);
+            return run;
+        },
+        [&](const Utf8Sequence& sequence) {
+            error = text_.Put(sequence.c, sequence.kind == Utf8Sequence::Kind::Broken, sink);
+            return !error;
+        });
+    return error ? error : text_.Flush(sink);
 }
 
 std::error_code Utf8Decoder::Finish(TextSink& sink) {
@@ -216,8 +237,7 @@ std::error_code Utf8Decoder::Finish(TextSink& sink) {
         return {};
     }
     pendingSize_ = 0;
-    ++broken_;
-    return sink.Other(kReplacementCharacter, true);
+    return text_.Put(kReplacementCharacter, true, sink);
 }
 
 void Utf8Validator::Reset() {
@@ -226,34 +246,16 @@ void Utf8Validator::Reset() {
 }
 
 bool Utf8Validator::Feed(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    while (valid_ && pendingSize_ > 0 && p < end) {
-        pending_[pendingSize_++] = *p++;
-        const Utf8Sequence sequence = DecodeUtf8Sequence(pending_, pendingSize_);
-        if (sequence.kind != Utf8Sequence::Kind::Incomplete) {
-            valid_ = sequence.kind == Utf8Sequence::Kind::Complete;
-            pendingSize_ = 0;
-        }
-    }
-    while (valid_ && p < end) {
-        p += AsciiRun(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
-        if (p == end) {
-            break;
-        }
-        char32_t c = 0;
-        if (const std::size_t length = DecodeCommon(p, static_cast<std::size_t>(end - p), c)) {
-            p += length;
-            continue;
-        }
-        const Utf8Sequence sequence = DecodeUtf8Sequence(p, static_cast<std::size_t>(end - p));
-        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
-            std::memcpy(pending_, p, sequence.length);
-            pendingSize_ = sequence.length;
-            break;
-        }
-        valid_ = sequence.kind == Utf8Sequence::Kind::Complete;
-        p += sequence.length;
+    if (valid_) {
+        WalkUtf8(
+            bytes, pending_, pendingSize_,
+            [](const unsigned char* at, std::size_t size) {
+                return AsciiRun(reinterpret_cast<const char*>(at), size);
+            },
+            [this](const Utf8Sequence& sequence) {
+                valid_ = sequence.kind == Utf8Sequence::Kind::Complete;
+                return valid_;
+            });
     }
     return valid_;
 }
@@ -267,49 +269,25 @@ bool Utf8Validator::Finish() {
 // --- UTF-16 ------------------------------------------------------------------------------
 
 void Utf16Decoder::Reset(bool bigEndian) {
+    text_.Reset();
     bigEndian_ = bigEndian;
     haveByte_ = false;
     high_ = 0;
-    broken_ = 0;
 }
 
-std::error_code Utf16Decoder::FlushText(TextSink& sink, std::size_t& used) {
-    const std::size_t size = used;
-    used = 0;
-    return size == 0 ? std::error_code() : sink.Text(std::string_view(text_.data(), size));
-}
-
-std::error_code Utf16Decoder::Emit(char32_t c, bool broken, TextSink& sink, std::size_t& used) {
-    if (broken) {
-        ++broken_;
-        c = kReplacementCharacter;
-    } else if (const int code = Cp1252Code(c); code >= 0) {
-        if (used == text_.size()) {
-            if (auto error = FlushText(sink, used)) {
-                return error;
-            }
-        }
-        text_[used++] = static_cast<char>(code);
-        return {};
-    }
-    if (auto error = FlushText(sink, used)) {
-        return error;
-    }
-    return sink.Other(c, broken);
-}
-
-std::error_code Utf16Decoder::Unit(char16_t unit, TextSink& sink, std::size_t& used) {
+std::error_code Utf16Decoder::Unit(char16_t unit, TextSink& sink) {
     const bool isHigh = unit >= 0xD800 && unit <= 0xDBFF;
     const bool isLow = unit >= 0xDC00 && unit <= 0xDFFF;
     if (high_ != 0) {
         const char16_t high = high_;
         high_ = 0;
         if (isLow) {
-            return Emit(0x10000 + ((char32_t{high} - 0xD800) << 10) + (char32_t{unit} - 0xDC00),
-                        false, sink, used);
+            return text_.Put(0x10000 + ((char32_t{high} - 0xD800) << 10) +
+                                 (char32_t{unit} - 0xDC00),
+                             false, sink);
         }
         // A high surrogate without its low one: broken; the unit behind it counts on its own.
-        if (auto error = Emit(kReplacementCharacter, true, sink, used)) {
+        if (auto error = text_.Put(kReplacementCharacter, true, sink)) {
             return error;
         }
     }
@@ -317,7 +295,7 @@ std::error_code Utf16Decoder::Unit(char16_t unit, TextSink& sink, std::size_t& u
         high_ = unit;
         return {};
     }
-    return Emit(unit, isLow, sink, used);
+    return text_.Put(unit, isLow, sink);
 }
 
 std::error_code Utf16Decoder::Feed(std::string_view bytes, TextSink& sink) {
@@ -326,15 +304,14 @@ std::error_code Utf16Decoder::Feed(std::string_view bytes, TextSink& sink) {
     const auto unitAt = [this](unsigned char first, unsigned char second) {
         return static_cast<char16_t>(bigEndian_ ? (first << 8) | second : (second << 8) | first);
     };
-    std::size_t used = 0;
     if (haveByte_ && p < end) {
         haveByte_ = false;
-        if (auto error = Unit(unitAt(byte_, *p++), sink, used)) {
+        if (auto error = Unit(unitAt(byte_, *p++), sink)) {
             return error;
         }
     }
     for (; end - p >= 2; p += 2) {
-        if (auto error = Unit(unitAt(p[0], p[1]), sink, used)) {
+        if (auto error = Unit(unitAt(p[0], p[1]), sink)) {
             return error;
         }
     }
@@ -342,20 +319,19 @@ std::error_code Utf16Decoder::Feed(std::string_view bytes, TextSink& sink) {
         haveByte_ = true;
         byte_ = *p;
     }
-    return FlushText(sink, used);
+    return text_.Flush(sink);
 }
 
 std::error_code Utf16Decoder::Finish(TextSink& sink) {
-    std::size_t used = 0;
     if (high_ != 0) {
         high_ = 0;
-        if (auto error = Emit(kReplacementCharacter, true, sink, used)) {
+        if (auto error = text_.Put(kReplacementCharacter, true, sink)) {
             return error;
         }
     }
     if (haveByte_) {
         haveByte_ = false;
-        return Emit(kReplacementCharacter, true, sink, used);
+        return text_.Put(kReplacementCharacter, true, sink);
     }
     return {};
 }

@@ -61,6 +61,30 @@ public:
     virtual std::size_t TextBelow128(std::string_view bytes, std::error_code& error);
 };
 
+// Decoded characters on their way to a TextSink: the Windows-1252 codes gathered and passed on
+// in one piece, the others one at a time; the broken sequences counted.
+class DecodedText {
+public:
+    void Reset() {
+        used_ = 0;
+        broken_ = 0;
+    }
+    // The next character C, or with BROKEN a broken sequence (C is then ignored).
+    std::error_code Put(char32_t c, bool broken, TextSink& sink);
+    // Passes on the codes gathered.
+    std::error_code Flush(TextSink& sink);
+    // Codes written in place: ROOM of them at AT, then WROTE.
+    char* At() { return text_.data() + used_; }
+    std::size_t Room() const { return text_.size() - used_; }
+    void Wrote(std::size_t count) { used_ += count; }
+    std::uint64_t Broken() const { return broken_; }
+
+private:
+    std::vector<char> text_ = std::vector<char>(16 * 1024);
+    std::size_t used_ = 0;
+    std::uint64_t broken_ = 0;
+};
+
 // Decodes UTF-8 as it streams in: the text goes to a TextSink, each broken sequence as
 // Other(kReplacementCharacter, true). A sequence may be split across Feeds anywhere.
 class Utf8Decoder {
@@ -69,18 +93,12 @@ public:
     std::error_code Feed(std::string_view bytes, TextSink& sink);
     // The end of the text: a sequence cut short there is broken.
     std::error_code Finish(TextSink& sink);
-    std::uint64_t Broken() const { return broken_; }
+    std::uint64_t Broken() const { return text_.Broken(); }
 
 private:
-    std::error_code FlushText(TextSink& sink, std::size_t& used);
-    std::error_code Emit(const Utf8Sequence& sequence, TextSink& sink, std::size_t& used);
-
-    std::vector<char> text_ = std::vector<char>(kTextBlock); // codes waiting for the sink
-    unsigned char pending_[4] = {};                          // an incomplete sequence
+    DecodedText text_;
+    unsigned char pending_[4] = {}; // an incomplete sequence
     std::size_t pendingSize_ = 0;
-    std::uint64_t broken_ = 0;
-
-    static constexpr std::size_t kTextBlock = 16 * 1024;
 };
 
 // Tells whether bytes streaming in are valid UTF-8 as a whole.
@@ -105,21 +123,16 @@ public:
     void Reset(bool bigEndian);
     std::error_code Feed(std::string_view bytes, TextSink& sink);
     std::error_code Finish(TextSink& sink);
-    std::uint64_t Broken() const { return broken_; }
+    std::uint64_t Broken() const { return text_.Broken(); }
 
 private:
-    std::error_code Unit(char16_t unit, TextSink& sink, std::size_t& used);
-    std::error_code FlushText(TextSink& sink, std::size_t& used);
-    std::error_code Emit(char32_t c, bool broken, TextSink& sink, std::size_t& used);
+    std::error_code Unit(char16_t unit, TextSink& sink);
 
-    std::vector<char> text_ = std::vector<char>(kTextBlock);
+    DecodedText text_;
     bool bigEndian_ = false;
     bool haveByte_ = false; // the first byte of a unit came at the end of the last Feed
     unsigned char byte_ = 0;
     char16_t high_ = 0; // a high surrogate waiting for its low one, or 0
-    std::uint64_t broken_ = 0;
-
-    static constexpr std::size_t kTextBlock = 16 * 1024;
 };
 
 // The characters of one line that Windows-1252 lacks, by Unicode number. Its memory is bounded

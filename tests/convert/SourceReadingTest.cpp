@@ -22,33 +22,25 @@ using test::Utf16Of;
 using test::Utf8Of;
 using Given = std::optional<SourceEncoding>;
 
-// A source in memory, read at most READ_SIZE bytes at a time.
-class StringSource : public ByteSource {
+// A source in memory that counts what is read of it.
+class CountingSource : public MemorySource {
 public:
-    StringSource(std::string_view bytes, std::size_t readSize)
-        : bytes_(bytes), readSize_(readSize) {}
+    using MemorySource::MemorySource;
     std::error_code Read(char* data, std::size_t size, std::size_t& got) override {
-        got = std::min({size, readSize_, bytes_.size() - at_});
-        bytes_.copy(data, got, at_);
-        at_ += got;
+        const std::error_code error = MemorySource::Read(data, size, got);
         bytesRead += got;
-        return {};
+        return error;
     }
     std::error_code Seek(std::uint64_t offset) override {
-        at_ = static_cast<std::size_t>(offset);
         ++seeks;
-        return {};
+        return MemorySource::Seek(offset);
     }
     std::size_t bytesRead = 0;
     int seeks = 0;
-
-private:
-    std::string_view bytes_;
-    std::size_t readSize_;
-    std::size_t at_ = 0;
 };
 
 struct Converted {
+    std::string blocks; // how it was read and written, for the failure message
     SourceReading reading;
     std::string target;
     std::string log;
@@ -63,7 +55,7 @@ Converted ReadAndConvert(std::string_view source, Given given, std::size_t block
     const Module1 m = test::German();
     StreamConverter converter(m, sink, out);
     converter.Start("f.deu : ");
-    StringSource bytes(source, block);
+    CountingSource bytes(source, block);
     SourceReader reader(block);
     Converted result;
     result.reading = reader.Read(bytes, given, converter);
@@ -88,8 +80,21 @@ StringSink ConvertWindows1252(std::string_view text) {
     return sink;
 }
 
-// Read sizes that put every block edge in many places of a short source, and one block.
-const std::size_t kBlockSizes[] = {1, 2, 3, 4, 5, 7, 16, 64 * 1024};
+// SOURCE read in blocks that put every block edge in many places of a short source, and in
+// one block; each through a small output block and a large one.
+std::vector<Converted> ReadInAllBlockSizes(std::string_view source, Given given) {
+    std::vector<Converted> all;
+    for (const std::size_t block : {1, 2, 3, 4, 5, 7, 16, 64 * 1024}) {
+        for (const std::size_t out : {std::size_t{3}, StreamConverter::kDefaultBlockSize}) {
+            const std::string blocks =
+                "block " + std::to_string(block) + ", out " + std::to_string(out);
+            SCOPED_TRACE(blocks);
+            all.push_back(ReadAndConvert(source, given, block, out));
+            all.back().blocks = blocks;
+        }
+    }
+    return all;
+}
 
 const std::u32string kGreeting = U"Gr\u00fc\u00dfe aus K\u00f6ln \u201eHallo\u201c";
 const std::string kGreeting1252 = "Gr\xFC\xDF"
@@ -122,16 +127,13 @@ class SameAsWindows1252 : public testing::TestWithParam<SameCase> {};
 TEST_P(SameAsWindows1252, TargetAndLog) {
     const SameCase& row = GetParam();
     const StringSink expected = ConvertWindows1252(row.text);
-    for (const std::size_t block : kBlockSizes) {
-        for (const std::size_t out : {std::size_t{3}, StreamConverter::kDefaultBlockSize}) {
-            SCOPED_TRACE("block " + std::to_string(block) + ", out " + std::to_string(out));
-            const Converted converted = ReadAndConvert(row.source, row.given, block, out);
-            EXPECT_EQ(converted.reading.encoding, row.encoding);
-            EXPECT_EQ(converted.reading.byteOrderMark, row.mark);
-            EXPECT_EQ(converted.reading.broken, 0u);
-            EXPECT_EQ(converted.target, expected.target);
-            EXPECT_EQ(converted.log, expected.log);
-        }
+    for (const Converted& converted : ReadInAllBlockSizes(row.source, row.given)) {
+        SCOPED_TRACE(converted.blocks);
+        EXPECT_EQ(converted.reading.encoding, row.encoding);
+        EXPECT_EQ(converted.reading.byteOrderMark, row.mark);
+        EXPECT_EQ(converted.reading.broken, 0u);
+        EXPECT_EQ(converted.target, expected.target);
+        EXPECT_EQ(converted.log, expected.log);
     }
 }
 
@@ -243,15 +245,12 @@ class OtherCharacters : public testing::TestWithParam<OtherCase> {};
 TEST_P(OtherCharacters, BecomeLoggedBlanks) {
     const OtherCase& row = GetParam();
     const std::string log = row.entries.empty() ? "" : "f.deu : " + row.entries + "\r\n";
-    for (const std::size_t block : kBlockSizes) {
-        for (const std::size_t out : {std::size_t{3}, StreamConverter::kDefaultBlockSize}) {
-            SCOPED_TRACE("block " + std::to_string(block) + ", out " + std::to_string(out));
-            const Converted converted = ReadAndConvert(row.source, row.given, block, out);
-            EXPECT_EQ(converted.reading.encoding, row.encoding);
-            EXPECT_EQ(converted.reading.broken, row.broken);
-            EXPECT_EQ(converted.target, row.target);
-            EXPECT_EQ(converted.log, log);
-        }
+    for (const Converted& converted : ReadInAllBlockSizes(row.source, row.given)) {
+        SCOPED_TRACE(converted.blocks);
+        EXPECT_EQ(converted.reading.encoding, row.encoding);
+        EXPECT_EQ(converted.reading.broken, row.broken);
+        EXPECT_EQ(converted.target, row.target);
+        EXPECT_EQ(converted.log, log);
     }
 }
 
@@ -561,7 +560,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReadCharacters, CodePointsWithTheirWindows1252Codes) {
     const std::string source = kUtf8Mark + Utf8Of(U"a\u00fc\u201e\u0416\r") + "\xFF";
     std::vector<SourceCharacter> characters;
-    StringSource bytes(source, 2);
+    MemorySource bytes(source, 2);
     const SourceReading reading =
         ReadCharacters(bytes, {}, [&](const SourceCharacter& c) { characters.push_back(c); });
     EXPECT_EQ(reading.encoding, kUtf8);

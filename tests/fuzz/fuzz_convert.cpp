@@ -6,6 +6,7 @@
 //
 // Input: byte 0 chooses the piece size, byte 1 the output block size, the rest is the file.
 
+#include "../convert/TestSupport.h"
 #include "Conversion.h"
 #include "SourceReading.h"
 #include "StreamConverter.h"
@@ -385,34 +386,13 @@ Result Stream(std::string_view file, std::size_t piece, std::size_t block) {
     return sink.result;
 }
 
-// A source in memory, read at most PIECE bytes at a time.
-class StringSource : public rz408::ByteSource {
-public:
-    StringSource(std::string_view bytes, std::size_t piece) : bytes_(bytes), piece_(piece) {}
-    std::error_code Read(char* data, std::size_t size, std::size_t& got) override {
-        got = std::min({size, piece_, bytes_.size() - at_});
-        bytes_.copy(data, got, at_);
-        at_ += got;
-        return {};
-    }
-    std::error_code Seek(std::uint64_t offset) override {
-        at_ = static_cast<std::size_t>(offset);
-        return {};
-    }
-
-private:
-    std::string_view bytes_;
-    std::size_t piece_;
-    std::size_t at_ = 0;
-};
-
 // BYTES read as a source, in pieces of PIECE bytes and blocks of BLOCK bytes.
 Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, std::size_t piece,
             std::size_t block, rz408::SourceReading* reading) {
     StringSink sink;
     rz408::StreamConverter converter(Profile(), sink, block);
     converter.Start("f : ");
-    StringSource source(bytes, piece);
+    rz408::MemorySource source(bytes, piece);
     rz408::SourceReader reader(piece);
     *reading = reader.Read(source, given, converter);
     if (reading->readError || reading->sinkError || converter.Finish()) {
@@ -471,41 +451,13 @@ MadeText MakeText(std::string_view bytes) {
 std::string Encode(const MadeText& made, int form) {
     std::string out;
     std::size_t raw = 0;
-    const auto unit = [&](char32_t u) {
-        const char high = static_cast<char>(u >> 8);
-        const char low = static_cast<char>(u & 0xFF);
-        out += form == 2 ? high : low;
-        out += form == 2 ? low : high;
-    };
     for (std::size_t k = 0; k <= made.characters.size(); ++k) {
         for (; raw < made.raw.size() && made.rawAt[raw] == k; ++raw) {
             out += made.raw[raw];
         }
-        if (k == made.characters.size()) {
-            break;
-        }
-        const char32_t c = made.characters[k];
-        if (form != 0) {
-            if (c >= 0x10000) {
-                unit(0xD800 + ((c - 0x10000) >> 10));
-                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                unit(c);
-            }
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+        if (k < made.characters.size()) {
+            const std::u32string c(1, made.characters[k]);
+            out += form == 0 ? rz408::test::Utf8Of(c) : rz408::test::Utf16Of(c, form == 2);
         }
     }
     return out;
