@@ -50,6 +50,7 @@ void StreamConverter::Start(std::string recordStart) {
     used_ = 0;
     blanks_.Clear();
     others_.Clear();
+    othersInLine_ = false;
     afterCr_ = false;
     lineOpen_ = false;
     recordOpen_ = false;
@@ -98,8 +99,7 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
             lineBegin = p;
         } else {
             const StreamEntry& entry = kStreamTable[code];
-            out[0] = entry.text[0];
-            out[1] = entry.text[1];
+            std::memcpy(out, entry.text, 2); // both bytes in one store; the length counts
             out += entry.length;
             blanks_.AddIf(code, entry.blank);
         }
@@ -116,17 +116,16 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
     // 64 bytes at a time while 66 more can be read behind them: the bytes that need
     // translation are found at once, and behind each of them the next 64 bytes are stored
     // in advance, so that the plain run up to the next one is in place without a loop.
-    // Whether CODE, found to need translation, is where a stop at the first code above 127
-    // ends this call.
+    // With STOP_AT_HIGH: whether the call has come to a code above 127, which it leaves. (The
+    // checks are made only then, so that the plain conversion is compiled without them.)
     bool stopped = false;
-    const auto stopsHere = [&stopped](unsigned char code) {
-        if constexpr (kStopAtHigh) {
-            stopped = code >= 128;
-        }
+    const auto going = [&stopped] { return !kStopAtHigh || !stopped; };
+    const auto stopsAt = [&stopped](unsigned char code) {
+        stopped = kStopAtHigh && code >= 128;
         return stopped;
     };
 
-    while (!stopped && end - p >= 130) {
+    while (going() && end - p >= 130) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
@@ -138,21 +137,21 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
         for (std::uint64_t mask = Scanner::Mask64(chunk); mask != 0; mask &= mask - 1) {
             const auto k = static_cast<std::size_t>(std::countr_zero(mask));
             out += k - done;
-            p = chunk + k + 1;
-            if (stopsHere(static_cast<unsigned char>(chunk[k]))) {
-                --p;
+            if (kStopAtHigh && stopsAt(static_cast<unsigned char>(chunk[k]))) {
+                p = chunk + k;
                 break;
             }
+            p = chunk + k + 1;
             translate(static_cast<unsigned char>(chunk[k]));
             done = static_cast<std::size_t>(p - chunk);
             Copy64(p, out);
         }
-        if (!stopped) {
+        if (going()) {
             out += 64 - std::min<std::size_t>(done, 64);
             p = chunk + std::max<std::size_t>(done, 64);
         }
     }
-    while (!stopped && static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
+    while (going() && static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
@@ -161,23 +160,25 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
         const std::size_t plain = Scanner::Scan(p, out);
         p += plain;
         out += plain;
-        if (plain != Scanner::kWidth && !stopsHere(static_cast<unsigned char>(*p))) {
+        if (plain != Scanner::kWidth && !(kStopAtHigh && stopsAt(static_cast<unsigned char>(*p)))) {
             translate(static_cast<unsigned char>(*p++));
         }
     }
-    while (!stopped && p < end) {
+    while (going() && p < end) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
             }
         }
         const auto code = static_cast<unsigned char>(*p);
-        if (!NeedsTranslation(code)) {
-            *out++ = static_cast<char>(code);
-            ++p;
-        } else if (!stopsHere(code)) {
-            ++p;
+        if (kStopAtHigh && stopsAt(code)) {
+            break;
+        }
+        ++p;
+        if (NeedsTranslation(code)) {
             translate(code);
+        } else {
+            *out++ = static_cast<char>(code);
         }
     }
     if (p > lineBegin) {
@@ -199,6 +200,7 @@ std::error_code StreamConverter::Other(char32_t c, bool /*broken*/) {
     base[used_++] = ' ';
     lineOpen_ = true;
     others_.Add(c);
+    othersInLine_ = true;
     return {};
 }
 
@@ -215,7 +217,10 @@ void StreamConverter::WriteEntries() {
         }
         entries_ += entry;
     });
-    others_.TakeAscending([&](char32_t c) { AppendLogEntry(entries_, m_, '?', c); });
+    if (othersInLine_) {
+        others_.TakeAscending([&](char32_t c) { AppendLogEntry(entries_, m_, '?', c); });
+        othersInLine_ = false;
+    }
     sink_.WriteLog(entries_);
     blanks_.Clear();
 }

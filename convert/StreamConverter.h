@@ -84,7 +84,7 @@ private:
         lineStart_ = out - base;
         lineOpen_ = false;
         ++lines_;
-        if (!blanks_.Empty() || !others_.Empty()) {
+        if (!blanks_.Empty() || othersInLine_) {
             WriteEntries();
         }
     }
@@ -104,9 +104,10 @@ private:
     std::string entries_;
     std::string entryCache_[128]; // the log entry of each code, made when first needed
     BlankSet blanks_;
-    CodePointSet others_;   // the characters of the line that Windows-1252 lacks
-    bool afterCr_ = false;  // the last byte was a carriage return
-    bool lineOpen_ = false; // a line has begun and not ended
+    CodePointSet others_;       // the characters of the line that Windows-1252 lacks
+    bool othersInLine_ = false; // others_ is not empty
+    bool afterCr_ = false;      // the last byte was a carriage return
+    bool lineOpen_ = false;     // a line has begun and not ended
     bool recordOpen_ = false;
     std::uint64_t lines_ = 0;
     std::ptrdiff_t lastLineStart_ = -1; // in block_; -1 when written out already
