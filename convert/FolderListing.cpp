@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 namespace rz408 {
@@ -84,10 +85,11 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
-std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
+std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern,
+                                    std::error_code& error) {
     std::vector<std::string> names;
+    error.clear();
     try {
-        std::error_code error;
         std::filesystem::directory_iterator it(folder, error);
         const std::filesystem::directory_iterator end;
         for (; !error && it != end; it.increment(error)) {
@@ -104,11 +106,23 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::st
                 names.push_back(std::move(name));
             }
         }
+    } catch (const std::bad_alloc&) {
+        error = std::make_error_code(std::errc::not_enough_memory);
+    } catch (const std::system_error& e) {
+        error = e.code();
     } catch (...) {
+        error = std::make_error_code(std::errc::io_error);
+    }
+    if (error) {
         return {};
     }
     std::sort(names.begin(), names.end(), NameLess);
     return names;
+}
+
+std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
+    std::error_code ignored;
+    return ListFolder(folder, pattern, ignored);
 }
 
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name) {
