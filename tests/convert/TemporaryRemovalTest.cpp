@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,16 +40,6 @@ std::filesystem::path DeepFolder(const TempFolder& folder, std::size_t length) {
     }
     std::filesystem::create_directories(deep);
     return deep;
-}
-
-// The names in FOLDER, sorted, hidden ones included.
-std::vector<std::string> Names(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class StopSignals : public testing::TestWithParam<StopRow> {};
@@ -108,11 +97,11 @@ TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     if (row.ignoredBefore) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         // Ignored, the signal ended nothing: the files in the making stay for the run to finish.
-        EXPECT_EQ(Names(folder).size(), expected.size() + row.temporaries);
+        EXPECT_EQ(TempFolder::NamesOf(folder).size(), expected.size() + row.temporaries);
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
         EXPECT_EQ(WTERMSIG(status), row.signal) << "ended as the signal ends a program";
-        EXPECT_EQ(Names(folder), expected);
+        EXPECT_EQ(TempFolder::NamesOf(folder), expected);
     }
     EXPECT_EQ(ReadFile(folder / "placed.txt"), "new");
     EXPECT_EQ(ReadFile(folder / "other.deu"), "kept");
