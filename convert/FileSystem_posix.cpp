@@ -201,6 +201,9 @@ private:
 // owner and group where this program may give them (as root, or a group the user belongs to). A
 // set-user-ID or set-group-ID bit stays only under the old file's owner or group: a copy never
 // carries it to another owner (the content comes from a source someone else may control).
+// Done when the file is made, so that it is never more open to others than the old one, and
+// again before it takes the old one's place: the system takes set-ID bits off a file that a user
+// other than root writes to.
 void KeepOwnerAndRights(const Folder& folder, const std::string& targetName, int fd) {
     struct stat old {};
     if (::fstatat(Fd(folder), targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -430,6 +433,7 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
     if (auto error = NameInFolder(targetName, to)) {
         return error;
     }
+    KeepOwnerAndRights(folder, to, Fd(temporary));
     // Closing ends the file's own lock: the folder's lock covers it until the rename.
     const FolderLock shared(folder, LOCK_SH);
     const int fd = Fd(temporary);
