@@ -525,6 +525,39 @@ TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
     EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
 }
 
+// The copies that wait for the flush of their batch stay open; when the program may open no
+// further file, the batch takes its places first, and the run goes on.
+TEST(ConversionRun, WaitingCopiesMakeRoomForFurtherFiles) {
+    TempFolder folder;
+    std::vector<std::string> names;
+    for (int k = 0; k < 40; ++k) {
+        names.push_back("f" + std::to_string(k) + ".deu");
+        WriteFile(folder / names.back(), "\xE4");
+    }
+    Module1 m = test::German();
+    RunOptions options;
+    options.flushToDisk = true;
+    RunReport report;
+    {
+        // Room for the run's folder, its log, one source and a dozen copies.
+        rlimit before{};
+        ::getrlimit(RLIMIT_NOFILE, &before);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit few = before;
+        few.rlim_cur = static_cast<rlim_t>(lowestFree + 15);
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        report = ConversionRun(m, folder.path(), names, options);
+        ::setrlimit(RLIMIT_NOFILE, &before);
+    }
+    EXPECT_TRUE(report.failures.empty()) << report.failures.front().reason;
+    EXPECT_EQ(report.converted, names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        EXPECT_EQ(ReadFile(folder / ("f" + std::to_string(k) + ".txt")), "ae\r\n") << k;
+    }
+    ExpectNoTemporaryFiles(folder);
+}
+
 TEST(ConversionRun, SymbolicLinkTargetIsReplacedNotWrittenThrough) {
     TempFolder folder;
     TempFolder outside;
