@@ -138,50 +138,60 @@ TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
 INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(KilledRun, ItsLeftoversAreRemovedByTheNextRun) {
-    Scratch scratch;
-    const fs::path dir = FolderWithABigSource(scratch);
-    const std::set<std::string> before = Entries(dir);
-    const pid_t pid = StartCommand(dir);
-    ASSERT_GE(pid, 0);
-    int status = 0;
-    if (!SignalInTheMiddle(pid, SIGKILL, status)) {
-        GTEST_SKIP() << "the run ended before it could be killed";
-    }
-    ASSERT_EQ(Temporaries(dir).size(), 2u) << "the copy's and the log's temporary files";
+// A second run in the folder of a first one stopped in the middle of big.deu: killed outright,
+// the first run left its temporary files, and the second removes them; only held (SIGSTOP), the
+// first run is alive, and the second leaves its files alone, so that it can still finish.
+struct SecondRunRow {
+    const char* name;
+    int signal; // what stops the first run
+    bool firstAlive;
+};
 
-    WriteBytes(dir / "big.deu", "klein\x80");
-    const ChildResult next = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 60s);
-    EXPECT_EQ(next.exitCode, 0) << Describe(next);
-    EXPECT_EQ(ReadBytes(dir / "big.txt"), "klein \r\n");
-    EXPECT_EQ(Entries(dir), before) << "stray files left in the folder";
+const SecondRunRow kSecondRunRows[] = {
+    {"AfterAKilledRunRemovesItsLeftovers", SIGKILL, false},
+    {"BesideALiveRunKeepsItsFiles", SIGSTOP, true},
+};
+
+void PrintTo(const SecondRunRow& row, std::ostream* os) {
+    *os << row.name;
 }
 
-TEST(LiveRun, ItsTemporaryFilesAreLeftAloneByASecondRun) {
+class SecondRun : public ::testing::TestWithParam<SecondRunRow> {};
+
+TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
+    const SecondRunRow& row = GetParam();
     Scratch scratch;
     const fs::path dir = FolderWithABigSource(scratch);
     const std::set<std::string> before = Entries(dir);
     const pid_t pid = StartCommand(dir);
     ASSERT_GE(pid, 0);
     int status = 0;
-    // Held in the middle of its work, the first run is alive and holds its files.
-    if (!SignalInTheMiddle(pid, SIGSTOP, status)) {
-        GTEST_SKIP() << "the run ended before it could be stopped";
+    if (!SignalInTheMiddle(pid, row.signal, status)) {
+        GTEST_SKIP() << "the first run ended before it could be stopped";
     }
     const std::set<std::string> held = Temporaries(dir);
     EXPECT_EQ(held.size(), 2u) << "the copy's and the log's temporary files";
+    if (!row.firstAlive) {
+        WriteBytes(dir / "big.deu", "klein\x80"); // a quick second run
+    }
 
     const ChildResult second = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 60s);
     EXPECT_EQ(second.exitCode, 0) << Describe(second);
-    EXPECT_EQ(Temporaries(dir), held) << "the second run took the first one's files";
-
-    ::kill(pid, SIGCONT);
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "the first run failed, status " << status;
-    EXPECT_EQ(ReadBytes(dir / "big.txt").size(), (std::size_t{300} << 20) + 2);
+    if (row.firstAlive) {
+        EXPECT_EQ(Temporaries(dir), held) << "the second run took the first one's files";
+        ::kill(pid, SIGCONT);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the first run failed, status " << status;
+        EXPECT_EQ(ReadBytes(dir / "big.txt").size(), (std::size_t{300} << 20) + 2);
+    } else {
+        EXPECT_EQ(ReadBytes(dir / "big.txt"), "klein \r\n");
+    }
     EXPECT_EQ(Entries(dir), before) << "stray files left in the folder";
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, SecondRun, ::testing::ValuesIn(kSecondRunRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace rz408::faults
