@@ -29,6 +29,11 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::st
 // The same, for callers that show an empty list for a folder that cannot be listed.
 std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern);
 
+// The names (without folder) of the folders inside FOLDER that a walk over a folder tree enters,
+// sorted as ListFolder sorts: no hidden folders, no links to folders (nor, on Windows,
+// junctions). An unreadable folder lists nothing.
+std::vector<std::string> ListSubfolders(const std::filesystem::path& folder);
+
 // The path of NAME (as ListFolder returns it) inside FOLDER.
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name);
 
