@@ -5,8 +5,8 @@
 #   bench/run.sh [SIZE_MB [RUNS]]        (defaults: 100 MB, 5 runs of each command)
 #
 # Environment: RZ408_CONVERT  the command to measure (default: build/bin/rz408-convert)
-#              RZ408_BASELINE another build of the command (an earlier version, say), measured
-#                             in the same runs, interleaved, for a before-and-after figure
+#              RZ408_CONVERT_BEFORE  another build of the command (an earlier version, say),
+#                             timed in the same rounds, interleaved, for a before/after figure
 #              BENCH_DIR      where the texts go (default: a new folder in /dev/shm, or in /tmp
 #                             when /dev/shm is missing; removed at the end)
 #              SMALL_FILES    how many 2 KB files for the many-files case (default 10000)
@@ -34,8 +34,8 @@ else
     fi
 fi
 [ -x "$CONVERT" ] || { echo "no $CONVERT" >&2; exit 2; }
-BASELINE=${RZ408_BASELINE:-}
-[ -z "$BASELINE" ] || [ -x "$BASELINE" ] || { echo "no $BASELINE" >&2; exit 2; }
+BEFORE=${RZ408_CONVERT_BEFORE:-}
+[ -z "$BEFORE" ] || [ -x "$BEFORE" ] || { echo "no $BEFORE" >&2; exit 2; }
 
 if [ -n "${BENCH_DIR:-}" ]; then
     WORK=$BENCH_DIR
@@ -107,19 +107,19 @@ measure_text() {
     high=$(LC_ALL=C tr -d '\000-\177' <"$src" | wc -c)
     local iconv_cmd=(iconv -f "$encoding" -t ASCII//TRANSLIT "$src")
 
-    local ours=() cats=() iconvs=() bases=() i
-    # One round to warm the page cache and check that every command works.
+    local ours=() cats=() iconvs=() befores=() i
+    # One round to warm the page cache and check that every command works. The copy and the
+    # log exist from then on: every timed run replaces them, as a second run in a game folder.
     "$CONVERT" -l de "$dir" >/dev/null
     cat "$src" >"$dir/cat.out"
     "${iconv_cmd[@]}" >"$dir/iconv.out"
-    [ -z "$BASELINE" ] || "$BASELINE" -l de "$dir" >/dev/null 2>&1
     for ((i = 0; i < RUNS; i++)); do
-        if [ -n "$BASELINE" ]; then
-            bases+=("$(measure /dev/null "$BASELINE" -l de "$dir")")
-        fi
         ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
         cats+=("$(measure "$dir/cat.out" cat "$src")")
         iconvs+=("$(measure "$dir/iconv.out" "${iconv_cmd[@]}")")
+        if [ -n "$BEFORE" ]; then
+            befores+=("$(measure /dev/null "$BEFORE" -l de "$dir")")
+        fi
     done
     local o c v po pc pv
     o=$(median_of 1 "${ours[@]}")
@@ -128,9 +128,7 @@ measure_text() {
     po=$(median_of 2 "${ours[@]}")
     pc=$(median_of 2 "${cats[@]}")
     pv=$(median_of 2 "${iconvs[@]}")
-    local mo mc mv mb
-    # The baseline first: the files left are ours.
-    [ -z "$BASELINE" ] || mb=$(peak_kib "$BASELINE" -l de "$dir")
+    local mo mc mv
     mo=$(peak_kib "$CONVERT" -l de "$dir")
     mc=$(peak_kib cat "$src")
     mv=$(peak_kib "${iconv_cmd[@]}" -o "$dir/iconv.out")
@@ -142,21 +140,19 @@ measure_text() {
         "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(secs "$po")" "$(mib "$mo")" \
         "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
         "iconv $encoding" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
-    if [ -n "$BASELINE" ]; then
-        local b pb
-        b=$(median_of 1 "${bases[@]}")
-        pb=$(median_of 2 "${bases[@]}")
-        printf '  %-24s %9s %9s %10s %9s\n' \
-            "baseline -l de" "$(secs "$b")" "$(mbps "$bytes" "$b")" "$(secs "$pb")" "$(mib "$mb")"
-    fi
     echo "  ours wrote the copy ($(($(stat -c %s "$dir/text.txt") / 1000000)) MB) and the log file ($(($(stat -c %s "$dir/konvertionsfehler.txt") / 1000000)) MB: one entry line per blanked character and line)"
     echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
-    if [ -n "$BASELINE" ]; then
-        echo "  ours / baseline = $(ratio "$o" "$b") wall, $(ratio "$po" "$pb") cpu"
-        echo "  runs (wall,cpu us): baseline ${bases[*]// /,}"
-    fi
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,}"
+    if [ -n "$BEFORE" ]; then
+        local b pb
+        b=$(median_of 1 "${befores[@]}")
+        pb=$(median_of 2 "${befores[@]}")
+        echo "  -- before: $BEFORE, in the same rounds"
+        printf '  %-24s %9s %9s %10s\n' "rz408-convert before" "$(secs "$b")" "$(mbps "$bytes" "$b")" "$(secs "$pb")"
+        echo "  ours / before = $(ratio "$o" "$b") wall, $(ratio "$po" "$pb") cpu; ours - before = $(secs "$((o - b))") s wall"
+        echo "  runs (wall,cpu us): before ${befores[*]// /,}"
+    fi
 
     if command -v hyperfine >/dev/null; then
         echo "  -- hyperfine"
@@ -192,17 +188,22 @@ measure_line() {
 measure_small() {
     local dir="$WORK/small"
     python3 "$ROOT/bench/gentext.py" small "$SMALL_FILES" "$dir/src"
-    local ours=() cps=() i
+    local ours=() cps=() befores=() i
     for ((i = 0; i <= RUNS; i++)); do
         rm -f "$dir"/src/*.txt
         rm -rf "$dir/copy"
-        local o c
+        local o c b=
         o=$(measure /dev/null "$CONVERT" -l de "$dir/src")
         c=$(measure /dev/null cp -r "$dir/src" "$dir/copy")
+        if [ -n "$BEFORE" ]; then
+            rm -f "$dir"/src/*.txt
+            b=$(measure /dev/null "$BEFORE" -l de "$dir/src")
+        fi
         # The first round only warms the caches.
         if [ "$i" -gt 0 ]; then
             ours+=("$o")
             cps+=("$c")
+            [ -z "$b" ] || befores+=("$b")
         fi
     done
     local o c po pc m
@@ -218,6 +219,9 @@ measure_small() {
     printf '  %-24s %9s %10s\n' "cp -r" "$(secs "$c")" "$(secs "$pc")"
     echo "  ours / cp -r = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cp -r ${cps[*]// /,}"
+    if [ -n "$BEFORE" ]; then
+        echo "  before: $(secs "$(median_of 1 "${befores[@]}")") s wall, $(secs "$(median_of 2 "${befores[@]}")") s cpu; runs ${befores[*]// /,}"
+    fi
 }
 
 # --- the inner loop (Google Benchmark) ------------------------------------------------------
@@ -236,7 +240,6 @@ measure_micro() {
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores; $(uname -sr)"
 echo "Command: $CONVERT; texts in $WORK"
-[ -z "$BASELINE" ] || echo "Baseline: $BASELINE"
 measure_text game CP1252
 measure_text ascii CP1252
 measure_text game-utf8 UTF-8

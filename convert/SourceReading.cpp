@@ -239,11 +239,16 @@ SourceReading ReadCharacters(ByteSource& source, std::optional<SourceEncoding> e
     return reader.Read(source, encoding, sink);
 }
 
-SourceReading ReadCharacters(const std::filesystem::path& path,
+SourceReading ReadCharacters(const std::filesystem::path& folder, std::string_view name,
                              std::optional<SourceEncoding> encoding,
                              const std::function<void(const SourceCharacter&)>& each) {
+    fsys::Folder opened;
     fsys::File file;
-    if (auto error = fsys::OpenForReading(path, file)) {
+    std::error_code error = fsys::OpenFolder(folder, opened);
+    if (!error) {
+        error = fsys::OpenForReading(opened, name, file);
+    }
+    if (error) {
         SourceReading result;
         result.readError = error;
         return result;

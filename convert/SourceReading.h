@@ -117,8 +117,9 @@ struct SourceCharacter {
 SourceReading ReadCharacters(ByteSource& source, std::optional<SourceEncoding> encoding,
                              const std::function<void(const SourceCharacter&)>& each);
 
-// The same for a source file: only a regular file is read (as the conversion reads it).
-SourceReading ReadCharacters(const std::filesystem::path& path,
+// The same for the source file NAME (UTF-8, as listed) of FOLDER, opened as the conversion
+// opens it: only a regular file is read.
+SourceReading ReadCharacters(const std::filesystem::path& folder, std::string_view name,
                              std::optional<SourceEncoding> encoding,
                              const std::function<void(const SourceCharacter&)>& each);
 

@@ -583,11 +583,11 @@ TEST(ReadCharacters, AFileAsTheConversionReadsIt) {
     test::WriteFile(folder / "x.deu", "\xFE\xFF" + Utf16Of(U"\u00e4\u0416", true));
     std::u32string read;
     const SourceReading reading =
-        ReadCharacters(folder / "x.deu", {}, [&](const SourceCharacter& c) { read += c.c; });
+        ReadCharacters(folder.path(), "x.deu", {}, [&](const SourceCharacter& c) { read += c.c; });
     EXPECT_EQ(reading.encoding, kBE);
     EXPECT_EQ(read, U"\u00e4\u0416");
     const SourceReading missing =
-        ReadCharacters(folder / "missing.deu", {}, [](const SourceCharacter&) {});
+        ReadCharacters(folder.path(), "missing.deu", {}, [](const SourceCharacter&) {});
     EXPECT_TRUE(missing.readError);
 }
 
