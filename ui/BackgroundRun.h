@@ -41,6 +41,10 @@ public:
     void Cancel();
     bool Cancelled() const { return cancel_.load(); }
 
+    // The files done so far, and the files listed.
+    std::size_t Done() const { return done_.load(); }
+    std::size_t Listed() const { return names_.size(); }
+
     // Blocks until the run has ended.
     void Wait();
 

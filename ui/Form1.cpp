@@ -259,7 +259,7 @@ bool Form1::AwaitRun(BackgroundRun& run) {
     };
     connect(&dialog, &QProgressDialog::canceled, &loop, cancel);
     connect(&dialog, &QDialog::rejected, &loop, cancel);
-    show(0, File1->Names().size());
+    show(run.Done(), run.Listed());
     dialog.show();
     how = loop.exec();
     if (how == kCancelPressed) {

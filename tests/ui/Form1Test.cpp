@@ -21,12 +21,18 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSemaphore>
+#include <QThread>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <memory>
 
 using namespace rz408;
@@ -135,6 +141,41 @@ struct Rig {
     }
 };
 
+// Holds a run after its file AT until released: a run as long as a test needs, whatever the
+// machine. Should a test fail before it releases the run, the run goes on after ten seconds.
+// Notes that its widget was painted.
+class PaintSpy : public QObject {
+public:
+    PaintSpy(QWidget* widget, bool* painted) : widget_(widget), painted_(painted) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget_ && event->type() == QEvent::Paint) {
+            *painted_ = true;
+        }
+        return false;
+    }
+
+private:
+    QWidget* widget_;
+    bool* painted_;
+};
+
+struct Hold {
+    explicit Hold(std::size_t at) : at(at) {}
+    const std::size_t at;
+    QSemaphore gate;
+    std::atomic<bool> offThread{false}; // the run called from a thread not the window's
+
+    void operator()(std::size_t done) {
+        offThread.store(QThread::currentThread() != qApp->thread());
+        if (done == at) {
+            gate.tryAcquire(1, 10000);
+        }
+    }
+    void Release() { gate.release(); }
+};
+
 } // namespace
 
 class Form1Test : public QObject {
@@ -159,6 +200,8 @@ private slots:
     void failedFileIsReportedAndWindowGoesOn();
     void runMessage_data();
     void runMessage();
+    void longRun_data();
+    void longRun();
     void textsBeforeAnyProfile_data();
     void textsBeforeAnyProfile();
     void everyTextFits_data();
@@ -754,6 +797,152 @@ void Form1Test::runMessage() {
     expected.prepend(Utf8Text(CountMessageText(m, report)));
     expected.replaceInStrings(QRegularExpression(QStringLiteral("^@$")), QString());
     QCOMPARE(RunMessage(m, profile->Messages, report).split(QLatin1Char('\n')), expected);
+}
+
+void Form1Test::longRun_data() {
+    QTest::addColumn<const LanguageProfile*>("profile");
+    QTest::addColumn<int>("holdAt"); // 0: no hold, a short run
+    QTest::addColumn<QString>("action"); // what the user does while the progress dialog shows
+    QTest::addColumn<int>("converted");
+    QTest::addColumn<bool>("counted"); // the count box comes
+    QTest::addColumn<bool>("ends");    // the program ends
+
+    for (const auto& [language, profile] : kConvertingProfiles) {
+        QTest::addRow("%s, a run not held converts every file", language)
+            << profile << 0 << "wait" << 6 << true << false;
+        QTest::addRow("%s, a long run shows its progress to the end", language)
+            << profile << 2 << "wait" << 6 << true << false;
+        QTest::addRow("%s, Cancel stops after the file being written", language)
+            << profile << 2 << "cancel" << 2 << true << false;
+    }
+    QTest::newRow("Escape in the progress dialog cancels") << &GermanProfile << 3 << "escape" << 3
+                                                           << true << false;
+    QTest::newRow("closing the window waits for the file, then ends the program")
+        << &GermanProfile << 2 << "close" << 2 << false << true;
+    QTest::newRow("back waits for the file, then goes back")
+        << &GermanProfile << 2 << "back" << 2 << false << false;
+}
+
+// A run goes on a thread of its own; one longer than kProgressDelayMs shows a progress dialog
+// in the language chosen, with files done of files listed and a Cancel button. Cancel (or
+// Escape, Back, closing the window) stops the run after the file being written: every copy
+// whole or untouched, the log written for what was converted.
+void Form1Test::longRun() {
+    QFETCH(const LanguageProfile*, profile);
+    QFETCH(int, holdAt);
+    QFETCH(QString, action);
+    QFETCH(int, converted);
+    QFETCH(bool, counted);
+    QFETCH(bool, ends);
+    const ProgramMessages& words = profile->Messages;
+    constexpr int kListed = 6;
+
+    Rig rig;
+    rig.form->ApplyProfile(*profile);
+    const QString extension = Utf8Text(profile->FilePattern).mid(1);
+    const QString folder = rig.Folder(QStringLiteral("c"));
+    QFile::remove(folder + QStringLiteral("/c.deu"));
+    for (int i = 1; i <= kListed; ++i) {
+        WriteFile(folder + QStringLiteral("/s%1").arg(i) + extension, "\x96");
+    }
+    rig.form->File1->Refresh();
+    QWidget start;
+    connect(rig.form.get(), &Form1::Back, &start, &QWidget::show);
+    rig.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+
+    Hold hold(static_cast<std::size_t>(holdAt));
+    rig.form->SetAfterFileHook([&hold](std::size_t done) { hold(done); });
+    int progressDialogs = 0;
+    QStringList seen; // the progress dialog's title, text, count and button
+    QString stopping;
+    bool repainted = false;
+    rig.dialogs.answer = [&](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            rig.dialogs.Close(box);
+            return;
+        }
+        auto* progress = qobject_cast<QProgressDialog*>(dialog);
+        QVERIFY(progress);
+        ++progressDialogs;
+        auto* bar = progress->findChild<QProgressBar*>();
+        auto* cancel = progress->findChild<QPushButton*>();
+        QVERIFY(bar && cancel);
+        if (holdAt == 0) {
+            return; // the run goes on to its end
+        }
+        const QString count = Utf8Text(words.FilesDone)
+                                  .arg(QString::number(holdAt), QString::number(kListed));
+        QTRY_COMPARE(bar->text(), count);
+        seen << progress->windowTitle() << progress->labelText() << bar->text() << cancel->text();
+        // The converter window repaints while the run goes on.
+        auto* painted = new PaintSpy(rig.form.get(), &repainted);
+        rig.form->update();
+        QTRY_VERIFY(repainted);
+        delete painted;
+
+        if (action == QLatin1String("cancel") || action == QLatin1String("escape")) {
+            if (action == QLatin1String("cancel")) {
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            } else {
+                QTest::keyClick(progress, Qt::Key_Escape);
+            }
+            // Released once the dialog waits for the file being written.
+            QTimer::singleShot(0, progress, [&hold, &stopping, progress, cancel] {
+                stopping = progress->labelText() + QStringLiteral("|") +
+                           (cancel->isEnabled() ? QStringLiteral("enabled")
+                                                : QStringLiteral("disabled"));
+                hold.Release();
+            });
+            return;
+        }
+        if (action == QLatin1String("close")) {
+            rig.form->close();
+        } else if (action == QLatin1String("back")) {
+            rig.form->Command2->click();
+        }
+        hold.Release();
+    };
+
+    QPushButton* convert = rig.form->Command1;
+    QCOMPARE(ExecAround([&] { QTest::mouseClick(convert, Qt::LeftButton); }),
+             ends ? 0 : kStillRunning);
+
+    QVERIFY(hold.offThread.load());
+    // (A run not held may still last long enough for the dialog on a loaded machine.)
+    if (holdAt > 0) {
+        QCOMPARE(progressDialogs, 1);
+        QCOMPARE(seen, (QStringList{QString::fromUtf8(ProgramName), Utf8Text(words.Converting),
+                                    Utf8Text(words.FilesDone)
+                                        .arg(QString::number(holdAt), QString::number(kListed)),
+                                    Utf8Text(words.Cancel)}));
+    }
+    if (action == QLatin1String("cancel") || action == QLatin1String("escape")) {
+        QCOMPARE(stopping, Utf8Text(words.Stopping) + QStringLiteral("|disabled"));
+    }
+    QCOMPARE(rig.messages, counted ? QStringList{Utf8Text(CountMessageText(rig.module, [&] {
+                                         RunReport report;
+                                         report.converted = std::uint64_t(converted);
+                                         return report;
+                                     }()))}
+                                   : QStringList{});
+    // Every copy whole or untouched; the log holds the records of the files converted.
+    QByteArray log;
+    for (int i = 1; i <= kListed; ++i) {
+        const QString name = QStringLiteral("s%1").arg(i);
+        QCOMPARE(ReadFile(folder + QStringLiteral("/") + name + QStringLiteral(".txt")),
+                 i <= converted ? QByteArray(" \r\n") : QByteArray("<missing>"));
+        if (i <= converted) {
+            log += (name + extension).toUtf8() + " : \r\n             \x96" +
+                   QByteArray::fromStdString(rig.module.LogTextBefore) + " 150" +
+                   QByteArray::fromStdString(rig.module.LogTextAfter) + "\r\n";
+        }
+    }
+    QCOMPARE(ReadFile(folder + QStringLiteral("/") + Utf8Text(LogFileName(rig.module))), log);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(),
+             1 + kListed + converted); // no temporary file left
+    QCOMPARE(rig.form->isVisible(), !ends && action != QLatin1String("back"));
+    QCOMPARE(start.isVisible(), action == QLatin1String("back"));
 }
 
 void Form1Test::textsBeforeAnyProfile_data() {
