@@ -246,6 +246,7 @@ bool Form1::AwaitRun(BackgroundRun& run) {
     auto* bar = new QProgressBar(&dialog);
     dialog.setBar(bar);
     dialog.setLabelText(Text(messages.Converting));
+    dialog.setMinimumWidth(TwipsToPixels(4800)); // room for the count and the longer texts
     dialog.setCancelButtonText(Text(messages.Cancel));
     const auto show = [&dialog, bar, &messages](std::size_t done, std::size_t listed) {
         bar->setFormat(Fill(messages.FilesDone, QString::number(done), QString::number(listed)));

@@ -26,11 +26,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSemaphore>
-#include <QThread>
-#include <QTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <memory>
@@ -40,6 +40,7 @@ using rz408::test::DialogCatcher;
 using rz408::test::ExecAround;
 using rz408::test::FakeDrive;
 using rz408::test::FakeDrives;
+using rz408::test::Hold;
 using rz408::test::kStillRunning;
 using rz408::test::ReadFile;
 using rz408::test::Utf8Text;
@@ -141,8 +142,6 @@ struct Rig {
     }
 };
 
-// Holds a run after its file AT until released: a run as long as a test needs, whatever the
-// machine. Should a test fail before it releases the run, the run goes on after ten seconds.
 // Notes that its widget was painted.
 class PaintSpy : public QObject {
 public:
@@ -159,21 +158,6 @@ public:
 private:
     QWidget* widget_;
     bool* painted_;
-};
-
-struct Hold {
-    explicit Hold(std::size_t at) : at(at) {}
-    const std::size_t at;
-    QSemaphore gate;
-    std::atomic<bool> offThread{false}; // the run called from a thread not the window's
-
-    void operator()(std::size_t done) {
-        offThread.store(QThread::currentThread() != qApp->thread());
-        if (done == at) {
-            gate.tryAcquire(1, 10000);
-        }
-    }
-    void Release() { gate.release(); }
 };
 
 } // namespace
@@ -801,7 +785,7 @@ void Form1Test::runMessage() {
 
 void Form1Test::longRun_data() {
     QTest::addColumn<const LanguageProfile*>("profile");
-    QTest::addColumn<int>("holdAt"); // 0: no hold, a short run
+    QTest::addColumn<int>("holdAt");     // 0: no hold, a short run
     QTest::addColumn<QString>("action"); // what the user does while the progress dialog shows
     QTest::addColumn<int>("converted");
     QTest::addColumn<bool>("counted"); // the count box comes
@@ -815,8 +799,8 @@ void Form1Test::longRun_data() {
         QTest::addRow("%s, Cancel stops after the file being written", language)
             << profile << 2 << "cancel" << 2 << true << false;
     }
-    QTest::newRow("Escape in the progress dialog cancels") << &GermanProfile << 3 << "escape" << 3
-                                                           << true << false;
+    QTest::newRow("Escape in the progress dialog cancels")
+        << &GermanProfile << 3 << "escape" << 3 << true << false;
     QTest::newRow("closing the window waits for the file, then ends the program")
         << &GermanProfile << 2 << "close" << 2 << false << true;
     QTest::newRow("back waits for the file, then goes back")
@@ -871,8 +855,8 @@ void Form1Test::longRun() {
         if (holdAt == 0) {
             return; // the run goes on to its end
         }
-        const QString count = Utf8Text(words.FilesDone)
-                                  .arg(QString::number(holdAt), QString::number(kListed));
+        const QString count =
+            Utf8Text(words.FilesDone).arg(QString::number(holdAt), QString::number(kListed));
         QTRY_COMPARE(bar->text(), count);
         seen << progress->windowTitle() << progress->labelText() << bar->text() << cancel->text();
         // The converter window repaints while the run goes on.
@@ -889,9 +873,9 @@ void Form1Test::longRun() {
             }
             // Released once the dialog waits for the file being written.
             QTimer::singleShot(0, progress, [&hold, &stopping, progress, cancel] {
-                stopping = progress->labelText() + QStringLiteral("|") +
-                           (cancel->isEnabled() ? QStringLiteral("enabled")
-                                                : QStringLiteral("disabled"));
+                stopping =
+                    progress->labelText() + QStringLiteral("|") +
+                    (cancel->isEnabled() ? QStringLiteral("enabled") : QStringLiteral("disabled"));
                 hold.Release();
             });
             return;
@@ -912,20 +896,25 @@ void Form1Test::longRun() {
     // (A run not held may still last long enough for the dialog on a loaded machine.)
     if (holdAt > 0) {
         QCOMPARE(progressDialogs, 1);
-        QCOMPARE(seen, (QStringList{QString::fromUtf8(ProgramName), Utf8Text(words.Converting),
-                                    Utf8Text(words.FilesDone)
-                                        .arg(QString::number(holdAt), QString::number(kListed)),
-                                    Utf8Text(words.Cancel)}));
+        QCOMPARE(
+            seen,
+            (QStringList{
+                QString::fromUtf8(ProgramName), Utf8Text(words.Converting),
+                Utf8Text(words.FilesDone).arg(QString::number(holdAt), QString::number(kListed)),
+                Utf8Text(words.Cancel)}));
     }
     if (action == QLatin1String("cancel") || action == QLatin1String("escape")) {
         QCOMPARE(stopping, Utf8Text(words.Stopping) + QStringLiteral("|disabled"));
     }
-    QCOMPARE(rig.messages, counted ? QStringList{Utf8Text(CountMessageText(rig.module, [&] {
-                                         RunReport report;
-                                         report.converted = std::uint64_t(converted);
-                                         return report;
-                                     }()))}
-                                   : QStringList{});
+    QCOMPARE(rig.messages,
+             counted ? QStringList{Utf8Text(CountMessageText(rig.module,
+                                                             [&] {
+                                                                 RunReport report;
+                                                                 report.converted =
+                                                                     std::uint64_t(converted);
+                                                                 return report;
+                                                             }()))}
+                     : QStringList{});
     // Every copy whole or untouched; the log holds the records of the files converted.
     QByteArray log;
     for (int i = 1; i <= kListed; ++i) {
