@@ -96,6 +96,11 @@ void RemoveTemporariesOnInterrupt();
 // hidden. NAME is the entry's name as the listing returns it.
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name);
 
+// True for the folders a walk over a folder tree enters: real folders that are not hidden, never
+// a link to a folder (which could lead outside the tree, or back into it). NAME is the entry's
+// name as the listing returns it.
+bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name);
+
 // True when two file names (UTF-8) of one folder name the same file.
 bool SameFileName(std::string_view a, std::string_view b);
 

@@ -399,6 +399,15 @@ bool IsListable(const std::filesystem::directory_entry& entry, std::string_view 
     return entry.is_regular_file(error); // follows symbolic links
 }
 
+bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name) {
+    if (name.empty() || name.front() == '.') {
+        return false;
+    }
+    std::error_code error;
+    // The entry's own type: a symbolic link to a folder is a link, not a folder.
+    return entry.symlink_status(error).type() == std::filesystem::file_type::directory;
+}
+
 bool SameFileName(std::string_view a, std::string_view b) {
     return a == b;
 }

@@ -355,6 +355,33 @@ bool IsListable(const std::filesystem::directory_entry& entry, std::string_view 
     return entry.is_regular_file(error); // follows symbolic links
 }
 
+bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name) {
+    // Hidden and system folders are left out as hidden and system files are. The attributes are
+    // the entry's own: a symbolic link or a junction to a folder is a reparse point.
+    if (name.empty()) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return true;
+    }
+    // A reparse point that stands for another entry (a symbolic link, a junction) is a link. One
+    // that does not is a real folder: a folder of a cloud drive whose files come on demand. A
+    // reparse point that tells no tag (Wine's view of a Unix link) counts as a link.
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(entry.path().c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::FindClose(search);
+    const DWORD tag = found.dwReserved0;
+    return tag != 0 && !IsReparseTagNameSurrogate(tag);
+}
+
 bool SameFileName(std::string_view a, std::string_view b) {
     // Windows' file systems compare names without regard to case, letter by letter as the
     // system's upper-case table has them (Ä and ä are one name, as are I and i).

@@ -52,6 +52,36 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
+// The names (UTF-8) of the entries of FOLDER that KEEP accepts, sorted by NameLess; none when
+// the folder cannot be read.
+template <typename Keep>
+std::vector<std::string> SortedNames(const std::filesystem::path& folder, Keep keep) {
+    std::vector<std::string> names;
+    try {
+        std::error_code error;
+        std::filesystem::directory_iterator it(folder, error);
+        const std::filesystem::directory_iterator end;
+        for (; !error && it != end; it.increment(error)) {
+            std::string name;
+            try {
+                const std::u8string u8 = it->path().filename().u8string();
+                name.assign(u8.begin(), u8.end());
+            } catch (const std::system_error&) {
+                // A Windows name that is no valid UTF-16 has no UTF-8 form: that one entry is
+                // left out, not the whole folder.
+                continue;
+            }
+            if (keep(*it, name)) {
+                names.push_back(std::move(name));
+            }
+        }
+    } catch (...) {
+        return {};
+    }
+    std::sort(names.begin(), names.end(), NameLess);
+    return names;
+}
+
 } // namespace
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
@@ -85,30 +115,15 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
 }
 
 std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
-    std::vector<std::string> names;
-    try {
-        std::error_code error;
-        std::filesystem::directory_iterator it(folder, error);
-        const std::filesystem::directory_iterator end;
-        for (; !error && it != end; it.increment(error)) {
-            std::string name;
-            try {
-                const std::u8string u8 = it->path().filename().u8string();
-                name.assign(u8.begin(), u8.end());
-            } catch (const std::system_error&) {
-                // A Windows name that is no valid UTF-16 has no UTF-8 form: that one file is
-                // left out, not the whole folder.
-                continue;
-            }
-            if (MatchesPattern(name, pattern) && fsys::IsListable(*it, name)) {
-                names.push_back(std::move(name));
-            }
-        }
-    } catch (...) {
-        return {};
-    }
-    std::sort(names.begin(), names.end(), NameLess);
-    return names;
+    return SortedNames(folder, [pattern](const auto& entry, const std::string& name) {
+        return MatchesPattern(name, pattern) && fsys::IsListable(entry, name);
+    });
+}
+
+std::vector<std::string> ListSubfolders(const std::filesystem::path& folder) {
+    return SortedNames(folder, [](const auto& entry, const std::string& name) {
+        return fsys::IsEnterableFolder(entry, name);
+    });
 }
 
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name) {

@@ -18,6 +18,11 @@ bool MatchesPattern(std::string_view name, std::string_view pattern);
 // nothing. This is the one listing that the window's file list and the batch command share.
 std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern);
 
+// The names (without folder) of the folders inside FOLDER that a walk over a folder tree enters,
+// sorted as ListFolder sorts: no hidden folders, no links to folders (nor, on Windows,
+// junctions). An unreadable folder lists nothing.
+std::vector<std::string> ListSubfolders(const std::filesystem::path& folder);
+
 // The path of NAME (as ListFolder returns it) inside FOLDER.
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name);
 

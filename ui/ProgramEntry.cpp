@@ -1,4 +1,4 @@
-// The desktop program: the start window, from which the user chooses the language.
+// The desktop program's entry: the start window, from which the user chooses the language.
 
 #include "Main.h"
 #include "Controls.h"
