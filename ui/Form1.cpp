@@ -218,7 +218,15 @@ void Form1::Command1_Click() {
 
 bool Form1::AwaitRun(BackgroundRun& run) {
     QEventLoop loop;
-    connect(&run, &BackgroundRun::Finished, &loop, [&loop] { loop.exit(kRunEnded); });
+    // Heard even between two turns of the loop, when no exit would reach it.
+    bool ended = false;
+    connect(&run, &BackgroundRun::Finished, &loop, [&loop, &ended] {
+        ended = true;
+        loop.exit(kRunEnded);
+    });
+    const auto wait = [&loop, &ended](QEventLoop::ProcessEventsFlags flags) {
+        return ended ? int(kRunEnded) : loop.exec(flags);
+    };
     QTimer later;
     later.setSingleShot(true);
     connect(&later, &QTimer::timeout, &loop, [&loop] { loop.exit(kShowProgress); });
@@ -228,7 +236,7 @@ bool Form1::AwaitRun(BackgroundRun& run) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     later.start(kProgressDelayMs);
     run.Start();
-    int how = loop.exec(QEventLoop::ExcludeUserInputEvents);
+    int how = wait(QEventLoop::ExcludeUserInputEvents);
     QApplication::restoreOverrideCursor();
     if (how != kShowProgress) {
         return how == kRunEnded;
@@ -262,14 +270,14 @@ bool Form1::AwaitRun(BackgroundRun& run) {
     connect(&dialog, &QDialog::rejected, &loop, cancel);
     show(run.Done(), run.Listed());
     dialog.show();
-    how = loop.exec();
+    how = wait(QEventLoop::AllEvents);
     if (how == kCancelPressed) {
         // The file being written is finished; meanwhile the dialog says so and takes no input.
         dialog.setLabelText(Text(messages.Stopping));
         if (QPushButton* button = dialog.findChild<QPushButton*>()) {
             button->setEnabled(false);
         }
-        how = loop.exec(QEventLoop::ExcludeUserInputEvents);
+        how = wait(QEventLoop::ExcludeUserInputEvents);
     }
     return how == kRunEnded;
 }

@@ -678,8 +678,6 @@ void Form1Test::runMessage_data() {
     log.reason = "Permission denied";
     log.kind = FileFailure::Kind::LogFile;
 
-    QTest::newRow("all converted: the count alone")
-        << &GermanProfile << 3 << QList<FileFailure>{} << QList<UnicodeSource>{} << QStringList{};
     QTest::newRow("a source that cannot be read")
         << &GermanProfile << 1
         << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Permission denied")}
@@ -702,9 +700,6 @@ void Form1Test::runMessage_data() {
         << QList<UnicodeSource>{}
         << QStringList{"@", t(fr.OneFileFailed),
                        t(fr.FailedFile).arg("a.fra", "not enough memory")};
-    QTest::newRow("the log file alone: named apart, no source counted")
-        << &GermanProfile << 2 << QList<FileFailure>{log} << QList<UnicodeSource>{}
-        << QStringList{"@", t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied")};
     QTest::newRow("two sources and the log file: two counted, the log after them")
         << &GermanProfile << 0
         << QList<FileFailure>{log, Failed("a.deu", A::Write, "a.txt", "No space left on device"),
@@ -718,10 +713,6 @@ void Form1Test::runMessage_data() {
                            .arg("b.deu", t(de.CannotWrite).arg("b.txt", "No space left on device")),
                        "@",
                        t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied")};
-    QTest::newRow("one source read as Unicode")
-        << &FrenchProfile << 1 << QList<FileFailure>{}
-        << QList<UnicodeSource>{{"a.fra", SourceEncoding::Utf8}}
-        << QStringList{"@", t(fr.OneUnicodeFile), "a.fra (UTF-8)"};
     QTest::newRow("sources read as Unicode, each encoding named")
         << &GermanProfile << 3 << QList<FileFailure>{}
         << QList<UnicodeSource>{{"a.deu", SourceEncoding::Utf8},
