@@ -123,9 +123,10 @@ void DirListBox::Refresh() {
     const qsizetype row = entryPaths_.indexOf(selected);
     if (row >= 0) {
         setCurrentRow(static_cast<int>(row));
-        verticalScrollBar()->setValue(scrolled);
     }
-    if (path_ != before) {
+    if (path_ == before) {
+        verticalScrollBar()->setValue(scrolled);
+    } else {
         emit Change();
     }
 }
