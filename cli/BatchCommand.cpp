@@ -159,9 +159,9 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
         try {
             InstallProgramTexts(profile, m);
 
-            // The listing shows an unreadable folder as empty; say why instead.
+            // A folder that cannot be listed is a failure, never an empty folder.
             std::error_code ec;
-            const fs::directory_iterator probe(folder, ec);
+            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
             if (ec) {
                 err << kProgram << ": folder " << Quoted(folder)
                     << " cannot be read: " << ec.message() << '\n';
@@ -169,7 +169,6 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
                 continue;
             }
 
-            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern);
             const RunReport report = ConversionRun(m, folder, names, options);
             out << CountMessageText(m, report) << '\n';
 

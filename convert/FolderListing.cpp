@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 namespace rz408 {
@@ -52,13 +53,14 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-// The names (UTF-8) of the entries of FOLDER that KEEP accepts, sorted by NameLess; none when
-// the folder cannot be read.
+// The names (UTF-8) of the entries of FOLDER that KEEP accepts, sorted by NameLess. When the
+// folder cannot be read (or fails part way), none, and ERROR says why; cleared otherwise.
 template <typename Keep>
-std::vector<std::string> SortedNames(const std::filesystem::path& folder, Keep keep) {
+std::vector<std::string> SortedNames(const std::filesystem::path& folder, Keep keep,
+                                     std::error_code& error) {
     std::vector<std::string> names;
+    error.clear();
     try {
-        std::error_code error;
         std::filesystem::directory_iterator it(folder, error);
         const std::filesystem::directory_iterator end;
         for (; !error && it != end; it.increment(error)) {
@@ -75,7 +77,14 @@ std::vector<std::string> SortedNames(const std::filesystem::path& folder, Keep k
                 names.push_back(std::move(name));
             }
         }
+    } catch (const std::bad_alloc&) {
+        error = std::make_error_code(std::errc::not_enough_memory);
+    } catch (const std::system_error& e) {
+        error = e.code();
     } catch (...) {
+        error = std::make_error_code(std::errc::io_error);
+    }
+    if (error) {
         return {};
     }
     std::sort(names.begin(), names.end(), NameLess);
@@ -114,16 +123,29 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
-std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
-    return SortedNames(folder, [pattern](const auto& entry, const std::string& name) {
-        return MatchesPattern(name, pattern) && fsys::IsListable(entry, name);
-    });
+std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern,
+                                    std::error_code& error) {
+    return SortedNames(
+        folder,
+        [pattern](const auto& entry, const std::string& name) {
+            return MatchesPattern(name, pattern) && fsys::IsListable(entry, name);
+        },
+        error);
 }
 
 std::vector<std::string> ListSubfolders(const std::filesystem::path& folder) {
-    return SortedNames(folder, [](const auto& entry, const std::string& name) {
-        return fsys::IsEnterableFolder(entry, name);
-    });
+    std::error_code ignored;
+    return SortedNames(
+        folder,
+        [](const auto& entry, const std::string& name) {
+            return fsys::IsEnterableFolder(entry, name);
+        },
+        ignored);
+}
+
+std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
+    std::error_code ignored;
+    return ListFolder(folder, pattern, ignored);
 }
 
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name) {
