@@ -43,6 +43,17 @@ struct FileFailure {
     // for the log file: the system's reason alone.
     std::string reason;
     Kind kind = Kind::Source;
+
+    // The reason of a listed file's failure in parts, for messages in other languages: what the
+    // run could not do with which FILE, and CAUSE, the system's reason alone (as the system
+    // words it). Read: the source FILE could not be read; Write: its copy FILE could not be
+    // written; CopyIsLog: its copy FILE would overwrite the log file (no CAUSE). Other: the
+    // reason says it all (FILE and CAUSE empty). Each has its initial value here, so that a
+    // brace list of the first members alone stays complete.
+    enum class Action { Other, Read, Write, CopyIsLog };
+    Action action = Action::Other;
+    std::string file = {};
+    std::string cause = {};
 };
 
 // How the bytes of a source were read.

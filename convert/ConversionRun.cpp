@@ -23,7 +23,11 @@ constexpr std::size_t kLogBuffer = 64 * 1024;
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::string_view reason,
                 FileFailure::Kind kind = FileFailure::Kind::Source) noexcept {
     try {
-        failures.push_back({std::string(name), std::string(reason), kind});
+        FileFailure noted;
+        noted.name = name;
+        noted.reason = reason;
+        noted.kind = kind;
+        failures.push_back(std::move(noted));
     } catch (...) {
     }
 }
@@ -43,9 +47,27 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
                 std::string_view targetName, const FileError& failure) noexcept {
     try {
         const bool read = failure.side == Side::Source;
-        AddFailure(failures, name,
-                   (read ? "cannot read " : "cannot write ") +
-                       std::string(read ? name : targetName) + ": " + failure.error.message());
+        FileFailure noted;
+        noted.name = name;
+        noted.action = read ? FileFailure::Action::Read : FileFailure::Action::Write;
+        noted.file = read ? name : targetName;
+        noted.cause = failure.error.message();
+        noted.reason = (read ? "cannot read " : "cannot write ") + noted.file + ": " + noted.cause;
+        failures.push_back(std::move(noted));
+    } catch (...) {
+    }
+}
+
+// Notes that source NAME is not converted because its copy TARGET_NAME is the log file.
+void AddCopyIsLog(std::vector<FileFailure>& failures, std::string_view name,
+                  std::string_view targetName) noexcept {
+    try {
+        FileFailure noted;
+        noted.name = name;
+        noted.action = FileFailure::Action::CopyIsLog;
+        noted.file = targetName;
+        noted.reason = "its copy " + noted.file + " would overwrite the log file";
+        failures.push_back(std::move(noted));
     } catch (...) {
     }
 }
@@ -454,8 +476,7 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
             try {
                 const std::string targetName = TargetName(name);
                 if (WouldOverwriteLog(targetName, logName)) {
-                    AddFailure(report.failures, name,
-                               "its copy " + targetName + " would overwrite the log file");
+                    AddCopyIsLog(report.failures, name, targetName);
                     continue;
                 }
                 m.FileLog = Utf8ToCp1252(name) + " : ";

@@ -335,9 +335,23 @@ TEST(ConversionRun, SourceNamedLikeTheLogIsNotConverted) {
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "konvertionsfehler.deu");
     EXPECT_NE(report.failures[0].reason.find("would overwrite the log file"), std::string::npos);
+    EXPECT_EQ(report.failures[0].action, FileFailure::Action::CopyIsLog);
+    EXPECT_EQ(report.failures[0].file, "konvertionsfehler.txt");
+    EXPECT_EQ(report.failures[0].cause, "");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "z.deu : " + GermanEntry(150) + "\r\n");
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  1");
+}
+
+// The failure's parts say what its reason says: the source read, or its copy written, and the
+// system's reason.
+void ExpectReasonInParts(const FileFailure& failure) {
+    const bool read = failure.action == FileFailure::Action::Read;
+    ASSERT_TRUE(read || failure.action == FileFailure::Action::Write);
+    EXPECT_EQ(failure.file, read ? failure.name : TargetName(failure.name));
+    EXPECT_FALSE(failure.cause.empty());
+    EXPECT_EQ(failure.reason,
+              (read ? "cannot read " : "cannot write ") + failure.file + ": " + failure.cause);
 }
 
 struct FailureCase {
@@ -374,6 +388,7 @@ TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "bad.deu");
     EXPECT_EQ(report.failures[0].reason, GetParam().reason);
+    ExpectReasonInParts(report.failures[0]);
     EXPECT_EQ(ReadFile(folder / "a.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "c.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
