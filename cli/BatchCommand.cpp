@@ -1,5 +1,6 @@
 #include "BatchCommand.h"
 
+#include "CheckCommand.h"
 #include "Conversion.h"
 #include "FolderListing.h"
 #include "FolderTree.h"
@@ -93,6 +94,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     bool optionsEnded = false;
     bool sync = false;
     bool recursive = false;
+    bool check = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -108,6 +110,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             sync = true;
         } else if (arg == "--recursive" || arg == "-r") {
             recursive = true;
+        } else if (arg == "--check") {
+            check = true;
         } else if (arg == "--language" || arg == "-l") {
             if (i + 1 == args.size()) {
                 return UsageError("option '" + arg + "' needs a language: german or french");
@@ -162,6 +166,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     result.sync = sync;
     result.encoding = encoding;
     result.recursive = recursive;
+    result.check = check;
     return result;
 }
 
@@ -182,6 +187,19 @@ bool CheckFolders(const std::vector<fs::path>& folders, std::ostream& err) {
         }
     }
     return allFolders;
+}
+
+void WriteUnicodeSource(std::ostream& err, const fs::path& folder, const UnicodeSource& source,
+                        bool check) {
+    err << kProgram << ": " << Quoted(PathInFolder(folder, source.name)) << " read as "
+        << EncodingName(source.encoding);
+    if (source.brokenSequences != 0) {
+        const bool one = source.brokenSequences == 1;
+        err << ": " << source.brokenSequences
+            << (one ? " invalid sequence " : " invalid sequences ")
+            << (check ? "would become " : "became ") << (one ? "a blank" : "blanks");
+    }
+    err << '\n';
 }
 
 int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& folders, Module1& m,
@@ -205,14 +223,7 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
             out << CountMessageText(m, report) << '\n';
 
             for (const UnicodeSource& source : report.unicodeSources) {
-                err << kProgram << ": " << Quoted(PathInFolder(folder, source.name)) << " read as "
-                    << EncodingName(source.encoding);
-                if (source.brokenSequences != 0) {
-                    err << ": " << source.brokenSequences
-                        << (source.brokenSequences == 1 ? " invalid sequence became a blank"
-                                                        : " invalid sequences became blanks");
-                }
-                err << '\n';
+                WriteUnicodeSource(err, folder, source);
             }
 
             if (!report.failures.empty()) {
@@ -241,6 +252,7 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
 
 std::string HelpText() {
     return "Usage: rz408-convert --language german|french FOLDER...\n"
+           "       rz408-convert --check --language german|french FOLDER...\n"
            "\n"
            "Converts the game texts of each FOLDER for the RZ408 userpatch, as the\n"
            "convert button of rz408-textconverter does: every *.deu (german) or *.fra\n"
@@ -265,11 +277,23 @@ std::string HelpText() {
            "                       relative to FOLDER ('.' for FOLDER itself)\n"
            "      --sync           flush each copy to the disk before it replaces the old\n"
            "                       one (slower; for thin-provisioned volumes)\n"
+           "      --check          convert nothing and write nothing: list each character\n"
+           "                       that would become a blank on standard output, one\n"
+           "                       line each, as PATH:LINE:COLUMN: the character, its\n"
+           "                       code and the log file's words; a character with no\n"
+           "                       visible form as <U+XXXX>. Lines and columns count\n"
+           "                       from 1, columns in characters; a line ends at a\n"
+           "                       carriage return (a line feed behind it is part of\n"
+           "                       that end), while a lone line feed stays in its line\n"
+           "                       and takes a column, so a file with line feeds only\n"
+           "                       is one line. A summary per folder on standard error\n"
            "  -h, --help           show this help\n"
            "  -V, --version        show the version\n"
            "\n"
            "Exit status: 0 all files converted, 1 a file or folder failed (named on\n"
-           "standard error; the other files are still converted), 2 bad arguments.\n";
+           "standard error; the other files are still converted), 2 bad arguments.\n"
+           "With --check: 0 no character would become a blank, 3 some would, 1 a file\n"
+           "or folder could not be read (wins over 3), 2 bad arguments.\n";
 }
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -291,6 +315,19 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!CheckFolders(parsed.folders, err)) {
         err << "Nothing was converted. Try 'rz408-convert --help' for more information.\n";
         return kExitUsage;
+    }
+    if (parsed.check) {
+        std::vector<fs::path> folders;
+        for (const fs::path& folder : parsed.folders) {
+            if (!parsed.recursive) {
+                folders.push_back(folder);
+                continue;
+            }
+            for (TreeFolder& below : FolderTree(folder)) {
+                folders.push_back(std::move(below.path));
+            }
+        }
+        return CheckSources(*parsed.profile, folders, parsed.encoding, out, err);
     }
     Module1 m;
     RunOptions options;

@@ -12,15 +12,17 @@
 
 namespace rz408 {
 
-// rz408-convert --language german|french [--recursive] FOLDER...
+// rz408-convert --language german|french [--recursive] [--check] FOLDER...
 //
 // Converts each FOLDER exactly as the window's convert button does under that language; with
-// --recursive, every folder below each FOLDER as well (FolderTree.h).
+// --recursive, every folder below each FOLDER as well (FolderTree.h); with --check, lists the
+// characters that would become blanks instead (CheckCommand.h).
 
 // The exit codes.
-inline constexpr int kExitConverted = 0;  // every file of every folder converted
-inline constexpr int kExitFileFailed = 1; // at least one file (or folder) could not be converted
-inline constexpr int kExitUsage = 2;      // bad arguments; nothing was converted
+inline constexpr int kExitConverted = 0;   // every file of every folder converted
+inline constexpr int kExitFileFailed = 1;  // at least one file (or folder) could not be converted
+inline constexpr int kExitUsage = 2;       // bad arguments; nothing was converted
+inline constexpr int kExitBlanksFound = 3; // --check: some character would become a blank
 
 struct BatchArguments {
     enum class Action { Convert, Help, Version, UsageError };
@@ -33,6 +35,8 @@ struct BatchArguments {
     std::string error; // set for UsageError: what was wrong, in one line
     // --recursive: every folder below each folder as well
     bool recursive = false;
+    // --check: list the characters that would become blanks; convert and write nothing
+    bool check = false;
 };
 
 // The profile a --language value names: german/de/deutsch and french/fr/francais, in any
@@ -55,6 +59,11 @@ bool CheckFolders(const std::vector<std::filesystem::path>& folders, std::ostrea
 int ConvertFolders(const LanguageProfile& profile,
                    const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
                    std::ostream& err, const RunOptions& options = {});
+
+// Writes to ERR that SOURCE of FOLDER was read as UTF-8 or UTF-16, with the number of its broken
+// sequences, which became blanks (for a CHECK: would become blanks).
+void WriteUnicodeSource(std::ostream& err, const std::filesystem::path& folder,
+                        const UnicodeSource& source, bool check = false);
 
 // The whole command: parse, check, convert. ARGS are UTF-8, without the program name; the
 // messages are UTF-8 too. Returns the exit code.
