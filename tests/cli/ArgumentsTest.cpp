@@ -1,6 +1,7 @@
 // The batch command's arguments and its usage errors, in-process.
 
 #include "BatchCommand.h"
+#include "CheckCommand.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -351,7 +352,8 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
          {"Usage: rz408-convert --language german|french FOLDER...", "NAME.txt",
           "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "UTF-8 or UTF-16",
           "--encoding ENC", "windows-1252", "utf-16be", "Exit status", "-r, --recursive",
-          "hidden folders and links to folders are not entered"}) {
+          "hidden folders and links to folders are not entered", "--check", "PATH:LINE:COLUMN",
+          "lone line feed stays in its line", "3 some would"}) {
         SCOPED_TRACE(part);
         EXPECT_NE(out.str().find(part), std::string::npos) << out.str();
     }
@@ -365,6 +367,16 @@ TEST(Output, AFailedStandardOutputIsAFailure) {
     std::ostringstream err;
     Module1 m;
     EXPECT_EQ(ConvertFolders(GermanProfile, {temp.path()}, m, out, err), kExitFileFailed);
+    EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
+}
+
+TEST(Output, FindingsThatCannotBeWrittenAreAFailure) {
+    testing::TempFolder temp;
+    temp.Write("x.deu", "a\x96\r\n");
+    std::ostringstream out;
+    out.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(CheckSources(GermanProfile, {temp.path()}, std::nullopt, out, err), kExitFileFailed);
     EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
 }
 

@@ -1,0 +1,341 @@
+// rz408-convert --check end to end: each character it finds, where it stands and how it is shown,
+// against the log file that a real conversion of the same folder writes; its exit codes, and
+// that it writes nothing.
+
+#include "BatchCommand.h"
+#include "Encoding.h"
+#include "RunCommand.h"
+#include "TempFolder.h"
+#include "TranslationTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace rz408 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::RunCommand;
+using testing::TempFolder;
+using testing::Utf8;
+
+// Every file below ROOT with its bytes (a folder that cannot be read: nothing below it).
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied),
+         end;
+         it != end; ++it) {
+        files[Utf8(it->path())] = it->is_regular_file() ? ReadBytes(it->path()) : "(other)";
+    }
+    return files;
+}
+
+// ---------------------------------------------------------------------------------------
+// One source: the characters found, each where it stands, and the log of a real conversion.
+
+struct Finding {
+    int line;
+    int column;
+    const char* character;       // the source's character, UTF-8
+    std::int64_t code;           // as the log gives it
+    const char* shown = nullptr; // how the check shows it, where not as itself
+};
+
+struct SourceRow {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> options; // besides --language
+    std::vector<Finding> findings;    // in the order they stand
+    const LanguageProfile* profile = &GermanProfile;
+};
+
+const SourceRow kSourceRows[] = {
+    {"Windows1252GameText",
+     "Gr\xFC\xDF"
+     "e \x84Hallo\x93 \x96 a`b\xB4\xD7\r\n\xA9 \xDE",
+     {},
+     {{1, 7, "\xE2\x80\x9E", 132},
+      {1, 13, "\xE2\x80\x9C", 147},
+      {1, 15, "\xE2\x80\x93", 150},
+      {1, 21, "\xC3\x97", 215},
+      {2, 1, "\xC2\xA9", 169},
+      {2, 3, "\xC3\x9E", 222}}},
+    // The same characters, a letter of two bytes one column; the mark is no column.
+    {"Utf8WithMark",
+     "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+     "e \xE2\x80\x9EHallo\xE2\x80\x9C\r\n\xC2\xA9",
+     {},
+     {{1, 7, "\xE2\x80\x9E", 132}, {1, 13, "\xE2\x80\x9C", 147}, {2, 1, "\xC2\xA9", 169}}},
+    // U+201E, CR LF, a Cyrillic letter; a surrogate pair (an emoji) is one column.
+    {"Utf16LEWithLettersWindows1252Lacks",
+     std::string("\xFF\xFE"
+                 "a\0\x1E\x20\r\0\n\0\x16\x04=\xD8\0\xDE!\0",
+                 18),
+     {},
+     {{1, 2, "\xE2\x80\x9E", 132}, {2, 1, "\xD0\x96", 1046}, {2, 2, "\xF0\x9F\x98\x80", 128512}}},
+    // A lone surrogate, and a last byte without its partner: one broken unit each.
+    {"Utf16BEBroken",
+     std::string("\xFE\xFF\0a\xD8\x3D\0b\0", 9),
+     {},
+     {{1, 2, "\xEF\xBF\xBD", 65533}, {1, 4, "\xEF\xBF\xBD", 65533}}},
+    {"Utf8GivenBrokenSequences",
+     "a\xFF"
+     "b\xE2\x82",
+     {"--encoding", "utf-8"},
+     {{1, 2, "\xEF\xBF\xBD", 65533}, {1, 4, "\xEF\xBF\xBD", 65533}}},
+    // UTF-8 read byte by byte: A-tilde becomes a letter, the other bytes blanks.
+    {"Windows1252Given",
+     "\xC3\xBC\xE2\x80\x9E",
+     {"--encoding=windows-1252"},
+     {{1, 2, "\xC2\xBC", 188}, {1, 4, "\xE2\x82\xAC", 128}, {1, 5, "\xC5\xBE", 158}}},
+    {"SameCodeTwiceInALine",
+     "\x96x\x96\r\n\x96",
+     {},
+     {{1, 1, "\xE2\x80\x93", 150}, {1, 3, "\xE2\x80\x93", 150}, {2, 1, "\xE2\x80\x93", 150}}},
+    // CR, CR LF, lone LFs (inside their line), LF CR, CR CR LF (an empty line), no end.
+    {"EveryLineEnd",
+     "a\x80\rb\x80\r\nc\x80\nd\x80\n\re\x80\r\r\nf\x80",
+     {},
+     {{1, 2, "\xE2\x82\xAC", 128},
+      {2, 2, "\xE2\x82\xAC", 128},
+      {3, 2, "\xE2\x82\xAC", 128},
+      {3, 5, "\xE2\x82\xAC", 128},
+      {4, 2, "\xE2\x82\xAC", 128},
+      {6, 2, "\xE2\x82\xAC", 128}}},
+    {"EmptyFile", "", {}, {}},
+    // No visible form: the no-break space, an undefined code (a C1 control), the soft hyphen;
+    // a zero-width space and a direction override that Windows-1252 lacks; a C1 control given
+    // as UTF-8, by its Unicode number.
+    {"NoVisibleFormByNumber",
+     "\xA0\x81\xAD",
+     {},
+     {{1, 1, "\xC2\xA0", 160, "<U+00A0>"},
+      {1, 2, "\xC2\x81", 129, "<U+0081>"},
+      {1, 3, "\xC2\xAD", 173, "<U+00AD>"}}},
+    {"NoVisibleFormUnicode",
+     "a\xE2\x80\x8B\xE2\x80\xAE\xC2\x85",
+     {},
+     {{1, 2, "\xE2\x80\x8B", 8203, "<U+200B>"},
+      {1, 3, "\xE2\x80\xAE", 8238, "<U+202E>"},
+      {1, 4, "\xC2\x85", 133, "<U+0085>"}}},
+    {"French", "\x96\xE9", {}, {{1, 1, "\xE2\x80\x93", 150}}, &FrenchProfile},
+};
+
+class Source : public ::testing::TestWithParam<SourceRow> {};
+
+void PrintTo(const SourceRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
+    const SourceRow& row = GetParam();
+    TempFolder run;
+    TempFolder temp;
+    Module1 m;
+    InstallProgramTexts(*row.profile, m);
+    const std::string name = "x" + std::string(row.profile->FilePattern.substr(1));
+    const fs::path source = temp.Write(name, row.bytes);
+    std::vector<std::string> args = {"--language", row.profile == &GermanProfile ? "de" : "fr"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.push_back(Utf8(temp.path()));
+    std::vector<std::string> check = args;
+    check.insert(check.begin(), "--check");
+
+    const testing::CommandResult checked = RunCommand(check, run.path());
+
+    EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound)
+        << checked.err;
+    std::string out;
+    // The log's entries line by line, each line's as the log orders them: the Windows-1252
+    // codes, then the characters Windows-1252 lacks (shown as '?'), each one once.
+    std::map<int, std::set<std::tuple<bool, std::int64_t, char>>> entries;
+    for (const Finding& f : row.findings) {
+        out += Utf8(source) + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
+               (f.shown != nullptr ? f.shown : f.character) +
+               std::string(row.profile->LogTextBefore) + NumberText(f.code) +
+               std::string(row.profile->LogTextAfter) + "\n";
+        const char logged = Utf8ToCp1252(f.character)[0];
+        entries[f.line].insert({static_cast<unsigned char>(logged) != f.code, f.code, logged});
+    }
+    EXPECT_EQ(checked.out, out);
+    EXPECT_EQ(Snapshot(temp.path()).size(), 1u) << "the check wrote a file";
+
+    const testing::CommandResult converted = RunCommand(args, run.path());
+
+    ASSERT_EQ(converted.exitCode, kExitConverted) << converted.err;
+    std::string record;
+    for (const auto& [line, codes] : entries) {
+        for (const auto& [other, code, logged] : codes) {
+            AppendLogEntry(record, m, logged, code);
+        }
+    }
+    EXPECT_EQ(ReadBytes(temp.path() / LogFileName(m)),
+              record.empty() ? "" : name + " : " + record + "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// Folders: exit codes, --recursive, what cannot be read, and nothing written.
+
+// The temporary folder holds:
+//   game/      a.deu with a blank at 1:4, the leftover of a dead run, and the folders
+//     clean/     c.deu without blanks
+//     scenario/  s.deu with a blank at 1:1
+//     .hidden/   h.deu with a blank
+//   outside/   l.deu with a blank
+// and, as the row asks: game/link, a link to outside/; game/locked/ with k.deu, unreadable;
+// game/b.deu, unreadable; game/konvertionsfehler.deu, whose copy would be the log file.
+enum class Extra { None, Link, LockedFolder, LockedSource, LogName };
+
+struct FolderRow {
+    const char* name;
+    Extra extra;
+    std::vector<std::string> args; // after "--check -l de"; "@x" stands for the path of x
+    int exitCode;
+    std::vector<std::string> found;    // "PATH:LINE:COLUMN" of each line of standard output
+    std::vector<std::string> errParts; // pieces standard error must hold
+};
+
+const std::vector<std::string> kInGame = {"game/a.deu:1:4"};
+const std::vector<std::string> kInTree = {"game/a.deu:1:4", "game/scenario/s.deu:1:1"};
+
+const FolderRow kFolderRows[] = {
+    {"BlanksExitThree",
+     Extra::None,
+     {"@game"},
+     kExitBlanksFound,
+     kInGame,
+     {"game': checked 1 file, 1 character in 1 file would become a blank"}},
+    {"NoBlanksExitZero",
+     Extra::None,
+     {"@game/clean"},
+     kExitConverted,
+     {},
+     {"clean': checked 1 file, no character would become a blank"}},
+    {"NestedFoldersHiddenOneNotEntered",
+     Extra::None,
+     {"-r", "@game"},
+     kExitBlanksFound,
+     kInTree,
+     {"clean': checked 1 file", "scenario': checked 1 file"}},
+    {"LinkToFolderNotEntered",
+     Extra::Link,
+     {"--recursive", "@game"},
+     kExitBlanksFound,
+     kInTree,
+     {}},
+    {"UnreadableFolderBelowWinsOverBlanks",
+     Extra::LockedFolder,
+     {"-r", "@game"},
+     kExitFileFailed,
+     kInTree,
+     {"locked' cannot be read"}},
+    {"UnreadableSourceWinsOverBlanks",
+     Extra::LockedSource,
+     {"@game"},
+     kExitFileFailed,
+     kInGame,
+     {"b.deu' not checked: cannot read b.deu", "checked 1 of 2 files"}},
+    {"SourceNamedLikeTheLogIsNamedNotRead",
+     Extra::LogName,
+     {"@game"},
+     kExitFileFailed,
+     kInGame,
+     {"konvertionsfehler.deu' would not be converted: its copy konvertionsfehler.txt would "
+      "overwrite the log file"}},
+    {"MissingFolderChecksNothing",
+     Extra::None,
+     {"@game", "@missing"},
+     kExitUsage,
+     {},
+     {"missing' does not exist"}},
+};
+
+class Folder : public ::testing::TestWithParam<FolderRow> {};
+
+void PrintTo(const FolderRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
+    const FolderRow& row = GetParam();
+    TempFolder run;
+    TempFolder temp;
+    temp.Write("game/a.deu", "ok \x96");
+    temp.Write("game/.a.txt.rz408-AbCdEf", "left by a run that was killed");
+    temp.Write("game/clean/c.deu", "ok");
+    temp.Write("game/scenario/s.deu", "\x84x");
+    temp.Write("game/.hidden/h.deu", "\x96");
+    temp.Write("outside/l.deu", "\x96");
+    switch (row.extra) {
+    case Extra::None:
+        break;
+    case Extra::Link: {
+        std::error_code ec;
+        fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
+        if (ec) {
+            GTEST_SKIP() << "no symbolic links here: " << ec.message();
+        }
+        break;
+    }
+    case Extra::LockedFolder:
+    case Extra::LockedSource: {
+        if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        const bool folder = row.extra == Extra::LockedFolder;
+        const fs::path source = temp.Write(folder ? "game/locked/k.deu" : "game/b.deu", "\x96");
+        fs::permissions(folder ? source.parent_path() : source, fs::perms::none);
+        break;
+    }
+    case Extra::LogName:
+        temp.Write("game/konvertionsfehler.deu", "\x96");
+        break;
+    }
+    const auto before = Snapshot(temp.path());
+
+    std::vector<std::string> args = {"--check", "-l", "de"};
+    for (const std::string& arg : row.args) {
+        args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
+    }
+    const testing::CommandResult result =
+        RunCommand(args, run.path(), testing::Rights::WithoutReadOverride);
+
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    std::vector<std::string> found;
+    for (std::size_t at = 0; at < result.out.size();) {
+        const std::size_t end = result.out.find('\n', at);
+        found.push_back(result.out.substr(at, result.out.find(": ", at) - at));
+        at = end == std::string::npos ? result.out.size() : end + 1;
+    }
+    std::vector<std::string> expected;
+    for (const std::string& place : row.found) {
+        const std::size_t colon = place.find(':');
+        expected.push_back(Utf8((temp.path() / place.substr(0, colon)).make_preferred()) +
+                           place.substr(colon));
+    }
+    EXPECT_EQ(found, expected);
+    for (const std::string& part : row.errParts) {
+        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+    }
+    EXPECT_EQ(Snapshot(temp.path()), before) << "the check changed the folder";
+    std::error_code ec;
+    fs::permissions(temp.path() / "game/locked", fs::perms::owner_all, ec); // removable again
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace rz408
