@@ -81,6 +81,8 @@ while IFS='|' read -r row words expected; do
     [ "$got" = "$expected" ] || fail "$row: '$words' offers '$got', not '$expected'"
 done <<'ROWS'
 LongOptionByPrefix|--rec|--recursive
+CheckByPrefix|--ch|--check
+FoldersAfterCheck|--check -l de |-dash,a b
 LanguageAfterShortOption|-l g|german
 LanguageAfterLongOption|--language f|fr,french
 LanguageAfterEquals|--language =|de,fr,french,german
