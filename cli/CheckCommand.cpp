@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kProgram = "rz408-convert";
+constexpr std::size_t kOutputPiece = 64 * 1024;
 
 std::string Utf8(const fs::path& path) {
     const std::u8string utf8 = path.u8string();
@@ -65,6 +66,9 @@ int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& fo
             }
             std::string_view pathOf; // the source whose PATH is at hand
             std::string path;
+            // The lines go out in large pieces: a standard output that writes each piece at once
+            // (a console, or NUL on Windows) takes as long for a short one as for a long one.
+            std::string lines;
             const CheckReport report =
                 CheckRun(m, folder, names, encoding,
                          [&](std::string_view name, const BlankFinding& finding) {
@@ -72,9 +76,15 @@ int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& fo
                                  pathOf = name;
                                  path = Utf8(PathInFolder(folder, name));
                              }
-                             out << path << ':' << finding.line << ':' << finding.column << ": "
-                                 << FindingText(m, finding) << '\n';
+                             lines += path + ':' + std::to_string(finding.line) + ':' +
+                                      std::to_string(finding.column) + ": " +
+                                      FindingText(m, finding) + '\n';
+                             if (lines.size() >= kOutputPiece) {
+                                 out << lines;
+                                 lines.clear();
+                             }
                          });
+            out << lines << std::flush;
             found = found || report.blanks != 0;
             for (const FileFailure& failure : report.failures) {
                 const bool copyIsLog = failure.action == FileFailure::Action::CopyIsLog;
