@@ -15,8 +15,10 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace rz408 {
@@ -42,93 +44,53 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 // ---------------------------------------------------------------------------------------
 // One source: the characters found, each where it stands, and the log of a real conversion.
 
-struct Finding {
-    int line;
-    int column;
-    const char* character;       // the source's character, UTF-8
-    std::int64_t code;           // as the log gives it
-    const char* shown = nullptr; // how the check shows it, where not as itself
-};
-
 struct SourceRow {
     const char* name;
     std::string bytes;
     std::vector<std::string> options; // besides --language
-    std::vector<Finding> findings;    // in the order they stand
+    // "LINE:COLUMN CHARACTER CODE [SHOWN]" for each finding in order, ", " between them: the
+    // source's character (UTF-8), its code in the log, and how the check shows it where that is
+    // not as itself.
+    std::string findings;
     const LanguageProfile* profile = &GermanProfile;
 };
 
+// clang-format off
 const SourceRow kSourceRows[] = {
-    {"Windows1252GameText",
-     "Gr\xFC\xDF"
-     "e \x84Hallo\x93 \x96 a`b\xB4\xD7\r\n\xA9 \xDE",
-     {},
-     {{1, 7, "\xE2\x80\x9E", 132},
-      {1, 13, "\xE2\x80\x9C", 147},
-      {1, 15, "\xE2\x80\x93", 150},
-      {1, 21, "\xC3\x97", 215},
-      {2, 1, "\xC2\xA9", 169},
-      {2, 3, "\xC3\x9E", 222}}},
-    // The same characters, a letter of two bytes one column; the mark is no column.
-    {"Utf8WithMark",
-     "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
-     "e \xE2\x80\x9EHallo\xE2\x80\x9C\r\n\xC2\xA9",
-     {},
-     {{1, 7, "\xE2\x80\x9E", 132}, {1, 13, "\xE2\x80\x9C", 147}, {2, 1, "\xC2\xA9", 169}}},
-    // U+201E, CR LF, a Cyrillic letter; a surrogate pair (an emoji) is one column.
+    {"Windows1252GameText", "Gr\xFC\xDF" "e \x84Hallo\x93 \x96 a`b\xB4\xD7\r\n\xA9 \xDE", {},
+     "1:7 \u201E 132, 1:13 \u201C 147, 1:15 \u2013 150, 1:21 \u00D7 215, 2:1 \u00A9 169, "
+     "2:3 \u00DE 222"},
+    // A letter of two bytes is one column; the mark is none.
+    {"Utf8WithMark", "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F" "e \xE2\x80\x9EHallo\r\n\xC2\xA9", {},
+     "1:7 \u201E 132, 2:1 \u00A9 169"},
+    // U+201E, CR LF, a Cyrillic letter, a surrogate pair (an emoji), a direction override.
     {"Utf16LEWithLettersWindows1252Lacks",
-     std::string("\xFF\xFE"
-                 "a\0\x1E\x20\r\0\n\0\x16\x04=\xD8\0\xDE!\0",
-                 18),
-     {},
-     {{1, 2, "\xE2\x80\x9E", 132}, {2, 1, "\xD0\x96", 1046}, {2, 2, "\xF0\x9F\x98\x80", 128512}}},
+     std::string("\xFF\xFE" "a\0\x1E\x20\r\0\n\0\x16\x04=\xD8\0\xDE\x2E\x20", 18), {},
+     "1:2 \u201E 132, 2:1 \u0416 1046, 2:2 \U0001F600 128512, 2:3 \u202E 8238 <U+202E>"},
     // A lone surrogate, and a last byte without its partner: one broken unit each.
-    {"Utf16BEBroken",
-     std::string("\xFE\xFF\0a\xD8\x3D\0b\0", 9),
-     {},
-     {{1, 2, "\xEF\xBF\xBD", 65533}, {1, 4, "\xEF\xBF\xBD", 65533}}},
-    {"Utf8GivenBrokenSequences",
-     "a\xFF"
-     "b\xE2\x82",
-     {"--encoding", "utf-8"},
-     {{1, 2, "\xEF\xBF\xBD", 65533}, {1, 4, "\xEF\xBF\xBD", 65533}}},
-    // UTF-8 read byte by byte: A-tilde becomes a letter, the other bytes blanks.
-    {"Windows1252Given",
-     "\xC3\xBC\xE2\x80\x9E",
-     {"--encoding=windows-1252"},
-     {{1, 2, "\xC2\xBC", 188}, {1, 4, "\xE2\x82\xAC", 128}, {1, 5, "\xC5\xBE", 158}}},
-    {"SameCodeTwiceInALine",
-     "\x96x\x96\r\n\x96",
-     {},
-     {{1, 1, "\xE2\x80\x93", 150}, {1, 3, "\xE2\x80\x93", 150}, {2, 1, "\xE2\x80\x93", 150}}},
+    {"Utf16BEBroken", std::string("\xFE\xFF\0a\xD8\x3D\0b\0", 9), {},
+     "1:2 \uFFFD 65533, 1:4 \uFFFD 65533"},
+    {"Utf8GivenBrokenSequences", "a\xFF" "b\xE2\x82", {"--encoding", "utf-8"},
+     "1:2 \uFFFD 65533, 1:4 \uFFFD 65533"},
+    // UTF-8 read byte by byte: A-tilde and a-circumflex become letters, the other bytes blanks.
+    {"Windows1252Given", "\xC3\xBC\xE2\x80\x9E", {"--encoding=windows-1252"},
+     "1:2 \u00BC 188, 1:4 \u20AC 128, 1:5 \u017E 158"},
+    {"SameCodeTwiceInALine", "\x96x\x96\r\n\x96", {},
+     "1:1 \u2013 150, 1:3 \u2013 150, 2:1 \u2013 150"},
     // CR, CR LF, lone LFs (inside their line), LF CR, CR CR LF (an empty line), no end.
-    {"EveryLineEnd",
-     "a\x80\rb\x80\r\nc\x80\nd\x80\n\re\x80\r\r\nf\x80",
-     {},
-     {{1, 2, "\xE2\x82\xAC", 128},
-      {2, 2, "\xE2\x82\xAC", 128},
-      {3, 2, "\xE2\x82\xAC", 128},
-      {3, 5, "\xE2\x82\xAC", 128},
-      {4, 2, "\xE2\x82\xAC", 128},
-      {6, 2, "\xE2\x82\xAC", 128}}},
-    {"EmptyFile", "", {}, {}},
-    // No visible form: the no-break space, an undefined code (a C1 control), the soft hyphen;
-    // a zero-width space and a direction override that Windows-1252 lacks; a C1 control given
-    // as UTF-8, by its Unicode number.
-    {"NoVisibleFormByNumber",
-     "\xA0\x81\xAD",
-     {},
-     {{1, 1, "\xC2\xA0", 160, "<U+00A0>"},
-      {1, 2, "\xC2\x81", 129, "<U+0081>"},
-      {1, 3, "\xC2\xAD", 173, "<U+00AD>"}}},
-    {"NoVisibleFormUnicode",
-     "a\xE2\x80\x8B\xE2\x80\xAE\xC2\x85",
-     {},
-     {{1, 2, "\xE2\x80\x8B", 8203, "<U+200B>"},
-      {1, 3, "\xE2\x80\xAE", 8238, "<U+202E>"},
-      {1, 4, "\xC2\x85", 133, "<U+0085>"}}},
-    {"French", "\x96\xE9", {}, {{1, 1, "\xE2\x80\x93", 150}}, &FrenchProfile},
+    {"EveryLineEnd", "a\x80\rb\x80\r\nc\x80\nd\x80\n\re\x80\r\r\nf\x80", {},
+     "1:2 \u20AC 128, 2:2 \u20AC 128, 3:2 \u20AC 128, 3:5 \u20AC 128, 4:2 \u20AC 128, "
+     "6:2 \u20AC 128"},
+    {"EmptyFile", "", {}, ""},
+    // No visible form: the no-break space, an undefined code (a C1 control), the soft hyphen,
+    // a zero-width space, and a C1 control given as UTF-8, by its Unicode number.
+    {"NoVisibleForm", "\xA0\x81\xAD", {},
+     "1:1 \u00A0 160 <U+00A0>, 1:2 \xC2\x81 129 <U+0081>, 1:3 \u00AD 173 <U+00AD>"},
+    {"NoVisibleFormUnicode", "a\xE2\x80\x8B\xC2\x85", {},
+     "1:2 \u200B 8203 <U+200B>, 1:3 \xC2\x85 133 <U+0085>"},
+    {"French", "\x96\xE9", {}, "1:1 \u2013 150", &FrenchProfile},
 };
+// clang-format on
 
 class Source : public ::testing::TestWithParam<SourceRow> {};
 
@@ -152,19 +114,23 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
 
     const testing::CommandResult checked = RunCommand(check, run.path());
 
-    EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound)
-        << checked.err;
+    EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound);
     std::string out;
     // The log's entries line by line, each line's as the log orders them: the Windows-1252
     // codes, then the characters Windows-1252 lacks (shown as '?'), each one once.
     std::map<int, std::set<std::tuple<bool, std::int64_t, char>>> entries;
-    for (const Finding& f : row.findings) {
-        out += Utf8(source) + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
-               (f.shown != nullptr ? f.shown : f.character) +
-               std::string(row.profile->LogTextBefore) + NumberText(f.code) +
+    std::istringstream findings(row.findings);
+    for (std::string finding; std::getline(findings, finding, ',');) {
+        std::istringstream in(finding);
+        std::string place, character, shown;
+        std::int64_t code = 0;
+        in >> place >> character >> code >> shown;
+        out += Utf8(source) + ":" + place + ": " + (shown.empty() ? character : shown) +
+               std::string(row.profile->LogTextBefore) + NumberText(code) +
                std::string(row.profile->LogTextAfter) + "\n";
-        const char logged = Utf8ToCp1252(f.character)[0];
-        entries[f.line].insert({static_cast<unsigned char>(logged) != f.code, f.code, logged});
+        const char logged = Utf8ToCp1252(character)[0];
+        entries[std::stoi(place)].insert(
+            {static_cast<unsigned char>(logged) != code, code, logged});
     }
     EXPECT_EQ(checked.out, out);
     EXPECT_EQ(Snapshot(temp.path()).size(), 1u) << "the check wrote a file";
@@ -189,14 +155,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows),
 // Folders: exit codes, --recursive, what cannot be read, and nothing written.
 
 // The temporary folder holds:
-//   game/      a.deu with a blank at 1:4, the leftover of a dead run, and the folders
+//   game/      a.deu with a blank at 1:4, the leftover of a killed run, game/link (a link to
+//              outside/, where links can be made) and the folders
 //     clean/     c.deu without blanks
 //     scenario/  s.deu with a blank at 1:1
 //     .hidden/   h.deu with a blank
 //   outside/   l.deu with a blank
-// and, as the row asks: game/link, a link to outside/; game/locked/ with k.deu, unreadable;
-// game/b.deu, unreadable; game/konvertionsfehler.deu, whose copy would be the log file.
-enum class Extra { None, Link, LockedFolder, LockedSource, LogName };
+// and, as the row asks: game/b.deu and game/locked/ (with k.deu), both unreadable; or
+// game/konvertionsfehler.deu, whose copy would be the log file.
+enum class Extra { None, Locked, LogName };
 
 struct FolderRow {
     const char* name;
@@ -210,57 +177,23 @@ struct FolderRow {
 const std::vector<std::string> kInGame = {"game/a.deu:1:4"};
 const std::vector<std::string> kInTree = {"game/a.deu:1:4", "game/scenario/s.deu:1:1"};
 
+// clang-format off
 const FolderRow kFolderRows[] = {
-    {"BlanksExitThree",
-     Extra::None,
-     {"@game"},
-     kExitBlanksFound,
-     kInGame,
+    {"BlanksExitThree", Extra::None, {"@game"}, kExitBlanksFound, kInGame,
      {"game': checked 1 file, 1 character in 1 file would become a blank"}},
-    {"NoBlanksExitZero",
-     Extra::None,
-     {"@game/clean"},
-     kExitConverted,
-     {},
+    {"NoBlanksExitZero", Extra::None, {"@game/clean"}, kExitConverted, {},
      {"clean': checked 1 file, no character would become a blank"}},
-    {"NestedFoldersHiddenOneNotEntered",
-     Extra::None,
-     {"-r", "@game"},
-     kExitBlanksFound,
-     kInTree,
+    {"NestedFoldersNotHiddenOnesNorLinks", Extra::None, {"-r", "@game"}, kExitBlanksFound, kInTree,
      {"clean': checked 1 file", "scenario': checked 1 file"}},
-    {"LinkToFolderNotEntered",
-     Extra::Link,
-     {"--recursive", "@game"},
-     kExitBlanksFound,
-     kInTree,
-     {}},
-    {"UnreadableFolderBelowWinsOverBlanks",
-     Extra::LockedFolder,
-     {"-r", "@game"},
-     kExitFileFailed,
-     kInTree,
-     {"locked' cannot be read"}},
-    {"UnreadableSourceWinsOverBlanks",
-     Extra::LockedSource,
-     {"@game"},
-     kExitFileFailed,
-     kInGame,
-     {"b.deu' not checked: cannot read b.deu", "checked 1 of 2 files"}},
-    {"SourceNamedLikeTheLogIsNamedNotRead",
-     Extra::LogName,
-     {"@game"},
-     kExitFileFailed,
-     kInGame,
+    {"UnreadableWinsOverBlanks", Extra::Locked, {"--recursive", "@game"}, kExitFileFailed, kInTree,
+     {"b.deu' not checked: cannot read b.deu", "checked 1 of 2 files", "locked' cannot be read"}},
+    {"SourceNamedLikeTheLogIsNamedNotRead", Extra::LogName, {"@game"}, kExitFileFailed, kInGame,
      {"konvertionsfehler.deu' would not be converted: its copy konvertionsfehler.txt would "
       "overwrite the log file"}},
-    {"MissingFolderChecksNothing",
-     Extra::None,
-     {"@game", "@missing"},
-     kExitUsage,
-     {},
+    {"MissingFolderChecksNothing", Extra::None, {"@game", "@missing"}, kExitUsage, {},
      {"missing' does not exist"}},
 };
+// clang-format on
 
 class Folder : public ::testing::TestWithParam<FolderRow> {};
 
@@ -272,36 +205,23 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     const FolderRow& row = GetParam();
     TempFolder run;
     TempFolder temp;
-    temp.Write("game/a.deu", "ok \x96");
-    temp.Write("game/.a.txt.rz408-AbCdEf", "left by a run that was killed");
-    temp.Write("game/clean/c.deu", "ok");
-    temp.Write("game/scenario/s.deu", "\x84x");
-    temp.Write("game/.hidden/h.deu", "\x96");
-    temp.Write("outside/l.deu", "\x96");
-    switch (row.extra) {
-    case Extra::None:
-        break;
-    case Extra::Link: {
-        std::error_code ec;
-        fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
-        if (ec) {
-            GTEST_SKIP() << "no symbolic links here: " << ec.message();
-        }
-        break;
+    const std::pair<const char*, const char*> files[] = {
+        {"game/a.deu", "ok \x96"},        {"game/clean/c.deu", "ok"},
+        {"game/scenario/s.deu", "\x84x"}, {"game/.hidden/h.deu", "\x96"},
+        {"outside/l.deu", "\x96"},        {"game/.a.txt.rz408-AbCdEf", "left by a killed run"}};
+    for (const auto& [path, bytes] : files) {
+        temp.Write(path, bytes);
     }
-    case Extra::LockedFolder:
-    case Extra::LockedSource: {
+    std::error_code ec;
+    fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
+    if (row.extra == Extra::Locked) {
         if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
-        const bool folder = row.extra == Extra::LockedFolder;
-        const fs::path source = temp.Write(folder ? "game/locked/k.deu" : "game/b.deu", "\x96");
-        fs::permissions(folder ? source.parent_path() : source, fs::perms::none);
-        break;
-    }
-    case Extra::LogName:
+        fs::permissions(temp.Write("game/b.deu", "\x96"), fs::perms::none);
+        fs::permissions(temp.Write("game/locked/k.deu", "\x96").parent_path(), fs::perms::none);
+    } else if (row.extra == Extra::LogName) {
         temp.Write("game/konvertionsfehler.deu", "\x96");
-        break;
     }
     const auto before = Snapshot(temp.path());
 
@@ -314,10 +234,9 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
 
     EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     std::vector<std::string> found;
-    for (std::size_t at = 0; at < result.out.size();) {
-        const std::size_t end = result.out.find('\n', at);
-        found.push_back(result.out.substr(at, result.out.find(": ", at) - at));
-        at = end == std::string::npos ? result.out.size() : end + 1;
+    std::istringstream out(result.out);
+    for (std::string line; std::getline(out, line);) {
+        found.push_back(line.substr(0, line.find(": ")));
     }
     std::vector<std::string> expected;
     for (const std::string& place : row.found) {
@@ -330,7 +249,6 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
         EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
     }
     EXPECT_EQ(Snapshot(temp.path()), before) << "the check changed the folder";
-    std::error_code ec;
     fs::permissions(temp.path() / "game/locked", fs::perms::owner_all, ec); // removable again
 }
 
