@@ -15,44 +15,8 @@ work=$4
 wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../cmake" && pwd)/wine-run.sh"
 
 rm -rf "$work"
-mkdir -p "$work/sources"
 src="$work/sources"
-
-# put NAME PRINTF-FORMAT: a file of exactly the bytes printf makes of the format.
-put() { printf "$2" >"$src/$1"; }
-
-all_codes=""
-all_codes_crlf=""
-for code in $(seq 0 255); do
-    byte="\\$(printf '%03o' "$code")"
-    all_codes+=$byte
-    all_codes_crlf+="$byte\\r\\n"
-done
-
-random_bytes() { head -c "$2" /dev/urandom >"$src/$1"; }
-
-tag=0
-for ext in deu fra DEU Fra; do
-    tag=$((tag + 1))
-    put "all$tag.$ext" "$all_codes"
-    put "allcrlf$tag.$ext" "$all_codes_crlf"
-    put "lf$tag.$ext" 'Gr\374\337e\nzweite\226Zeile\n\n'
-    put "cr$tag.$ext" 'a\351\rb\200\rc`d\r'
-    put "mixed$tag.$ext" 'x\r\ny\n\rz\r\r\n\n\240\251\277'
-    put "empty$tag.$ext" ''
-    put "crlf$tag.$ext" '\r\n'
-    put "nul$tag.$ext" '\000a\000\344\000\r\n\000'
-    put "a.b.c$tag.$ext" 'several dots \226\227\r\n'
-    put "x.$tag.$ext" 'two dots\377'
-    put "Gr$(printf '\303\266\303\237')e$tag.$ext" 'a name with umlauts \231\r\n'
-    put "$(printf '\303\211')t$(printf '\303\251')$tag.$ext" '\311t\351 \205\r\n'
-    put ".hidden$tag.$ext" 'hidden \226'
-    random_bytes "random$tag.$ext" 30000
-done
-mkdir "$src/folder.deu" "$src/folder.fra" "$src/empty"
-put noext 'not a source \226'
-put konvertionsfehler.deu 'the German log by name \226\r\n'
-put Erreurs_de_conversion..fra 'the French log by name? No: one dot more \226\r\n'
+"$(dirname "${BASH_SOURCE[0]}")/awkward-sources.sh" "$src"
 
 status=0
 for language in german french; do
