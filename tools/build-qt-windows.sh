@@ -23,7 +23,7 @@ MINGW=x86_64-w64-mingw32
 CACHE=${RZ408_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/rz408}
 # Expected effort, from the builds on a 2-core machine: printed before the build starts.
 EXPECTED_STEPS=963
-EXPECTED_CPU_MINUTES=55
+EXPECTED_CPU_MINUTES=42
 
 # The Debian version of the Linux Qt: the source package must be exactly that version.
 host_qt_version() {

@@ -293,7 +293,7 @@ for run in "rz408_main_tests controls" "rz408_form1_tests everyTextFits labelFon
 done
 
 if [ -n "${RZ408_SCREENSHOTS:-}" ]; then
-    for shot in windows-main windows-form1-german windows-form1-french windows-drive-refused; do
+    for shot in windows-main windows-form1-german windows-form1-french; do
         cp "$work/screenshots/$shot.png" "$RZ408_SCREENSHOTS/"
     done
 fi
