@@ -5,6 +5,8 @@
 #   bench/run.sh [SIZE_MB [RUNS]]        (defaults: 100 MB, 5 runs of each command)
 #
 # Environment: RZ408_CONVERT  the command to measure (default: build/bin/rz408-convert)
+#              RZ408_CONVERT_BEFORE  another build of the command (an earlier version, say),
+#                             timed in the same rounds, interleaved, for a before/after figure
 #              BENCH_DIR      where the texts go (default: a new folder in /dev/shm, or in /tmp
 #                             when /dev/shm is missing; removed at the end)
 #              SMALL_FILES    how many 2 KB files for the many-files case (default 10000)
@@ -32,6 +34,8 @@ else
     fi
 fi
 [ -x "$CONVERT" ] || { echo "no $CONVERT" >&2; exit 2; }
+BEFORE=${RZ408_CONVERT_BEFORE:-}
+[ -z "$BEFORE" ] || [ -x "$BEFORE" ] || { echo "no $BEFORE" >&2; exit 2; }
 
 if [ -n "${BENCH_DIR:-}" ]; then
     WORK=$BENCH_DIR
@@ -100,8 +104,9 @@ measure_text() {
     bytes=$(stat -c %s "$src")
     high=$(LC_ALL=C tr -d '\000-\177' <"$src" | wc -c)
 
-    local ours=() cats=() iconvs=() i
-    # One round to warm the page cache and check that every command works.
+    local ours=() cats=() iconvs=() befores=() i
+    # One round to warm the page cache and check that every command works. The copy and the
+    # log exist from then on: every timed run replaces them, as a second run in a game folder.
     "$CONVERT" -l de "$dir" >/dev/null
     cat "$src" >"$dir/cat.out"
     iconv -f CP1252 -t ASCII//TRANSLIT "$src" >"$dir/iconv.out"
@@ -109,6 +114,9 @@ measure_text() {
         ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
         cats+=("$(measure "$dir/cat.out" cat "$src")")
         iconvs+=("$(measure "$dir/iconv.out" iconv -f CP1252 -t ASCII//TRANSLIT "$src")")
+        if [ -n "$BEFORE" ]; then
+            befores+=("$(measure /dev/null "$BEFORE" -l de "$dir")")
+        fi
     done
     local o c v po pc pv
     o=$(median_of 1 "${ours[@]}")
@@ -133,6 +141,15 @@ measure_text() {
     echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,}"
+    if [ -n "$BEFORE" ]; then
+        local b pb
+        b=$(median_of 1 "${befores[@]}")
+        pb=$(median_of 2 "${befores[@]}")
+        echo "  -- before: $BEFORE, in the same rounds"
+        printf '  %-24s %9s %9s %10s\n' "rz408-convert before" "$(secs "$b")" "$(mbps "$bytes" "$b")" "$(secs "$pb")"
+        echo "  ours / before = $(ratio "$o" "$b") wall, $(ratio "$po" "$pb") cpu; ours - before = $(secs "$((o - b))") s wall"
+        echo "  runs (wall,cpu us): before ${befores[*]// /,}"
+    fi
 
     if command -v hyperfine >/dev/null; then
         echo "  -- hyperfine"
@@ -150,17 +167,22 @@ measure_text() {
 measure_small() {
     local dir="$WORK/small"
     python3 "$ROOT/bench/gentext.py" small "$SMALL_FILES" "$dir/src"
-    local ours=() cps=() i
+    local ours=() cps=() befores=() i
     for ((i = 0; i <= RUNS; i++)); do
         rm -f "$dir"/src/*.txt
         rm -rf "$dir/copy"
-        local o c
+        local o c b=
         o=$(measure /dev/null "$CONVERT" -l de "$dir/src")
         c=$(measure /dev/null cp -r "$dir/src" "$dir/copy")
+        if [ -n "$BEFORE" ]; then
+            rm -f "$dir"/src/*.txt
+            b=$(measure /dev/null "$BEFORE" -l de "$dir/src")
+        fi
         # The first round only warms the caches.
         if [ "$i" -gt 0 ]; then
             ours+=("$o")
             cps+=("$c")
+            [ -z "$b" ] || befores+=("$b")
         fi
     done
     local o c po pc m
@@ -176,6 +198,9 @@ measure_small() {
     printf '  %-24s %9s %10s\n' "cp -r" "$(secs "$c")" "$(secs "$pc")"
     echo "  ours / cp -r = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cp -r ${cps[*]// /,}"
+    if [ -n "$BEFORE" ]; then
+        echo "  before: $(secs "$(median_of 1 "${befores[@]}")") s wall, $(secs "$(median_of 2 "${befores[@]}")") s cpu; runs ${befores[*]// /,}"
+    fi
 }
 
 # --- the inner loop (Google Benchmark) ------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "Conversion.h"
 #include "FolderListing.h"
+#include "FolderTree.h"
 
 #include <algorithm>
 #include <cctype>
@@ -72,6 +73,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     bool version = false;
     bool optionsEnded = false;
     bool sync = false;
+    bool recursive = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -85,6 +87,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             version = true;
         } else if (arg == "--sync") {
             sync = true;
+        } else if (arg == "--recursive" || arg == "-r") {
+            recursive = true;
         } else if (arg == "--language" || arg == "-l") {
             if (i + 1 == args.size()) {
                 return UsageError("option '" + arg + "' needs a language: german or french");
@@ -125,6 +129,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     result.action = BatchArguments::Action::Convert;
     result.folders = std::move(folders);
     result.sync = sync;
+    result.recursive = recursive;
     return result;
 }
 
@@ -154,9 +159,9 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
         try {
             InstallProgramTexts(profile, m);
 
-            // The listing shows an unreadable folder as empty; say why instead.
+            // A folder that cannot be listed is a failure, never an empty folder.
             std::error_code ec;
-            const fs::directory_iterator probe(folder, ec);
+            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
             if (ec) {
                 err << kProgram << ": folder " << Quoted(folder)
                     << " cannot be read: " << ec.message() << '\n';
@@ -164,7 +169,6 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
                 continue;
             }
 
-            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern);
             const RunReport report = ConversionRun(m, folder, names, options);
             out << CountMessageText(m, report) << '\n';
 
@@ -204,6 +208,11 @@ std::string HelpText() {
            "of converted files for each folder.\n"
            "\n"
            "  -l, --language LANG  german (de) or french (fr)\n"
+           "  -r, --recursive      convert every folder below each FOLDER as well, each\n"
+           "                       as if given by name (its own copies and log file);\n"
+           "                       hidden folders and links to folders are not entered;\n"
+           "                       each count line starts with the folder's path\n"
+           "                       relative to FOLDER ('.' for FOLDER itself)\n"
            "      --sync           flush each copy to the disk before it replaces the old\n"
            "                       one (slower; for thin-provisioned volumes)\n"
            "  -h, --help           show this help\n"
@@ -236,6 +245,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     Module1 m;
     RunOptions options;
     options.flushToDisk = parsed.sync;
+    if (parsed.recursive) {
+        return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);
+    }
     return ConvertFolders(*parsed.profile, parsed.folders, m, out, err, options);
 }
 

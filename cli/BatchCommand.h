@@ -11,9 +11,10 @@
 
 namespace rz408 {
 
-// rz408-convert --language german|french FOLDER...
+// rz408-convert --language german|french [--recursive] FOLDER...
 //
-// Converts each FOLDER exactly as the window's convert button does under that language.
+// Converts each FOLDER exactly as the window's convert button does under that language; with
+// --recursive, every folder below each FOLDER as well (FolderTree.h).
 
 // The exit codes.
 inline constexpr int kExitConverted = 0;  // every file of every folder converted
@@ -27,6 +28,8 @@ struct BatchArguments {
     std::vector<std::filesystem::path> folders;
     bool sync = false; // --sync: flush the copies to the disk before they replace the old ones
     std::string error; // set for UsageError: what was wrong, in one line
+    // --recursive: every folder below each folder as well
+    bool recursive = false;
 };
 
 // The profile a --language value names: german/de/deutsch and french/fr/francais, in any

@@ -1,15 +1,16 @@
-# Installers and archives, built by CPack:  cmake --build BUILD --target package
-# One file for every system: each system's branch sets its generator and what goes with it.
-
+# Packages made by CPack from the install rules: `cmake --build build --target package` (or
+# `cpack` in the build folder). Included at the end of the top-level CMakeLists.txt.
 set(CPACK_PACKAGE_NAME rz408-textconverter)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "RZ408 text converter developers <rz408-textconverter@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Copies the .deu and .fra texts of a game folder to plain-ASCII .txt files for the RZ408 userpatch")
-# The programs as players get them: without symbols (a fraction of the size).
-set(CPACK_STRIP_FILES ON)
+    "converts the German and French texts of Vandrok for the RZ408 userpatch")
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
-  # ---- Windows: one zip for players ------------------------------------------------------
+  # ---- Windows: a ZIP of the programs ------------------------------------------------------
   # rz408-textconverter-VERSION-win64.zip holds a folder of that name with both programs and
   # README.txt, the players' short guide (English, German, French; Windows line ends, UTF-8
   # with a byte order mark so that every Notepad shows the accents).
@@ -20,8 +21,28 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/ui/packaging/README-windows.txt
                  ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
-elseif(UNIX AND NOT APPLE)
-  # ---- Linux: the Debian package ---------------------------------------------------------
+  # ---- end of Windows ----------------------------------------------------------------------
+else()
+  # ---- Linux: a Debian package, rz408-textconverter_<version>_<arch>.deb ------------------
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  # The libraries the programs link against, as dpkg-shlibdeps finds them.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+  # The extended description: lines of at most 80 characters, an empty line between paragraphs.
+  set(CPACK_PACKAGE_DESCRIPTION
+      "The RZ408 userpatch for Vandrok refuses every character code above 127,
+while the German and French editions of the game keep their texts in .deu
+and .fra files full of accented letters. This package copies every such file
+of a folder to a plain-ASCII NAME.txt that the patch accepts: umlauts become
+two letters, other accented letters lose their accent, and any other code
+above 127 becomes a blank, listed in a log file in the same folder.
+
+It holds the desktop program rz408-textconverter, with its menu entry, and
+the batch command rz408-convert for scripted installs, which can convert a
+whole game folder with the folders below it.")
+  # ---- end of Linux ------------------------------------------------------------------------
 endif()
 
 include(CPack)

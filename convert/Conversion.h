@@ -65,22 +65,33 @@ struct RunReport {
 // Converts every NAMES entry of FOLDER to its .txt target and writes the log file of the
 // characters that became blanks. A file that fails is reported and the run goes on.
 //
-// Files: the log file and each target are written to a hidden temporary file in FOLDER that
-// takes the old file's place only when it was written and closed whole without error; whatever
-// fails, the old file stays as it was and no temporary file is left (also when the program is
-// stopped by a signal, once RemoveTemporariesOnInterrupt was called). With
-// RunOptions::flushToDisk the copies are also flushed to the disk before they take their places,
-// in batches, by one flush of the file system for many files; a copy the disk refuses then (a
-// thin volume, full only when the data arrives) fails, with its log record.
+// Files: the run opens FOLDER once and works inside the folder it opened, whatever becomes of
+// its path meanwhile (renamed, replaced by another folder or a link): it reads, writes and leaves
+// nothing anywhere else. It first removes the temporary files that earlier runs which did not
+// end normally (killed, a power cut) left in the folder, never those of a run still going on.
+// The log file and each target are written to a hidden temporary file in FOLDER that takes the
+// old file's place, by a rename over it, only when it was written and closed whole without
+// error; whatever fails, the old file stays as it was and no temporary file is left (also when
+// the program is stopped by a signal, once RemoveTemporariesOnInterrupt was called, at any length
+// of the folder's path). On ext4 the rename makes the new data reach the disk before the new
+// name does: after a power cut a target is the old copy or the whole new one. A copy that
+// replaces a file keeps its access rights, and its owner and group where the program may (as
+// root); set-ID bits stay only under the old owner and group. A write beyond the file-size
+// limit fails that file ("File too large"). With RunOptions::flushToDisk the copies are also
+// flushed to the disk before they take their places, in batches, by one flush of the file system
+// for many files; a copy the disk refuses then (a thin volume, full only when the data arrives)
+// fails, with its log record.
 // A target that is a symbolic link is replaced, never written through; a folder in a target's
 // place is a failure. A source is read only when it is a regular file (a FIFO or device named
-// like a source is never read).
+// like a source is never read); a name that does not lead to one (a link leading nowhere or in a
+// loop) fails with the reason.
 //
 // The log record of a file (its name in Windows-1252, " : ", its entries, CR LF) is written when
 // at least one character of it became a blank, and stays only when its target took its place.
 // A source whose target would be the log file itself (German "konvertionsfehler.deu") is not
 // converted: it is reported as failed, and the log stays intact. When the log file cannot be
-// written, that is reported under the log file's name and the old log stays.
+// written, that is reported under the log file's name, the old log stays, and the room its
+// temporary file took is free again for the copies still to come.
 //
 // The program-wide variables afterwards: FileLog holds the start of the log record of the last
 // file the run read (its name and " : "; the entries went straight to the log file), CurrentLine
@@ -122,7 +133,8 @@ std::string CountMessageText(const Module1& m, const RunReport& report);
 
 // Makes a stop of the program by a signal (Ctrl+C, a termination request, a closed terminal)
 // remove the run's temporary files before the program ends. The program calls it once at its
-// start. (On Windows it does nothing; what a stop leaves there is hidden.)
+// start. (On Windows it does nothing; what a stop leaves there is hidden, and the next run in
+// the folder removes it.)
 void RemoveTemporariesOnInterrupt();
 
 } // namespace rz408

@@ -3,13 +3,13 @@
 #include "Conversion.h"
 #include "Encoding.h"
 #include "FileSystem.h"
-#include "FolderListing.h"
 #include "StreamConverter.h"
 
 #include <algorithm>
 #include <exception>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace rz408 {
 
@@ -54,26 +54,65 @@ struct ByteRange {
     std::uint64_t end = 0;
 };
 
+// A temporary file of the run in its folder, open until it takes its target's place; removed
+// when it does not (or when the run ends first).
+class Temporary {
+public:
+    explicit Temporary(const fsys::Folder& folder) : folder_(&folder) {}
+    Temporary(Temporary&& other) noexcept
+        : folder_(other.folder_), file_(std::move(other.file_)), name_(std::move(other.name_)),
+          exists_(std::exchange(other.exists_, false)) {}
+    Temporary& operator=(Temporary&&) = delete;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    ~Temporary() { Discard(); }
+
+    // Creates it, to take the place of TARGET_NAME.
+    std::error_code Create(std::string_view targetName) {
+        Discard();
+        const std::error_code error = fsys::CreateTemporary(*folder_, targetName, file_, name_);
+        exists_ = !error;
+        return error;
+    }
+
+    fsys::File& File() { return file_; }
+
+    // Closes it and puts it in TARGET_NAME's place.
+    std::error_code Replace(std::string_view targetName) {
+        const std::error_code error = fsys::Replace(*folder_, file_, name_, targetName);
+        exists_ = static_cast<bool>(error);
+        return error;
+    }
+
+    // Closes and removes it; its room on the disk is free again at once.
+    void Discard() noexcept {
+        if (exists_) {
+            fsys::RemoveQuietly(*folder_, file_, name_);
+            exists_ = false;
+        }
+    }
+
+private:
+    const fsys::Folder* folder_;
+    fsys::File file_;
+    std::string name_;
+    bool exists_ = false;
+};
+
 // The log file. It is written to a temporary file that takes the old log's place only when
 // the run has written all of it and it is on the disk; a log that cannot be written is reported
-// once (under the log file's name) and leaves the old log as it was. The record of the file
-// being converted is kept apart until that file is done: committed when its copy was written
+// once (under the log file's name), leaves the old log as it was, and its temporary file is
+// removed at once, so that it takes no room from the copies still to come. The record of the
+// file being converted is kept apart until that file is done: committed when its copy was written
 // whole, taken back otherwise; a committed record whose copy then cannot take its target's
 // place is taken out again (TakeOut).
 class LogFile {
 public:
-    LogFile(std::filesystem::path path, std::string name, std::vector<FileFailure>& failures,
+    LogFile(const fsys::Folder& folder, std::string name, std::vector<FileFailure>& failures,
             bool flushToDisk)
-        : path_(std::move(path)), name_(std::move(name)), failures_(failures),
-          flushToDisk_(flushToDisk) {
-        Check(fsys::CreateTemporary(path_, file_, temporary_));
-        created_ = !failed_;
-    }
-
-    ~LogFile() {
-        if (created_) {
-            fsys::RemoveQuietly(temporary_);
-        }
+        : name_(std::move(name)), failures_(failures), flushToDisk_(flushToDisk),
+          temporary_(folder) {
+        Check(temporary_.Create(name_));
     }
 
     void Write(std::string_view bytes) {
@@ -99,7 +138,7 @@ public:
             buffer_.resize(static_cast<std::size_t>(committed_ - written_));
         } else {
             buffer_.clear();
-            Check(fsys::TruncateTo(file_, committed_));
+            Check(fsys::TruncateTo(temporary_.File(), committed_));
             written_ = committed_;
         }
     }
@@ -120,16 +159,17 @@ public:
                     std::size_t got = 0;
                     const std::size_t size =
                         static_cast<std::size_t>(std::min<std::uint64_t>(until - from, kLogBuffer));
-                    if (Check(fsys::ReadAt(file_, from, buffer_.data(), size, got)) &&
-                        Check(got == 0 ? std::make_error_code(std::errc::io_error)
-                                       : fsys::WriteAt(file_, to, buffer_.data(), got))) {
+                    if (Check(fsys::ReadAt(temporary_.File(), from, buffer_.data(), size, got)) &&
+                        Check(got == 0
+                                  ? std::make_error_code(std::errc::io_error)
+                                  : fsys::WriteAt(temporary_.File(), to, buffer_.data(), got))) {
                         from += got;
                         to += got;
                     }
                 }
             }
             buffer_.clear();
-            if (!failed_ && Check(fsys::TruncateTo(file_, to))) {
+            if (!failed_ && Check(fsys::TruncateTo(temporary_.File(), to))) {
                 written_ = committed_ = to;
             }
         } catch (...) {
@@ -144,20 +184,16 @@ public:
         }
         WriteBuffer();
         if (!failed_ && flushToDisk_) {
-            Check(fsys::FlushData(file_));
+            Check(fsys::FlushData(temporary_.File()));
         }
         if (!failed_) {
-            Check(fsys::Close(file_));
-        }
-        if (!failed_) {
-            Check(fsys::Replace(temporary_, path_));
-            created_ = failed_; // the temporary file is the log file now
+            Check(temporary_.Replace(name_));
         }
     }
 
 private:
     void WriteBuffer() {
-        if (Check(fsys::WriteAll(file_, buffer_.data(), buffer_.size()))) {
+        if (Check(fsys::WriteAll(temporary_.File(), buffer_.data(), buffer_.size()))) {
             written_ += buffer_.size();
         }
         buffer_.clear();
@@ -167,17 +203,16 @@ private:
         if (error && !failed_) {
             failed_ = true;
             AddFailure(failures_, name_, error.message(), FileFailure::Kind::LogFile);
+            temporary_.Discard();
+            std::string().swap(buffer_);
         }
         return !error;
     }
 
-    std::filesystem::path path_;
     std::string name_;
     std::vector<FileFailure>& failures_;
     const bool flushToDisk_;
-    fsys::File file_;
-    std::filesystem::path temporary_;
-    bool created_ = false;
+    Temporary temporary_;
     bool failed_ = false;
     std::string buffer_;
     std::uint64_t written_ = 0;   // bytes in the file
@@ -206,40 +241,21 @@ private:
     LogFile& log_;
 };
 
-// A temporary target file, removed unless handed on.
-struct Temporary {
-    std::filesystem::path path;
-    bool exists = false;
-    Temporary() = default;
-    Temporary(const Temporary&) = delete;
-    Temporary& operator=(const Temporary&) = delete;
-    ~Temporary() { Discard(); }
-    void Discard() {
-        if (exists) {
-            fsys::RemoveQuietly(path);
-            exists = false;
-        }
-    }
-};
-
-// Converts one source into a new temporary copy of its target, written whole and closed.
-// On failure nothing is left of it.
-FileError ConvertFile(StreamConverter& converter, RunSink& sink,
-                      const std::filesystem::path& sourcePath,
-                      const std::filesystem::path& targetPath, std::vector<char>& buffer,
-                      Temporary& temporary) {
+// Converts one source into TEMPORARY, a new temporary copy of its target, written whole (and
+// still open: it holds its place until it takes the target's). On failure the caller removes it.
+FileError ConvertFile(StreamConverter& converter, RunSink& sink, const fsys::Folder& folder,
+                      std::string_view sourceName, std::string_view targetName,
+                      std::vector<char>& buffer, Temporary& temporary) {
     const auto read = [](std::error_code error) { return FileError{Side::Source, error}; };
     const auto write = [](std::error_code error) { return FileError{Side::Target, error}; };
     fsys::File source;
-    if (auto error = fsys::OpenForReading(sourcePath, source)) {
+    if (auto error = fsys::OpenForReading(folder, sourceName, source)) {
         return read(error);
     }
-    fsys::File target;
-    if (auto error = fsys::CreateTemporary(targetPath, target, temporary.path)) {
+    if (auto error = temporary.Create(targetName)) {
         return write(error);
     }
-    temporary.exists = true;
-    sink.SetTarget(&target);
+    sink.SetTarget(&temporary.File());
     for (;;) {
         std::size_t got = 0;
         if (auto error = fsys::ReadSome(source, buffer.data(), buffer.size(), got)) {
@@ -252,10 +268,7 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink,
             return write(error);
         }
     }
-    if (auto error = converter.Finish()) {
-        return write(error);
-    }
-    return write(fsys::Close(target));
+    return write(converter.Finish());
 }
 
 // The converted files whose copies wait to take their targets' places (when the run flushes
@@ -265,17 +278,15 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink,
 // each copy replace its target, and only then does the file count as converted and its log
 // record stay. A copy the disk refused (a thin or network volume that finds itself full only
 // when the data arrives) is removed and reported, its old target and the log untouched by it.
+// The waiting copies stay open, so that no other run takes them for leftovers.
 class PendingBatch {
 public:
-    PendingBatch(Module1& m, const std::filesystem::path& folder, LogFile& log, RunReport& report,
+    PendingBatch(Module1& m, const fsys::Folder& folder, LogFile& log, RunReport& report,
                  const RunOptions& options)
-        : m_(m), log_(log), report_(report), flushToDisk_(options.flushToDisk),
+        : m_(m), folder_(folder), log_(log), report_(report), flushToDisk_(options.flushToDisk),
           // Without the flush there is nothing to wait for: each copy takes its place at once.
           files_(flushToDisk_ ? std::max<std::size_t>(options.batchFiles, 1) : 1),
           bytes_(options.batchBytes) {
-        if (flushToDisk_) {
-            fsys::OpenFolder(folder, folder_); // without it, each copy is flushed by itself
-        }
         entries_.reserve(files_);
         takenOut_.reserve(files_);
     }
@@ -283,27 +294,15 @@ public:
     PendingBatch(const PendingBatch&) = delete;
     PendingBatch& operator=(const PendingBatch&) = delete;
 
-    ~PendingBatch() {
-        for (const Entry& entry : entries_) {
-            fsys::RemoveQuietly(entry.temporary);
-        }
-    }
-
-    // Takes over TEMPORARY, the closed copy of source NAME for TARGET; RECORD is the file's
-    // record in the log, BYTES the copy's size; LAST_LINE what CurrentLine becomes when it takes
-    // its place, if anything. Throws (no memory) only before taking anything over.
-    void Add(std::string_view name, std::string_view targetName,
-             const std::filesystem::path& target, Temporary& temporary, ByteRange record,
-             std::uint64_t bytes, const std::string* lastLine) {
-        Entry entry{std::string(name),
-                    std::string(targetName),
-                    target,
-                    temporary.path,
-                    record,
-                    lastLine != nullptr,
-                    lastLine != nullptr ? *lastLine : std::string()};
+    // Takes over TEMPORARY, the copy of source NAME for TARGET_NAME; RECORD is the file's record
+    // in the log, BYTES the copy's size; LAST_LINE what CurrentLine becomes when it takes its
+    // place, if anything. Throws (no memory) only before taking anything over.
+    void Add(std::string_view name, std::string_view targetName, Temporary& temporary,
+             ByteRange record, std::uint64_t bytes, const std::string* lastLine) {
+        std::string line = lastLine != nullptr ? *lastLine : std::string();
+        Entry entry{std::string(name),   std::string(targetName), std::move(temporary), record,
+                    lastLine != nullptr, std::move(line)};
         entries_.push_back(std::move(entry)); // room reserved: cannot fail
-        temporary.exists = false;
         pendingBytes_ += bytes;
     }
 
@@ -319,13 +318,13 @@ public:
         for (Entry& entry : entries_) {
             std::error_code error;
             if (!allOnDisk) {
-                error = fsys::FlushFile(entry.temporary);
+                error = fsys::FlushData(entry.temporary.File());
             }
             if (!error) {
-                error = fsys::Replace(entry.temporary, entry.target);
+                error = entry.temporary.Replace(entry.targetName);
             }
             if (error) {
-                fsys::RemoveQuietly(entry.temporary);
+                entry.temporary.Discard();
                 AddFailure(report_.failures, entry.name, entry.targetName,
                            FileError{Side::Target, error});
                 if (entry.record.end > entry.record.begin) {
@@ -349,24 +348,30 @@ private:
     struct Entry {
         std::string name;
         std::string targetName;
-        std::filesystem::path target;
-        std::filesystem::path temporary;
+        Temporary temporary;
         ByteRange record;
         bool hasLines = false;
         std::string lastLine;
     };
 
     Module1& m_;
+    const fsys::Folder& folder_;
     LogFile& log_;
     RunReport& report_;
     const bool flushToDisk_;
     const std::size_t files_;   // a full batch: this many files
     const std::uint64_t bytes_; // or this many bytes of copies
-    fsys::File folder_;
     std::vector<Entry> entries_;
     std::vector<ByteRange> takenOut_;
     std::uint64_t pendingBytes_ = 0;
 };
+
+// Failures that the waiting copies cause themselves: a full disk may have room again, and the
+// program may open files again, once they have taken their places.
+bool MayPassOnceTheBatchIsIn(const std::error_code& error) {
+    return error == std::errc::no_space_on_device || error == std::errc::too_many_files_open ||
+           error == std::errc::too_many_files_open_in_system;
+}
 
 const char* WhatFailed(const std::exception_ptr& failure) noexcept {
     try {
@@ -400,9 +405,15 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
     RunReport report;
     std::string logName;
     try {
+        fsys::FailWritesBeyondTheSizeLimit();
         logName = LogFileName(m);
-        LogFile log(PathInFolder(folder, logName), logName, report.failures, options.flushToDisk);
-        PendingBatch batch(m, folder, log, report, options);
+        // Every file of the run is named in the folder opened here, whatever becomes of its path
+        // meanwhile. A folder that cannot be opened fails every file with its reason.
+        fsys::Folder dir;
+        fsys::OpenFolder(folder, dir);
+        fsys::RemoveLeftovers(dir);
+        LogFile log(dir, logName, report.failures, options.flushToDisk);
+        PendingBatch batch(m, dir, log, report, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);
         std::vector<char> buffer(std::max<std::size_t>(options.blockSize, 1));
@@ -430,25 +441,21 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                     continue;
                 }
                 m.FileLog = Utf8ToCp1252(name) + " : ";
-                const std::filesystem::path sourcePath = PathInFolder(folder, name);
-                const std::filesystem::path targetPath = PathInFolder(folder, targetName);
-                Temporary temporary;
+                Temporary temporary(dir);
                 std::uint64_t recordBegin = 0;
                 FileError failure;
                 for (bool retried = false;; retried = true) {
                     converter.Start(m.FileLog);
                     recordBegin = log.Position();
                     failure =
-                        ConvertFile(converter, sink, sourcePath, targetPath, buffer, temporary);
+                        ConvertFile(converter, sink, dir, name, targetName, buffer, temporary);
                     if (!failure) {
                         break;
                     }
                     log.Rollback();
                     temporary.Discard();
-                    // A full disk may have room again once the waiting copies have replaced
-                    // their older targets: once more, then.
-                    if (retried || failure.error != std::errc::no_space_on_device ||
-                        batch.Empty()) {
+                    // Once more after the waiting copies have taken their places.
+                    if (retried || !MayPassOnceTheBatchIsIn(failure.error) || batch.Empty()) {
                         break;
                     }
                     batch.Commit();
@@ -457,7 +464,7 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                     AddFailure(report.failures, name, targetName, failure);
                     continue;
                 }
-                batch.Add(name, targetName, targetPath, temporary, {recordBegin, log.Position()},
+                batch.Add(name, targetName, temporary, {recordBegin, log.Position()},
                           sink.TargetBytes(),
                           converter.Lines() != 0 ? &converter.LastLine() : nullptr);
                 log.Commit();

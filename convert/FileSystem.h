@@ -1,7 +1,14 @@
 #pragma once
 
 // The few file operations the conversion and the listing need, one source file per system
-// (FileSystem_posix.cpp, FileSystem_windows.cpp); CMake builds the one that fits.
+// (FileSystem_posix.cpp, FileSystem_windows.cpp) beside what both share (FileSystem.cpp); CMake
+// builds the one that fits.
+//
+// A run works inside the folder it opened: it opens the folder once (a Folder) and names every
+// file it reads, creates, replaces or removes there by its name in that open folder, so that a
+// folder renamed, or replaced by another one or by a link, while the run goes on does not send
+// the rest of the run elsewhere. File names are UTF-8 as the listing returns them (on Linux, the
+// bytes the file system holds); a name is one name of the folder, never a path.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,15 +16,24 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace rz408::fsys {
 
-// An open file; closed (errors ignored) when it goes out of scope unless Close was called.
+// An open file; closed (errors ignored) when it goes out of scope.
 class File {
 public:
     File() = default;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
+    File(File&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
+    File& operator=(File&& other) noexcept {
+        if (this != &other) {
+            File closing;
+            closing.handle_ = std::exchange(handle_, std::exchange(other.handle_, kNoHandle));
+        }
+        return *this;
+    }
     ~File();
 
     bool IsOpen() const { return handle_ != kNoHandle; }
@@ -27,19 +43,44 @@ public:
     std::intptr_t handle_ = kNoHandle;
 };
 
-// Opens an existing file for reading. Only regular files are opened (a symbolic link counts as
-// what it points at): the check is made before opening, and again on the open file, and the
-// open never waits, so a FIFO or device put in place of a source cannot hang the run.
-std::error_code OpenForReading(const std::filesystem::path& path, File& file);
+// An open folder, closed when it goes out of scope. On Linux a descriptor of the folder; on
+// Windows a handle that keeps the folder from being renamed or removed while it is open, and the
+// folder's path (Windows names files by path only).
+class Folder {
+public:
+    Folder() = default;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder();
+
+    bool IsOpen() const { return handle_ != File::kNoHandle; }
+
+    std::intptr_t handle_ = File::kNoHandle;
+    std::filesystem::path path_;
+    // Why OpenFolder failed: every operation in a folder that is not open reports it.
+    std::error_code error_ = std::make_error_code(std::errc::bad_file_descriptor);
+};
+
+// Opens FOLDER for the operations below.
+std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder);
+
+// Opens the file NAME of FOLDER for reading. Only regular files are opened (a symbolic link
+// counts as what it points at): the check is made before opening, and again on the open file,
+// and the open never waits, so a FIFO or device put in place of a source cannot hang the run.
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file);
 
 // Reads up to SIZE bytes; GOT is 0 at the end of the file.
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got);
 
-// Creates a new, empty, hidden file in the folder of TARGET for writing, with the access rights
-// of the file TARGET when there is one (the rights a new file gets there otherwise).
-// TEMPORARY receives its path.
-std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
-                                std::filesystem::path& temporary);
+// Creates a new, empty, hidden file in FOLDER for writing, to take the place of the file
+// TARGET_NAME later (Replace); TEMPORARY_NAME receives its name. When TARGET_NAME is a file, the
+// new one gets its access rights, and its owner and group where this program may give them (run
+// as root); set-user-ID and set-group-ID bits stay only under the old file's owner and group
+// (otherwise they are dropped, as cp drops them). A new file gets what any new file gets.
+// As long as the new file stays open it is marked as in use, and RemoveLeftovers of any run
+// leaves it alone; the mark ends with the program, however it ends.
+std::error_code CreateTemporary(const Folder& folder, std::string_view targetName, File& file,
+                                std::string& temporaryName);
 
 // Writes all SIZE bytes, or reports why not.
 std::error_code WriteAll(File& file, const char* data, std::size_t size);
@@ -54,52 +95,77 @@ std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std:
 // Cuts the file back to SIZE bytes and continues writing there.
 std::error_code TruncateTo(File& file, std::uint64_t size);
 
-// Closes the file and reports what closing found (a write the system could not complete).
-std::error_code Close(File& file);
-
 // Writes the data of the open FILE to the disk; reports any write of it the disk refused,
 // also one the system made earlier on its own.
 std::error_code FlushData(File& file);
 
 // Writing many small files to the disk one by one costs a round trip to the disk each; one
 // flush of the whole file system costs one. So the run flushes its copies in batches:
-//
-// OpenFolder opens FOLDER for FlushFileSystem. FlushFileSystem writes everything written on the
-// folder's file system to the disk and reports whether the disk refused any of it since the
-// folder was opened or last flushed (Linux 5.8 and later tell; not which file, nor whose). On
-// an error, FlushFile on each file in question finds which of them did not reach the disk.
-// Where the system offers no such flush, FlushFileSystem does nothing and reports success,
-// and Replace flushes each file itself before it takes the target's place.
-std::error_code OpenFolder(const std::filesystem::path& folder, File& handle);
-std::error_code FlushFileSystem(File& folder);
+// FlushFileSystem writes everything written on the folder's file system to the disk and reports
+// whether the disk refused any of it since the folder was opened or last flushed (Linux 5.8 and
+// later tell; not which file, nor whose). On an error, FlushData on each file in question finds
+// which of them did not reach the disk. Where the system offers no such flush, FlushFileSystem
+// does nothing and reports success, and Replace flushes each file itself before it takes the
+// target's place.
+std::error_code FlushFileSystem(const Folder& folder);
 
-// Writes the data of the closed file PATH to the disk; reports a write of it that the disk
-// refused, also one refused before the call.
-std::error_code FlushFile(const std::filesystem::path& path);
+// Closes TEMPORARY (made by CreateTemporary as TEMPORARY_NAME), reporting what closing found (a
+// write the system could not complete), and puts it in the place of TARGET_NAME in one step: a
+// file that was there is replaced whole, a symbolic link that was there is replaced itself (never
+// written through); a folder there stays and the call fails. A rename over the old file, so that
+// file systems that write a new file to the disk before it replaces an old one (ext4) do so.
+// On failure the temporary file stays, closed, for RemoveQuietly.
+std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
+                        std::string_view targetName);
 
-// Puts TEMPORARY in the place of TARGET in one step: a file that was there is replaced whole,
-// a symbolic link that was there is replaced itself (never written through); a folder there
-// stays and the call fails.
-std::error_code Replace(const std::filesystem::path& temporary,
-                        const std::filesystem::path& target);
+// Closes FILE when it is open and removes the file NAME of FOLDER, ignoring errors (cleaning up
+// after a failure).
+void RemoveQuietly(const Folder& folder, File& file, std::string_view name);
 
-// Removes a file, ignoring errors (cleaning up after a failure).
-void RemoveQuietly(const std::filesystem::path& path);
+// Removes from FOLDER the temporary files that runs which did not end normally left behind (a
+// killed program, a power cut): the files named like temporary files (IsTemporaryName) that no
+// live program holds open (CreateTemporary). Returns how many it removed.
+std::size_t RemoveLeftovers(const Folder& folder);
+
+// True for the names CreateTemporary gives: "." NAME ".rz408-" and six letters or digits.
+bool IsTemporaryName(std::string_view name);
+
+// The name of a new temporary file for TARGET_NAME ending in SUFFIX (six letters or digits):
+// hidden, and short enough for any file system whatever the length of TARGET_NAME.
+std::string TemporaryName(std::string_view targetName, std::string_view suffix);
+
+// Six letters or digits, different for every call.
+std::string RandomSuffix();
+
+// From now on a write beyond the process's file-size limit fails with "File too large" for that
+// file, instead of ending the program (SIGXFSZ on Linux; nothing to do on Windows). Every run
+// calls it.
+void FailWritesBeyondTheSizeLimit();
 
 // From now on, when the program is ended by a request to stop (Ctrl+C, a termination request,
 // a closed terminal), the temporary files that exist at that moment are removed first, and the
 // program then ends as the request would have ended it. A request ignored before the call stays
-// ignored. Called once, at the program's start.
+// ignored. Called once, at the program's start. Works at any length of the folder's path.
 void RemoveTemporariesOnInterrupt();
 
 // True for the entries the file list shows: ordinary files (or links to them) that are not
-// hidden. NAME is the entry's name as the listing returns it.
+// hidden, and links named like them that cannot be followed (leading nowhere, in a loop, or
+// into a folder that cannot be searched), so that the run names them as failed instead of
+// passing over them. NAME is the entry's name as the listing returns it.
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name);
+
+// True for the folders a walk over a folder tree enters: real folders that are not hidden, never
+// a link to a folder (which could lead outside the tree, or back into it). NAME is the entry's
+// name as the listing returns it.
+bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name);
 
 // True when two file names (UTF-8) of one folder name the same file.
 bool SameFileName(std::string_view a, std::string_view b);
 
 // The error of a source that is no regular file (a FIFO, a device, a socket).
 std::error_code NotRegularFile();
+
+// The error of a name that is no single name of a folder ("", ".", "..", or with a separator).
+std::error_code NotAFileName();
 
 } // namespace rz408::fsys

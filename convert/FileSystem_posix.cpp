@@ -1,16 +1,16 @@
-// The file operations on Linux (syncfs is Linux's own; the rest is POSIX).
+// The file operations on Linux (syncfs and O_PATH are Linux's own; the rest is POSIX).
 
 #include "FileSystem.h"
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
-#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +20,10 @@ namespace {
 
 int Fd(const File& file) {
     return static_cast<int>(file.handle_);
+}
+
+int Fd(const Folder& folder) {
+    return static_cast<int>(folder.handle_);
 }
 
 std::error_code LastError() {
@@ -36,63 +40,56 @@ std::error_code CheckRegular(const struct stat& info) {
     return NotRegularFile();
 }
 
-// Six letters or digits, different for every call.
-std::string RandomSuffix() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 random(
-        std::random_device{}() ^
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        static_cast<std::uint64_t>(::getpid()));
-    std::string suffix;
-    for (int k = 0; k < 6; ++k) {
-        suffix += kLetters[random() % (sizeof kLetters - 1)];
+// NAME as a C string, when it is one name of a folder.
+std::error_code NameInFolder(std::string_view name, std::string& cName) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos) {
+        return NotAFileName();
     }
-    return suffix;
+    cName.assign(name);
+    return {};
 }
-
-class NotRegularCategory : public std::error_category {
-public:
-    const char* name() const noexcept override { return "rz408"; }
-    std::string message(int) const override { return "not a regular file"; }
-};
 
 // The temporary files that exist right now, for the signal handler that removes them when the
 // program is stopped (RemoveTemporariesOnInterrupt). A signal handler is handed nothing but the
 // signal's number, so what it needs must be reachable without arguments: this table is the
 // program's one mutable global for that reason. It is fixed in size and never allocates; a slot
-// is published through its atomic state only once its path is complete, so the handler reads
-// whole paths only, and calls nothing but unlink. A temporary file whose path does not fit, or
-// that finds the table full, is simply not removed on a stop.
+// holds the descriptor of the file's folder and the file's name (a name is at most 255 bytes,
+// whatever the length of the folder's path), and is published through its atomic state only
+// once complete, so the handler reads whole entries only, and calls nothing but unlinkat. A run
+// keeps its folder open until its temporary files are gone from the table. A temporary file
+// that finds the table full is simply not removed on a stop (the next run removes it).
 class TemporaryTable {
 public:
     // A run holds its pending batch of copies, the copy being written and the log's file.
     static constexpr std::size_t kSlots = 1024;
-    static constexpr std::size_t kPathBytes = 512;
+    static constexpr std::size_t kNameBytes = NAME_MAX + 1;
 
-    void Add(const char* path) noexcept {
-        const std::size_t length = std::strlen(path);
-        if (length >= kPathBytes) {
+    void Add(int folder, const char* name) noexcept {
+        const std::size_t length = std::strlen(name);
+        if (length >= kNameBytes) {
             return;
         }
-        const std::uint64_t hash = Hash(path);
+        const std::uint64_t hash = Hash(folder, name);
         for (std::size_t k = 0; k < kSlots; ++k) {
             Slot& slot = slots_[(hash + k) % kSlots];
             int free = kFree;
             if (slot.state.compare_exchange_strong(free, kFilling, std::memory_order_acquire)) {
                 slot.hash = hash;
-                std::memcpy(slot.path, path, length + 1);
+                slot.folder = folder;
+                std::memcpy(slot.name, name, length + 1);
                 slot.state.store(kFilled, std::memory_order_release);
                 return;
             }
         }
     }
 
-    void Remove(const char* path) noexcept {
-        const std::uint64_t hash = Hash(path);
+    void Remove(int folder, const char* name) noexcept {
+        const std::uint64_t hash = Hash(folder, name);
         for (std::size_t k = 0; k < kSlots; ++k) {
             Slot& slot = slots_[(hash + k) % kSlots];
             if (slot.state.load(std::memory_order_acquire) == kFilled && slot.hash == hash &&
-                std::strcmp(slot.path, path) == 0) {
+                slot.folder == folder && std::strcmp(slot.name, name) == 0) {
                 slot.state.store(kFree, std::memory_order_release);
                 return;
             }
@@ -103,7 +100,7 @@ public:
     void UnlinkAll() noexcept {
         for (Slot& slot : slots_) {
             if (slot.state.load(std::memory_order_acquire) == kFilled) {
-                ::unlink(slot.path);
+                ::unlinkat(slot.folder, slot.name, 0);
             }
         }
     }
@@ -115,10 +112,10 @@ private:
     static_assert(std::atomic<int>::is_always_lock_free,
                   "the signal handler needs lock-free flags");
 
-    static std::uint64_t Hash(const char* path) noexcept {
-        std::uint64_t hash = 14695981039346656037u; // FNV-1a
-        for (; *path != '\0'; ++path) {
-            hash = (hash ^ static_cast<unsigned char>(*path)) * 1099511628211u;
+    static std::uint64_t Hash(int folder, const char* name) noexcept {
+        std::uint64_t hash = 14695981039346656037u ^ static_cast<std::uint64_t>(folder); // FNV-1a
+        for (; *name != '\0'; ++name) {
+            hash = (hash ^ static_cast<unsigned char>(*name)) * 1099511628211u;
         }
         return hash;
     }
@@ -126,7 +123,8 @@ private:
     struct Slot {
         std::atomic<int> state{kFree};
         std::uint64_t hash = 0;
-        char path[kPathBytes] = {};
+        int folder = -1;
+        char name[kNameBytes] = {};
     };
     Slot slots_[kSlots];
 };
@@ -162,6 +160,85 @@ private:
     sigset_t before_{};
 };
 
+// A temporary file is marked as in use by an exclusive lock (flock) on its open file, which the
+// system lifts when the file is closed or the program ends. The folder's own lock covers the
+// moments when a temporary file has a name but no lock of its own (just created, or closed before
+// the rename): runs that name or replace files hold it shared, RemoveLeftovers exclusive. Where
+// the folder cannot be locked (a network file system, a folder opened without reading rights) the
+// run goes on without: RemoveLeftovers then removes nothing there.
+class FolderLock {
+public:
+    FolderLock(const Folder& folder, int how) : fd_(Fd(folder)) {
+        // Another run's RemoveLeftovers holds the lock for one pass over the folder: wait for
+        // it, but never for ever (some other program could hold the folder's lock).
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            if (::flock(fd_, how | LOCK_NB) == 0) {
+                locked_ = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK || how == LOCK_EX) {
+                return;
+            }
+            const timespec pause{0, 2'000'000};
+            ::nanosleep(&pause, nullptr);
+        }
+    }
+    ~FolderLock() {
+        if (locked_) {
+            ::flock(fd_, LOCK_UN);
+        }
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool Locked() const { return locked_; }
+
+private:
+    int fd_;
+    bool locked_ = false;
+};
+
+// A copy that replaces an older file keeps what the older file had: its access rights, and its
+// owner and group where this program may give them (as root, or a group the user belongs to). A
+// set-user-ID or set-group-ID bit stays only under the old file's owner or group: a copy never
+// carries it to another owner (the content comes from a source someone else may control).
+// Done when the file is made, so that it is never more open to others than the old one, and
+// again before it takes the old one's place: the system takes set-ID bits off a file that a user
+// other than root writes to.
+void KeepOwnerAndRights(const Folder& folder, const std::string& targetName, int fd) {
+    struct stat old {};
+    if (::fstatat(Fd(folder), targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(old.st_mode)) {
+        return;
+    }
+    struct stat mine {};
+    if (::fstat(fd, &mine) != 0) {
+        return;
+    }
+    if (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && mine.st_gid != old.st_gid) {
+            [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        }
+        if (::fstat(fd, &mine) != 0) {
+            mine.st_uid = static_cast<uid_t>(-1); // unknown: no set-ID bit then
+        }
+    }
+    mode_t mode = old.st_mode & 07777;
+    if (mine.st_uid != old.st_uid) {
+        mode &= ~static_cast<mode_t>(S_ISUID);
+    }
+    if (mine.st_gid != old.st_gid || mine.st_uid != old.st_uid) {
+        mode &= ~static_cast<mode_t>(S_ISGID);
+    }
+    ::fchmod(fd, mode);
+}
+
+std::error_code CloseFd(int fd) {
+    if (::close(fd) != 0 && errno != EINTR) {
+        return LastError();
+    }
+    return {};
+}
+
 } // namespace
 
 File::~File() {
@@ -170,20 +247,46 @@ File::~File() {
     }
 }
 
-std::error_code NotRegularFile() {
-    static const NotRegularCategory category;
-    return {1, category};
+Folder::~Folder() {
+    if (IsOpen()) {
+        ::close(Fd(*this));
+    }
 }
 
-std::error_code OpenForReading(const std::filesystem::path& path, File& file) {
+std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
+    folder.path_ = path;
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) {
+        // A folder that may be written but not read: a descriptor that names it is enough to
+        // work in it (no listing, no lock, and each copy flushed by itself).
+        fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        folder.error_ = LastError();
+        return folder.error_;
+    }
+    folder.handle_ = fd;
+    folder.error_.clear();
+    return {};
+}
+
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
+    if (!folder.IsOpen()) {
+        return folder.error_;
+    }
+    std::string cName;
+    if (auto error = NameInFolder(name, cName)) {
+        return error;
+    }
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    if (::fstatat(Fd(folder), cName.c_str(), &info, 0) != 0) {
         return LastError();
     }
     if (auto error = CheckRegular(info)) {
         return error;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::openat(Fd(folder), cName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return LastError();
     }
@@ -208,28 +311,26 @@ std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& 
     }
 }
 
-std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
-                                std::filesystem::path& temporary) {
-    // ".<name>.rz408-XXXXXX": hidden, so no listing shows it; the name is shortened to stay
-    // within the system's limit for one name.
-    std::string base = target.filename().native();
-    if (base.size() > 120) {
-        base.resize(120);
+std::error_code CreateTemporary(const Folder& folder, std::string_view targetName, File& file,
+                                std::string& temporaryName) {
+    if (!folder.IsOpen()) {
+        return folder.error_;
+    }
+    std::string target;
+    if (auto error = NameInFolder(targetName, target)) {
+        return error;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target.parent_path() / ("." + base + ".rz408-" + RandomSuffix());
+        temporaryName = TemporaryName(target, RandomSuffix());
         const StopSignalsHeld held;
-        const int fd =
-            ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        const FolderLock shared(folder, LOCK_SH);
+        const int fd = ::openat(Fd(folder), temporaryName.c_str(),
+                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0) {
-            temporaries.Add(temporary.c_str());
+            ::flock(fd, LOCK_EX | LOCK_NB); // in use: RemoveLeftovers leaves it alone
+            temporaries.Add(Fd(folder), temporaryName.c_str());
             file.handle_ = fd;
-            // A file that replaces an older one keeps its access rights, as if it had been
-            // rewritten in place; a new one gets those of any new file.
-            struct stat old {};
-            if (::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-                ::fchmod(fd, old.st_mode & 07777);
-            }
+            KeepOwnerAndRights(folder, target, fd);
             return {};
         }
         if (errno != EEXIST) {
@@ -299,15 +400,6 @@ std::error_code TruncateTo(File& file, std::uint64_t size) {
     return {};
 }
 
-std::error_code Close(File& file) {
-    const int fd = Fd(file);
-    file.handle_ = File::kNoHandle;
-    if (::close(fd) != 0 && errno != EINTR) {
-        return LastError();
-    }
-    return {};
-}
-
 std::error_code FlushData(File& file) {
     if (::fdatasync(Fd(file)) != 0) {
         return LastError();
@@ -315,64 +407,119 @@ std::error_code FlushData(File& file) {
     return {};
 }
 
-std::error_code OpenFolder(const std::filesystem::path& folder, File& handle) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return LastError();
-    }
-    handle.handle_ = fd;
-    return {};
-}
-
-std::error_code FlushFileSystem(File& folder) {
+std::error_code FlushFileSystem(const Folder& folder) {
     if (!folder.IsOpen()) {
-        return std::make_error_code(std::errc::bad_file_descriptor);
+        return folder.error_;
     }
     // syncfs reports the write-back errors of the whole file system since this descriptor was
-    // opened or last flushed (Linux 5.8 and later; older ones report none).
+    // opened or last flushed (Linux 5.8 and later; older ones report none). A folder opened
+    // without reading rights cannot be flushed so (EBADF): each file is flushed by itself then.
     if (::syncfs(Fd(folder)) != 0) {
         return LastError();
     }
     return {};
 }
 
-std::error_code FlushFile(const std::filesystem::path& path) {
-    // A descriptor opened after a failed write-back still reports it, as long as no one has
-    // been told of it before; opened for reading, as the file may be read-only.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
+                        std::string_view targetName) {
+    if (!folder.IsOpen()) {
+        return folder.error_;
+    }
+    std::string from;
+    std::string to;
+    if (auto error = NameInFolder(temporaryName, from)) {
+        return error;
+    }
+    if (auto error = NameInFolder(targetName, to)) {
+        return error;
+    }
+    KeepOwnerAndRights(folder, to, Fd(temporary));
+    // Closing ends the file's own lock: the folder's lock covers it until the rename.
+    const FolderLock shared(folder, LOCK_SH);
+    const int fd = Fd(temporary);
+    temporary.handle_ = File::kNoHandle;
+    if (auto error = CloseFd(fd)) {
+        return error;
+    }
+    // A plain rename over the old file, never an exchange of the two names: ext4 (auto_da_alloc)
+    // then writes the new file's data to the disk before the rename reaches it, so that after a
+    // power cut the target is either the old file or the whole new one, as after mv. A folder in
+    // the target's place stays ("Is a directory").
+    if (::renameat(Fd(folder), from.c_str(), Fd(folder), to.c_str()) != 0) {
         return LastError();
     }
-    const int flushed = ::fdatasync(fd);
-    const std::error_code error = flushed != 0 ? LastError() : std::error_code();
-    ::close(fd);
-    return error;
-}
-
-std::error_code Replace(const std::filesystem::path& temporary,
-                        const std::filesystem::path& target) {
-    // ext4 writes a file out to the disk, there and then, when it is renamed over an existing
-    // one; for a large copy that costs more than the whole conversion. Exchanging the two names
-    // is just as atomic and is not slowed down: the old file then has the temporary name and is
-    // removed. A folder in the target's place is never exchanged (the rename below refuses it).
-    struct stat old {};
-    if (::lstat(target.c_str(), &old) == 0 && !S_ISDIR(old.st_mode) &&
-        ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
-        ::unlink(temporary.c_str());
-        temporaries.Remove(temporary.c_str());
-        return {};
-    }
-    // No target yet, or a file system without the exchange: the plain rename.
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        return LastError();
-    }
-    temporaries.Remove(temporary.c_str());
+    temporaries.Remove(Fd(folder), from.c_str());
     return {};
 }
 
-void RemoveQuietly(const std::filesystem::path& path) {
-    ::unlink(path.c_str());
-    temporaries.Remove(path.c_str());
+void RemoveQuietly(const Folder& folder, File& file, std::string_view name) {
+    if (file.IsOpen()) {
+        const int fd = Fd(file);
+        file.handle_ = File::kNoHandle;
+        ::close(fd);
+    }
+    std::string cName;
+    if (!folder.IsOpen() || NameInFolder(name, cName)) {
+        return;
+    }
+    ::unlinkat(Fd(folder), cName.c_str(), 0);
+    temporaries.Remove(Fd(folder), cName.c_str());
+}
+
+std::size_t RemoveLeftovers(const Folder& folder) {
+    if (!folder.IsOpen()) {
+        return 0;
+    }
+    // Exclusive: no run is between naming a temporary file and locking it meanwhile. When
+    // another run holds the lock, this run leaves the cleaning to a later one.
+    const FolderLock exclusive(folder, LOCK_EX);
+    if (!exclusive.Locked()) {
+        return 0;
+    }
+    const int listing = ::openat(Fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) {
+        return 0;
+    }
+    DIR* const dir = ::fdopendir(listing);
+    if (dir == nullptr) {
+        ::close(listing);
+        return 0;
+    }
+    std::size_t removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name)) {
+            continue;
+        }
+        const int fd = ::openat(Fd(folder), entry->d_name,
+                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        // Nobody holds its lock: the run that wrote it is gone. Removed only while it is still
+        // the file at that name.
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(Fd(folder), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
+            ::unlinkat(Fd(folder), entry->d_name, 0) == 0) {
+            ++removed;
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+void FailWritesBeyondTheSizeLimit() {
+    // Ignored, SIGXFSZ no longer ends the program: the write fails with EFBIG instead. A
+    // handler of the program's own stays.
+    struct sigaction action {};
+    if (::sigaction(SIGXFSZ, nullptr, &action) == 0 && action.sa_handler == SIG_DFL &&
+        (action.sa_flags & SA_SIGINFO) == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+    }
 }
 
 void RemoveTemporariesOnInterrupt() {
@@ -396,7 +543,26 @@ bool IsListable(const std::filesystem::directory_entry& entry, std::string_view 
         return false;
     }
     std::error_code error;
-    return entry.is_regular_file(error); // follows symbolic links
+    const std::filesystem::file_type type = entry.symlink_status(error).type();
+    if (type == std::filesystem::file_type::regular) {
+        return true; // known from the listing itself, even where it cannot be looked at closer
+    }
+    if (type != std::filesystem::file_type::symlink) {
+        return false;
+    }
+    // A link: listed when it leads to a regular file, or when it cannot be followed.
+    const std::filesystem::file_type target = entry.status(error).type();
+    return target == std::filesystem::file_type::regular || error ||
+           target == std::filesystem::file_type::not_found;
+}
+
+bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name) {
+    if (name.empty() || name.front() == '.') {
+        return false;
+    }
+    std::error_code error;
+    // The entry's own type: a symbolic link to a folder is a link, not a folder.
+    return entry.symlink_status(error).type() == std::filesystem::file_type::directory;
 }
 
 bool SameFileName(std::string_view a, std::string_view b) {

@@ -12,8 +12,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
-#include <random>
+#include <cstring>
+#include <string>
 
 namespace rz408::fsys {
 
@@ -82,29 +82,49 @@ std::error_code LastError() {
     return Win32Error(::GetLastError());
 }
 
-// Six letters or digits, different for every call.
-std::wstring RandomSuffix() {
-    static const wchar_t kLetters[] =
-        L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 random(
-        std::random_device{}() ^
-        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        static_cast<std::uint64_t>(::GetCurrentProcessId()));
-    std::wstring suffix;
-    for (int k = 0; k < 6; ++k) {
-        suffix += kLetters[random() % (sizeof kLetters / sizeof kLetters[0] - 1)];
-    }
-    return suffix;
-}
-
 // The most bytes one ReadFile or WriteFile call moves (its count is 32 bits).
 constexpr std::size_t kMostPerCall = 1u << 30;
 
-class NotRegularCategory : public std::error_category {
-public:
-    const char* name() const noexcept override { return "rz408"; }
-    std::string message(int) const override { return "not a regular file"; }
-};
+// A name of the folder as UTF-16, when it is one name of a folder.
+std::error_code WideName(std::string_view name, std::wstring& wide) {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of(std::string_view("/\\:\0", 4)) != std::string_view::npos) {
+        return NotAFileName();
+    }
+    try {
+        wide = std::filesystem::path(std::u8string(name.begin(), name.end())).wstring();
+    } catch (const std::exception&) {
+        return NotAFileName(); // not UTF-8
+    }
+    return {};
+}
+
+// The path of NAME in the open FOLDER.
+std::error_code PathIn(const Folder& folder, std::string_view name, std::wstring& path) {
+    if (!folder.IsOpen()) {
+        return folder.error_;
+    }
+    std::wstring wide;
+    if (auto error = WideName(name, wide)) {
+        return error;
+    }
+    path = (folder.path_ / wide).wstring();
+    return {};
+}
+
+std::string Utf8(const wchar_t* wide) {
+    const std::u8string u8 = std::filesystem::path(wide).u8string();
+    return {u8.begin(), u8.end()};
+}
+
+std::error_code CloseHandleOf(File& file) {
+    const HANDLE handle = Handle(file);
+    file.handle_ = File::kNoHandle;
+    if (!::CloseHandle(handle)) {
+        return LastError();
+    }
+    return {};
+}
 
 } // namespace
 
@@ -114,12 +134,39 @@ File::~File() {
     }
 }
 
-std::error_code NotRegularFile() {
-    static const NotRegularCategory category;
-    return {1, category};
+Folder::~Folder() {
+    if (IsOpen()) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
 }
 
-std::error_code OpenForReading(const std::filesystem::path& path, File& file) {
+std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
+    folder.path_ = path;
+    // Windows has no calls that name a file inside an open folder; instead the run holds the
+    // folder open without letting anyone delete it, which also keeps it from being renamed or
+    // removed while the run works there by its path.
+    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        folder.error_ = LastError();
+        return folder.error_;
+    }
+    if (!(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::CloseHandle(handle);
+        folder.error_ = Win32Error(ERROR_DIRECTORY);
+        return folder.error_;
+    }
+    folder.handle_ = reinterpret_cast<std::intptr_t>(handle);
+    folder.error_.clear();
+    return {};
+}
+
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
+    std::wstring path;
+    if (auto error = PathIn(folder, name, path)) {
+        return error;
+    }
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return LastError();
@@ -156,22 +203,24 @@ std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& 
     return {};
 }
 
-std::error_code CreateTemporary(const std::filesystem::path& target, File& file,
-                                std::filesystem::path& temporary) {
-    // ".<name>.rz408-XXXXXX", hidden, so no listing shows it; the name is shortened (never
-    // inside a surrogate pair) to stay within the system's limit for one name.
-    std::wstring base = target.filename().wstring();
-    if (base.size() > 120) {
-        base.resize(120);
-        if (base.back() >= 0xD800 && base.back() <= 0xDBFF) {
-            base.pop_back();
-        }
+std::error_code CreateTemporary(const Folder& folder, std::string_view targetName, File& file,
+                                std::string& temporaryName) {
+    std::wstring check;
+    if (auto error = PathIn(folder, targetName, check)) {
+        return error;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target.parent_path() / (L"." + base + L".rz408-" + RandomSuffix());
+        temporaryName = TemporaryName(targetName, RandomSuffix());
+        std::wstring path;
+        if (auto error = PathIn(folder, temporaryName, path)) {
+            return error;
+        }
+        // Hidden, so that no listing shows it. Held open without letting anyone delete it (the
+        // run itself renames it through this handle): RemoveLeftovers of another run cannot
+        // remove it, and once the program ends, however it ends, it can.
         const HANDLE handle =
-            ::CreateFileW(temporary.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+            ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             file.handle_ = reinterpret_cast<std::intptr_t>(handle);
             return {};
@@ -247,15 +296,6 @@ std::error_code TruncateTo(File& file, std::uint64_t size) {
     return {};
 }
 
-std::error_code Close(File& file) {
-    const HANDLE handle = Handle(file);
-    file.handle_ = File::kNoHandle;
-    if (!::CloseHandle(handle)) {
-        return LastError();
-    }
-    return {};
-}
-
 std::error_code FlushData(File& file) {
     if (!::FlushFileBuffers(Handle(file))) {
         return LastError();
@@ -264,36 +304,21 @@ std::error_code FlushData(File& file) {
 }
 
 // Flushing a whole volume needs administrator rights here: Replace flushes each file instead.
-std::error_code OpenFolder(const std::filesystem::path&, File&) {
+std::error_code FlushFileSystem(const Folder&) {
     return {};
 }
 
-std::error_code FlushFileSystem(File&) {
-    return {};
-}
-
-std::error_code FlushFile(const std::filesystem::path& path) {
-    const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return LastError();
+// The temporary file is renamed through its open handle; its name is not needed.
+std::error_code Replace(const Folder& folder, File& temporary, std::string_view,
+                        std::string_view targetName) {
+    std::wstring target;
+    if (auto error = PathIn(folder, targetName, target)) {
+        CloseHandleOf(temporary);
+        return error;
     }
-    const bool flushed = ::FlushFileBuffers(handle);
-    const DWORD error = flushed ? ERROR_SUCCESS : ::GetLastError();
-    ::CloseHandle(handle);
-    return flushed ? std::error_code() : Win32Error(error);
-}
-
-std::error_code Replace(const std::filesystem::path& temporary,
-                        const std::filesystem::path& target) {
+    const HANDLE handle = Handle(temporary);
     // Before the temporary file takes the target's place: every byte of it on the disk, and
     // its hidden mark taken off, so that the target is an ordinary file that the lists show.
-    const HANDLE handle =
-        ::CreateFileW(temporary.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return LastError();
-    }
     FILE_BASIC_INFO basic{};
     bool done = ::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
     if (done) {
@@ -304,39 +329,86 @@ std::error_code Replace(const std::filesystem::path& temporary,
         done = ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) &&
                ::FlushFileBuffers(handle);
     }
-    const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
-    ::CloseHandle(handle);
     if (!done) {
-        return Win32Error(error);
+        const std::error_code error = LastError();
+        CloseHandleOf(temporary);
+        return error;
     }
     // A read-only target is the user's protection against overwriting: it stays, as Windows'
     // own MoveFileExW keeps it (Wine would replace it).
     // A folder in the target's place is named as such (the move would say "access denied").
     const DWORD targetAttributes = ::GetFileAttributesW(target.c_str());
+    std::error_code refused;
     if (targetAttributes != INVALID_FILE_ATTRIBUTES) {
         if (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            return std::make_error_code(std::errc::is_a_directory);
-        }
-        if (targetAttributes & FILE_ATTRIBUTE_READONLY) {
-            return Win32Error(ERROR_ACCESS_DENIED);
+            refused = std::make_error_code(std::errc::is_a_directory);
+        } else if (targetAttributes & FILE_ATTRIBUTE_READONLY) {
+            refused = Win32Error(ERROR_ACCESS_DENIED);
         }
     }
-    // A file that was there is replaced whole; a symbolic link is replaced itself; a folder
-    // there stays and the move fails.
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return LastError();
+    if (refused) {
+        CloseHandleOf(temporary);
+        return refused;
     }
-    return {};
+    // Renamed through its own handle, so that nobody else can take it away before: a file that
+    // was there is replaced whole, a symbolic link is replaced itself.
+    const std::size_t bytes = target.size() * sizeof(wchar_t);
+    std::string buffer(sizeof(FILE_RENAME_INFO) + bytes, '\0');
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(rename->FileName, target.data(), bytes);
+    if (!::SetFileInformationByHandle(handle, FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size()))) {
+        const std::error_code error = LastError();
+        CloseHandleOf(temporary);
+        return error;
+    }
+    return CloseHandleOf(temporary);
 }
 
-void RemoveQuietly(const std::filesystem::path& path) {
-    ::DeleteFileW(path.c_str());
+void RemoveQuietly(const Folder& folder, File& file, std::string_view name) {
+    if (file.IsOpen()) {
+        CloseHandleOf(file);
+    }
+    std::wstring path;
+    if (!PathIn(folder, name, path)) {
+        ::DeleteFileW(path.c_str());
+    }
 }
+
+std::size_t RemoveLeftovers(const Folder& folder) {
+    if (!folder.IsOpen()) {
+        return 0;
+    }
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((folder.path_ / L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    std::size_t removed = 0;
+    do {
+        // A live run holds its temporary files open without letting anyone delete them: the
+        // deletion of those fails.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 &&
+            IsTemporaryName(Utf8(data.cFileName)) &&
+            ::DeleteFileW((folder.path_ / data.cFileName).c_str())) {
+            ++removed;
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return removed;
+}
+
+// No signal ends a program for writing a large file here.
+void FailWritesBeyondTheSizeLimit() {}
 
 // Nothing to do here: a console's Ctrl+C ends the program from a thread of its own while the
 // run goes on writing, and the open temporary file could not be deleted then. What a stop
-// leaves behind is hidden, so neither the file list nor a listing shows it.
+// leaves behind is hidden, so neither the file list nor a listing shows it, and the next run in
+// the folder removes it (RemoveLeftovers).
 void RemoveTemporariesOnInterrupt() {}
 
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
@@ -351,8 +423,38 @@ bool IsListable(const std::filesystem::directory_entry& entry, std::string_view 
                        FILE_ATTRIBUTE_DEVICE)) != 0) {
         return false;
     }
+    // A regular file, or a link named like one that cannot be followed.
     std::error_code error;
-    return entry.is_regular_file(error); // follows symbolic links
+    const std::filesystem::file_type type = entry.status(error).type();
+    return type == std::filesystem::file_type::regular ||
+           ((error || type == std::filesystem::file_type::not_found) && entry.is_symlink(error));
+}
+
+bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name) {
+    // Hidden and system folders are left out as hidden and system files are. The attributes are
+    // the entry's own: a symbolic link or a junction to a folder is a reparse point.
+    if (name.empty()) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return true;
+    }
+    // A reparse point that stands for another entry (a symbolic link, a junction) is a link. One
+    // that does not is a real folder: a folder of a cloud drive whose files come on demand. A
+    // reparse point that tells no tag (Wine's view of a Unix link) counts as a link.
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(entry.path().c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::FindClose(search);
+    const DWORD tag = found.dwReserved0;
+    return tag != 0 && !IsReparseTagNameSurrogate(tag);
 }
 
 bool SameFileName(std::string_view a, std::string_view b) {

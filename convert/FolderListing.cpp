@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 namespace rz408 {
@@ -52,6 +53,44 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
+// The names (UTF-8) of the entries of FOLDER that KEEP accepts, sorted by NameLess. When the
+// folder cannot be read (or fails part way), none, and ERROR says why; cleared otherwise.
+template <typename Keep>
+std::vector<std::string> SortedNames(const std::filesystem::path& folder, Keep keep,
+                                     std::error_code& error) {
+    std::vector<std::string> names;
+    error.clear();
+    try {
+        std::filesystem::directory_iterator it(folder, error);
+        const std::filesystem::directory_iterator end;
+        for (; !error && it != end; it.increment(error)) {
+            std::string name;
+            try {
+                const std::u8string u8 = it->path().filename().u8string();
+                name.assign(u8.begin(), u8.end());
+            } catch (const std::system_error&) {
+                // A Windows name that is no valid UTF-16 has no UTF-8 form: that one entry is
+                // left out, not the whole folder.
+                continue;
+            }
+            if (keep(*it, name)) {
+                names.push_back(std::move(name));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        error = std::make_error_code(std::errc::not_enough_memory);
+    } catch (const std::system_error& e) {
+        error = e.code();
+    } catch (...) {
+        error = std::make_error_code(std::errc::io_error);
+    }
+    if (error) {
+        return {};
+    }
+    std::sort(names.begin(), names.end(), NameLess);
+    return names;
+}
+
 } // namespace
 
 bool MatchesPattern(std::string_view name, std::string_view pattern) {
@@ -84,31 +123,29 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
+std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern,
+                                    std::error_code& error) {
+    return SortedNames(
+        folder,
+        [pattern](const auto& entry, const std::string& name) {
+            return MatchesPattern(name, pattern) && fsys::IsListable(entry, name);
+        },
+        error);
+}
+
+std::vector<std::string> ListSubfolders(const std::filesystem::path& folder) {
+    std::error_code ignored;
+    return SortedNames(
+        folder,
+        [](const auto& entry, const std::string& name) {
+            return fsys::IsEnterableFolder(entry, name);
+        },
+        ignored);
+}
+
 std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
-    std::vector<std::string> names;
-    try {
-        std::error_code error;
-        std::filesystem::directory_iterator it(folder, error);
-        const std::filesystem::directory_iterator end;
-        for (; !error && it != end; it.increment(error)) {
-            std::string name;
-            try {
-                const std::u8string u8 = it->path().filename().u8string();
-                name.assign(u8.begin(), u8.end());
-            } catch (const std::system_error&) {
-                // A Windows name that is no valid UTF-16 has no UTF-8 form: that one file is
-                // left out, not the whole folder.
-                continue;
-            }
-            if (MatchesPattern(name, pattern) && fsys::IsListable(*it, name)) {
-                names.push_back(std::move(name));
-            }
-        }
-    } catch (...) {
-        return {};
-    }
-    std::sort(names.begin(), names.end(), NameLess);
-    return names;
+    std::error_code ignored;
+    return ListFolder(folder, pattern, ignored);
 }
 
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name) {

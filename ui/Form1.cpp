@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "Controls.h"
 #include "Conversion.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QPushButton>
 
 #include <exception>
@@ -35,10 +37,6 @@ const char* const kLabel6 = "Bei neuer installation von campaigns und scenarios 
 // At most this many failed files are named in the end-of-run message.
 constexpr std::size_t kFailuresShown = 20;
 
-QString Text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool bold, bool italic,
                   const QString& text) {
     auto* label = new QLabel(text, parent);
@@ -49,16 +47,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
     return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QRect& geometry,
-                        const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
 }
 
 // The end-of-run message: the count, then, in plain English, each file that failed.
@@ -99,10 +87,8 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(ProgramIcon());
-    // The classic form font for the lists and buttons: "MS Sans Serif" 8 point.
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8);
-    setFont(font);
+    // The form font for the lists and buttons.
+    setFont(FormFont());
     resize(TwipsSize(11010, 6375));
 
     Drive1 = new DriveListBox(drives, this);
@@ -153,6 +139,25 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 }
 
+void Form1::ApplyProfile(const LanguageProfile& profile) {
+    setWindowTitle(Text(profile.WindowCaption));
+    Command1->setText(Text(profile.ConvertCaption));
+    Command2->setText(Text(profile.BackCaption));
+
+    // The labels in the order the installation sets them.
+    QLabel* const labels[] = {Label1, Label2, Label3, Label4, Label5, Label6, Label7};
+    for (const int number : {1, 3, 4, 5, 2, 6, 7}) {
+        labels[number - 1]->setText(Text(profile.LabelTexts[static_cast<std::size_t>(number - 1)]));
+    }
+
+    // The file list refills at once.
+    File1->setPattern(Text(profile.FilePattern));
+
+    InstallProgramTexts(profile, module_);
+
+    Command1->setEnabled(profile.ConvertEnabled);
+}
+
 void Form1::Drive1_Change() {
     if (DriveCheckAccepts(drives_, Drive1->Drive().toStdString())) {
         Dir1->setPath(Drive1->Drive());
@@ -193,9 +198,10 @@ void Form1::Command1_Click() {
 
 void Form1::Command2_Click() {
     hide();
-    if (startWindow_) {
-        startWindow_->show();
+    if (isSignalConnected(QMetaMethod::fromSignal(&Form1::Back))) {
+        emit Back();
     } else {
+        // No window would be left to show.
         services_.EndProgram();
     }
 }

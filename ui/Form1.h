@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace rz408 {
 
+struct LanguageProfile;
 struct Module1;
 class DriveSystem;
 class WindowServices;
@@ -25,9 +26,12 @@ public:
     Form1(Module1& module, WindowServices& services, DriveSystem& drives,
           QWidget* parent = nullptr);
 
-    // The window the back button shows (the start window). Without one the back button
-    // ends the program.
-    void setStartWindow(QWidget* startWindow) { startWindow_ = startWindow; }
+    // Takes PROFILE, in this order: the window's caption, the captions of Command1 and
+    // Command2, the texts of Label1, Label3, Label4, Label5, Label2, Label6 and Label7, the
+    // pattern of File1 (the list refills at once), the five program-wide texts, and last the
+    // enabled state of Command1. Every field is set, so nothing of an earlier profile
+    // survives. Drive1 and Dir1 are not touched.
+    void ApplyProfile(const LanguageProfile& profile);
 
     // The font of the help labels: "MS Sans Serif" 9.75 point, where that is missing
     // Liberation Sans Narrow (or Arial Narrow) of the same size.
@@ -56,8 +60,12 @@ public slots:
     // The conversion of every file that File1 shows, then one message with the count and,
     // where files failed, each failed file with the system's reason.
     void Command1_Click();
-    // Hides this window and shows the start window.
+    // Hides this window and says Back; with nobody to hear it, ends the program.
     void Command2_Click();
+
+signals:
+    // The back button hid this window: the start window is to be shown.
+    void Back();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -66,7 +74,6 @@ private:
     Module1& module_;
     WindowServices& services_;
     DriveSystem& drives_;
-    QWidget* startWindow_ = nullptr;
 };
 
 } // namespace rz408

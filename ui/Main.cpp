@@ -1,13 +1,12 @@
 #include "Main.h"
 
+#include "Controls.h"
 #include "Form1.h"
 #include "LanguageProfile.h"
-#include "ProfileInstallation.h"
 #include "Twips.h"
 #include "WindowServices.h"
 
 #include <QCloseEvent>
-#include <QFont>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -33,19 +32,6 @@ constexpr const char* ExplanationText =
     "disabled. :o)";
 
 constexpr const char* SmileyTip = "This is just a smiley - Tolvar, no functionality.";
-
-QPushButton* MakeButton(QWidget* parent, const char* name, QRect place, const char* caption,
-                        const char* tip) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setGeometry(place);
-    button->setToolTip(QString::fromUtf8(tip));
-    // Neither the window's default nor its cancel button: Enter does not press it unless it
-    // has the focus.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 QLabel* MakeSmiley(QWidget* parent, const char* name, int left, int top) {
     const QPixmap smiley(QStringLiteral(":/pictures/smiley.png"));
@@ -78,20 +64,18 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     setWindowIcon(ProgramIcon());
     // The tooltips of the buttons and pictures show also while another window is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    // The classic form font, for every text of the window: "MS Sans Serif" 8 point (or its
-    // substitute of the same metrics).
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8);
+    // The form font, for every text of the window.
+    const QFont font = FormFont();
     setFont(font);
     // Fixed places and sizes, no layout: a change of the window's size moves nothing.
     resize(TwipsSize(4170, 3570));
 
-    Command1 = MakeButton(this, "Command1", TwipsRect(105, 105, 1380, 540), "Je suis Francais",
-                          "Operation gorvald");
-    Command2 =
-        MakeButton(this, "Command2", TwipsRect(1575, 105, 1380, 540), "Ich bin Deutsch", "Vandrok");
-    Command4 =
-        MakeButton(this, "Command4", TwipsRect(3045, 105, 1065, 540), "STOP", "Terminate program");
+    Command1 = MakeButton(this, "Command1", TwipsRect(105, 105, 1380, 540),
+                          QStringLiteral("Je suis Francais"), QStringLiteral("Operation gorvald"));
+    Command2 = MakeButton(this, "Command2", TwipsRect(1575, 105, 1380, 540),
+                          QStringLiteral("Ich bin Deutsch"), QStringLiteral("Vandrok"));
+    Command4 = MakeButton(this, "Command4", TwipsRect(3045, 105, 1065, 540), QStringLiteral("STOP"),
+                          QStringLiteral("Terminate program"));
 
     Frame1 = new QGroupBox(QStringLiteral("Tolvar Quennel Choice"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -113,8 +97,9 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setTextFormat(Qt::PlainText);
 
-    Command3 = MakeButton(Frame1, "Command3", TwipsRect(1365, 1575, 1170, 1065), "",
-                          "I am Tolvar Quennel. I don't like tools I don't understand.");
+    Command3 =
+        MakeButton(Frame1, "Command3", TwipsRect(1365, 1575, 1170, 1065), QString(),
+                   QStringLiteral("I am Tolvar Quennel. I don't like tools I don't understand."));
     const QPixmap portrait(QStringLiteral(":/pictures/portrait.png"));
     QIcon picture;
     // The same picture whether the button is pressed, focused or neither.
@@ -161,22 +146,27 @@ void Main::ShowWindow() {
 Form1& Main::ShowConverterWindow() {
     if (!form1_) {
         form1_ = std::make_unique<Form1>(module_, services_, drives_);
-        form1_->setStartWindow(this);
+        connect(form1_.get(), &Form1::Back, this, &Main::ShowWindow);
     }
     form1_->show();
     return *form1_;
 }
 
+void Main::InstallProfile(const LanguageProfile& profile) {
+    hide();
+    ShowConverterWindow().ApplyProfile(profile);
+}
+
 void Main::Command1_Click() {
-    InstallProfile(FrenchProfile, *this, module_);
+    InstallProfile(FrenchProfile);
 }
 
 void Main::Command2_Click() {
-    InstallProfile(GermanProfile, *this, module_);
+    InstallProfile(GermanProfile);
 }
 
 void Main::Command3_Click() {
-    InstallProfile(EnglishProfile, *this, module_);
+    InstallProfile(EnglishProfile);
 }
 
 void Main::Command4_Click() {

@@ -16,6 +16,7 @@ namespace rz408 {
 class DriveSystem;
 class Form1;
 class WindowServices;
+struct LanguageProfile;
 struct Module1;
 
 class Main : public QWidget {
@@ -34,7 +35,7 @@ public:
     void ShowWindow();
 
     // The converter window: made visible, created first when it does not exist yet. Step 2
-    // of a profile installation.
+    // of a profile installation. Its back button shows this window again.
     Form1& ShowConverterWindow();
 
     // The converter window, or nullptr before the first choice.
@@ -62,6 +63,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The installation of PROFILE, what each choice does: this window hidden, the converter
+    // window shown (created on first use), then the converter window takes the profile.
+    void InstallProfile(const LanguageProfile& profile);
+
     Module1& module_;
     WindowServices& services_;
     DriveSystem& drives_;

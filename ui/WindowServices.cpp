@@ -11,10 +11,6 @@
 namespace rz408 {
 
 void WindowServices::MsgBox(QWidget* parent, const QString& text) {
-    if (messageHook_) {
-        messageHook_(text);
-        return;
-    }
     QMessageBox box(parent);
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(QString::fromUtf8(ProgramName));
@@ -30,10 +26,6 @@ void WindowServices::MsgBox(QWidget* parent, const QString& text) {
 }
 
 void WindowServices::EndProgram() {
-    if (endHook_) {
-        endHook_();
-        return;
-    }
     if (ending_) {
         return;
     }

@@ -2,13 +2,10 @@
 
 // What the windows need of the platform beyond their own controls: the message box, the end
 // of the program, centring on the screen and the window icon. One WindowServices object is
-// made by the program's entry and handed to every window; tests install hooks instead of
-// blocking boxes.
+// made by the program's entry and handed to every window.
 
 #include <QIcon>
 #include <QString>
-
-#include <functional>
 
 class QWidget;
 
@@ -19,28 +16,16 @@ inline constexpr const char* ProgramName = "RZ408 textconverter";
 
 class WindowServices {
 public:
-    using MessageHook = std::function<void(const QString& text)>;
-    using EndHook = std::function<void()>;
-
     // A modal box with TEXT (plain text, shown as it is), one OK button, no icon; Enter or
-    // Space closes it. Returns when the user has closed it. With a message hook installed the
-    // hook gets the text instead and nothing is shown.
+    // Space closes it. Returns when the user has closed it.
     void MsgBox(QWidget* parent, const QString& text);
 
     // Ends the program at once: every window closes and the event loop stops, so no further
-    // handler runs. With an end hook installed only the hook runs.
+    // handler runs. A window that ends the program when it is closed may call it again from
+    // there: only the first call counts.
     void EndProgram();
 
-    // True once EndProgram has run (without an end hook).
-    bool Ending() const { return ending_; }
-
-    // Test hooks; an empty function removes the hook.
-    void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
-    void SetEndHook(EndHook hook) { endHook_ = std::move(hook); }
-
 private:
-    MessageHook messageHook_;
-    EndHook endHook_;
     bool ending_ = false;
 };
 

@@ -26,7 +26,8 @@ struct ParseRow {
     Action action;
     const LanguageProfile* profile; // for Convert
     std::vector<std::string> folders;
-    const char* errorPart; // for UsageError: a piece of the message
+    const char* errorPart;  // for UsageError: a piece of the message
+    bool recursive = false; // for Convert
 };
 
 const ParseRow kParseRows[] = {
@@ -90,6 +91,34 @@ const ParseRow kParseRows[] = {
     {"EnglishShort", {"--language=EN", "x"}, Action::UsageError, nullptr, {}, "switched off"},
     {"NoFolder", {"-l", "de"}, Action::UsageError, nullptr, {}, "no folder"},
     {"UnknownOption", {"-l", "de", "--force", "x"}, Action::UsageError, nullptr, {}, "'--force'"},
+    {"Recursive",
+     {"--recursive", "-l", "de", "x"},
+     Action::Convert,
+     &GermanProfile,
+     {"x"},
+     "",
+     true},
+    {"RecursiveShortAfterFolders",
+     {"-l", "fr", "x", "y", "-r"},
+     Action::Convert,
+     &FrenchProfile,
+     {"x", "y"},
+     "",
+     true},
+    {"FolderNamedLikeRecursive",
+     {"-l", "de", "--", "-r", "--recursive"},
+     Action::Convert,
+     &GermanProfile,
+     {"-r", "--recursive"},
+     "",
+     false},
+    {"RecursiveNeedsAFolder", {"-l", "de", "-r"}, Action::UsageError, nullptr, {}, "no folder"},
+    {"RecursiveTakesNoValue",
+     {"-l", "de", "--recursive=yes", "x"},
+     Action::UsageError,
+     nullptr,
+     {},
+     "'--recursive=yes'"},
 };
 
 class Parse : public ::testing::TestWithParam<ParseRow> {};
@@ -109,6 +138,7 @@ TEST_P(Parse, Arguments) {
             folders.push_back(testing::Utf8(folder));
         }
         EXPECT_EQ(folders, row.folders);
+        EXPECT_EQ(parsed.recursive, row.recursive);
     }
     if (row.action == Action::UsageError) {
         EXPECT_NE(parsed.error.find(row.errorPart), std::string::npos) << parsed.error;
@@ -259,7 +289,8 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
     EXPECT_EQ(err.str(), "");
     for (const char* part :
          {"Usage: rz408-convert --language german|french FOLDER...", "NAME.txt",
-          "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "Exit status"}) {
+          "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "Exit status", "-r, --recursive",
+          "hidden folders and links to folders are not entered"}) {
         SCOPED_TRACE(part);
         EXPECT_NE(out.str().find(part), std::string::npos) << out.str();
     }

@@ -160,6 +160,27 @@ const FoldersRow kFoldersRows[] = {
      {"good/a.txt", "good/konvertionsfehler.txt"}},
 };
 
+// What a run of the command must have done: exit with EXIT_CODE, write each of ERR_PARTS to
+// standard error (nothing at all when there are none), leave "ok\r\n" in each CONVERTED target
+// and no UNTOUCHED path; the paths are below ROOT.
+void ExpectRun(const testing::CommandResult& result, const fs::path& root, int exitCode,
+               const std::vector<std::string>& errParts, const std::vector<std::string>& converted,
+               const std::vector<std::string>& untouched) {
+    EXPECT_EQ(result.exitCode, exitCode) << result.err;
+    if (errParts.empty()) {
+        EXPECT_EQ(result.err, "");
+    }
+    for (const std::string& part : errParts) {
+        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+    }
+    for (const std::string& target : converted) {
+        EXPECT_EQ(ReadBytes(root / target), "ok\r\n") << target;
+    }
+    for (const std::string& path : untouched) {
+        EXPECT_FALSE(fs::exists(root / path)) << path;
+    }
+}
+
 class Folders : public ::testing::TestWithParam<FoldersRow> {};
 
 void PrintTo(const FoldersRow& row, std::ostream* os) {
@@ -189,25 +210,210 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     }
     const testing::CommandResult result = RunCommand(args, run.path());
 
-    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     EXPECT_EQ(result.out, row.out);
-    if (row.errParts.empty()) {
-        EXPECT_EQ(result.err, "");
-    }
-    for (const std::string& part : row.errParts) {
-        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
-    }
-    for (const std::string& target : row.converted) {
-        EXPECT_EQ(ReadBytes(temp.path() / target), "ok\r\n") << target;
-    }
-    for (const std::string& path : row.untouched) {
-        EXPECT_FALSE(fs::exists(temp.path() / path)) << path;
-    }
+    ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
     // The folder in the copy's place is left as it was.
     EXPECT_TRUE(fs::is_directory(temp.path() / "blocked/b.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// --recursive over a game tree: every folder below the one given, each converted as if given by
+// name, one count line each, prefixed with the folder's path relative to the one given.
+
+// The temporary folder holds:
+//   game/      a.deu, and the folders
+//     empty/     nothing
+//     maps.deu/  m.deu (a folder named like a source)
+//     scenario/  s.deu, and deep/ with d.deu
+//     userscen/  u.deu
+//     .hidden/   h.deu
+//   outside/   l.deu
+// and, as the row asks: game/link, a link to outside/; game/locked/ with k.deu, unreadable;
+// a folder game/scenario/deep/d.txt where d.deu's copy belongs.
+enum class TreeExtra { None, Link, Locked, Blocked };
+
+struct CountLine {
+    const char* label; // the folder's relative path with '/' ("" for no prefix)
+    int count;
+};
+
+struct TreeRow {
+    const char* name;
+    TreeExtra extra;
+    std::vector<std::string> args; // after "-l de"; "@x" stands for the path of x
+    int exitCode;
+    std::vector<CountLine> lines;       // standard output, in order
+    std::vector<std::string> converted; // targets that must hold "ok\r\n"
+    std::vector<std::string> logs;      // folders that must hold their own (empty) log file
+    std::vector<std::string> untouched; // paths that must not exist
+    std::vector<std::string> errParts;  // pieces standard error must hold ("" when empty)
+};
+
+const std::vector<CountLine> kWholeGame = {{".", 1},        {"empty", 0},         {"maps.deu", 1},
+                                           {"scenario", 1}, {"scenario/deep", 1}, {"userscen", 1}};
+const std::vector<std::string> kWholeGameCopies = {
+    "game/a.txt", "game/maps.deu/m.txt", "game/scenario/s.txt", "game/scenario/deep/d.txt",
+    "game/userscen/u.txt"};
+const std::vector<std::string> kWholeGameLogs = {
+    "game", "game/empty", "game/maps.deu", "game/scenario", "game/scenario/deep", "game/userscen"};
+
+const TreeRow kTreeRows[] = {
+    {"WithoutRecursiveOnlyTheFolderGiven",
+     TreeExtra::None,
+     {"@game"},
+     0,
+     {{"", 1}},
+     {"game/a.txt"},
+     {"game"},
+     {"game/scenario/s.txt", "game/maps.deu/m.txt", "game/empty/konvertionsfehler.txt"},
+     {}},
+    {"NestedFoldersHiddenOneNotEntered",
+     TreeExtra::None,
+     {"--recursive", "@game"},
+     0,
+     kWholeGame,
+     kWholeGameCopies,
+     kWholeGameLogs,
+     {"game/.hidden/h.txt", "game/.hidden/konvertionsfehler.txt"},
+     {}},
+    {"HiddenFolderGivenByNameIsConverted",
+     TreeExtra::None,
+     {"-r", "@game/.hidden"},
+     0,
+     {{".", 1}},
+     {"game/.hidden/h.txt"},
+     {"game/.hidden"},
+     {"game/a.txt"},
+     {}},
+    {"LinkToFolderNotEntered",
+     TreeExtra::Link,
+     {"-r", "@game"},
+     0,
+     kWholeGame,
+     kWholeGameCopies,
+     kWholeGameLogs,
+     {"outside/l.txt", "outside/konvertionsfehler.txt"},
+     {}},
+    {"LinkGivenByNameIsEntered",
+     TreeExtra::Link,
+     {"-r", "@game/link"},
+     0,
+     {{".", 1}},
+     {"outside/l.txt"},
+     {"outside"},
+     {"game/a.txt"},
+     {}},
+    {"UnreadableFolderBelowNamedOthersConverted",
+     TreeExtra::Locked,
+     {"-r", "@game"},
+     1,
+     kWholeGame,
+     kWholeGameCopies,
+     kWholeGameLogs,
+     {"game/locked/k.txt", "game/locked/konvertionsfehler.txt"},
+     {"locked' cannot be read"}},
+    {"FailedFileBelowGivesExitOne",
+     TreeExtra::Blocked,
+     {"-r", "@game"},
+     1,
+     {{".", 1},
+      {"empty", 0},
+      {"maps.deu", 1},
+      {"scenario", 1},
+      {"scenario/deep", 0},
+      {"scenario/deep/d.txt", 0}, // the folder in the copy's place is a folder of the tree
+      {"userscen", 1}},
+     {"game/a.txt", "game/scenario/s.txt", "game/userscen/u.txt"},
+     kWholeGameLogs,
+     {},
+     {"d.deu' not converted: cannot write d.txt"}},
+    {"EachTreeRelativeToItsOwnFolder",
+     TreeExtra::None,
+     {"-r", "@game/scenario", "@game/userscen"},
+     0,
+     {{".", 1}, {"deep", 1}, {".", 1}},
+     {"game/scenario/s.txt", "game/scenario/deep/d.txt", "game/userscen/u.txt"},
+     {"game/scenario", "game/scenario/deep", "game/userscen"},
+     {"game/a.txt", "game/konvertionsfehler.txt"},
+     {}},
+    {"MissingFolderConvertsNothing",
+     TreeExtra::None,
+     {"-r", "@game", "@missing"},
+     2,
+     {},
+     {},
+     {},
+     {"game/a.txt", "game/scenario/s.txt", "game/konvertionsfehler.txt"},
+     {"missing' does not exist"}},
+};
+
+class Tree : public ::testing::TestWithParam<TreeRow> {};
+
+void PrintTo(const TreeRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
+    const TreeRow& row = GetParam();
+    TempFolder run;
+    TempFolder temp;
+    for (const char* source :
+         {"game/a.deu", "game/maps.deu/m.deu", "game/scenario/s.deu", "game/scenario/deep/d.deu",
+          "game/userscen/u.deu", "game/.hidden/h.deu", "outside/l.deu"}) {
+        temp.Write(source, "ok");
+    }
+    fs::create_directories(temp.path() / "game/empty");
+    const fs::path locked = temp.path() / "game/locked";
+    switch (row.extra) {
+    case TreeExtra::None:
+        break;
+    case TreeExtra::Link: {
+        std::error_code ec;
+        fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
+        if (ec) {
+            GTEST_SKIP() << "no symbolic links here: " << ec.message();
+        }
+        break;
+    }
+    case TreeExtra::Locked:
+        if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
+            GTEST_SKIP() << why;
+        }
+        temp.Write("game/locked/k.deu", "ok");
+        fs::permissions(locked, fs::perms::none);
+        break;
+    case TreeExtra::Blocked:
+        fs::create_directories(temp.path() / "game/scenario/deep/d.txt");
+        break;
+    }
+
+    std::vector<std::string> args = {"-l", "de"};
+    for (const std::string& arg : row.args) {
+        args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
+    }
+    const testing::CommandResult result =
+        RunCommand(args, run.path(), testing::Rights::WithoutReadOverride);
+    std::error_code ec;
+    fs::permissions(locked, fs::perms::owner_all, ec); // readable again for the checks
+
+    ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
+    std::string out;
+    for (const CountLine& line : row.lines) {
+        // The label as the system writes paths: "scenario\\deep" on Windows.
+        const std::string label = Utf8(fs::path(line.label).make_preferred());
+        out += (label.empty() ? "" : label + ": ") + kGermanCount + " " +
+               std::to_string(line.count) + "\n";
+    }
+    EXPECT_EQ(result.out, out);
+    for (const std::string& folder : row.logs) {
+        EXPECT_TRUE(fs::is_regular_file(temp.path() / folder / "konvertionsfehler.txt")) << folder;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Tree, ::testing::ValuesIn(kTreeRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------

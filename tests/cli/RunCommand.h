@@ -14,8 +14,17 @@ struct CommandResult {
     std::string err;   // standard error, lines ended by "\n"
 };
 
+// What the command may read. Root reads every folder whatever its permission bits say; with
+// WithoutReadOverride the command runs without that right, so that a folder made unreadable
+// stays unreadable to it.
+enum class Rights { AsStarted, WithoutReadOverride };
+
 // Runs rz408-convert with ARGS (UTF-8); its output goes through files in SCRATCH.
-CommandResult RunCommand(const std::vector<std::string>& args,
-                         const std::filesystem::path& scratch);
+CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
+                         Rights rights = Rights::AsStarted);
+
+// Why a folder whose permission bits forbid everything can still be read by the command run
+// WithoutReadOverride here; "" when it cannot.
+std::string WhyPermissionsDoNotApply();
 
 } // namespace rz408::testing

@@ -3,6 +3,7 @@
 #include "TempFolder.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -18,11 +19,27 @@ std::string ShellQuoted(const std::string& arg) {
     return quoted + "'";
 }
 
+// Starts the command without root's rights to read and search every folder.
+constexpr const char* kWithoutReadOverride =
+    "setpriv --inh-caps=-all --bounding-set=-dac_override,-dac_read_search -- ";
+
 } // namespace
 
-CommandResult RunCommand(const std::vector<std::string>& args,
-                         const std::filesystem::path& scratch) {
+std::string WhyPermissionsDoNotApply() {
+    if (::geteuid() != 0) {
+        return "";
+    }
+    return std::system("command -v setpriv >/dev/null 2>&1") == 0
+               ? ""
+               : "running as root without setpriv (util-linux) to drop the right to read all";
+}
+
+CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
+                         Rights rights) {
     std::string command = ShellQuoted(RZ408_CONVERT_EXE);
+    if (rights == Rights::WithoutReadOverride && ::geteuid() == 0) {
+        command = kWithoutReadOverride + command;
+    }
     for (const std::string& arg : args) {
         command += " " + ShellQuoted(arg);
     }

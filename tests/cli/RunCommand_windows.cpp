@@ -56,8 +56,14 @@ std::string WithLfLines(std::string text) {
 
 } // namespace
 
-CommandResult RunCommand(const std::vector<std::string>& args,
-                         const std::filesystem::path& scratch) {
+std::string WhyPermissionsDoNotApply() {
+    return "Windows keeps no permission bits that stop a folder from being read";
+}
+
+// Every command runs with the rights of the test: nothing on Windows reads past a folder's
+// access control as root reads past permission bits.
+CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
+                         Rights /*rights*/) {
     const auto outFile = scratch / "stdout";
     const auto errFile = scratch / "stderr";
     std::wstring command = Quoted(CommandPath().wstring());

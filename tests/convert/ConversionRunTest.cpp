@@ -2,6 +2,7 @@
 // something goes wrong.
 
 #include "Conversion.h"
+#include "FileSystem.h"
 #include "FolderListing.h"
 #include "PosixSupport.h"
 #include "TestSupport.h"
@@ -390,6 +391,173 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"BatchesEndedByTheirBytes", 7, {2, 4}, 512, 7, false}),
     [](const testing::TestParamInfo<BatchCase>& info) { return info.param.name; });
 
+// The folder is renamed after the first file, and something else may take its path: the run
+// goes on in the folder it opened, and writes nothing anywhere else.
+struct MovedCase {
+    const char* name;
+    friend void PrintTo(const MovedCase& row, std::ostream* out) { *out << row.name; }
+    // Puts something at PATH, where the folder was; ELSEWHERE is another folder.
+    void (*takePlace)(const std::filesystem::path& path, const std::filesystem::path& elsewhere);
+};
+
+class MovedFolder : public testing::TestWithParam<MovedCase> {};
+
+TEST_P(MovedFolder, TheRunStaysInTheFolderItOpened) {
+    TempFolder base;
+    const std::filesystem::path folder = base / "games";
+    const std::filesystem::path moved = base / "moved";
+    const std::filesystem::path elsewhere = base / "elsewhere";
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(elsewhere);
+    for (const char* name : {"a.deu", "b.deu", "c.deu"}) {
+        WriteFile(folder / name, "\x96");
+    }
+    WriteFile(elsewhere / "b.deu", "not this one");
+    Module1 m = test::German();
+    RunOptions options;
+    options.progress = [&](std::size_t done, std::size_t) {
+        if (done == 1) {
+            std::filesystem::rename(folder, moved);
+            GetParam().takePlace(folder, elsewhere);
+        }
+    };
+    const RunReport report = ConversionRun(m, folder, {"a.deu", "b.deu", "c.deu"}, options);
+    EXPECT_EQ(report.converted, 3u);
+    EXPECT_TRUE(report.failures.empty()) << report.failures.front().reason;
+    std::string log;
+    for (const char* name : {"a", "b", "c"}) {
+        EXPECT_EQ(ReadFile(moved / (std::string(name) + ".txt")), " \r\n") << name;
+        log += std::string(name) + ".deu : " + GermanEntry(150) + "\r\n";
+    }
+    EXPECT_EQ(ReadFile(moved / "konvertionsfehler.txt"), log);
+    EXPECT_EQ(test::TempFolder::NamesOf(moved),
+              (std::vector<std::string>{"a.deu", "a.txt", "b.deu", "b.txt", "c.deu", "c.txt",
+                                        "konvertionsfehler.txt"}));
+    EXPECT_EQ(test::TempFolder::NamesOf(elsewhere), std::vector<std::string>{"b.deu"});
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(folder))) {
+        EXPECT_TRUE(test::TempFolder::NamesOf(folder).empty()) << "written where the folder was";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConversionRun, MovedFolder,
+    testing::Values(
+        MovedCase{"RenamedAway", [](const std::filesystem::path&, const std::filesystem::path&) {}},
+        MovedCase{"ReplacedByALink",
+                  [](const std::filesystem::path& path, const std::filesystem::path& elsewhere) {
+                      std::filesystem::create_directory_symlink(elsewhere, path);
+                  }},
+        MovedCase{"ReplacedByAnotherFolder",
+                  [](const std::filesystem::path& path, const std::filesystem::path&) {
+                      std::filesystem::create_directory(path);
+                  }}),
+    [](const testing::TestParamInfo<MovedCase>& info) { return info.param.name; });
+
+// What an earlier run left when it was killed (or cut off by a power cut) is removed by the next
+// run in the folder; nothing else is, however much it looks like it.
+struct LeftoverCase {
+    const char* name;
+    friend void PrintTo(const LeftoverCase& row, std::ostream* out) { *out << row.name; }
+    const char* entry;
+    std::filesystem::file_type type; // regular, directory or symlink (to a file outside)
+    bool removed;
+};
+
+class Leftovers : public testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
+    const LeftoverCase& row = GetParam();
+    TempFolder folder;
+    TempFolder outside;
+    WriteFile(outside / "precious.txt", "must stay");
+    WriteFile(folder / "a.deu", "\xE4");
+    const std::filesystem::path entry = folder / row.entry;
+    if (row.type == std::filesystem::file_type::directory) {
+        std::filesystem::create_directory(entry);
+    } else if (row.type == std::filesystem::file_type::symlink) {
+        std::filesystem::create_symlink(outside / "precious.txt", entry);
+    } else {
+        WriteFile(entry, std::string(100000, 'x'));
+    }
+    Module1 m = test::German();
+    const RunReport report = RunFolder(m, folder, "*.deu");
+    EXPECT_EQ(report.converted, 1u);
+    EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
+    EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(entry)), !row.removed);
+    EXPECT_EQ(ReadFile(outside / "precious.txt"), "must stay");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConversionRun, Leftovers,
+    testing::Values(
+        LeftoverCase{"CopyOfADeadRun", ".a.txt.rz408-AbC123", std::filesystem::file_type::regular,
+                     true},
+        LeftoverCase{"LogOfADeadRun", ".konvertionsfehler.txt.rz408-000000",
+                     std::filesystem::file_type::regular, true},
+        LeftoverCase{"OfAnotherFile", ".other.txt.rz408-zzzzzz",
+                     std::filesystem::file_type::regular, true},
+        LeftoverCase{"NotHidden", "a.txt.rz408-AbC123", std::filesystem::file_type::regular, false},
+        LeftoverCase{"SuffixTooShort", ".a.txt.rz408-AbC12", std::filesystem::file_type::regular,
+                     false},
+        LeftoverCase{"SuffixNotLettersAndDigits", ".a.txt.rz408-AbC_23",
+                     std::filesystem::file_type::regular, false},
+        LeftoverCase{"OtherMark", ".a.txt.rz409-AbC123", std::filesystem::file_type::regular,
+                     false},
+        LeftoverCase{"Folder", ".a.txt.rz408-AbC123", std::filesystem::file_type::directory, false},
+        LeftoverCase{"LinkOutOfTheFolder", ".a.txt.rz408-AbC123",
+                     std::filesystem::file_type::symlink, false}),
+    [](const testing::TestParamInfo<LeftoverCase>& info) { return info.param.name; });
+
+// A temporary file that a live run holds open is never taken for a leftover.
+TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
+    TempFolder folder;
+    WriteFile(folder / "a.deu", "\xE4");
+    fsys::Folder other;
+    ASSERT_FALSE(fsys::OpenFolder(folder.path(), other));
+    fsys::File file;
+    std::string name;
+    ASSERT_FALSE(fsys::CreateTemporary(other, "a.txt", file, name));
+    Module1 m = test::German();
+    EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
+    EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
+    EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+    fsys::RemoveQuietly(other, file, name);
+    EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
+}
+
+// The copies that wait for the flush of their batch stay open; when the program may open no
+// further file, the batch takes its places first, and the run goes on.
+TEST(ConversionRun, WaitingCopiesMakeRoomForFurtherFiles) {
+    TempFolder folder;
+    std::vector<std::string> names;
+    for (int k = 0; k < 40; ++k) {
+        names.push_back("f" + std::to_string(k) + ".deu");
+        WriteFile(folder / names.back(), "\xE4");
+    }
+    Module1 m = test::German();
+    RunOptions options;
+    options.flushToDisk = true;
+    RunReport report;
+    {
+        // Room for the run's folder, its log, one source and a dozen copies.
+        rlimit before{};
+        ::getrlimit(RLIMIT_NOFILE, &before);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit few = before;
+        few.rlim_cur = static_cast<rlim_t>(lowestFree + 15);
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        report = ConversionRun(m, folder.path(), names, options);
+        ::setrlimit(RLIMIT_NOFILE, &before);
+    }
+    EXPECT_TRUE(report.failures.empty()) << report.failures.front().reason;
+    EXPECT_EQ(report.converted, names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        EXPECT_EQ(ReadFile(folder / ("f" + std::to_string(k) + ".txt")), "ae\r\n") << k;
+    }
+    ExpectNoTemporaryFiles(folder);
+}
+
 TEST(ConversionRun, SymbolicLinkTargetIsReplacedNotWrittenThrough) {
     TempFolder folder;
     TempFolder outside;
@@ -456,13 +624,14 @@ TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
     ExpectNoTemporaryFiles(folder);
 }
 
-// Writing beyond RLIMIT_FSIZE fails with EFBIG, as a full disk fails a write: old files must
-// stay as they were.
+// Writing beyond RLIMIT_FSIZE sends SIGXFSZ, which ends a program by default: the run turns it
+// into a write that fails with EFBIG, as a full disk fails a write, and old files stay as they
+// were.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
         ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_DFL);
         rlimit limit = old_;
         limit.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &limit);

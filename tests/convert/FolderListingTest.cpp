@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace rz408 {
 namespace {
@@ -77,6 +79,7 @@ protected:
         ASSERT_EQ(::mkfifo((folder / "fifo.deu").c_str(), 0644), 0);
         std::filesystem::create_symlink("b.deu", folder / "link.deu");
         std::filesystem::create_symlink("missing", folder / "broken.deu");
+        std::filesystem::create_symlink("loop.deu", folder / "loop.deu");
         std::filesystem::create_directory_symlink("dir.deu", folder / "dirlink.deu");
         std::filesystem::create_symlink("/dev/null", folder / "device.deu");
     }
@@ -86,16 +89,22 @@ protected:
 TEST_F(ListFolderTest, Rows) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> rows = {
         {"*.deu",
-         {"A.DEU", "a.deu", "b.deu", "c.Deu",
+         {"A.DEU", "a.deu", "b.deu", "broken.deu", "c.Deu",
           "Gr\xC3\xBC\xC3\x9F"
           "e.deu",
-          "link.deu", "raw\xFC.deu", "with:colon.deu"}},
+          "link.deu", "loop.deu", "raw\xFC.deu", "with:colon.deu"}},
         {"*.fra", {"x.fra"}},
         {"*.FRA", {"x.fra"}},
         {"Tolvar Quennel.tqu", {"Tolvar Quennel.tqu"}},
         {"B.DEU", {"b.deu"}},
         {"dir.deu", {}},
         {"fifo.deu", {}},
+        // Links that cannot be followed are listed, for the run to name them as failed; links
+        // to a folder or a device are not.
+        {"broken.deu", {"broken.deu"}},
+        {"loop.deu", {"loop.deu"}},
+        {"dirlink.deu", {}},
+        {"device.deu", {}},
         {".hidden.deu", {}},
         {"*.txt", {}},
     };
@@ -110,10 +119,12 @@ TEST_F(ListFolderTest, EverythingOrdinaryWithStar) {
     const std::vector<std::string> expected = {"A.DEU",
                                                "a.deu",
                                                "b.deu",
+                                               "broken.deu",
                                                "c.Deu",
                                                "Gr\xC3\xBC\xC3\x9F"
                                                "e.deu",
                                                "link.deu",
+                                               "loop.deu",
                                                "noext",
                                                "raw\xFC.deu",
                                                "Tolvar Quennel.tqu",
@@ -122,32 +133,69 @@ TEST_F(ListFolderTest, EverythingOrdinaryWithStar) {
     EXPECT_EQ(names, expected);
 }
 
-TEST(ListFolder, NothingFromWhatIsNoReadableFolder) {
-    TempFolder folder;
-    WriteFile(folder / "file.deu", "x");
-    for (const std::filesystem::path& path :
-         {folder / "missing", folder / "file.deu", std::filesystem::path()}) {
-        SCOPED_TRACE(path.string());
-        EXPECT_TRUE(ListFolder(path, "*").empty());
-    }
-}
+// What cannot be listed lists nothing, and says why: it never passes for an empty folder.
+struct UnlistableRow {
+    const char* name;
+    friend void PrintTo(const UnlistableRow& row, std::ostream* out) { *out << row.name; }
+    std::filesystem::path (*make)(const TempFolder& folder); // the folder to list
 
-TEST(ListFolder, NothingFromAFolderThatCannotBeRead) {
+    std::errc error;
+};
+
+class Unlistable : public testing::TestWithParam<UnlistableRow> {};
+
+TEST_P(Unlistable, NothingAndTheReason) {
     TempFolder folder;
     WriteFile(folder / "a.deu", "x");
-    ::chmod(folder.path().c_str(), 0);
+    const std::filesystem::path path = GetParam().make(folder);
     std::vector<std::string> names = {"not called"};
+    std::error_code error;
     {
         test::WithoutReadOverride unprivileged;
-        if (!unprivileged.Dropped() && ::access(folder.path().c_str(), R_OK) == 0) {
+        if (GetParam().error == std::errc::permission_denied && !unprivileged.Dropped() &&
+            ::access(path.c_str(), R_OK) == 0) {
             ::chmod(folder.path().c_str(), 0755);
             GTEST_SKIP() << "a folder of mode 000 stays readable here";
         }
-        names = ListFolder(folder.path(), "*.deu");
+        // Every descriptor taken, where the row asks for it.
+        rlimit before{};
+        ::getrlimit(RLIMIT_NOFILE, &before);
+        if (GetParam().error == std::errc::too_many_files_open) {
+            const int lowestFree = ::dup(0);
+            ::close(lowestFree);
+            rlimit none = before;
+            none.rlim_cur = static_cast<rlim_t>(lowestFree);
+            ::setrlimit(RLIMIT_NOFILE, &none);
+        }
+        names = ListFolder(path, "*.deu", error);
+        ::setrlimit(RLIMIT_NOFILE, &before);
     }
     ::chmod(folder.path().c_str(), 0755);
     EXPECT_TRUE(names.empty());
+    EXPECT_EQ(error, GetParam().error) << error.message();
+    // The folder itself, listed again, is no failure.
+    EXPECT_EQ(ListFolder(folder.path(), "*.deu", error), std::vector<std::string>{"a.deu"});
+    EXPECT_FALSE(error) << error.message();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    ListFolder, Unlistable,
+    testing::Values(UnlistableRow{"Missing", [](const TempFolder& f) { return f / "missing"; },
+                                  std::errc::no_such_file_or_directory},
+                    UnlistableRow{"AFile", [](const TempFolder& f) { return f / "a.deu"; },
+                                  std::errc::not_a_directory},
+                    UnlistableRow{"NoPath",
+                                  [](const TempFolder&) { return std::filesystem::path(); },
+                                  std::errc::no_such_file_or_directory},
+                    UnlistableRow{"Unreadable",
+                                  [](const TempFolder& f) {
+                                      ::chmod(f.path().c_str(), 0);
+                                      return f.path();
+                                  },
+                                  std::errc::permission_denied},
+                    UnlistableRow{"NoDescriptorLeft", [](const TempFolder& f) { return f.path(); },
+                                  std::errc::too_many_files_open}),
+    [](const testing::TestParamInfo<UnlistableRow>& info) { return info.param.name; });
 
 TEST(PathInFolder, Rows) {
     const std::filesystem::path folder = "/games/rz";

@@ -26,37 +26,52 @@ struct StopRow {
     const char* name;
     friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.name; }
     int signal;
-    int temporaries;    // made and still there when the signal comes
-    bool ignoredBefore; // the signal was ignored before the handlers were installed
+    int temporaries;            // made and still there when the signal comes
+    bool ignoredBefore;         // the signal was ignored before the handlers were installed
+    std::size_t pathLength = 0; // the files lie in a folder whose path is at least this long
 };
+
+// A folder below FOLDER whose path is at least LENGTH bytes long (FOLDER itself for 0), made of
+// folders of 200-byte names.
+std::filesystem::path DeepFolder(const TempFolder& folder, std::size_t length) {
+    std::filesystem::path deep = folder.path();
+    while (deep.native().size() < length) {
+        deep /= std::string(200, 'd');
+    }
+    std::filesystem::create_directories(deep);
+    return deep;
+}
 
 class StopSignals : public testing::TestWithParam<StopRow> {};
 
-// The child: makes the temporary files (one of them then takes "placed.txt"'s place, another is
-// removed as after a failure), and stops itself. Exits 0 only when the signal did not end it.
-[[noreturn]] void StopInTheMiddle(const TempFolder& folder, const StopRow& row) {
+// The child: makes the temporary files in FOLDER (one of them then takes "placed.txt"'s place,
+// another is removed as after a failure), and stops itself. Exits 0 only when the signal did not
+// end it.
+[[noreturn]] void StopInTheMiddle(const std::filesystem::path& folder, const StopRow& row) {
     if (row.ignoredBefore) {
         std::signal(row.signal, SIG_IGN);
     }
     fsys::RemoveTemporariesOnInterrupt();
+    fsys::Folder dir;
+    if (fsys::OpenFolder(folder, dir)) {
+        ::_exit(3);
+    }
     std::vector<std::unique_ptr<fsys::File>> open;
-    std::filesystem::path temporary;
+    std::string temporary;
     for (int k = 0; k < row.temporaries + 2; ++k) {
         open.push_back(std::make_unique<fsys::File>());
-        if (fsys::CreateTemporary(folder / ("t" + std::to_string(k) + ".txt"), *open.back(),
-                                  temporary)) {
+        if (fsys::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(), temporary)) {
             ::_exit(3);
         }
         if (fsys::WriteAll(*open.back(), "new", 3)) {
             ::_exit(3);
         }
         if (k == 0) {
-            fsys::Close(*open.back());
-            if (fsys::Replace(temporary, folder / "placed.txt")) {
+            if (fsys::Replace(dir, *open.back(), temporary, "placed.txt")) {
                 ::_exit(3);
             }
         } else if (k == 1) {
-            fsys::RemoveQuietly(temporary);
+            fsys::RemoveQuietly(dir, *open.back(), temporary);
         }
     }
     ::raise(row.signal);
@@ -65,7 +80,8 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
 
 TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     const StopRow& row = GetParam();
-    TempFolder folder;
+    TempFolder base;
+    const std::filesystem::path folder = DeepFolder(base, row.pathLength);
     WriteFile(folder / "placed.txt", "old");
     WriteFile(folder / "other.deu", "kept");
 
@@ -81,11 +97,11 @@ TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     if (row.ignoredBefore) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         // Ignored, the signal ended nothing: the files in the making stay for the run to finish.
-        EXPECT_EQ(folder.Names().size(), expected.size() + row.temporaries);
+        EXPECT_EQ(TempFolder::NamesOf(folder).size(), expected.size() + row.temporaries);
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
         EXPECT_EQ(WTERMSIG(status), row.signal) << "ended as the signal ends a program";
-        EXPECT_EQ(folder.Names(), expected);
+        EXPECT_EQ(TempFolder::NamesOf(folder), expected);
     }
     EXPECT_EQ(ReadFile(folder / "placed.txt"), "new");
     EXPECT_EQ(ReadFile(folder / "other.deu"), "kept");
@@ -98,7 +114,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // More than a batch of copies, the log's file and the copy in the making.
                     StopRow{"ManyTemporaries", SIGTERM, 600, false},
                     StopRow{"NoTemporaryLeft", SIGINT, 0, false},
-                    StopRow{"IgnoredBeforeStaysIgnored", SIGHUP, 2, true}),
+                    StopRow{"IgnoredBeforeStaysIgnored", SIGHUP, 2, true},
+                    // Far beyond any fixed room for a path, up to the longest the system takes.
+                    StopRow{"LongFolderPath", SIGTERM, 2, false, 1000},
+                    StopRow{"LongestFolderPath", SIGINT, 2, false, 3800}),
     [](const testing::TestParamInfo<StopRow>& info) { return info.param.name; });
 
 } // namespace

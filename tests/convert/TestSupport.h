@@ -78,9 +78,12 @@ public:
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
     // The names in the folder, sorted, hidden ones included.
-    std::vector<std::string> Names() const {
+    std::vector<std::string> Names() const { return NamesOf(path_); }
+
+    // The names in FOLDER, sorted, hidden ones included.
+    static std::vector<std::string> NamesOf(const std::filesystem::path& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());

@@ -1,5 +1,6 @@
 // The built batch command at its limits: a folder of 33,000 sources (past the old 16-bit
-// counter), and arguments it must refuse without touching any folder.
+// counter), hardly any file descriptors, and arguments it must refuse without touching any
+// folder.
 
 #include "FaultSupport.h"
 
@@ -42,15 +43,13 @@ TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
         }
     }
 
+    // Only a hang is cut off: how long it takes belongs in bench/, not here.
     const ChildResult result =
-        RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 120s);
+        RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 1200s);
     ASSERT_FALSE(result.timedOut) << Describe(result);
-    std::printf("[ measured ] %d sources converted in %.2f s\n", kFiles, result.seconds);
-    RecordProperty("seconds", std::to_string(result.seconds));
     EXPECT_EQ(result.exitCode, 0) << Describe(result);
     EXPECT_EQ(result.out, kCount + " 33000\n");
     EXPECT_EQ(result.err, "");
-    EXPECT_LT(result.seconds, 60.0) << "too slow for a folder of small files";
 
     int wrong = 0;
     for (int k = 0; k < kFiles; ++k) {
@@ -83,6 +82,40 @@ TEST(FullStandardOutput, ExitOneWithAMessageAndTheFilesConverted) {
     EXPECT_NE(result.err.find("could not be written"), std::string::npos) << result.err;
     EXPECT_EQ(ReadBytes(dir / "a.txt"), "ue\r\n");
     EXPECT_EQ(Entries(dir), (std::set<std::string>{"a.deu", "a.txt", "konvertionsfehler.txt"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// Hardly any file descriptors (ulimit -n 4: one besides standard input, output and error): the
+// folder is listed, and every file the run cannot open is named with the system's reason; the
+// command fails, and never reports the folder as converted. (With none left, the program cannot
+// even be loaded; a listing that fails so is tested with the listing itself.)
+
+TEST(FewDescriptors, EveryFileThatCannotBeOpenedIsNamed) {
+    const std::string prlimit = FindTool("prlimit");
+    if (prlimit.empty()) {
+        GTEST_SKIP() << "prlimit (util-linux) is not installed";
+    }
+    Scratch scratch;
+    const fs::path dir = scratch.path() / "dir";
+    fs::create_directory(dir);
+    WriteBytes(dir / "a.deu", "\xFC");
+    WriteBytes(dir / "b.deu", "\xE4");
+    const std::set<std::string> before = Entries(dir);
+
+    const ChildResult result =
+        RunProgram({prlimit, "--nofile=4", "--", RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 20s);
+    ASSERT_FALSE(result.timedOut) << Describe(result);
+    EXPECT_EQ(result.exitCode, 1) << Describe(result);
+    EXPECT_EQ(result.out, kCount + " 0\n");
+    const std::string tooMany = ": Too many open files\n";
+    for (const std::string& named :
+         {"'" + (dir / "a.deu").string() + "' not converted: cannot read a.deu" + tooMany,
+          "'" + (dir / "b.deu").string() + "' not converted: cannot read b.deu" + tooMany,
+          "'" + (dir / "konvertionsfehler.txt").string() + "' not written" + tooMany,
+          std::string("converted 0 of 2 files")}) {
+        EXPECT_NE(result.err.find(named), std::string::npos) << named << " not in:\n" << result.err;
+    }
+    EXPECT_EQ(Entries(dir), before) << "files written, or stray files left";
 }
 
 // ---------------------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -248,12 +249,12 @@ std::string Scratch::RemountReadOnly(const std::string& name) {
     return {};
 }
 
-std::string Scratch::MountImage(const fs::path& image, std::uint64_t size,
-                                const std::string& name) {
-    const std::string mkfs = FindTool("mkfs.ext2");
+std::string Scratch::MountImage(const fs::path& image, std::uint64_t size, const std::string& name,
+                                const std::string& type) {
+    const std::string mkfs = FindTool("mkfs." + type);
     const std::string mount = FindTool("mount");
     if (mkfs.empty() || mount.empty()) {
-        return "mkfs.ext2 (e2fsprogs) or mount (util-linux) is not installed";
+        return "mkfs." + type + " (e2fsprogs) or mount (util-linux) is not installed";
     }
     std::error_code error;
     WriteBytes(image, "");
@@ -261,12 +262,13 @@ std::string Scratch::MountImage(const fs::path& image, std::uint64_t size,
     if (error) {
         return "cannot size the image: " + error.message();
     }
-    // Inode tables written in full: only file contents can then find the thin disk full.
-    const ChildResult made =
-        RunProgram({mkfs, "-q", "-F", "-b", "4096", "-E", "lazy_itable_init=0", image.string()},
-                   std::chrono::seconds(30));
+    // Inode tables (and a journal) written in full: only file contents can then find the thin
+    // disk full.
+    const ChildResult made = RunProgram({mkfs, "-q", "-F", "-b", "4096", "-E",
+                                         "lazy_itable_init=0,lazy_journal_init=0", image.string()},
+                                        std::chrono::seconds(30));
     if (made.exitCode != 0) {
-        return "mkfs.ext2 failed: " + Describe(made);
+        return "mkfs." + type + " failed: " + Describe(made);
     }
     const fs::path target = path_ / name;
     fs::create_directory(target, error);
@@ -277,6 +279,42 @@ std::string Scratch::MountImage(const fs::path& image, std::uint64_t size,
     }
     mounts_.push_back(target);
     images_.emplace_back(image, target);
+    return {};
+}
+
+std::string Scratch::MountPowerCutCopy(const std::string& name, const fs::path& copy,
+                                       const std::string& snapshot) {
+    const fs::path mountPoint = path_ / name;
+    const auto it = std::find_if(images_.begin(), images_.end(),
+                                 [&](const auto& image) { return image.second == mountPoint; });
+    if (it == images_.end()) {
+        return "no image is mounted on " + name;
+    }
+    std::error_code error;
+    fs::copy_file(it->first, copy, error);
+    if (error) {
+        return "cannot copy the image: " + error.message();
+    }
+    const std::string fsck = FindTool("e2fsck");
+    if (fsck.empty()) {
+        return "e2fsck (e2fsprogs) is not installed";
+    }
+    // 0: nothing to repair, 1 and 2: repaired (the journal replayed); more: not repaired.
+    const ChildResult repaired =
+        RunProgram({fsck, "-f", "-y", copy.string()}, std::chrono::seconds(60));
+    if (repaired.exitCode < 0 || repaired.exitCode > 2) {
+        return "e2fsck could not repair the copy: " + Describe(repaired) + repaired.out;
+    }
+    const fs::path target = path_ / snapshot;
+    fs::create_directory(target, error);
+    const ChildResult mounted =
+        RunProgram({FindTool("mount"), "-o", "loop", copy.string(), target.string()},
+                   std::chrono::seconds(30));
+    if (mounted.exitCode != 0) {
+        return "cannot mount the copy: " + mounted.err;
+    }
+    mounts_.push_back(target);
+    images_.emplace_back(copy, target);
     return {};
 }
 
@@ -319,6 +357,7 @@ ChildResult RunProgram(const std::vector<std::string>& argv, std::chrono::second
     }
     if (pid == 0) {
         pipes.ConnectChild();
+        ::close_range(3, ~0U, 0); // the program gets its three standard streams only
         ::execvp(args[0], args.data());
         const std::string message = "cannot start " + argv[0] + ": " + SystemReason(errno) + "\n";
         WriteFully(STDERR_FILENO, message);
@@ -350,6 +389,11 @@ ChildResult RunForked(const std::function<std::string()>& work, std::chrono::sec
     }
     pipes.KeepReadEnds();
     return Collect(pid, pipes.out[0], pipes.err[0], start, deadline);
+}
+
+std::vector<std::string> FailingClose(const std::string& pathPart) {
+    return {"env", std::string("LD_PRELOAD=") + RZ408_FAIL_CLOSE_LIB,
+            "RZ408_FAIL_CLOSE=" + pathPart};
 }
 
 std::string Describe(const ChildResult& result) {

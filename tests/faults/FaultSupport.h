@@ -51,11 +51,19 @@ public:
     // Makes a mount made by MountTmpfs read-only. Returns why it could not.
     std::string RemountReadOnly(const std::string& name);
 
-    // Makes an ext2 file system in the new file IMAGE (of SIZE bytes, sparse) and mounts it
-    // through a loop device on the new folder NAME. Put on a small tmpfs, the image is a thin
-    // disk: it offers more room than it has, and a write that finds no room fails only when it
-    // reaches the disk (a flush), not when it is made. Returns why it could not.
-    std::string MountImage(const fs::path& image, std::uint64_t size, const std::string& name);
+    // Makes a file system of TYPE ("ext2", "ext4") in the new file IMAGE (of SIZE bytes, sparse)
+    // and mounts it through a loop device on the new folder NAME. Put on a small tmpfs, the image
+    // is a thin disk: it offers more room than it has, and a write that finds no room fails only
+    // when it reaches the disk (a flush), not when it is made. Returns why it could not.
+    std::string MountImage(const fs::path& image, std::uint64_t size, const std::string& name,
+                           const std::string& type = "ext2");
+
+    // The disk after a power cut: copies the image mounted on NAME to COPY as it stands now (what
+    // the system has not written to it yet is lost), repairs the copy as the system does at the
+    // next start (e2fsck -fy: the journal replayed), and mounts it on the new folder SNAPSHOT.
+    // Returns why it could not.
+    std::string MountPowerCutCopy(const std::string& name, const fs::path& copy,
+                                  const std::string& snapshot);
 
     // Unmounts and mounts again the image mounted on NAME, so that what is read afterwards
     // comes from the disk, not from the cache. Returns why it could not.
@@ -83,7 +91,7 @@ struct ChildResult {
 };
 
 // Runs ARGV (the program found through PATH when it has no slash), with standard input from
-// /dev/null; kills it when it is not done by DEADLINE.
+// /dev/null and no other file open; kills it when it is not done by DEADLINE.
 ChildResult RunProgram(const std::vector<std::string>& argv, std::chrono::seconds deadline);
 
 // Runs WORK in a forked copy of this process; what it returns arrives as the result's OUT.
@@ -92,5 +100,11 @@ ChildResult RunForked(const std::function<std::string()>& work, std::chrono::sec
 
 // How a child ended, in words, for failure messages.
 std::string Describe(const ChildResult& result);
+
+// A prefix for RunProgram's ARGV that makes close() fail with "Input/output error" (after
+// closing) for every file whose path holds PATH_PART, as a network or quota-limited file system
+// reports at the close a write that did not arrive: the preloaded library
+// RZ408_FAIL_CLOSE_LIB (tests/faults/FailClose.cpp).
+std::vector<std::string> FailingClose(const std::string& pathPart);
 
 } // namespace rz408::faults

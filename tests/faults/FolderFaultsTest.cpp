@@ -1,7 +1,8 @@
 // Faults provoked for real in a folder of three German sources a.deu, b.deu and c.deu, where
 // b.deu is the one in trouble: a full disk, no inodes left, a read-only file system, an
-// unreadable source or folder, a folder, FIFO, device or symbolic link where a file belongs, an
-// immutable target, a source gone after the listing.
+// unreadable source or folder, a folder, FIFO, device or symbolic link where a file belongs, a
+// link named like a source that leads nowhere, an immutable target, a source gone after the
+// listing, a file-size limit, a close() that fails.
 //
 // Each row runs either the built batch command on the folder (and on a second, healthy folder
 // after it) or the conversion run on a listing taken before the fault, and checks: the exit
@@ -98,11 +99,20 @@ struct Failed {
     std::string reason;
 };
 
+// How the batch command is started.
+enum class Wrap {
+    None,
+    WithoutReadOverride, // as root, without CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH
+    FileSizeLimit,       // no file may grow beyond 100 KiB (ulimit -f 100)
+    CloseFailsForB,      // closing b.deu's copy fails with EIO
+    CloseFailsForTheLog, // closing the log file fails with EIO
+};
+
 struct FaultRow {
     const char* name;
     Via via;
     const char* tmpfs; // mount options of the disk DIR stands on; nullptr: the scratch folder
-    bool dropDacCaps;  // as root, run the command without CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH
+    Wrap wrap;         // Via::Command only
     MakeFault fault;
     int exitCode;                  // Via::Command only
     std::vector<Failed> failed;    // every failure, in any order
@@ -295,9 +305,59 @@ std::string ImmutableTarget(Scene& s) {
     return s.scratch.SetImmutable(s.dir / "b.txt");
 }
 
+std::string NoFault(Scene&) {
+    return {};
+}
+
+std::string DanglingLinkAsSource(Scene& s) {
+    Remove(s.dir / "b.deu");
+    fs::create_symlink("gone.deu", s.dir / "b.deu");
+    return {};
+}
+
+std::string LinkLoopAsSource(Scene& s) {
+    Remove(s.dir / "b.deu");
+    fs::create_symlink("b.deu", s.dir / "b.deu");
+    return {};
+}
+
+// b.deu leads into a folder nobody may search.
+std::string LinkIntoALockedFolderAsSource(Scene& s) {
+    Remove(s.dir / "b.deu");
+    fs::create_directory(s.outside / "locked");
+    WriteBytes(s.outside / "locked" / "b.deu", kSources[1].bytes);
+    fs::permissions(s.outside / "locked", fs::perms::none);
+    fs::create_symlink(s.outside / "locked" / "b.deu", s.dir / "b.deu");
+    return {};
+}
+
+// A copy of b.deu larger than the file-size limit (Wrap::FileSizeLimit).
+std::string LargeSource(Scene& s) {
+    std::string large;
+    while (large.size() < 300 * 1024) {
+        large += "Eine Zeile, die zu lang wird\r\n";
+    }
+    WriteBytes(s.dir / "b.deu", large + "\x80");
+    return {};
+}
+
+// The first source, 0.deu, has a log record far larger than the disk, and an old copy; its copy
+// and the others fit.
+std::string LogLargerThanTheDisk(Scene& s) {
+    std::string lines;
+    for (int k = 0; k < 5000; ++k) {
+        lines += "\x96\r\n";
+    }
+    WriteBytes(s.dir / "0.deu", lines);
+    WriteBytes(s.dir / "0.txt", kOldTarget);
+    // Each line gets an entry of more than 50 bytes.
+    return FreeBytes(s.dir) < 5000 * 50 ? "" : "the disk is larger than planned";
+}
+
 const std::string kNoSpace = "No space left on device";
 const std::string kReadOnly = "Read-only file system";
 const std::string kDenied = "Permission denied";
+const std::string kIoError = "Input/output error";
 
 // The failure of source X.deu, naming the file that failed: the source or its copy X.txt.
 Failed ReadFailed(const std::string& x, const std::string& reason) {
@@ -309,62 +369,78 @@ Failed WriteFailed(const std::string& x, const std::string& reason) {
 
 // clang-format off
 const FaultRow kFaultRows[] = {
-    // name, via, tmpfs, drop caps, fault,
+    // name, via, tmpfs, wrap, fault,
     //     exit, failures, converted, kept, count
-    {"FullDisk", Via::Command, "size=1m", false, FillDisk,
+    {"FullDisk", Via::Command, "size=1m", Wrap::None, FillDisk,
         1, {WriteFailed("b", kNoSpace)}, "ac", {"dir/b.txt"}, " 2"},
-    {"NoInodesLeftForTheLastTwo", Via::Command, "size=1m,nr_inodes=48", false, TwoInodesLeft,
+    {"NoInodesLeftForTheLastTwo", Via::Command, "size=1m,nr_inodes=48", Wrap::None, TwoInodesLeft,
         1, {WriteFailed("b", kNoSpace), WriteFailed("c", kNoSpace)}, "a", {"dir/b.txt"}, " 1"},
-    {"NoInodeLeftForTheLog", Via::Command, "size=1m,nr_inodes=48", false, NoInodeLeft,
+    {"NoInodeLeftForTheLog", Via::Command, "size=1m,nr_inodes=48", Wrap::None, NoInodeLeft,
         1, {{kLogName, kNoSpace}, WriteFailed("a", kNoSpace), WriteFailed("b", kNoSpace),
             WriteFailed("c", kNoSpace)},
         "", {"dir/b.txt", "dir/" + kLogName}, " 0"},
-    {"FullDiskForTheLogKeepsTheOldLog", Via::Command, "size=1m", false, NoRoomForTheLog,
+    {"FullDiskForTheLogKeepsTheOldLog", Via::Command, "size=1m", Wrap::None, NoRoomForTheLog,
         1, {{kLogName, kNoSpace}}, "abc", {"dir/" + kLogName}, " 3"},
-    {"ReadOnlyFolder", Via::Command, "size=1m", false, ReadOnlyDisk,
+    {"ReadOnlyFolder", Via::Command, "size=1m", Wrap::None, ReadOnlyDisk,
         1, {{kLogName, kReadOnly}, WriteFailed("a", kReadOnly), WriteFailed("b", kReadOnly),
             WriteFailed("c", kReadOnly)},
         "", {"dir/b.txt", "dir/" + kLogName}, " 0"},
-    {"UnreadableSource", Via::Command, nullptr, true, UnreadableSource,
+    {"UnreadableSource", Via::Command, nullptr, Wrap::WithoutReadOverride, UnreadableSource,
         1, {ReadFailed("b", kDenied)}, "ac", {"dir/b.txt"}, " 2"},
-    {"UnreadableFolder", Via::Command, nullptr, true, UnreadableFolder,
+    {"UnreadableFolder", Via::Command, nullptr, Wrap::WithoutReadOverride, UnreadableFolder,
         1, {{"", kDenied}}, "", {"dir/b.txt", "dir/" + kLogName}, nullptr},
-    {"FolderInTargetsPlace", Via::Command, nullptr, false, FolderInTargetsPlace,
+    {"FolderInTargetsPlace", Via::Command, nullptr, Wrap::None, FolderInTargetsPlace,
         1, {WriteFailed("b", "Is a directory")}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
-    {"FolderInTargetsPlaceAfterALongLogRecord", Via::Command, nullptr, false,
+    {"FolderInTargetsPlaceAfterALongLogRecord", Via::Command, nullptr, Wrap::None,
         FolderInTargetsPlaceAfterALongRecord,
         1, {WriteFailed("b", "Is a directory")}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
-    {"ImmutableTarget", Via::Command, "size=1m", false, ImmutableTarget,
+    {"ImmutableTarget", Via::Command, "size=1m", Wrap::None, ImmutableTarget,
         1, {WriteFailed("b", "Operation not permitted")}, "ac", {"dir/b.txt"}, " 2"},
-    {"ReadErrorInSource", Via::Command, nullptr, false, ReadErrorInSource,
+    {"ReadErrorInSource", Via::Command, nullptr, Wrap::None, ReadErrorInSource,
         1, {ReadFailed("b", "Input/output error")}, "ac", {"dir/b.txt"}, " 2"},
-    {"FolderInTheLogsPlace", Via::Command, nullptr, false, FolderAsLog,
+    {"FolderInTheLogsPlace", Via::Command, nullptr, Wrap::None, FolderAsLog,
         1, {{kLogName, "Is a directory"}}, "abc", {"dir/" + kLogName + "/inner.txt"}, " 3"},
-    {"LinkOutOfTheFolderAsLog", Via::Command, nullptr, false, LinkOutAsLog,
+    {"LinkOutOfTheFolderAsLog", Via::Command, nullptr, Wrap::None, LinkOutAsLog,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"HardLinkOutOfTheFolderAsTarget", Via::Command, nullptr, false, HardLinkOutAsTarget,
+    {"HardLinkOutOfTheFolderAsTarget", Via::Command, nullptr, Wrap::None, HardLinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"FifoInTargetsPlace", Via::Command, nullptr, false, FifoAsTarget,
+    {"FifoInTargetsPlace", Via::Command, nullptr, Wrap::None, FifoAsTarget,
         0, {}, "abc", {}, " 3"},
-    {"LinkToTheSourceAsTarget", Via::Command, nullptr, false, LinkToTheSourceAsTarget,
+    {"LinkToTheSourceAsTarget", Via::Command, nullptr, Wrap::None, LinkToTheSourceAsTarget,
         0, {}, "abc", {"dir/b.deu"}, " 3"},
-    {"SourceWhoseCopyWouldBeTheLog", Via::Command, nullptr, false, SourceNamedLikeTheLog,
+    {"SourceWhoseCopyWouldBeTheLog", Via::Command, nullptr, Wrap::None, SourceNamedLikeTheLog,
         1, {{"konvertionsfehler.deu", "log file"}}, "abc", {"dir/konvertionsfehler.deu"}, " 3"},
-    {"FifoNamedLikeSourceIsNotListed", Via::Command, nullptr, false, FifoAsSource,
+    {"FifoNamedLikeSourceIsNotListed", Via::Command, nullptr, Wrap::None, FifoAsSource,
         0, {}, "ac", {"dir/b.txt"}, " 2"},
-    {"DeviceNamedLikeSourceIsNotListed", Via::Command, nullptr, false, DeviceAsSource,
+    {"DeviceNamedLikeSourceIsNotListed", Via::Command, nullptr, Wrap::None, DeviceAsSource,
         0, {}, "ac", {"dir/b.txt"}, " 2"},
-    {"LinkOutOfTheFolderAsTarget", Via::Command, nullptr, false, LinkOutAsTarget,
+    {"LinkOutOfTheFolderAsTarget", Via::Command, nullptr, Wrap::None, LinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"DanglingLinkOutOfTheFolderAsTarget", Via::Command, nullptr, false, DanglingLinkOutAsTarget,
+    {"DanglingLinkOutOfTheFolderAsTarget", Via::Command, nullptr, Wrap::None, DanglingLinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"SourceRemovedAfterListing", Via::Run, nullptr, false, SourceGone,
+    {"FullDiskForTheLogLeavesRoomForTheCopies", Via::Command, "size=256k", Wrap::None,
+        LogLargerThanTheDisk,
+        1, {{kLogName, kNoSpace}}, "abc", {"dir/" + kLogName}, " 4"},
+    {"FileSizeLimit", Via::Command, nullptr, Wrap::FileSizeLimit, LargeSource,
+        1, {WriteFailed("b", "File too large")}, "ac", {"dir/b.txt"}, " 2"},
+    {"CloseFailsForACopy", Via::Command, nullptr, Wrap::CloseFailsForB, NoFault,
+        1, {WriteFailed("b", kIoError)}, "ac", {"dir/b.txt"}, " 2"},
+    {"CloseFailsForTheLog", Via::Command, nullptr, Wrap::CloseFailsForTheLog, NoFault,
+        1, {{kLogName, kIoError}}, "abc", {"dir/" + kLogName}, " 3"},
+    {"DanglingLinkNamedLikeSource", Via::Command, nullptr, Wrap::None, DanglingLinkAsSource,
+        1, {ReadFailed("b", "No such file or directory")}, "ac", {"dir/b.txt"}, " 2"},
+    {"LinkLoopNamedLikeSource", Via::Command, nullptr, Wrap::None, LinkLoopAsSource,
+        1, {ReadFailed("b", "Too many levels of symbolic links")}, "ac", {"dir/b.txt"}, " 2"},
+    {"LinkIntoALockedFolderNamedLikeSource", Via::Command, nullptr, Wrap::WithoutReadOverride,
+        LinkIntoALockedFolderAsSource,
+        1, {ReadFailed("b", kDenied)}, "ac", {"dir/b.txt"}, " 2"},
+    {"SourceRemovedAfterListing", Via::Run, nullptr, Wrap::None, SourceGone,
         0, {ReadFailed("b", "No such file or directory")}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceReplacedByFifoAfterListing", Via::Run, nullptr, false, FifoAsSource,
+    {"SourceReplacedByFifoAfterListing", Via::Run, nullptr, Wrap::None, FifoAsSource,
         0, {ReadFailed("b", "not a regular file")}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceReplacedByDeviceAfterListing", Via::Run, nullptr, false, DeviceAsSource,
+    {"SourceReplacedByDeviceAfterListing", Via::Run, nullptr, Wrap::None, DeviceAsSource,
         0, {ReadFailed("b", "not a regular file")}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceReplacedByFolderAfterListing", Via::Run, nullptr, false, FolderAsSource,
+    {"SourceReplacedByFolderAfterListing", Via::Run, nullptr, Wrap::None, FolderAsSource,
         0, {ReadFailed("b", "Is a directory")}, "ac", {"dir/b.txt"}, " 2"},
 };
 // clang-format on
@@ -401,6 +477,44 @@ Outcome Deserialize(const std::string& text) {
     return outcome;
 }
 
+// The programs the batch command is started through for WRAP, in PREFIX. Returns why the
+// machine cannot ("" when it can).
+std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& prefix) {
+    switch (wrap) {
+    case Wrap::None:
+        return {};
+    case Wrap::WithoutReadOverride: {
+        // Root reads everything: the command then runs without the capabilities that allow it.
+        // Others run it as they are, since the permission bits already stop them.
+        if (::geteuid() != 0) {
+            return {};
+        }
+        const std::string setpriv = FindTool("setpriv");
+        if (setpriv.empty()) {
+            return "setpriv (util-linux) is not installed";
+        }
+        prefix = {setpriv, "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search",
+                  "--"};
+        return {};
+    }
+    case Wrap::FileSizeLimit: {
+        const std::string prlimit = FindTool("prlimit");
+        if (prlimit.empty()) {
+            return "prlimit (util-linux) is not installed";
+        }
+        prefix = {prlimit, "--fsize=" + std::to_string(100 * 1024), "--"};
+        return {};
+    }
+    case Wrap::CloseFailsForB:
+        prefix = FailingClose((scene.dir / ".b.txt.rz408-").string());
+        return {};
+    case Wrap::CloseFailsForTheLog:
+        prefix = FailingClose((scene.dir / ("." + kLogName + ".rz408-")).string());
+        return {};
+    }
+    return "unknown wrap";
+}
+
 class FolderFault : public ::testing::TestWithParam<FaultRow> {
 protected:
     Scratch scratch;
@@ -421,16 +535,9 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
         }
         scene.dir = scratch.path() / "disk" / "dir";
     }
-    // Root reads everything: the command then runs without the capabilities that allow it.
-    // Others run it as they are, since the permission bits already stop them.
     std::vector<std::string> prefix;
-    if (row.dropDacCaps && root) {
-        const std::string setpriv = FindTool("setpriv");
-        if (setpriv.empty()) {
-            GTEST_SKIP() << "setpriv (util-linux) is not installed";
-        }
-        prefix = {setpriv, "--inh-caps=-all", "--bounding-set=-dac_override,-dac_read_search",
-                  "--"};
+    if (auto why = Prefix(row.wrap, scene, prefix); !why.empty()) {
+        GTEST_SKIP() << why;
     }
 
     fs::create_directories(scene.dir);
@@ -450,7 +557,7 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
     }
 
     // Make sure the command really cannot read b.deu before blaming it.
-    if (row.dropDacCaps) {
+    if (row.wrap == Wrap::WithoutReadOverride) {
         std::vector<std::string> probe = prefix;
         probe.push_back("cat");
         probe.push_back((scene.dir / "b.deu").string());

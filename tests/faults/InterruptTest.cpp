@@ -1,6 +1,8 @@
 // The batch command stopped in the middle of a file by a signal that ends a program politely
 // (Ctrl+C, kill, a closed terminal): the old copy and the old log stay, and nothing stray is left
-// in the folder, not even the half-written copy.
+// in the folder, not even the half-written copy, however long the folder's path. Killed outright
+// (or cut off by a power cut), a run leaves its temporary files: the next run in the folder
+// removes them, but never those of a run that is still going on.
 
 #include "FaultSupport.h"
 
@@ -23,12 +25,16 @@ using namespace std::chrono_literals;
 struct InterruptRow {
     const char* name;
     int signal;
+    std::size_t pathLength = 0; // the folder's path is at least this long
 };
 
 const InterruptRow kInterruptRows[] = {
     {"CtrlC", SIGINT},
     {"Kill", SIGTERM},
     {"TerminalClosed", SIGHUP},
+    {"KillInALongFolderPath", SIGTERM, 1000},
+    // Close to the longest path the system takes (4096 bytes with the file's name).
+    {"CtrlCInTheLongestFolderPath", SIGINT, 3900},
 };
 
 void PrintTo(const InterruptRow& row, std::ostream* os) {
@@ -44,19 +50,25 @@ std::uint64_t BytesRead(pid_t pid) {
     return at == std::string::npos ? 0 : std::stoull(io.substr(at + 7));
 }
 
-TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
-    const InterruptRow& row = GetParam();
-    Scratch scratch;
-    const fs::path dir = scratch.path() / "dir";
-    fs::create_directory(dir);
-    // Large enough to be caught in the middle.
+// A folder "dir" below SCRATCH whose path is at least LENGTH bytes long, made of folders of
+// 200-byte names, holding a source large enough to be caught in the middle of, its old copy and
+// an old log.
+fs::path FolderWithABigSource(const Scratch& scratch, std::size_t length = 0) {
+    fs::path dir = scratch.path();
+    while (dir.native().size() + 4 < length) {
+        dir /= std::string(200, 'd');
+    }
+    dir /= "dir";
+    fs::create_directories(dir);
     WriteBytes(dir / "big.deu", std::string(std::size_t{300} << 20, 'a'));
     WriteBytes(dir / "big.txt", "old copy\r\n");
     WriteBytes(dir / "konvertionsfehler.txt", "old log\r\n");
-    const std::set<std::string> before = Entries(dir);
+    return dir;
+}
 
+// The batch command started on DIR, its output thrown away.
+pid_t StartCommand(const fs::path& dir) {
     const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
     if (pid == 0) {
         const int null = ::open("/dev/null", O_RDWR);
         ::dup2(null, STDOUT_FILENO);
@@ -65,28 +77,56 @@ TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Wait until the run is well into big.deu, then send the signal.
+    return pid;
+}
+
+// Waits until process PID is well into big.deu, then sends it SIGNAL. False when the run ended
+// (or hung) before; the process is then gone. Otherwise STATUS is how it ended, unless SIGNAL
+// does not end it (SIGSTOP).
+bool SignalInTheMiddle(pid_t pid, int signal, int& status) {
     bool caught = false;
-    int status = 0;
     for (auto until = std::chrono::steady_clock::now() + 20s;
          std::chrono::steady_clock::now() < until;) {
         if (::waitpid(pid, &status, WNOHANG) == pid) {
-            break;
+            return false;
         }
         if (BytesRead(pid) > (std::uint64_t{32} << 20)) {
-            ::kill(pid, row.signal);
+            ::kill(pid, signal);
             caught = true;
             break;
         }
         std::this_thread::sleep_for(200us);
     }
-    if (caught || ::waitpid(pid, &status, WNOHANG) == 0) {
-        if (!caught) {
-            ::kill(pid, SIGKILL);
-        }
+    if (!caught) {
+        ::kill(pid, SIGKILL);
+    }
+    if (!caught || signal != SIGSTOP) {
         ::waitpid(pid, &status, 0);
     }
-    if (!caught) {
+    return caught;
+}
+
+// The names in DIR of temporary files.
+std::set<std::string> Temporaries(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const std::string& name : Entries(dir)) {
+        if (name.find(".rz408-") != std::string::npos) {
+            names.insert(name);
+        }
+    }
+    return names;
+}
+
+TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
+    const InterruptRow& row = GetParam();
+    Scratch scratch;
+    const fs::path dir = FolderWithABigSource(scratch, row.pathLength);
+    const std::set<std::string> before = Entries(dir);
+
+    const pid_t pid = StartCommand(dir);
+    ASSERT_GE(pid, 0);
+    int status = 0;
+    if (!SignalInTheMiddle(pid, row.signal, status)) {
         GTEST_SKIP() << "the run ended before it could be interrupted";
     }
     EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an interrupted run succeeded";
@@ -96,6 +136,61 @@ TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A second run in the folder of a first one stopped in the middle of big.deu: killed outright,
+// the first run left its temporary files, and the second removes them; only held (SIGSTOP), the
+// first run is alive, and the second leaves its files alone, so that it can still finish.
+struct SecondRunRow {
+    const char* name;
+    int signal; // what stops the first run
+    bool firstAlive;
+};
+
+const SecondRunRow kSecondRunRows[] = {
+    {"AfterAKilledRunRemovesItsLeftovers", SIGKILL, false},
+    {"BesideALiveRunKeepsItsFiles", SIGSTOP, true},
+};
+
+void PrintTo(const SecondRunRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class SecondRun : public ::testing::TestWithParam<SecondRunRow> {};
+
+TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
+    const SecondRunRow& row = GetParam();
+    Scratch scratch;
+    const fs::path dir = FolderWithABigSource(scratch);
+    const std::set<std::string> before = Entries(dir);
+    const pid_t pid = StartCommand(dir);
+    ASSERT_GE(pid, 0);
+    int status = 0;
+    if (!SignalInTheMiddle(pid, row.signal, status)) {
+        GTEST_SKIP() << "the first run ended before it could be stopped";
+    }
+    const std::set<std::string> held = Temporaries(dir);
+    EXPECT_EQ(held.size(), 2u) << "the copy's and the log's temporary files";
+    if (!row.firstAlive) {
+        WriteBytes(dir / "big.deu", "klein\x80"); // a quick second run
+    }
+
+    const ChildResult second = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 60s);
+    EXPECT_EQ(second.exitCode, 0) << Describe(second);
+    if (row.firstAlive) {
+        EXPECT_EQ(Temporaries(dir), held) << "the second run took the first one's files";
+        ::kill(pid, SIGCONT);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the first run failed, status " << status;
+        EXPECT_EQ(ReadBytes(dir / "big.txt").size(), (std::size_t{300} << 20) + 2);
+    } else {
+        EXPECT_EQ(ReadBytes(dir / "big.txt"), "klein \r\n");
+    }
+    EXPECT_EQ(Entries(dir), before) << "stray files left in the folder";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SecondRun, ::testing::ValuesIn(kSecondRunRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

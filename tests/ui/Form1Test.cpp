@@ -22,28 +22,30 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
 using namespace rz408;
+using rz408::test::DialogCatcher;
+using rz408::test::ExecAround;
 using rz408::test::FakeDrive;
 using rz408::test::FakeDrives;
+using rz408::test::kStillRunning;
 using rz408::test::ReadFile;
 using rz408::test::Utf8Text;
 using rz408::test::WriteFile;
 
 namespace {
 
-// One converter window over a temporary folder and a made-up drive set, with the message
-// boxes and the end of the program recorded instead of shown.
+// One converter window over a temporary folder and a made-up drive set; its message boxes
+// are read and closed as a user does.
 struct Rig {
     QTemporaryDir root;
     FakeDrives drives;
     Module1 module;
     WindowServices services;
-    QStringList messages;
-    int ends = 0;
+    DialogCatcher dialogs;
+    QStringList& messages = dialogs.messages;
     std::unique_ptr<Form1> form;
     QString previousCurrent = QDir::currentPath();
 
@@ -52,8 +54,6 @@ struct Rig {
     explicit Rig(const QStringList& driveRows = {QStringLiteral("c: [SYSTEM]|3")},
                  char start = 'c') {
         InstallProgramTexts(GermanProfile, module);
-        services.SetMessageHook([this](const QString& text) { messages << text; });
-        services.SetEndHook([this] { ++ends; });
         for (const QString& row : driveRows) {
             const QStringList parts = row.split(QLatin1Char('|'));
             const QString letter = parts[0].left(1).toLower();
@@ -206,33 +206,29 @@ void Form1Test::creationRaisesNothing() {
 
 void Form1Test::userPicksFloppy_data() {
     QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("realBox"); // the real message box, closed with Enter
+    QTest::addColumn<bool>("clickOk"); // the message box closed by a click on OK, not Enter
     QTest::newRow("arrow key on the closed list") << "key" << false;
     QTest::newRow("click in the opened list") << "popup" << false;
-    QTest::newRow("arrow key, real message box") << "key" << true;
-    QTest::newRow("click in the opened list, real message box") << "popup" << true;
+    QTest::newRow("arrow key, box closed with the mouse") << "key" << true;
+    QTest::newRow("click in the opened list, box closed with the mouse") << "popup" << true;
 }
 
 void Form1Test::userPicksFloppy() {
     QFETCH(QString, how);
-    QFETCH(bool, realBox);
+    QFETCH(bool, clickOk);
 
     Rig rig({QStringLiteral("a:|2"), QStringLiteral("c: [SYSTEM]|3")}, 'c');
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     DriveListBox* list = rig.form->findChild<DriveListBox*>(QStringLiteral("Drive1"));
     QSignalSpy changes(list, &DriveListBox::Change);
-    if (realBox) {
-        rig.services.SetMessageHook({});
-        // Each box that opens is read and closed with Enter, as a user does.
-        auto* closer = new QTimer(rig.form.get());
-        connect(closer, &QTimer::timeout, closer, [&rig] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                rig.messages << box->text();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        closer->start(0);
+    if (clickOk) {
+        rig.dialogs.answer = [&rig](QDialog* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            QVERIFY(box);
+            rig.messages << box->text();
+            QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
+        };
     }
     if (how == QLatin1String("key")) {
         QTest::keyClick(list, Qt::Key_Up);
@@ -328,7 +324,7 @@ void Form1Test::convertButtonEndToEnd() {
     QCOMPARE(rig.form->File1->ListCount(), 2);
 
     QPushButton* convert = rig.form->findChild<QPushButton*>(QStringLiteral("Command1"));
-    QTest::mouseClick(convert, Qt::LeftButton);
+    QCOMPARE(ExecAround([&] { QTest::mouseClick(convert, Qt::LeftButton); }), kStillRunning);
 
     QCOMPARE(rig.messages,
              QStringList{QStringLiteral("Anzahl der konvertierten Dateien für Userpatch408:  2")});
@@ -339,7 +335,6 @@ void Form1Test::convertButtonEndToEnd() {
              QByteArray("c.deu : \r\n             \x96 (ascii werte 150) ist konvertiert zu "
                         "leerzeichen.\r\n"));
     QVERIFY(!QFile::exists(folder + QStringLiteral("/other.txt")));
-    QCOMPARE(rig.ends, 0);
 }
 
 void Form1Test::failedFileIsReportedAndWindowGoesOn_data() {
@@ -378,7 +373,7 @@ void Form1Test::failedFileIsReportedAndWindowGoesOn() {
 
     QPushButton* convert = rig.form->findChild<QPushButton*>(QStringLiteral("Command1"));
     for (int click = 1; click <= 2; ++click) {
-        QTest::mouseClick(convert, Qt::LeftButton);
+        QCOMPARE(ExecAround([&] { QTest::mouseClick(convert, Qt::LeftButton); }), kStillRunning);
         QCOMPARE(rig.messages.size(), click);
         const QStringList lines = rig.messages.last().split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0),
@@ -396,7 +391,6 @@ void Form1Test::failedFileIsReportedAndWindowGoesOn() {
         QVERIFY(QFileInfo(folder + QStringLiteral("/f00.txt")).isDir());
         QVERIFY(rig.form->isVisible());
         QVERIFY(convert->isEnabled());
-        QCOMPARE(rig.ends, 0);
     }
 }
 
@@ -614,19 +608,22 @@ void Form1Test::centredOnFirstShowOnly() {
     QCOMPARE(rig.form->frameGeometry().topLeft(), left);
 }
 
+// Closed through its title bar, the window ends the program: another window open closes too.
 void Form1Test::closingEndsProgram() {
     Rig rig;
+    QWidget other;
+    other.show();
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
-    rig.form->close();
-    QCOMPARE(rig.ends, 1);
+    QCOMPARE(ExecAround([&] { rig.form->close(); }), 0);
     QVERIFY(!rig.form->isVisible());
+    QVERIFY(!other.isVisible());
 }
 
 void Form1Test::backButton_data() {
     QTest::addColumn<bool>("withStartWindow");
-    QTest::newRow("shows the start window") << true;
-    QTest::newRow("without one ends the program") << false;
+    QTest::newRow("says Back: the start window shows") << true;
+    QTest::newRow("with nobody to hear it, ends the program") << false;
 }
 
 void Form1Test::backButton() {
@@ -635,16 +632,18 @@ void Form1Test::backButton() {
     Rig rig;
     QWidget start;
     if (withStartWindow) {
-        rig.form->setStartWindow(&start);
+        connect(rig.form.get(), &Form1::Back, &start, &QWidget::show);
     }
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
     const QString folder = rig.form->Dir1->Path();
-    QTest::mouseClick(rig.form->findChild<QPushButton*>(QStringLiteral("Command2")),
-                      Qt::LeftButton);
+    QCOMPARE(ExecAround([&] {
+                 QTest::mouseClick(rig.form->findChild<QPushButton*>(QStringLiteral("Command2")),
+                                   Qt::LeftButton);
+             }),
+             withStartWindow ? kStillRunning : 0);
     QVERIFY(!rig.form->isVisible());
     QCOMPARE(start.isVisible(), withStartWindow);
-    QCOMPARE(rig.ends, withStartWindow ? 0 : 1);
     QCOMPARE(rig.form->Dir1->Path(), folder);
     QCOMPARE(rig.form->File1->ListCount(), 1);
 }

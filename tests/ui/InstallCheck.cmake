@@ -9,7 +9,13 @@ endif()
 
 set(desktop "${PREFIX}/share/applications/rz408-textconverter.desktop")
 set(icon "${PREFIX}/share/icons/hicolor/32x32/apps/rz408-textconverter.png")
-foreach(path "${PREFIX}/bin/rz408-textconverter" "${PREFIX}/bin/rz408-convert" "${desktop}" "${icon}")
+# With the manual pages, the completion, and the files a Debian package must hold.
+foreach(path "${PREFIX}/bin/rz408-textconverter" "${PREFIX}/bin/rz408-convert" "${desktop}" "${icon}"
+             "${PREFIX}/share/man/man1/rz408-convert.1.gz"
+             "${PREFIX}/share/man/man1/rz408-textconverter.1.gz"
+             "${PREFIX}/share/bash-completion/completions/rz408-convert"
+             "${PREFIX}/share/doc/rz408-textconverter/copyright"
+             "${PREFIX}/share/doc/rz408-textconverter/changelog.gz")
   if(NOT EXISTS "${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()

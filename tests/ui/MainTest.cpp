@@ -31,6 +31,8 @@
 #include <vector>
 
 using namespace rz408;
+using rz408::test::DialogCatcher;
+using rz408::test::ExecAround;
 using rz408::test::ReadFile;
 using rz408::test::Utf8Text;
 using rz408::test::WriteFile;
@@ -74,21 +76,20 @@ QStringList Listed(const FileListBox& list) {
     return names;
 }
 
-// One program: the program-wide variables, the window services with hooks instead of boxes
-// and the end of the process, fake drives over a temporary folder, and the start window.
+// One program: the program-wide variables, the window services, fake drives over a
+// temporary folder, and the start window; its message boxes are read and closed as a user
+// does.
 struct Program {
     QTemporaryDir folder;
     Module1 module;
     WindowServices services;
+    DialogCatcher dialogs;
+    QStringList& messages = dialogs.messages;
     std::unique_ptr<FakeDrives> drives;
     std::unique_ptr<Main> main;
-    QStringList messages;
-    int ends = 0;
 
     Program() {
         drives = std::make_unique<FakeDrives>(folder.path().toStdString());
-        services.SetMessageHook([this](const QString& text) { messages << text; });
-        services.SetEndHook([this] { ++ends; });
         main = std::make_unique<Main>(module, services, *drives);
         main->ShowWindow();
     }
@@ -651,16 +652,21 @@ void MainTest::ending() {
             p.Back();
         }
     }
-    QCOMPARE(p.ends, 0);
-    if (how == "STOP") {
-        p.main->Command4->click();
-    } else if (how == "close Main") {
-        p.main->close();
-    } else {
+    if (how == "close Form1") {
         QVERIFY(p.main->isHidden());
-        p.main->ConverterWindow()->close();
     }
-    QCOMPARE(p.ends, 1);
+    QCOMPARE(ExecAround([&] {
+                 if (how == "STOP") {
+                     p.main->Command4->click();
+                 } else if (how == "close Main") {
+                     p.main->close();
+                 } else {
+                     p.main->ConverterWindow()->close();
+                 }
+             }),
+             0);
+    QVERIFY(!p.main->isVisible());
+    QVERIFY(!p.main->ConverterWindow() || !p.main->ConverterWindow()->isVisible());
     QCOMPARE(p.messages, QStringList());
 }
 

@@ -1,12 +1,21 @@
 #pragma once
 
-// Small helpers the window tests share: UTF-8 texts as QString, and whole files in and out.
+// Small helpers the window tests share: UTF-8 texts as QString, whole files in and out, the
+// real dialogs answered from the test side, and the end of the program seen from outside.
 
+#include <QApplication>
 #include <QByteArray>
+#include <QDialog>
+#include <QEvent>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QString>
+#include <QStringList>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <string_view>
 
 namespace rz408::test {
@@ -29,6 +38,65 @@ inline QByteArray ReadFile(const QString& path) {
         return QByteArray("<missing>");
     }
     return file.readAll();
+}
+
+// Answers the dialogs that the windows open, as a user does, while it exists. When a dialog
+// shows, the answer runs on the next turn of the dialog's own event loop: by default a message
+// box's text is noted in `messages` and the box is closed with Enter on its focused OK button;
+// setting `answer` handles every dialog (a message box too) in its place.
+class DialogCatcher : public QObject {
+public:
+    DialogCatcher() { qApp->installEventFilter(this); }
+    ~DialogCatcher() override { qApp->removeEventFilter(this); }
+    DialogCatcher(const DialogCatcher&) = delete;
+    DialogCatcher& operator=(const DialogCatcher&) = delete;
+
+    QStringList messages;
+    std::function<void(QDialog*)> answer;
+
+    // Closes message box BOX with Enter, as a user does, noting its text.
+    void Close(QMessageBox* box) {
+        messages << box->text();
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() != QEvent::Show) {
+            return false;
+        }
+        auto* dialog = qobject_cast<QDialog*>(object);
+        if (dialog == nullptr || !dialog->isWindow()) {
+            return false;
+        }
+        QMetaObject::invokeMethod(
+            dialog,
+            [this, dialog] {
+                if (answer) {
+                    answer(dialog);
+                } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                    Close(box);
+                }
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+};
+
+// What ExecAround returns when the action left the program running.
+inline constexpr int kStillRunning = 99;
+
+// Runs ACTION inside the application's event loop, as the program runs its handlers, and
+// returns the loop's exit code: 0 when ACTION ended the program, kStillRunning when the loop
+// still ran after it.
+inline int ExecAround(const std::function<void()>& action) {
+    QObject guard; // its destruction drops a check that the end of the loop left unrun
+    QTimer::singleShot(0, &guard, [&guard, &action] {
+        action();
+        QMetaObject::invokeMethod(
+            &guard, [] { QCoreApplication::exit(kStillRunning); }, Qt::QueuedConnection);
+    });
+    return QApplication::exec();
 }
 
 } // namespace rz408::test

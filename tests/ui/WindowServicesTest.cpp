@@ -2,7 +2,10 @@
 
 #include "WindowServices.h"
 
+#include "QtTestFiles.h"
+
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,6 +14,29 @@
 #include <QWidget>
 
 using namespace rz408;
+using rz408::test::DialogCatcher;
+using rz408::test::ExecAround;
+
+namespace {
+
+// A window that ends the program when it is closed, as both windows of the program do.
+class EndingWindow : public QWidget {
+public:
+    explicit EndingWindow(WindowServices& services) : services_(services) {}
+    int closes = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        ++closes;
+        event->accept();
+        services_.EndProgram();
+    }
+
+private:
+    WindowServices& services_;
+};
+
+} // namespace
 
 class WindowServicesTest : public QObject {
     Q_OBJECT
@@ -18,9 +44,9 @@ class WindowServicesTest : public QObject {
 private slots:
     void messageBox_data();
     void messageBox();
-    void hookTakesTheText();
+    void boxesOneAfterTheOther();
     void endProgramClosesEverything();
-    void endHookRecords();
+    void endingFromACloseHandler();
 };
 
 void WindowServicesTest::messageBox_data() {
@@ -74,13 +100,13 @@ void WindowServicesTest::messageBox() {
     QVERIFY(!QApplication::activeModalWidget());
 }
 
-void WindowServicesTest::hookTakesTheText() {
+void WindowServicesTest::boxesOneAfterTheOther() {
     WindowServices services;
-    QStringList seen;
-    services.SetMessageHook([&](const QString& text) { seen << text; });
+    DialogCatcher dialogs;
     services.MsgBox(nullptr, QStringLiteral("eins"));
+    QCOMPARE(dialogs.messages, QStringList{QStringLiteral("eins")});
     services.MsgBox(nullptr, QStringLiteral("zwei"));
-    QCOMPARE(seen, (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
+    QCOMPARE(dialogs.messages, (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -101,22 +127,25 @@ void WindowServicesTest::endProgramClosesEverything() {
     const int code = QApplication::exec();
 
     QCOMPARE(code, 0);
-    QVERIFY(services.Ending());
     QVERIFY(!first.isVisible());
     QVERIFY(!second.isVisible());
     QCOMPARE(laterHandlers, 0);
 }
 
-void WindowServicesTest::endHookRecords() {
+// A window closed by the user ends the program from its close handler, while it is being
+// closed: the other windows close too, and the loop stops.
+void WindowServicesTest::endingFromACloseHandler() {
     WindowServices services;
-    int ends = 0;
-    services.SetEndHook([&] { ++ends; });
-    QWidget window;
+    EndingWindow window(services);
+    QWidget other;
     window.show();
-    services.EndProgram();
-    QCOMPARE(ends, 1);
-    QVERIFY(window.isVisible());
-    QVERIFY(!services.Ending());
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+
+    QCOMPARE(ExecAround([&] { window.close(); }), 0);
+    QCOMPARE(window.closes, 1);
+    QVERIFY(!window.isVisible());
+    QVERIFY(!other.isVisible());
 }
 
 QTEST_MAIN(WindowServicesTest)

@@ -21,6 +21,7 @@
 #include <memory>
 
 using namespace rz408;
+using rz408::test::DialogCatcher;
 using rz408::test::Utf8Text;
 using rz408::test::WriteFile;
 
@@ -89,8 +90,8 @@ void SystemDrivesFormTest::pick() {
     Module1 module;
     InstallProgramTexts(GermanProfile, module);
     WindowServices services;
-    QStringList messages;
-    services.SetMessageHook([&messages](const QString& text) { messages << text; });
+    DialogCatcher dialogs; // reads and closes the message boxes
+    const QStringList& messages = dialogs.messages;
     const std::unique_ptr<DriveSystem> drives = MakeSystemDrives();
     Form1 form(module, services, *drives);
     form.File1->setPattern(QStringLiteral("*.deu"));

@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -380,6 +381,100 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
+// A run holds its folder: nobody can rename it away while the run works there by its path.
+
+TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
+    TempFolder base;
+    const fs::path folder = base.path() / L"games";
+    const fs::path moved = base.path() / L"moved";
+    fs::create_directory(folder);
+    for (const wchar_t* source : {L"a.deu", L"b.deu", L"c.deu"}) {
+        WriteFileBytes(folder / source, kSource);
+    }
+    Module1 m = German();
+    RunOptions options;
+    BOOL renamed = TRUE;
+    DWORD why = ERROR_SUCCESS;
+    options.progress = [&](std::size_t done, std::size_t) {
+        if (done == 1) {
+            renamed = ::MoveFileW(folder.c_str(), moved.c_str());
+            why = ::GetLastError();
+        }
+    };
+    const RunReport report = ConversionRun(m, folder, {"a.deu", "b.deu", "c.deu"}, options);
+    EXPECT_FALSE(renamed) << "the folder was renamed during the run";
+    EXPECT_EQ(why, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(report.converted, 3u);
+    for (const wchar_t* target : {L"a.txt", L"b.txt", L"c.txt"}) {
+        EXPECT_EQ(ReadFileBytes(folder / target), kTarget) << Utf8(target);
+    }
+    EXPECT_EQ(ReadFileBytes(folder / L"konvertionsfehler.txt"),
+              Record("a.deu") + Record("b.deu") + Record("c.deu"));
+    // Once the run is over, the folder is the user's again.
+    EXPECT_TRUE(::MoveFileW(folder.c_str(), moved.c_str()));
+}
+
+// ---------------------------------------------------------------------------------------
+// What a stopped run left (its hidden temporary files) is removed by the next run in the folder;
+// a temporary file that a live run holds open, and anything merely named like one, stays.
+
+struct LeftoverRow {
+    const char* name;
+    const wchar_t* entry;
+    DWORD attributes; // 0: a folder of that name
+    bool heldOpen;    // by "another run", without delete sharing
+    bool removed;
+};
+void PrintTo(const LeftoverRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+const LeftoverRow kLeftoverRows[] = {
+    {"CopyOfAStoppedRun", L".a.txt.rz408-AbC123", FILE_ATTRIBUTE_HIDDEN, false, true},
+    {"LogOfAStoppedRun", L".konvertionsfehler.txt.rz408-000000", FILE_ATTRIBUTE_HIDDEN, false,
+     true},
+    {"HeldByALiveRun", L".a.txt.rz408-AbC123", FILE_ATTRIBUTE_HIDDEN, true, false},
+    {"NotHidden", L".a.txt.rz408-AbC123", FILE_ATTRIBUTE_NORMAL, false, false},
+    {"OtherMark", L".a.txt.rz409-AbC123", FILE_ATTRIBUTE_HIDDEN, false, false},
+    {"Folder", L".a.txt.rz408-AbC123", 0, false, false},
+};
+
+class LeftoverTest : public ::testing::TestWithParam<LeftoverRow> {};
+
+TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
+    const LeftoverRow& row = GetParam();
+    TempFolder folder;
+    WriteFileBytes(folder.path() / L"a.deu", kSource);
+    const fs::path entry = folder.path() / row.entry;
+    if (row.attributes == 0) {
+        fs::create_directory(entry);
+    } else {
+        WriteFileBytes(entry, "half a copy");
+        ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), row.attributes));
+        if ((row.attributes & FILE_ATTRIBUTE_HIDDEN) == 0 &&
+            (::GetFileAttributesW(entry.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
+            GTEST_SKIP() << "this system marks every name that starts with a dot hidden (Wine)";
+        }
+    }
+    Module1 m = German();
+    RunReport report;
+    {
+        std::optional<HeldOpen> holder;
+        if (row.heldOpen) {
+            holder.emplace(entry);
+        }
+        report = ConversionRun(m, folder.path(), {"a.deu"});
+    }
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), kTarget);
+    EXPECT_EQ(AllNames(folder.path()).count(row.entry) == 0, row.removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, LeftoverTest, ::testing::ValuesIn(kLeftoverRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A folder where the target would go: reported, the folder stays, nothing stray is left.

@@ -5,7 +5,9 @@
 # one with rz408-convert.exe under Wine, in German and in French, and requires the same files
 # byte for byte, the same exit code and the same count message; then converts the Windows copy
 # once more and requires that nothing changed. The names differ in more than case, as on any
-# Windows disk.
+# Windows disk. Each language runs twice: on the folder alone, and with --recursive on the
+# folder and the folders below it (nested ones, a hidden one, links to folders), whose count
+# lines must name the same folders (Windows writes "\" where Linux writes "/").
 set -euo pipefail
 
 linux_exe=$1
@@ -18,37 +20,65 @@ rm -rf "$work"
 src="$work/sources"
 "$(dirname "${BASH_SOURCE[0]}")/awkward-sources.sh" "$src"
 
+# Folders below, for --recursive: nested ones with sources, a hidden one, a link to a folder of
+# the tree and one to a folder outside it. Neither the links nor the hidden folder is entered.
+mkdir -p "$src/scenario/maps" "$src/userscen" "$src/.hidden folder" "$work/outside"
+cp "$src/lf1.deu" "$src/cr2.fra" "$src/all3.DEU" "$src/scenario/"
+cp "$src/mixed1.deu" "$src/nul2.fra" "$src/scenario/maps/"
+cp "$src"/Gr*e1.deu "$src/x.4.Fra" "$src/userscen/"
+cp "$src/lf1.deu" "$src/cr2.fra" "$src/.hidden folder/"
+cp "$src/lf1.deu" "$src/cr2.fra" "$work/outside/"
+ln -s scenario "$src/link to scenario"
+ln -s ../outside "$src/link outside" # from each copy beside the sources
+
 status=0
-for language in german french; do
-    cp -a "$src" "$work/linux-$language"
-    cp -a "$src" "$work/windows-$language"
+for run in german french german-recursive french-recursive; do
+    language=${run%-recursive}
+    options=(--language "$language")
+    [ "$run" = "$language" ] || options+=(--recursive)
+    cp -a "$src" "$work/linux-$run"
+    cp -a "$src" "$work/windows-$run"
     linux_rc=0
-    "$linux_exe" --language "$language" "$work/linux-$language" \
-        >"$work/linux-$language.out" 2>/dev/null || linux_rc=$?
+    "$linux_exe" "${options[@]}" "$work/linux-$run" >"$work/linux-$run.out" 2>/dev/null ||
+        linux_rc=$?
     windows_rc=0
-    "$wine_run" "$prefix" "$windows_exe" --language "$language" "$work/windows-$language" \
-        >"$work/windows-$language.out" 2>/dev/null || windows_rc=$?
-    if ! diff -r "$work/linux-$language" "$work/windows-$language"; then
-        echo "FAIL $language: the Windows files differ from the Linux files"
+    "$wine_run" "$prefix" "$windows_exe" "${options[@]}" "$work/windows-$run" \
+        >"$work/windows-$run.out" 2>/dev/null || windows_rc=$?
+    if ! diff -r "$work/linux-$run" "$work/windows-$run"; then
+        echo "FAIL $run: the Windows files differ from the Linux files"
         status=1
     fi
     if [ "$linux_rc" != "$windows_rc" ]; then
-        echo "FAIL $language: exit code $windows_rc on Windows, $linux_rc on Linux"
+        echo "FAIL $run: exit code $windows_rc on Windows, $linux_rc on Linux"
         status=1
     fi
-    # Windows' standard output ends its lines with CR LF.
-    if ! tr -d '\r' <"$work/windows-$language.out" | cmp -s - "$work/linux-$language.out"; then
-        echo "FAIL $language: the count messages differ"
+    # Windows' standard output ends its lines with CR LF, and its paths use backslashes.
+    if ! tr -d '\r' <"$work/windows-$run.out" | tr '\\' / | cmp -s - "$work/linux-$run.out"; then
+        echo "FAIL $run: the count messages differ"
         status=1
     fi
-    "$wine_run" "$prefix" "$windows_exe" --language "$language" "$work/windows-$language" \
+    "$wine_run" "$prefix" "$windows_exe" "${options[@]}" "$work/windows-$run" \
         >/dev/null 2>&1 || true
-    if ! diff -r -q "$work/linux-$language" "$work/windows-$language"; then
-        echo "FAIL $language: a second Windows run changed the files"
+    if ! diff -r -q "$work/linux-$run" "$work/windows-$run"; then
+        echo "FAIL $run: a second Windows run changed the files"
         status=1
     fi
-    files=$(find "$work/windows-$language" -type f | wc -l)
-    echo "$language: $files files, exit code $windows_rc, $(cat "$work/linux-$language.out")"
+    files=$(find "$work/windows-$run" -type f | wc -l)
+    echo "$run: $files files, exit code $windows_rc, $(wc -l <"$work/linux-$run.out") count lines:" \
+        "$(head -n 1 "$work/linux-$run.out")"
 done
+# The recursive runs: every folder of the tree but the hidden one and the links has its log, and
+# nothing was written through a link.
+for run in german-recursive french-recursive; do
+    lines=$(cut -d: -f1 "$work/linux-$run.out" | paste -sd, -)
+    if [ "$lines" != ".,empty,folder.deu,folder.fra,scenario,scenario/maps,userscen" ]; then
+        echo "FAIL $run: the folders converted are $lines"
+        status=1
+    fi
+done
+if [ -n "$(find "$work/outside" -name '*.txt')" ]; then
+    echo "FAIL: a link to a folder outside the tree was entered"
+    status=1
+fi
 [ "$status" -eq 0 ] && echo "Windows and Linux wrote the same files byte for byte"
 exit "$status"

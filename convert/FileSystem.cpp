@@ -1,0 +1,94 @@
+// What the file operations of both systems share: the names of temporary files and the
+// program's own errors.
+
+#include "FileSystem.h"
+
+#include <chrono>
+#include <random>
+
+namespace rz408::fsys {
+
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".rz408-";
+constexpr std::size_t kSuffixLength = 6;
+// Of the target's name, a temporary file's name keeps at most this many bytes: with the dot in
+// front and the mark and suffix behind, it stays far below every file system's limit.
+constexpr std::size_t kNameKept = 120;
+
+bool IsLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+enum class OwnError { NotRegularFile = 1, NotAFileName };
+
+class OwnCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "rz408"; }
+    std::string message(int code) const override {
+        return static_cast<OwnError>(code) == OwnError::NotRegularFile
+                   ? "not a regular file"
+                   : "not the name of a file in the folder";
+    }
+};
+
+std::error_code Own(OwnError error) {
+    static const OwnCategory category;
+    return {static_cast<int>(error), category};
+}
+
+} // namespace
+
+std::error_code NotRegularFile() {
+    return Own(OwnError::NotRegularFile);
+}
+
+std::error_code NotAFileName() {
+    return Own(OwnError::NotAFileName);
+}
+
+std::string RandomSuffix() {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::string suffix;
+    for (std::size_t k = 0; k < kSuffixLength; ++k) {
+        suffix += kLetters[random() % (sizeof kLetters - 1)];
+    }
+    return suffix;
+}
+
+std::string TemporaryName(std::string_view targetName, std::string_view suffix) {
+    std::string_view kept = targetName.substr(0, kNameKept);
+    // Never cut a UTF-8 sequence in two (Windows names must be valid UTF-16).
+    if (kept.size() < targetName.size()) {
+        while (!kept.empty() &&
+               (static_cast<unsigned char>(targetName[kept.size()]) & 0xC0) == 0x80) {
+            kept.remove_suffix(1);
+        }
+    }
+    std::string name = ".";
+    name.append(kept);
+    name.append(kTemporaryMark);
+    name.append(suffix);
+    return name;
+}
+
+bool IsTemporaryName(std::string_view name) {
+    if (name.size() < 1 + kTemporaryMark.size() + kSuffixLength || name.front() != '.') {
+        return false;
+    }
+    const std::string_view suffix = name.substr(name.size() - kSuffixLength);
+    const std::string_view mark =
+        name.substr(name.size() - kSuffixLength - kTemporaryMark.size(), kTemporaryMark.size());
+    for (const char c : suffix) {
+        if (!IsLetterOrDigit(c)) {
+            return false;
+        }
+    }
+    return mark == kTemporaryMark;
+}
+
+} // namespace rz408::fsys

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# docs-agree.sh RZ408_CONVERT MANUAL_PAGE COMPLETION
+#
+# --help, the manual page and the bash completion of rz408-convert say the same: every option of
+# --help is in the manual page and is offered by the completion, every option of the manual page
+# is one of --help's; each language the completion offers is one the command takes; the
+# completion offers folders (never files) for FOLDER; the manual page renders without a warning.
+set -uo pipefail
+
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+command=$(absolute "$1")
+manual=$(absolute "$2")
+completion=$(absolute "$3")
+status=0
+fail() {
+    echo "FAIL: $*"
+    status=1
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The options, one per line ("-r", "--recursive"), as each document lists them.
+help_options=$("$command" --help | grep -E '^ +-' | grep -oE -- '--?[A-Za-z][A-Za-z-]*' | sort -u)
+# The manual page's OPTIONS section: the tag line after each .TP, "\-" read as "-".
+manual_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$manual" | sed -n '/^\.TP/{n;p}' |
+    sed 's/\\-/-/g' | grep -oE -- '(^|[ "])--?[A-Za-z][A-Za-z-]*' | tr -d ' "' | sort -u)
+[ -n "$help_options" ] || fail "no option found in --help"
+
+# shellcheck source=/dev/null
+source "$completion"
+# complete WORD... : what the completion offers for the last word, one per line, sorted.
+complete_words() {
+    COMP_WORDS=("$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _rz408_convert 2>/dev/null
+    printf '%s\n' "${COMPREPLY[@]}" | sed '/^$/d' | LC_ALL=C sort
+}
+
+for option in $help_options; do
+    grep -qxF -- "$option" <<<"$manual_options" || fail "--help has $option, the manual page not"
+    complete_words rz408-convert "$option" | grep -qxF -- "$option" ||
+        fail "the completion does not offer $option"
+done
+for option in $manual_options; do
+    [ "$option" = "--" ] && continue # the end of the options, not an option
+    grep -qxF -- "$option" <<<"$help_options" || fail "the manual page has $option, --help not"
+done
+
+# Every language offered is taken by the command, and german and french are offered.
+mkdir "$work/empty"
+languages=$(complete_words rz408-convert --language '')
+for language in german french; do
+    grep -qxF "$language" <<<"$languages" || fail "the completion does not offer $language"
+done
+for language in $languages; do
+    "$command" --language "$language" "$work/empty" >/dev/null 2>&1 ||
+        fail "the completion offers language $language, which rz408-convert refuses"
+done
+
+# Rows: the words on the command line (the last one being completed) | what must be offered.
+mkdir "$work/tree" "$work/tree/a b" "$work/tree/-dash" "$work/tree/.hidden"
+touch "$work/tree/x.deu" "$work/tree/-file"
+cd "$work/tree" || exit 1
+while IFS='|' read -r row words expected; do
+    read -r -a argv <<<"$words"
+    [[ $words == *' ' ]] && argv+=('') # a blank at the end: a new, empty word
+    got=$(complete_words rz408-convert "${argv[@]}" | paste -sd, -)
+    [ "$got" = "$expected" ] || fail "$row: '$words' offers '$got', not '$expected'"
+done <<'ROWS'
+LongOptionByPrefix|--rec|--recursive
+LanguageAfterShortOption|-l g|german
+LanguageAfterLongOption|--language f|fr,french
+LanguageAfterEquals|--language =|de,fr,french,german
+LanguageAfterEqualsByPrefix|--language = ge|german
+LanguageInOneWordWithEquals|--language=fr|--language=fr,--language=french
+FoldersNotFiles|-l de |-dash,a b
+HiddenFoldersWhenAskedFor|-l de .h|.hidden
+NothingAfterHelp|--help |
+DashesAfterDoubleDashAreFolders|-l de -- -|-dash
+ROWS
+
+# The manual page renders without a warning, where man is installed.
+if command -v man >/dev/null; then
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' man --warnings -E UTF-8 -l -Tutf8 -Z "$manual" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "the manual page renders with warnings: $warnings"
+fi
+
+[ "$status" -eq 0 ] && echo "--help, manual page and completion agree"
+exit "$status"
