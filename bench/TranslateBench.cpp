@@ -3,8 +3,10 @@
 
 #include "ByteScan.h"
 #include "Conversion.h"
+#include "Encoding.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "SourceReading.h"
 #include "StreamConverter.h"
 
 #include <benchmark/benchmark.h>
@@ -173,6 +175,31 @@ void BM_Stream_Ascii(benchmark::State& state) {
     StreamText(state, kAsciiWords);
 }
 
+// A whole source as the run reads it: its encoding told by its bytes, then converted. The game
+// text in Windows-1252, and saved as UTF-8.
+void ReadSource(benchmark::State& state, const std::string& text) {
+    Module1 m;
+    InstallProgramTexts(GermanProfile, m);
+    CountingSink sink;
+    StreamConverter converter(m, sink);
+    SourceReader reader;
+    for (auto _ : state) {
+        converter.Start("x.deu : ");
+        MemorySource source(text);
+        benchmark::DoNotOptimize(reader.Read(source, std::nullopt, converter).encoding);
+        benchmark::DoNotOptimize(converter.Finish());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+
+void BM_Read_Game(benchmark::State& state) {
+    ReadSource(state, JoinCrLf(MakeLines(kGameWords, kTextBytes)));
+}
+void BM_Read_GameUtf8(benchmark::State& state) {
+    ReadSource(state, Cp1252ToUtf8(JoinCrLf(MakeLines(kGameWords, kTextBytes))));
+}
+
 // The scan for the bytes that need more than a copy, over plain ASCII: a word or a vector at
 // a time, stepping past each byte it stops at (a CR at each line end).
 template <typename ScannerType>
@@ -196,6 +223,8 @@ BENCHMARK(BM_TranslateLine_Game)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TranslateLine_Ascii)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stream_Game)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stream_Ascii)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read_Game)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Read_GameUtf8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Scan<WordScanner>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Scan<Scanner>)->Unit(benchmark::kMillisecond);
 

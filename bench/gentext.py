@@ -3,6 +3,9 @@
 
   gentext.py game  SIZE_MB FILE    German game-style text in Windows-1252, CRLF lines: accented
                                    words and typographic punctuation, about 3% bytes above 127
+  gentext.py game-utf8 SIZE_MB FILE
+                                   the same game text saved as UTF-8 (no byte-order mark), as
+                                   a current editor saves it
   gentext.py ascii SIZE_MB FILE    the same kind of lines in pure ASCII
   gentext.py small COUNT FOLDER    COUNT game-text files of 2 KB each, named NNNNN.deu
 
@@ -56,7 +59,7 @@ def sentence(rng):
     return text + rng.choice([".", ".", "!", "?", ":"])
 
 
-def line(rng, ascii_only):
+def line(rng, encoding):
     kind = rng.random()
     if kind < 0.1:
         text = f"[{rng.randint(1, 9999):04d}]"
@@ -64,17 +67,21 @@ def line(rng, ascii_only):
         text = ""
     else:
         text = " ".join(sentence(rng) for _ in range(rng.randint(1, 3)))
-    if ascii_only:
+    if encoding == "ascii":
         plain = unicodedata.normalize("NFKD", text.translate(ASCII_MAP))
         return plain.encode("ascii", "ignore")
-    return text.encode("cp1252")
+    return text.encode(encoding)
 
 
-def block(rng, size, ascii_only):
+# The encoding of each kind of text.
+ENCODINGS = {"game": "cp1252", "game-utf8": "utf-8", "ascii": "ascii"}
+
+
+def block(rng, size, encoding):
     parts = []
     total = 0
     while total < size:
-        data = line(rng, ascii_only) + b"\r\n"
+        data = line(rng, encoding) + b"\r\n"
         parts.append(data)
         total += len(data)
     return b"".join(parts)
@@ -85,13 +92,18 @@ def write_text(kind, size_mb, path):
     size = int(size_mb * 1_000_000)
     # Four distinct megabytes, repeated: generating every byte afresh would take longer than
     # the measurements themselves.
-    chunk = block(rng, min(size, 4_000_000), kind == "ascii")
+    chunk = block(rng, min(size, 4_000_000), ENCODINGS[kind])
     with open(path, "wb") as out:
         written = 0
         while written < size:
-            piece = chunk[: size - written]
-            out.write(piece)
-            written += len(piece)
+            end = min(len(chunk), size - written)
+            # UTF-8 is cut between characters (the file may come out a few bytes short).
+            while kind == "game-utf8" and 0 < end < len(chunk) and chunk[end] & 0xC0 == 0x80:
+                end -= 1
+            out.write(chunk[:end])
+            written += end
+            if end < min(len(chunk), size - written + end):
+                break
 
 
 def write_small(count, folder):
@@ -100,13 +112,13 @@ def write_small(count, folder):
     rng = random.Random(408)
     os.makedirs(folder, exist_ok=True)
     for i in range(count):
-        data = block(rng, 2048, False)[:2048]
+        data = block(rng, 2048, "cp1252")[:2048]
         with open(os.path.join(folder, f"{i:05d}.deu"), "wb") as out:
             out.write(data)
 
 
 def main(argv):
-    if len(argv) != 4 or argv[1] not in ("game", "ascii", "small"):
+    if len(argv) != 4 or argv[1] not in ("game", "game-utf8", "ascii", "small"):
         sys.exit(__doc__)
     if argv[1] == "small":
         write_small(int(argv[2]), argv[3])

@@ -51,15 +51,16 @@ fi
 
 # --- helpers -----------------------------------------------------------------------------
 
-# measure OUTFILE CMD...: runs CMD with standard output to OUTFILE and prints two numbers in
-# microseconds: the wall-clock time, and the processor time (user + system) that CMD used.
+# measure OUTFILE CMD...: runs CMD with standard output to OUTFILE (standard error dropped: the
+# warm-up round shows it) and prints two numbers in microseconds: the wall-clock time, and the
+# processor time (user + system) that CMD used.
 # The processor time stays fair on a busy machine, where the wall clock also counts waiting for
 # a processor. Call it as $(measure ...): the subshell's only children are then CMD.
 measure() {
     local out=$1 t0 t1
     shift
     t0=${EPOCHREALTIME/[.,]/}
-    "$@" >"$out"
+    "$@" >"$out" 2>/dev/null
     t1=${EPOCHREALTIME/[.,]/}
     local record="$WORK/.times.$BASHPID"
     times >"$record" # a builtin: no further child
@@ -95,25 +96,27 @@ mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
 # --- one large file ----------------------------------------------------------------------
 
-# measure_text KIND: generates SIZE_MB of KIND text and times the three commands interleaved.
+# measure_text KIND ENCODING: generates SIZE_MB of KIND text and times the commands interleaved
+# (iconv reads it as ENCODING).
 measure_text() {
-    local kind=$1 dir="$WORK/$1"
+    local kind=$1 encoding=$2 dir="$WORK/$1"
     mkdir -p "$dir"
     python3 "$ROOT/bench/gentext.py" "$kind" "$SIZE_MB" "$dir/text.deu"
     local src="$dir/text.deu" bytes high
     bytes=$(stat -c %s "$src")
     high=$(LC_ALL=C tr -d '\000-\177' <"$src" | wc -c)
+    local iconv_cmd=(iconv -f "$encoding" -t ASCII//TRANSLIT "$src")
 
     local ours=() cats=() iconvs=() befores=() i
     # One round to warm the page cache and check that every command works. The copy and the
     # log exist from then on: every timed run replaces them, as a second run in a game folder.
     "$CONVERT" -l de "$dir" >/dev/null
     cat "$src" >"$dir/cat.out"
-    iconv -f CP1252 -t ASCII//TRANSLIT "$src" >"$dir/iconv.out"
+    "${iconv_cmd[@]}" >"$dir/iconv.out"
     for ((i = 0; i < RUNS; i++)); do
         ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
         cats+=("$(measure "$dir/cat.out" cat "$src")")
-        iconvs+=("$(measure "$dir/iconv.out" iconv -f CP1252 -t ASCII//TRANSLIT "$src")")
+        iconvs+=("$(measure "$dir/iconv.out" "${iconv_cmd[@]}")")
         if [ -n "$BEFORE" ]; then
             befores+=("$(measure /dev/null "$BEFORE" -l de "$dir")")
         fi
@@ -128,7 +131,7 @@ measure_text() {
     local mo mc mv
     mo=$(peak_kib "$CONVERT" -l de "$dir")
     mc=$(peak_kib cat "$src")
-    mv=$(peak_kib iconv -f CP1252 -t ASCII//TRANSLIT "$src" -o "$dir/iconv.out")
+    mv=$(peak_kib "${iconv_cmd[@]}" -o "$dir/iconv.out")
 
     echo
     echo "== $kind text: $((bytes / 1000000)) MB, $(ratio "$((high * 100))" "$bytes") % bytes above 127, CRLF lines; median of $RUNS"
@@ -136,7 +139,7 @@ measure_text() {
     printf '  %-24s %9s %9s %10s %9s\n' \
         "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(secs "$po")" "$(mib "$mo")" \
         "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
-        "iconv ASCII//TRANSLIT" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
+        "iconv $encoding" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
     echo "  ours wrote the copy ($(($(stat -c %s "$dir/text.txt") / 1000000)) MB) and the log file ($(($(stat -c %s "$dir/konvertionsfehler.txt") / 1000000)) MB: one entry line per blanked character and line)"
     echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
     echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
@@ -156,10 +159,28 @@ measure_text() {
         hyperfine --style basic --warmup 1 --runs "$RUNS" \
             -n ours "'$CONVERT' -l de '$dir' >/dev/null" \
             -n cat "cat '$src' >'$dir/cat.out'" \
-            -n iconv "iconv -f CP1252 -t ASCII//TRANSLIT '$src' >'$dir/iconv.out'" 2>&1 |
+            -n iconv "iconv -f $encoding -t ASCII//TRANSLIT '$src' >'$dir/iconv.out'" 2>&1 |
             grep -E 'Time|±|faster|ours|cat|iconv' | sed 's/^/  /'
     fi
     rm -f "$dir/cat.out" "$dir/iconv.out"
+}
+
+# measure_line KIND: the KIND text of measure_text (generated first) as one single line of half
+# its size, its line ends taken out: time and peak memory, which must not grow with the line.
+measure_line() {
+    local kind=$1 dir="$WORK/$1-line"
+    mkdir -p "$dir"
+    head -c "$((SIZE_MB * 500000))" "$WORK/$kind/text.deu" | tr -d '\r\n' >"$dir/text.deu"
+    local bytes ours=() i
+    bytes=$(stat -c %s "$dir/text.deu")
+    "$CONVERT" -l de "$dir" >/dev/null 2>&1
+    for ((i = 0; i < RUNS; i++)); do
+        ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
+    done
+    local o m
+    o=$(median_of 1 "${ours[@]}")
+    m=$(peak_kib "$CONVERT" -l de "$dir")
+    echo "  $kind, one line of $((bytes / 1000000)) MB: $(secs "$o") s wall, peak $(mib "$m") MiB"
 }
 
 # --- many small files --------------------------------------------------------------------
@@ -219,7 +240,12 @@ measure_micro() {
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores; $(uname -sr)"
 echo "Command: $CONVERT; texts in $WORK"
-measure_text game
-measure_text ascii
+measure_text game CP1252
+measure_text ascii CP1252
+measure_text game-utf8 UTF-8
+echo
+echo "== one single line (median of $RUNS)"
+measure_line game
+measure_line game-utf8
 measure_small
 measure_micro

@@ -3,6 +3,7 @@
 #include "Conversion.h"
 #include "FolderListing.h"
 #include "FolderTree.h"
+#include "SourceReading.h"
 
 #include <algorithm>
 #include <cctype>
@@ -66,8 +67,26 @@ const LanguageProfile* ProfileForLanguage(std::string_view language) {
     return nullptr;
 }
 
+bool EncodingForName(std::string_view name, std::optional<SourceEncoding>& encoding) {
+    const std::string lower = Lower(name);
+    if (lower == "auto") {
+        encoding.reset();
+        return true;
+    }
+    for (const SourceEncoding known : {SourceEncoding::Windows1252, SourceEncoding::Utf8,
+                                       SourceEncoding::Utf16LE, SourceEncoding::Utf16BE}) {
+        if (lower == Lower(EncodingName(known))) {
+            encoding = known;
+            return true;
+        }
+    }
+    return false;
+}
+
 BatchArguments ParseArguments(const std::vector<std::string>& args) {
     std::optional<std::string> language;
+    std::optional<SourceEncoding> encoding;
+    constexpr std::string_view kEncodings = "auto, windows-1252, utf-8, utf-16le or utf-16be";
     std::vector<fs::path> folders;
     bool help = false;
     bool version = false;
@@ -98,6 +117,18 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             language = arg.substr(std::string_view("--language=").size());
         } else if (arg.starts_with("-l")) {
             language = arg.substr(2);
+        } else if (arg == "--encoding" || arg.starts_with("--encoding=")) {
+            const bool joined = arg != "--encoding";
+            if (!joined && i + 1 == args.size()) {
+                return UsageError("option '--encoding' needs an encoding: " +
+                                  std::string(kEncodings));
+            }
+            const std::string& name =
+                joined ? arg.substr(std::string_view("--encoding=").size()) : args[++i];
+            if (!EncodingForName(name, encoding)) {
+                return UsageError("unknown encoding '" + name + "': use " +
+                                  std::string(kEncodings));
+            }
         } else {
             return UsageError("unknown option '" + arg + "'");
         }
@@ -129,6 +160,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     result.action = BatchArguments::Action::Convert;
     result.folders = std::move(folders);
     result.sync = sync;
+    result.encoding = encoding;
     result.recursive = recursive;
     return result;
 }
@@ -172,6 +204,17 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
             const RunReport report = ConversionRun(m, folder, names, options);
             out << CountMessageText(m, report) << '\n';
 
+            for (const UnicodeSource& source : report.unicodeSources) {
+                err << kProgram << ": " << Quoted(PathInFolder(folder, source.name)) << " read as "
+                    << EncodingName(source.encoding);
+                if (source.brokenSequences != 0) {
+                    err << ": " << source.brokenSequences
+                        << (source.brokenSequences == 1 ? " invalid sequence became a blank"
+                                                        : " invalid sequences became blanks");
+                }
+                err << '\n';
+            }
+
             if (!report.failures.empty()) {
                 for (const FileFailure& failure : report.failures) {
                     const bool source = failure.kind == FileFailure::Kind::Source;
@@ -207,7 +250,14 @@ std::string HelpText() {
            "the same folder. Existing copies and logs are overwritten. Prints the number\n"
            "of converted files for each folder.\n"
            "\n"
+           "A source saved as UTF-8 or UTF-16 is converted as the text it holds, as the\n"
+           "same text in Windows-1252 would be, and named on standard error.\n"
+           "\n"
            "  -l, --language LANG  german (de) or french (fr)\n"
+           "      --encoding ENC   read every source as ENC: auto (the default: by its\n"
+           "                       byte-order mark, or as UTF-8 when it is valid UTF-8,\n"
+           "                       else as Windows-1252), windows-1252, utf-8, utf-16le\n"
+           "                       or utf-16be\n"
            "  -r, --recursive      convert every folder below each FOLDER as well, each\n"
            "                       as if given by name (its own copies and log file);\n"
            "                       hidden folders and links to folders are not entered;\n"
@@ -245,6 +295,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     Module1 m;
     RunOptions options;
     options.flushToDisk = parsed.sync;
+    options.encoding = parsed.encoding;
     if (parsed.recursive) {
         return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);
     }

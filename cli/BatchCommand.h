@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ struct BatchArguments {
     const LanguageProfile* profile = nullptr; // set for Convert
     std::vector<std::filesystem::path> folders;
     bool sync = false; // --sync: flush the copies to the disk before they replace the old ones
+    // --encoding: the encoding every source is read in; none (auto) to tell it by each source.
+    std::optional<SourceEncoding> encoding;
     std::string error; // set for UsageError: what was wrong, in one line
     // --recursive: every folder below each folder as well
     bool recursive = false;
@@ -36,6 +39,10 @@ struct BatchArguments {
 // case. Null for anything else (english included, which has conversion switched off).
 const LanguageProfile* ProfileForLanguage(std::string_view language);
 
+// The encoding an --encoding value names: windows-1252, utf-8, utf-16le, utf-16be, in any
+// case (ENCODING set), or auto (ENCODING empty). False for anything else.
+bool EncodingForName(std::string_view name, std::optional<SourceEncoding>& encoding);
+
 // Reads the arguments (without the program name, UTF-8). Does not look at the file system.
 BatchArguments ParseArguments(const std::vector<std::string>& args);
 
@@ -43,7 +50,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args);
 bool CheckFolders(const std::vector<std::filesystem::path>& folders, std::ostream& err);
 
 // Converts every folder under PROFILE: the count message of each on OUT, one line per folder,
-// every failure on ERR. Returns kExitConverted or kExitFileFailed.
+// every failure on ERR, and on ERR too one line for each source read as UTF-8 or UTF-16 (which
+// is no failure). Returns kExitConverted or kExitFileFailed.
 int ConvertFolders(const LanguageProfile& profile,
                    const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
                    std::ostream& err, const RunOptions& options = {});

@@ -119,4 +119,53 @@ inline void CopyRun(const char* in, char* out, std::size_t size) {
     }
 }
 
+// Bit K set for each byte IN[K] (K < 16) above 127.
+#ifdef RZ408_HAVE_SSE2
+inline unsigned HighBits16(const char* in) {
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in))));
+}
+#else
+inline unsigned HighBits16(const char* in) {
+    unsigned mask = 0;
+    for (unsigned w = 0; w < 2; ++w) {
+        for (std::uint64_t high = WordScanner::Load(in + 8 * w) & 0x8080808080808080ull; high != 0;
+             high &= high - 1) {
+            mask |= 1u << (8 * w + static_cast<unsigned>(std::countr_zero(high)) / 8);
+        }
+    }
+    return mask;
+}
+#endif
+
+// Copies the bytes below 128 at the start of IN (SIZE bytes) to OUT and returns their number.
+// Copies 16 bytes at a time where SIZE allows, and never more than SIZE bytes.
+inline std::size_t CopyAscii(const char* in, char* out, std::size_t size) {
+    std::size_t k = 0;
+    for (; size - k >= 16; k += 16) {
+        std::memcpy(out + k, in + k, 16);
+        if (const unsigned high = HighBits16(in + k); high != 0) {
+            return k + static_cast<std::size_t>(std::countr_zero(high));
+        }
+    }
+    for (; k < size && static_cast<unsigned char>(in[k]) < 128; ++k) {
+        out[k] = in[k];
+    }
+    return k;
+}
+
+// The number of bytes below 128 at the start of IN (SIZE bytes).
+inline std::size_t AsciiRun(const char* in, std::size_t size) {
+    std::size_t k = 0;
+    for (; size - k >= 16; k += 16) {
+        if (const unsigned high = HighBits16(in + k); high != 0) {
+            return k + static_cast<std::size_t>(std::countr_zero(high));
+        }
+    }
+    while (k < size && static_cast<unsigned char>(in[k]) < 128) {
+        ++k;
+    }
+    return k;
+}
+
 } // namespace rz408

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,17 @@ struct FileFailure {
     // for the log file: the system's reason alone.
     std::string reason;
     Kind kind = Kind::Source;
+
+    // The reason of a listed file's failure in parts, for messages in other languages: what the
+    // run could not do with which FILE, and CAUSE, the system's reason alone (as the system
+    // words it). Read: the source FILE could not be read; Write: its copy FILE could not be
+    // written; CopyIsLog: its copy FILE would overwrite the log file (no CAUSE). Other: the
+    // reason says it all (FILE and CAUSE empty). Each has its initial value here, so that a
+    // brace list of the first members alone stays complete.
+    enum class Action { Other, Read, Write, CopyIsLog };
+    Action action = Action::Other;
+    std::string file = {};
+    std::string cause = {};
 };
 
 // How the bytes of a source were read.
@@ -51,6 +63,10 @@ enum class SourceEncoding { Windows1252, Utf8, Utf16LE, Utf16BE };
 struct UnicodeSource {
     std::string name; // as listed (UTF-8)
     SourceEncoding encoding = SourceEncoding::Utf8;
+    // Sequences of the source that were not valid in its encoding; each became a blank with a
+    // log entry (a UTF-16 source cut off mid-character, a lone surrogate, or a source that is
+    // not in the encoding the user gave).
+    std::uint64_t brokenSequences = 0;
 };
 
 struct RunReport {
@@ -120,6 +136,12 @@ struct RunOptions {
     // Read before each listed file (from any thread): once true, the run converts no further
     // file; the files done so far take their places and the log is written for them.
     const std::atomic<bool>* cancel = nullptr;
+    // The encoding every source is read in. None: each source is read as UTF-8 or UTF-16 when
+    // it begins with that encoding's byte-order mark, as UTF-8 when it is valid UTF-8 as a whole
+    // and holds a character of more than one byte, and as Windows-1252 otherwise. A Unicode
+    // source converts as the same text in Windows-1252 would; each character that Windows-1252
+    // lacks becomes a blank, logged with '?' and its Unicode number.
+    std::optional<SourceEncoding> encoding;
 };
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                         const std::vector<std::string>& names, const RunOptions& options);

@@ -3,12 +3,14 @@
 #include "Conversion.h"
 #include "Encoding.h"
 #include "FileSystem.h"
+#include "SourceReading.h"
 #include "StreamConverter.h"
 
 #include <algorithm>
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace rz408 {
@@ -21,7 +23,11 @@ constexpr std::size_t kLogBuffer = 64 * 1024;
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::string_view reason,
                 FileFailure::Kind kind = FileFailure::Kind::Source) noexcept {
     try {
-        failures.push_back({std::string(name), std::string(reason), kind});
+        FileFailure noted;
+        noted.name = name;
+        noted.reason = reason;
+        noted.kind = kind;
+        failures.push_back(std::move(noted));
     } catch (...) {
     }
 }
@@ -41,9 +47,27 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
                 std::string_view targetName, const FileError& failure) noexcept {
     try {
         const bool read = failure.side == Side::Source;
-        AddFailure(failures, name,
-                   (read ? "cannot read " : "cannot write ") +
-                       std::string(read ? name : targetName) + ": " + failure.error.message());
+        FileFailure noted;
+        noted.name = name;
+        noted.action = read ? FileFailure::Action::Read : FileFailure::Action::Write;
+        noted.file = read ? name : targetName;
+        noted.cause = failure.error.message();
+        noted.reason = (read ? "cannot read " : "cannot write ") + noted.file + ": " + noted.cause;
+        failures.push_back(std::move(noted));
+    } catch (...) {
+    }
+}
+
+// Notes that source NAME is not converted because its copy TARGET_NAME is the log file.
+void AddCopyIsLog(std::vector<FileFailure>& failures, std::string_view name,
+                  std::string_view targetName) noexcept {
+    try {
+        FileFailure noted;
+        noted.name = name;
+        noted.action = FileFailure::Action::CopyIsLog;
+        noted.file = targetName;
+        noted.reason = "its copy " + noted.file + " would overwrite the log file";
+        failures.push_back(std::move(noted));
     } catch (...) {
     }
 }
@@ -241,11 +265,14 @@ private:
     LogFile& log_;
 };
 
-// Converts one source into TEMPORARY, a new temporary copy of its target, written whole (and
-// still open: it holds its place until it takes the target's). On failure the caller removes it.
-FileError ConvertFile(StreamConverter& converter, RunSink& sink, const fsys::Folder& folder,
+// Converts one source, read in ENCODING (or in the one it turns out to be in), into TEMPORARY,
+// a new temporary copy of its target, written whole (and still open: it holds its place until
+// it takes the target's). On failure the caller removes it. READING tells how the source was
+// read.
+FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& reader,
+                      std::optional<SourceEncoding> encoding, const fsys::Folder& folder,
                       std::string_view sourceName, std::string_view targetName,
-                      std::vector<char>& buffer, Temporary& temporary) {
+                      Temporary& temporary, SourceReading& reading) {
     const auto read = [](std::error_code error) { return FileError{Side::Source, error}; };
     const auto write = [](std::error_code error) { return FileError{Side::Target, error}; };
     fsys::File source;
@@ -256,19 +283,23 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, const fsys::Fol
         return write(error);
     }
     sink.SetTarget(&temporary.File());
-    for (;;) {
-        std::size_t got = 0;
-        if (auto error = fsys::ReadSome(source, buffer.data(), buffer.size(), got)) {
-            return read(error);
-        }
-        if (got == 0) {
-            break;
-        }
-        if (auto error = converter.Feed(std::string_view(buffer.data(), got))) {
-            return write(error);
-        }
+    FileSource bytes(source);
+    reading = reader.Read(bytes, encoding, converter);
+    if (reading.readError) {
+        return read(reading.readError);
+    }
+    if (reading.sinkError) {
+        return write(reading.sinkError);
     }
     return write(converter.Finish());
+}
+
+// The source as the report lists it when it was read as Unicode text.
+std::optional<UnicodeSource> AsUnicodeSource(std::string_view name, const SourceReading& reading) {
+    if (reading.encoding == SourceEncoding::Windows1252) {
+        return std::nullopt;
+    }
+    return UnicodeSource{std::string(name), reading.encoding, reading.broken};
 }
 
 // The converted files whose copies wait to take their targets' places (when the run flushes
@@ -296,12 +327,14 @@ public:
 
     // Takes over TEMPORARY, the copy of source NAME for TARGET_NAME; RECORD is the file's record
     // in the log, BYTES the copy's size; LAST_LINE what CurrentLine becomes when it takes its
-    // place, if anything. Throws (no memory) only before taking anything over.
+    // place, if anything; UNICODE what the report lists when it does, if anything. Throws (no
+    // memory) only before taking anything over.
     void Add(std::string_view name, std::string_view targetName, Temporary& temporary,
-             ByteRange record, std::uint64_t bytes, const std::string* lastLine) {
+             ByteRange record, std::uint64_t bytes, const std::string* lastLine,
+             std::optional<UnicodeSource> unicode) {
         std::string line = lastLine != nullptr ? *lastLine : std::string();
         Entry entry{std::string(name),   std::string(targetName), std::move(temporary), record,
-                    lastLine != nullptr, std::move(line)};
+                    lastLine != nullptr, std::move(line),         std::move(unicode)};
         entries_.push_back(std::move(entry)); // room reserved: cannot fail
         pendingBytes_ += bytes;
     }
@@ -333,6 +366,12 @@ public:
                 continue;
             }
             ++report_.converted;
+            if (entry.unicode) {
+                try {
+                    report_.unicodeSources.push_back(std::move(*entry.unicode));
+                } catch (...) { // no memory: the copy is in place all the same
+                }
+            }
             if (entry.hasLines) {
                 m_.CurrentLine.swap(entry.lastLine);
                 m_.CharCode = 256;
@@ -352,6 +391,7 @@ private:
         ByteRange record;
         bool hasLines = false;
         std::string lastLine;
+        std::optional<UnicodeSource> unicode;
     };
 
     Module1& m_;
@@ -416,7 +456,7 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
         PendingBatch batch(m, dir, log, report, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);
-        std::vector<char> buffer(std::max<std::size_t>(options.blockSize, 1));
+        SourceReader reader(options.blockSize);
         // Files done so far, and the last count reported.
         std::size_t done = 0;
         std::size_t reported = 0;
@@ -436,19 +476,19 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
             try {
                 const std::string targetName = TargetName(name);
                 if (WouldOverwriteLog(targetName, logName)) {
-                    AddFailure(report.failures, name,
-                               "its copy " + targetName + " would overwrite the log file");
+                    AddCopyIsLog(report.failures, name, targetName);
                     continue;
                 }
                 m.FileLog = Utf8ToCp1252(name) + " : ";
                 Temporary temporary(dir);
                 std::uint64_t recordBegin = 0;
                 FileError failure;
+                SourceReading reading;
                 for (bool retried = false;; retried = true) {
                     converter.Start(m.FileLog);
                     recordBegin = log.Position();
-                    failure =
-                        ConvertFile(converter, sink, dir, name, targetName, buffer, temporary);
+                    failure = ConvertFile(converter, sink, reader, options.encoding, dir, name,
+                                          targetName, temporary, reading);
                     if (!failure) {
                         break;
                     }
@@ -466,7 +506,8 @@ RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
                 }
                 batch.Add(name, targetName, temporary, {recordBegin, log.Position()},
                           sink.TargetBytes(),
-                          converter.Lines() != 0 ? &converter.LastLine() : nullptr);
+                          converter.Lines() != 0 ? &converter.LastLine() : nullptr,
+                          AsUnicodeSource(name, reading));
                 log.Commit();
                 if (batch.Full()) {
                     batch.Commit();

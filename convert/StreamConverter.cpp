@@ -49,6 +49,8 @@ void StreamConverter::Start(std::string recordStart) {
     recordStart_ = std::move(recordStart);
     used_ = 0;
     blanks_.Clear();
+    others_.Clear();
+    othersInLine_ = false;
     afterCr_ = false;
     lineOpen_ = false;
     recordOpen_ = false;
@@ -60,6 +62,18 @@ void StreamConverter::Start(std::string recordStart) {
 }
 
 std::error_code StreamConverter::Feed(std::string_view bytes) {
+    std::size_t consumed = 0;
+    return FeedBytes<false>(bytes, consumed);
+}
+
+std::size_t StreamConverter::TextBelow128(std::string_view bytes, std::error_code& error) {
+    std::size_t consumed = 0;
+    error = FeedBytes<true>(bytes, consumed);
+    return consumed;
+}
+
+template <bool kStopAtHigh>
+std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& consumed) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     char* const base = block_.data();
@@ -85,8 +99,7 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
             lineBegin = p;
         } else {
             const StreamEntry& entry = kStreamTable[code];
-            out[0] = entry.text[0];
-            out[1] = entry.text[1];
+            std::memcpy(out, entry.text, 2); // both bytes in one store; the length counts
             out += entry.length;
             blanks_.AddIf(code, entry.blank);
         }
@@ -103,7 +116,16 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
     // 64 bytes at a time while 66 more can be read behind them: the bytes that need
     // translation are found at once, and behind each of them the next 64 bytes are stored
     // in advance, so that the plain run up to the next one is in place without a loop.
-    while (end - p >= 130) {
+    // With STOP_AT_HIGH: whether the call has come to a code above 127, which it leaves. (The
+    // checks are made only then, so that the plain conversion is compiled without them.)
+    bool stopped = false;
+    const auto going = [&stopped] { return !kStopAtHigh || !stopped; };
+    const auto stopsAt = [&stopped](unsigned char code) {
+        stopped = kStopAtHigh && code >= 128;
+        return stopped;
+    };
+
+    while (going() && end - p >= 130) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
@@ -115,15 +137,21 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
         for (std::uint64_t mask = Scanner::Mask64(chunk); mask != 0; mask &= mask - 1) {
             const auto k = static_cast<std::size_t>(std::countr_zero(mask));
             out += k - done;
+            if (kStopAtHigh && stopsAt(static_cast<unsigned char>(chunk[k]))) {
+                p = chunk + k;
+                break;
+            }
             p = chunk + k + 1;
             translate(static_cast<unsigned char>(chunk[k]));
             done = static_cast<std::size_t>(p - chunk);
             Copy64(p, out);
         }
-        out += 64 - std::min<std::size_t>(done, 64);
-        p = chunk + std::max<std::size_t>(done, 64);
+        if (going()) {
+            out += 64 - std::min<std::size_t>(done, 64);
+            p = chunk + std::max<std::size_t>(done, 64);
+        }
     }
-    while (static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
+    while (going() && static_cast<std::size_t>(end - p) >= Scanner::kWidth) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
@@ -132,17 +160,21 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
         const std::size_t plain = Scanner::Scan(p, out);
         p += plain;
         out += plain;
-        if (plain != Scanner::kWidth) {
+        if (plain != Scanner::kWidth && !(kStopAtHigh && stopsAt(static_cast<unsigned char>(*p)))) {
             translate(static_cast<unsigned char>(*p++));
         }
     }
-    while (p < end) {
+    while (going() && p < end) {
         if (out >= limit) {
             if (auto error = flush()) {
                 return error;
             }
         }
-        const auto code = static_cast<unsigned char>(*p++);
+        const auto code = static_cast<unsigned char>(*p);
+        if (kStopAtHigh && stopsAt(code)) {
+            break;
+        }
+        ++p;
         if (NeedsTranslation(code)) {
             translate(code);
         } else {
@@ -153,6 +185,22 @@ std::error_code StreamConverter::Feed(std::string_view bytes) {
         lineOpen_ = true;
     }
     used_ = static_cast<std::size_t>(out - base);
+    consumed = static_cast<std::size_t>(p - bytes.data());
+    return {};
+}
+
+std::error_code StreamConverter::Other(char32_t c, bool /*broken*/) {
+    char* const base = block_.data();
+    afterCr_ = false; // a line feed no longer follows the carriage return
+    if (used_ >= limit_) {
+        if (auto error = Flush(base + used_)) {
+            return error;
+        }
+    }
+    base[used_++] = ' ';
+    lineOpen_ = true;
+    others_.Add(c);
+    othersInLine_ = true;
     return {};
 }
 
@@ -169,6 +217,10 @@ void StreamConverter::WriteEntries() {
         }
         entries_ += entry;
     });
+    if (othersInLine_) {
+        others_.TakeAscending([&](char32_t c) { AppendLogEntry(entries_, m_, '?', c); });
+        othersInLine_ = false;
+    }
     sink_.WriteLog(entries_);
     blanks_.Clear();
 }

@@ -6,6 +6,7 @@
 
 #include "Module1.h"
 #include "TranslationTable.h"
+#include "Unicode.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,7 +34,12 @@ public:
 //
 // Memory: one output block, whatever the length of the file or of its lines; per line only the
 // set of codes that became blanks is kept.
-class StreamConverter {
+//
+// Text decoded from Unicode comes in as a TextSink's: the characters that Windows-1252 has
+// as their codes, converted as any Windows-1252 text, and one by one those it lacks, each of
+// which becomes a blank, logged after the line's Windows-1252 codes by its Unicode number
+// (its character shown as '?', since the log is Windows-1252).
+class StreamConverter : public TextSink {
 public:
     static constexpr std::size_t kDefaultBlockSize = 256 * 1024;
 
@@ -45,6 +51,12 @@ public:
 
     // Converts the next bytes of the file.
     std::error_code Feed(std::string_view bytes);
+
+    // TextSink: Text is Feed; Other a blank and its log entry; TextBelow128 converts bytes
+    // up to the first above 127, in the same pass as Feed.
+    std::error_code Text(std::string_view cp1252) override { return Feed(cp1252); }
+    std::error_code Other(char32_t c, bool broken) override;
+    std::size_t TextBelow128(std::string_view bytes, std::error_code& error) override;
 
     // Ends the file: its last line, its log record, and the last output block.
     std::error_code Finish();
@@ -72,11 +84,15 @@ private:
         lineStart_ = out - base;
         lineOpen_ = false;
         ++lines_;
-        if (!blanks_.Empty()) {
+        if (!blanks_.Empty() || othersInLine_) {
             WriteEntries();
         }
     }
     void WriteEntries();
+    // Converts BYTES, or with STOP_AT_HIGH only those before the first above 127; CONSUMED
+    // receives the number converted.
+    template <bool kStopAtHigh>
+    std::error_code FeedBytes(std::string_view bytes, std::size_t& consumed);
     std::error_code Flush(char* out);
 
     const Module1& m_;
@@ -88,8 +104,10 @@ private:
     std::string entries_;
     std::string entryCache_[128]; // the log entry of each code, made when first needed
     BlankSet blanks_;
-    bool afterCr_ = false;  // the last byte was a carriage return
-    bool lineOpen_ = false; // a line has begun and not ended
+    CodePointSet others_;       // the characters of the line that Windows-1252 lacks
+    bool othersInLine_ = false; // others_ is not empty
+    bool afterCr_ = false;      // the last byte was a carriage return
+    bool lineOpen_ = false;     // a line has begun and not ended
     bool recordOpen_ = false;
     std::uint64_t lines_ = 0;
     std::ptrdiff_t lastLineStart_ = -1; // in block_; -1 when written out already

@@ -46,11 +46,15 @@ const std::array<TableEntry, 256> TranslationTable = {{
 // clang-format on
 
 void AppendLogEntry(std::string& out, const Module1& m, int code) {
+    AppendLogEntry(out, m, static_cast<char>(static_cast<unsigned char>(code)), code);
+}
+
+void AppendLogEntry(std::string& out, const Module1& m, char character, std::int64_t number) {
     out += "\r\n";
     out.append(13, ' ');
-    out += static_cast<char>(static_cast<unsigned char>(code));
+    out += character;
     out += m.LogTextBefore;
-    out += NumberText(code);
+    out += NumberText(number);
     out += m.LogTextAfter;
 }
 

@@ -59,6 +59,10 @@ private:
 // as number text, LogTextAfter.
 void AppendLogEntry(std::string& out, const Module1& m, int code);
 
+// Appends a log entry that shows CHARACTER (one Windows-1252 byte) and NUMBER: that of a
+// character Windows-1252 lacks shows '?' and its Unicode number.
+void AppendLogEntry(std::string& out, const Module1& m, char character, std::int64_t number);
+
 // Appends the log entries of every code of BLANKS in ascending order.
 void AppendLogEntries(std::string& out, const Module1& m, const BlankSet& blanks);
 

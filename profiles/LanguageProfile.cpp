@@ -71,6 +71,26 @@ constexpr LanguageProfile FrenchProfile{
                     "le disque dur.",
     .LogBaseName = "Erreurs_de_conversion.",
     .ConvertEnabled = true,
+    .Messages =
+        {
+            .OneFileFailed = "1 fichier n'a pas pu être converti\u00a0:",
+            .FilesFailed = "%1 fichiers n'ont pas pu être convertis\u00a0:",
+            .FailedFile = "%1\u00a0: %2",
+            .CannotRead = "impossible de lire %1\u00a0: %2",
+            .CannotWrite = "impossible d'écrire %1\u00a0: %2",
+            .CopyIsLog = "sa copie %1 écraserait le fichier journal",
+            .AndMore = "… et %1 autres.",
+            .LogFileFailed = "Le fichier journal %1 n'a pas pu être écrit\u00a0: %2",
+            .OneUnicodeFile = "Ce fichier est enregistré en Unicode et a été lu comme tel\u00a0:",
+            .UnicodeFiles = "Ces fichiers sont enregistrés en Unicode et ont été lus comme "
+                            "tels\u00a0:",
+            .RunStopped = "La conversion s'est arrêtée\u00a0: %1",
+            .FolderFailed = "Impossible d'ouvrir le dossier «\u00a0%1\u00a0»\u00a0: %2",
+            .Converting = "Conversion des fichiers en cours…",
+            .FilesDone = "%1 sur %2 fichiers",
+            .Cancel = "Annuler",
+            .Stopping = "Arrêt après le fichier en cours…",
+        },
 };
 
 constexpr LanguageProfile GermanProfile{
@@ -113,6 +133,27 @@ constexpr LanguageProfile GermanProfile{
     .DriveMessage = "Dieser programm kann nur mit Ordnern auf eine Harddisk benutz werden.",
     .LogBaseName = "konvertionsfehler",
     .ConvertEnabled = true,
+    .Messages =
+        {
+            .OneFileFailed = "1 Datei konnte nicht konvertiert werden:",
+            .FilesFailed = "%1 Dateien konnten nicht konvertiert werden:",
+            .FailedFile = "%1: %2",
+            .CannotRead = "%1 konnte nicht gelesen werden: %2",
+            .CannotWrite = "%1 konnte nicht geschrieben werden: %2",
+            .CopyIsLog = "die Kopie %1 würde die Protokolldatei überschreiben",
+            .AndMore = "… und %1 weitere.",
+            .LogFileFailed = "Die Protokolldatei %1 konnte nicht geschrieben werden: %2",
+            .OneUnicodeFile = "Diese Datei ist in Unicode gespeichert und wurde entsprechend "
+                              "gelesen:",
+            .UnicodeFiles = "Diese Dateien sind in Unicode gespeichert und wurden entsprechend "
+                            "gelesen:",
+            .RunStopped = "Die Konvertierung wurde abgebrochen: %1",
+            .FolderFailed = "Der Ordner „%1“ kann nicht geöffnet werden: %2",
+            .Converting = "Die Dateien werden konvertiert …",
+            .FilesDone = "%1 von %2 Dateien",
+            .Cancel = "Abbrechen",
+            .Stopping = "Die Konvertierung endet nach der aktuellen Datei …",
+        },
 };
 
 constexpr LanguageProfile EnglishProfile{
@@ -159,6 +200,25 @@ constexpr LanguageProfile EnglishProfile{
     .DriveMessage = "This program can only be used with folders on a harddisk.",
     .LogBaseName = "Conversionerrors",
     .ConvertEnabled = false,
+    .Messages =
+        {
+            .OneFileFailed = "1 file could not be converted:",
+            .FilesFailed = "%1 files could not be converted:",
+            .FailedFile = "%1: %2",
+            .CannotRead = "cannot read %1: %2",
+            .CannotWrite = "cannot write %1: %2",
+            .CopyIsLog = "its copy %1 would overwrite the log file",
+            .AndMore = "… and %1 more.",
+            .LogFileFailed = "The log file %1 could not be written: %2",
+            .OneUnicodeFile = "This file is saved as Unicode and was read as such:",
+            .UnicodeFiles = "These files are saved as Unicode and were read as such:",
+            .RunStopped = "The conversion stopped: %1",
+            .FolderFailed = "The folder \"%1\" cannot be opened: %2",
+            .Converting = "Converting the files…",
+            .FilesDone = "%1 of %2 files",
+            .Cancel = "Cancel",
+            .Stopping = "Stopping after the current file…",
+        },
 };
 
 void InstallProgramTexts(const LanguageProfile& profile, Module1& m) {

@@ -1,13 +1,13 @@
 #include "DirListBox.h"
 
+#include "Controls.h"
 #include "DriveSystem.h"
 #include "FsPath.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QStyle>
-#include <QStyledItemDelegate>
+#include <QScrollBar>
 
 #include <filesystem>
 #include <system_error>
@@ -19,36 +19,41 @@ namespace {
 constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 8;
 
-// Draws each entry indented by its depth in the tree, as the classic folder list does.
-class IndentDelegate : public QStyledItemDelegate {
+// Draws each entry indented by its depth in the tree, and the focus frame around the current
+// entry.
+class IndentDelegate : public FocusFrameDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using FocusFrameDelegate::FocusFrameDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem shifted(option);
         shifted.rect.adjust(index.data(kLevelRole).toInt() * kIndentPixels, 0, 0, 0);
-        QStyledItemDelegate::paint(painter, shifted, index);
+        FocusFrameDelegate::paint(painter, shifted, index);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QStyledItemDelegate::sizeHint(option, index) +
+        return FocusFrameDelegate::sizeHint(option, index) +
                QSize(index.data(kLevelRole).toInt() * kIndentPixels, 0);
     }
 };
 
-// True where FOLDER is a folder whose entries can be read.
-bool CanOpen(const QString& folder) {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        return false;
+// Why the entries of FOLDER cannot be read; no error where they can.
+std::error_code WhyNotOpen(const QString& folder) {
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.exists()) {
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    if (!info.isDir()) {
+        return std::make_error_code(std::errc::not_a_directory);
     }
     std::error_code ec;
     std::filesystem::directory_iterator probe(ToFsPath(folder), ec);
-    return !ec;
+    return ec;
 }
 
 // The folder and its ancestors, the root first ("/", "/home", "/home/anna").
-QStringList Chain(const QString& folder) {
+QStringList FolderChain(const QString& folder) {
     QStringList chain;
     QDir dir(folder);
     chain.prepend(dir.absolutePath());
@@ -66,6 +71,7 @@ QString Absolute(const QString& folder) {
 
 DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
     : QListWidget(parent), drives_(drives) {
+    LoadPictures();
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new IndentDelegate(this));
     // As the classic list: no sideways scrolling; a long name ends in "..." and its tooltip
@@ -95,19 +101,48 @@ void DirListBox::setPath(const QString& text) {
     }
     const QString before = path_;
     if (!Open(folder)) {
-        // The folder asked for cannot be opened: stay where we are, unless the open folder
-        // has gone too; then the nearest ancestor that still exists.
-        QString fallback = path_;
-        while (!Open(fallback)) {
-            const QString up = Absolute(fallback + QStringLiteral("/.."));
-            if (up == fallback) {
-                break;
-            }
-            fallback = up;
+        // The folder asked for cannot be opened: say why, and stay where the list is, unless
+        // the open folder has gone too.
+        const std::error_code why = WhyNotOpen(folder);
+        emit OpenFailed(QDir::toNativeSeparators(Absolute(folder)),
+                        QString::fromLocal8Bit(why.message()));
+        if (WhyNotOpen(path_)) {
+            Reopen();
         }
     }
     if (path_ != before) {
         emit Change();
+    }
+}
+
+void DirListBox::Refresh() {
+    const QString before = path_;
+    const QString selected = entryPaths_.value(currentRow());
+    const int scrolled = verticalScrollBar()->value();
+    Reopen();
+    const qsizetype row = entryPaths_.indexOf(selected);
+    if (row >= 0) {
+        setCurrentRow(static_cast<int>(row));
+    }
+    if (path_ == before) {
+        verticalScrollBar()->setValue(scrolled);
+    } else {
+        emit Change();
+    }
+}
+
+QStringList DirListBox::Chain() const {
+    return entryPaths_.mid(0, openRow_ + 1);
+}
+
+void DirListBox::Reopen() {
+    QString folder = path_;
+    while (!Open(folder)) {
+        const QString up = Absolute(folder + QStringLiteral("/.."));
+        if (up == folder) {
+            return;
+        }
+        folder = up;
     }
 }
 
@@ -134,7 +169,7 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
 }
 
 bool DirListBox::Open(const QString& folder) {
-    if (!CanOpen(folder)) {
+    if (WhyNotOpen(folder)) {
         return false;
     }
     path_ = Absolute(folder);
@@ -145,10 +180,10 @@ bool DirListBox::Open(const QString& folder) {
 void DirListBox::Fill() {
     clear();
     entryPaths_.clear();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon open(QStringLiteral(":/pictures/folder-open.png"));
+    const QIcon closed(QStringLiteral(":/pictures/folder-closed.png"));
 
-    const QStringList chain = Chain(path_);
+    const QStringList chain = FolderChain(path_);
     int level = 0;
     for (const QString& folder : chain) {
         const QString name =

@@ -1,8 +1,9 @@
 #pragma once
 
-// The classic folder list: the open folder's ancestors from the root down, the open folder,
-// then its subfolders, each indented one step deeper, with folder pictures. A double click or
-// Enter on an entry opens that folder; selecting an entry opens nothing.
+// The folder list: the open folder's ancestors from the root down, the open folder, then its
+// subfolders, each indented one step deeper. The open folder and its ancestors show an open
+// folder's picture, the subfolders a shut one. A double click or Enter on an entry opens that
+// folder; selecting an entry opens nothing.
 
 #include <QListWidget>
 #include <QString>
@@ -23,10 +24,15 @@ public:
     // Opens TEXT: a folder path, or a drive text as the drive list reads ("c: [SYSTEM]",
     // "C:"), which opens that drive's current folder. A path other than the open one raises
     // Change, whose handlers run to their end before this returns. A folder that cannot be
-    // opened (gone, unreadable, no folder) leaves the open folder as it is and raises
-    // nothing; should the open folder itself be gone, the list goes up to its nearest
-    // ancestor that still exists.
+    // opened (gone, unreadable, no folder) raises OpenFailed and leaves the list as it is;
+    // should the open folder itself be gone, the list goes up to its nearest ancestor that
+    // still exists (and raises Change).
     void setPath(const QString& text);
+
+    // Reads the open folder again: its subfolders as they are now, the selection kept on the
+    // entry it was on where that is still there. Should the open folder be gone, the list goes
+    // up to its nearest ancestor that still exists and raises Change.
+    void Refresh();
 
     // The folder that the list's entry ROW stands for (ancestors, open folder, subfolders);
     // empty for a row out of range.
@@ -38,15 +44,24 @@ public:
     // The row of the open folder.
     int OpenRow() const { return openRow_; }
 
+    // The folders shown as the open folder's chain, the root first: the open folder and its
+    // ancestors.
+    QStringList Chain() const;
+
 signals:
     // The open folder changed. Delivered at once, inside the change that raised it.
     void Change();
+    // FOLDER (native separators) was asked to open and cannot be; REASON is the system's.
+    void OpenFailed(const QString& folder, const QString& reason);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Opens FOLDER; false (and the list unchanged) when it cannot be read.
     bool Open(const QString& folder);
+    // Opens the open folder again, or its nearest ancestor that still exists.
+    void Reopen();
     void Fill();
 
     DriveSystem& drives_;

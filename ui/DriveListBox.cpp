@@ -1,8 +1,11 @@
 #include "DriveListBox.h"
 
+#include "Controls.h"
 #include "DriveSystem.h"
 
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 
 namespace rz408 {
 
@@ -47,6 +50,19 @@ DriveListBox::DriveListBox(DriveSystem& drives, QWidget* parent) : QComboBox(par
 
 QString DriveListBox::Drive() const {
     return currentText();
+}
+
+void DriveListBox::paintEvent(QPaintEvent* event) {
+    QComboBox::paintEvent(event);
+    if (hasFocus()) {
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        QPainter painter(this);
+        DrawFocusFrame(painter,
+                       style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                               QStyle::SC_ComboBoxEditField, this),
+                       palette());
+    }
 }
 
 void DriveListBox::setDrive(const QString& text) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The classic drive list: one entry for every drive present when it is made, the current
-// drive selected.
+// The drive list: one entry for every drive present when it is made, the current drive
+// selected. With the keyboard focus it shows the focus frame around the selected drive.
 
 #include <QComboBox>
 #include <QString>
@@ -27,6 +27,9 @@ signals:
     // The selection changed, by the user or by setDrive. Delivered at once (direct
     // connections only), inside the change that raised it.
     void Change();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace rz408

@@ -1,9 +1,11 @@
 #include "FileListBox.h"
 
+#include "Controls.h"
 #include "FolderListing.h"
 #include "FsPath.h"
 
 #include <QDir>
+#include <QScrollBar>
 
 namespace rz408 {
 
@@ -17,6 +19,7 @@ FileListBox::FileListBox(QWidget* parent)
       pattern_(kEveryFile) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true); // folders of many thousand files fill quickly
+    setItemDelegate(new FocusFrameDelegate(this));
     Refresh();
 }
 
@@ -42,14 +45,18 @@ QString FileListBox::List(int index) const {
 }
 
 void FileListBox::Refresh() {
+    const QString selected = currentItem() != nullptr ? currentItem()->text() : QString();
+    const int scrolled = verticalScrollBar()->value();
     names_ = ListFolder(ToFsPath(path_), pattern_.toStdString());
-    QStringList shown;
-    shown.reserve(static_cast<qsizetype>(names_.size()));
-    for (const std::string& name : names_) {
-        shown << QString::fromStdString(name);
-    }
     clear();
-    addItems(shown);
+    for (const std::string& name : names_) {
+        auto* item = new QListWidgetItem(QString::fromStdString(name), this);
+        item->setToolTip(item->text());
+        if (!selected.isNull() && item->text() == selected) {
+            setCurrentItem(item);
+        }
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 } // namespace rz408

@@ -1,7 +1,8 @@
 #pragma once
 
-// The classic file list: the names of the ordinary files of one folder that match a wildcard
-// pattern, in order of name, through the same folder listing as the conversion uses.
+// The file list: the names of the ordinary files of one folder that match a wildcard pattern,
+// in order of name, through the same folder listing as the conversion uses. Each entry's
+// tooltip holds its whole name, which the list cuts short with "…" where it is too long.
 
 #include <QListWidget>
 #include <QString>
@@ -34,7 +35,8 @@ public:
     // what the conversion opens, byte for byte.
     const std::vector<std::string>& Names() const { return names_; }
 
-    // Reads the folder again.
+    // Reads the folder again; the selection stays on the name it was on where that is still
+    // listed.
     void Refresh();
 
 private:

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "BackgroundRun.h"
 #include "Controls.h"
 #include "Conversion.h"
 #include "DirListBox.h"
@@ -10,16 +11,21 @@
 #include "FsPath.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "RunMessage.h"
 #include "Twips.h"
 #include "WindowServices.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMetaMethod>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
-
-#include <exception>
+#include <QTimer>
 
 namespace rz408 {
 
@@ -34,8 +40,12 @@ const char* const kLabel5 = "Du brauchst Drei Ordnern zu konvertieren: Hauptordn
 const char* const kLabel6 = "Bei neuer installation von campaigns und scenarios einfach wieder "
                             "diese programm benutzen.";
 
-// At most this many failed files are named in the end-of-run message.
-constexpr std::size_t kFailuresShown = 20;
+// Changes in a watched folder come in bursts (a player copying many files): the lists are
+// read again once this long after the first change of a burst.
+constexpr int kRefreshDelayMs = 200;
+
+// How the wait for a run ends.
+enum RunWait { kRunEnded = 1, kShowProgress, kCancelPressed };
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool bold, bool italic,
                   const QString& text) {
@@ -47,25 +57,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
     return label;
-}
-
-// The end-of-run message: the count, then, in plain English, each file that failed.
-QString RunMessage(const Module1& module, const RunReport& report) {
-    QString text = Text(CountMessageText(module, report));
-    if (report.failures.empty()) {
-        return text;
-    }
-    const std::size_t failed = report.failures.size();
-    text += failed == 1 ? QStringLiteral("\n\n1 file could not be converted:")
-                        : QStringLiteral("\n\n%1 files could not be converted:").arg(failed);
-    for (std::size_t i = 0; i < failed && i < kFailuresShown; ++i) {
-        text += QStringLiteral("\n") + Text(report.failures[i].name) + QStringLiteral(": ") +
-                Text(report.failures[i].reason);
-    }
-    if (failed > kFailuresShown) {
-        text += QStringLiteral("\n... and %1 more.").arg(failed - kFailuresShown);
-    }
-    return text;
 }
 
 } // namespace
@@ -83,7 +74,9 @@ QFont Form1::LabelFont(bool bold, bool italic) {
 }
 
 Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWidget* parent)
-    : QWidget(parent), module_(module), services_(services), drives_(drives) {
+    : QWidget(parent), module_(module), services_(services), drives_(drives),
+      profile_(&GermanProfile), watcher_(new QFileSystemWatcher(this)),
+      refreshTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(ProgramIcon());
@@ -135,8 +128,26 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
 
     connect(Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change, Qt::DirectConnection);
     connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change, Qt::DirectConnection);
+    connect(Dir1, &DirListBox::OpenFailed, this, &Form1::FolderFailed);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+
+    // The lists stay true while files and folders come and go under them.
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(kRefreshDelayMs);
+    connect(refreshTimer_, &QTimer::timeout, this, &Form1::RefreshLists);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, refreshTimer_, [this] {
+        if (!refreshTimer_->isActive()) {
+            refreshTimer_->start();
+        }
+    });
+    WatchFolders();
+}
+
+Form1::~Form1() = default;
+
+void Form1::SetAfterFileHook(std::function<void(std::size_t)> hook) {
+    afterFileHook_ = std::move(hook);
 }
 
 void Form1::ApplyProfile(const LanguageProfile& profile) {
@@ -154,6 +165,7 @@ void Form1::ApplyProfile(const LanguageProfile& profile) {
     File1->setPattern(Text(profile.FilePattern));
 
     InstallProgramTexts(profile, module_);
+    profile_ = &profile;
 
     Command1->setEnabled(profile.ConvertEnabled);
 }
@@ -169,34 +181,113 @@ void Form1::Drive1_Change() {
 
 void Form1::Dir1_Change() {
     File1->setPath(Dir1->Path());
+    WatchFolders();
 }
 
 void Form1::Command1_Click() {
-    QString message;
-    {
-        // The run does not return to the event loop: the pointer says so while it works.
-        struct WaitCursor {
-            WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-            ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-        } waiting;
-        try {
-            // A game folder is small: the copies are flushed to the disk before they replace
-            // the old ones, which costs the user nothing and keeps them on thin volumes too.
-            RunOptions options;
-            options.flushToDisk = true;
-            const RunReport report =
-                ConversionRun(module_, ToFsPath(File1->Path()), File1->Names(), options);
-            message = RunMessage(module_, report);
-        } catch (const std::exception& e) {
-            // The run reports failed files itself; anything else stops it, and the user
-            // learns why while the program goes on.
-            message = QStringLiteral("The conversion stopped: ") + QString::fromUtf8(e.what());
-        }
+    if (run_ != nullptr) {
+        return; // one run at a time
     }
-    services_.MsgBox(this, message);
+    // A game folder is small: the copies are flushed to the disk before they replace the old
+    // ones, which costs the user nothing and keeps them on thin volumes too.
+    RunOptions options;
+    options.flushToDisk = true;
+    BackgroundRun run(module_, ToFsPath(File1->Path()), File1->Names(), options, afterFileHook_);
+    run_ = &run;
+    const bool ended = AwaitRun(run);
+    run_ = nullptr;
+    if (!ended) {
+        // The program is ending: the file being written is finished first.
+        run.Cancel();
+        run.Wait();
+        return;
+    }
+    if (refreshAfterRun_) {
+        refreshAfterRun_ = false;
+        RefreshLists();
+    }
+    if (backAfterRun_) {
+        backAfterRun_ = false;
+        Command2_Click();
+        return;
+    }
+    const ProgramMessages& messages = profile_->Messages;
+    services_.MsgBox(this, run.Stopped().isEmpty() ? RunMessage(module_, messages, run.Report())
+                                                   : Fill(messages.RunStopped, run.Stopped()));
+}
+
+bool Form1::AwaitRun(BackgroundRun& run) {
+    QEventLoop loop;
+    // Heard even between two turns of the loop, when no exit would reach it.
+    bool ended = false;
+    connect(&run, &BackgroundRun::Finished, &loop, [&loop, &ended] {
+        ended = true;
+        loop.exit(kRunEnded);
+    });
+    const auto wait = [&loop, &ended](QEventLoop::ProcessEventsFlags flags) {
+        return ended ? int(kRunEnded) : loop.exec(flags);
+    };
+    QTimer later;
+    later.setSingleShot(true);
+    connect(&later, &QTimer::timeout, &loop, [&loop] { loop.exit(kShowProgress); });
+
+    // At first the window repaints but takes no input: most runs end before anyone could
+    // give any.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    later.start(kProgressDelayMs);
+    run.Start();
+    int how = wait(QEventLoop::ExcludeUserInputEvents);
+    QApplication::restoreOverrideCursor();
+    if (how != kShowProgress) {
+        return how == kRunEnded;
+    }
+
+    // A long run: the progress dialog, modal, whose Cancel stops the run after its file.
+    const ProgramMessages& messages = profile_->Messages;
+    QProgressDialog dialog(this);
+    dialog.setWindowTitle(QString::fromUtf8(ProgramName));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    // Cancel keeps the dialog and its count until the run has ended.
+    disconnect(&dialog, &QProgressDialog::canceled, &dialog, &QProgressDialog::cancel);
+    auto* bar = new QProgressBar(&dialog);
+    dialog.setBar(bar);
+    dialog.setLabelText(Text(messages.Converting));
+    dialog.setMinimumWidth(TwipsToPixels(4800)); // room for the count and the longer texts
+    dialog.setCancelButtonText(Text(messages.Cancel));
+    const auto show = [&dialog, bar, &messages](std::size_t done, std::size_t listed) {
+        bar->setFormat(Fill(messages.FilesDone, QString::number(done), QString::number(listed)));
+        dialog.setMaximum(static_cast<int>(listed));
+        dialog.setValue(static_cast<int>(done));
+    };
+    connect(&run, &BackgroundRun::Progress, &dialog, show);
+    const auto cancel = [&run, &loop] {
+        run.Cancel();
+        loop.exit(kCancelPressed);
+    };
+    connect(&dialog, &QProgressDialog::canceled, &loop, cancel);
+    connect(&dialog, &QDialog::rejected, &loop, cancel);
+    show(run.Done(), run.Listed());
+    dialog.show();
+    how = wait(QEventLoop::AllEvents);
+    if (how == kCancelPressed) {
+        // The file being written is finished; meanwhile the dialog says so and takes no input.
+        dialog.setLabelText(Text(messages.Stopping));
+        if (QPushButton* button = dialog.findChild<QPushButton*>()) {
+            button->setEnabled(false);
+        }
+        how = wait(QEventLoop::ExcludeUserInputEvents);
+    }
+    return how == kRunEnded;
 }
 
 void Form1::Command2_Click() {
+    if (run_ != nullptr) {
+        backAfterRun_ = true;
+        run_->Cancel();
+        return;
+    }
     hide();
     if (isSignalConnected(QMetaMethod::fromSignal(&Form1::Back))) {
         emit Back();
@@ -206,8 +297,48 @@ void Form1::Command2_Click() {
     }
 }
 
+void Form1::RefreshLists() {
+    if (run_ != nullptr) {
+        refreshAfterRun_ = true;
+        return;
+    }
+    const QString before = Dir1->Path();
+    Dir1->Refresh(); // a gone open folder changes the path: the file list follows
+    if (Dir1->Path() == before) {
+        File1->Refresh();
+    }
+    WatchFolders();
+}
+
+void Form1::WatchFolders() {
+    const QStringList watched = watcher_->directories();
+    if (!watched.isEmpty()) {
+        watcher_->removePaths(watched);
+    }
+    QStringList folders;
+    for (const QString& folder : Dir1->Chain()) {
+        folders << QDir::fromNativeSeparators(folder);
+    }
+    watcher_->addPaths(folders);
+}
+
+void Form1::FolderFailed(const QString& folder, const QString& reason) {
+    services_.MsgBox(this, Fill(profile_->Messages.FolderFailed, folder, reason));
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Back to the window after working elsewhere: what the lists show may have changed.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        RefreshLists();
+    }
+}
+
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
+    if (run_ != nullptr) {
+        run_->Cancel(); // the run finishes its file before the program ends
+    }
     services_.EndProgram();
 }
 

@@ -5,13 +5,19 @@
 
 #include <QWidget>
 
+#include <cstddef>
+#include <functional>
+
+class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace rz408 {
 
 struct LanguageProfile;
 struct Module1;
+class BackgroundRun;
 class DriveSystem;
 class WindowServices;
 class DriveListBox;
@@ -25,17 +31,27 @@ public:
     // drive and folder, and no drive check runs until the user picks a drive.
     Form1(Module1& module, WindowServices& services, DriveSystem& drives,
           QWidget* parent = nullptr);
+    ~Form1() override;
 
     // Takes PROFILE, in this order: the window's caption, the captions of Command1 and
     // Command2, the texts of Label1, Label3, Label4, Label5, Label2, Label6 and Label7, the
     // pattern of File1 (the list refills at once), the five program-wide texts, and last the
     // enabled state of Command1. Every field is set, so nothing of an earlier profile
-    // survives. Drive1 and Dir1 are not touched.
+    // survives. Drive1 and Dir1 are not touched. The window's own messages speak the
+    // profile's language from then on (German before any profile).
     void ApplyProfile(const LanguageProfile& profile);
 
     // The font of the help labels: "MS Sans Serif" 9.75 point, where that is missing
     // Liberation Sans Narrow (or Arial Narrow) of the same size.
     static QFont LabelFont(bool bold, bool italic);
+
+    // A run that lasts longer than this shows the progress dialog.
+    static constexpr int kProgressDelayMs = 500;
+
+    // Called on the run's thread after each file of a run, with the number done. Only tests
+    // set it: how long a real run lasts depends on the machine, so a test holds the run at a
+    // file of its choice to meet the progress dialog and its Cancel button.
+    void SetAfterFileHook(std::function<void(std::size_t done)> hook);
 
     // The controls, named as the window's objectName of each.
     DriveListBox* Drive1;
@@ -55,12 +71,15 @@ public slots:
     // The drive check: an accepted drive opens its current folder in Dir1; a refused one
     // shows DriveMessage and goes back to drive C:.
     void Drive1_Change();
-    // The file list follows the folder list.
+    // The file list follows the folder list; the new folder and its ancestors are watched.
     void Dir1_Change();
-    // The conversion of every file that File1 shows, then one message with the count and,
-    // where files failed, each failed file with the system's reason.
+    // The conversion of every file that File1 shows, on a thread of its own: the window
+    // repaints meanwhile but takes no input; a run longer than kProgressDelayMs shows a
+    // progress dialog whose Cancel stops the run after the file being written. Then one
+    // message with the count and, where files failed or were read as Unicode, which.
     void Command1_Click();
-    // Hides this window and says Back; with nobody to hear it, ends the program.
+    // Hides this window and says Back; with nobody to hear it, ends the program. During a run
+    // it waits for the file being written, and then does so.
     void Command2_Click();
 
 signals:
@@ -68,12 +87,31 @@ signals:
     void Back();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Reads the open folder and the file list again, each keeping its selection; during a run
+    // once the run has ended.
+    void RefreshLists();
+    // Watches the open folder and its ancestors: a change there refreshes the lists.
+    void WatchFolders();
+    // Shows why FOLDER cannot be opened, in the profile's language.
+    void FolderFailed(const QString& folder, const QString& reason);
+    // Waits for RUN, started here, with the event loop turning: true once it has ended, false
+    // when the program is ending meanwhile.
+    bool AwaitRun(BackgroundRun& run);
+
     Module1& module_;
     WindowServices& services_;
     DriveSystem& drives_;
+    const LanguageProfile* profile_;
+    QFileSystemWatcher* watcher_;
+    QTimer* refreshTimer_;
+    BackgroundRun* run_ = nullptr;
+    bool refreshAfterRun_ = false;
+    bool backAfterRun_ = false;
+    std::function<void(std::size_t)> afterFileHook_;
 };
 
 } // namespace rz408

@@ -14,11 +14,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-// Q_INIT_RESOURCE must stand outside any namespace.
-static void InitPictureResource() {
-    Q_INIT_RESOURCE(resources);
-}
-
 namespace rz408 {
 
 namespace {
@@ -47,14 +42,6 @@ QLabel* MakeSmiley(QWidget* parent, const char* name, int left, int top) {
 }
 
 } // namespace
-
-void LoadPictures() {
-    static const bool loaded = [] {
-        InitPictureResource();
-        return true;
-    }();
-    (void)loaded;
-}
 
 Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* parent)
     : QWidget(parent), module_(m), services_(services), drives_(drives) {
@@ -123,24 +110,18 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     connect(Command2, &QPushButton::clicked, this, &Main::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Main::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Main::Command4_Click);
+
+    CentreWhenFirstShown(*this);
 }
 
 Main::~Main() = default;
 
 void Main::ShowWindow() {
-    if (shownBefore_) {
-        show();
-        return;
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        Command1->setFocus();
     }
-    shownBefore_ = true;
-    CentreOnScreen(*this);
-    Command1->setFocus();
     show();
-    // Where the platform knows the frame only once the window is shown, centre it again with
-    // its frame.
-    if (frameGeometry().size() != size()) {
-        CentreOnScreen(*this);
-    }
 }
 
 Form1& Main::ShowConverterWindow() {

@@ -74,8 +74,4 @@ private:
     bool shownBefore_ = false;
 };
 
-// Makes the program's pictures (":/icons/...", ":/pictures/...") available; safe to call
-// more than once. The start window calls it itself.
-void LoadPictures();
-
 } // namespace rz408

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace rz408 {
 
@@ -46,18 +47,25 @@ void CentreOnScreen(QWidget& window) {
         return;
     }
     const QRect area = screen->availableGeometry();
-    // Before the first showing the frame is not known yet and equals the client area.
-    const QRect frame = window.frameGeometry();
-    const QRect client = window.geometry();
-    const int outerWidth = frame.width() > client.width() ? frame.width() : client.width();
-    const int outerHeight = frame.height() > client.height() ? frame.height() : client.height();
-    window.move(area.x() + (area.width() - outerWidth) / 2,
-                area.y() + (area.height() - outerHeight) / 2);
+    // The frame that the window manager put round the window, once it is known; before, or
+    // without a window manager, none.
+    QWindow* handle = window.windowHandle();
+    const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+    const QSize outer = window.size().grownBy(frame);
+    const QPoint place(area.x() + (area.width() - outer.width()) / 2,
+                       area.y() + (area.height() - outer.height()) / 2);
+    if (handle != nullptr && !frame.isNull()) {
+        handle->setFramePosition(place);
+    } else {
+        window.move(place);
+    }
 }
 
 namespace {
 
-// Watches one window from its first showing until its frame is known.
+// Centres its window when it is first shown, and once more when the window is first exposed,
+// should a window manager have put a frame round it by then: so the frame, title bar
+// included, stands centred. Without a window manager that second step changes nothing.
 class FirstShowCentring : public QObject {
 public:
     explicit FirstShowCentring(QWidget& window) : QObject(&window), window_(window) {
@@ -65,30 +73,28 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != &window_) {
-            return false;
-        }
-        if (event->type() == QEvent::Show && !shown_) {
-            shown_ = true;
+        if (watched == &window_ && event->type() == QEvent::Show) {
+            window_.removeEventFilter(this);
             CentreOnScreen(window_);
-        } else if (shown_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-            if (window_.frameGeometry().size() != window_.geometry().size()) {
-                window_.removeEventFilter(this);
-                CentreOnScreen(window_);
-                deleteLater();
-            } else if (++events_ > kPatience) {
-                window_.removeEventFilter(this); // no frame is coming
+            handle_ = window_.windowHandle();
+            if (handle_ != nullptr) {
+                handle_->installEventFilter(this);
+            } else {
                 deleteLater();
             }
+        } else if (watched == handle_ && event->type() == QEvent::Expose && handle_->isExposed()) {
+            handle_->removeEventFilter(this);
+            if (!handle_->frameMargins().isNull()) {
+                CentreOnScreen(window_);
+            }
+            deleteLater();
         }
         return false;
     }
 
 private:
-    static constexpr int kPatience = 8;
     QWidget& window_;
-    bool shown_ = false;
-    int events_ = 0;
+    QWindow* handle_ = nullptr;
 };
 
 } // namespace

@@ -34,9 +34,9 @@ private:
 // known. Windows call it before they are first shown.
 void CentreOnScreen(QWidget& window);
 
-// Centres WINDOW each time it is about to be shown for the first time (CentreOnScreen), and
-// once more when a window manager first reports the frame that it put around the shown
-// window, so that the frame, title bar included, stands centred. Call once, before showing.
+// Centres WINDOW when it is shown for the first time (CentreOnScreen), and once more when it
+// is first exposed, should a window manager have put a frame round it by then, so that the
+// frame, title bar included, stands centred. Call once, before showing.
 void CentreWhenFirstShown(QWidget& window);
 
 // The window icon of both windows and of the program (":/icons/rz408.png"); a null icon

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -91,6 +92,30 @@ const ParseRow kParseRows[] = {
     {"EnglishShort", {"--language=EN", "x"}, Action::UsageError, nullptr, {}, "switched off"},
     {"NoFolder", {"-l", "de"}, Action::UsageError, nullptr, {}, "no folder"},
     {"UnknownOption", {"-l", "de", "--force", "x"}, Action::UsageError, nullptr, {}, "'--force'"},
+    {"UnknownEncoding",
+     {"-l", "de", "--encoding", "latin1", "x"},
+     Action::UsageError,
+     nullptr,
+     {},
+     "unknown encoding 'latin1'"},
+    {"EncodingValueMissing",
+     {"-l", "de", "x", "--encoding"},
+     Action::UsageError,
+     nullptr,
+     {},
+     "needs an encoding"},
+    {"EncodingTakesNoShortcut",
+     {"-l", "de", "--encoding=utf16", "x"},
+     Action::UsageError,
+     nullptr,
+     {},
+     "utf-16le or utf-16be"},
+    {"EncodingBeforeTheFolders",
+     {"--encoding", "utf-8", "-l", "fr", "a"},
+     Action::Convert,
+     &FrenchProfile,
+     {"a"},
+     ""},
     {"Recursive",
      {"--recursive", "-l", "de", "x"},
      Action::Convert,
@@ -161,6 +186,40 @@ TEST(ParseSync, OnlyWhenAskedFor) {
     ASSERT_EQ(folderNamedSync.folders.size(), 1u);
     EXPECT_EQ(folderNamedSync.folders[0], fs::path("--sync"));
 }
+
+// The encoding every source is read in: none unless given (each source tells), the last one
+// given counts, and "auto" goes back to none.
+struct EncodingRow {
+    const char* name;
+    Args args;
+    std::optional<SourceEncoding> encoding;
+};
+
+const EncodingRow kEncodingRows[] = {
+    {"NotGiven", {"-l", "de", "x"}, std::nullopt},
+    {"Auto", {"-l", "de", "--encoding", "auto", "x"}, std::nullopt},
+    {"Windows1252", {"-l", "de", "--encoding", "windows-1252", "x"}, SourceEncoding::Windows1252},
+    {"Utf8Joined", {"-l", "de", "--encoding=utf-8", "x"}, SourceEncoding::Utf8},
+    {"Utf16LEInAnyCase", {"-l", "de", "--encoding", "UTF-16LE", "x"}, SourceEncoding::Utf16LE},
+    {"Utf16BE", {"--encoding", "utf-16be", "-l", "de", "x"}, SourceEncoding::Utf16BE},
+    {"LastOneCounts", {"-l", "de", "--encoding", "utf-8", "--encoding=auto", "x"}, std::nullopt},
+    {"FolderNamedLikeTheOption", {"-l", "de", "--", "--encoding=utf-8"}, std::nullopt},
+};
+
+class ParseEncoding : public ::testing::TestWithParam<EncodingRow> {};
+
+void PrintTo(const EncodingRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TEST_P(ParseEncoding, Option) {
+    const BatchArguments parsed = ParseArguments(GetParam().args);
+    ASSERT_EQ(parsed.action, Action::Convert) << parsed.error;
+    EXPECT_EQ(parsed.encoding, GetParam().encoding);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
 // The folder check: every folder is looked at before any is converted.
@@ -247,6 +306,7 @@ const UsageRow kUsageRows[] = {
     {"NoArguments", {}, "no language"},
     {"English", {"--language", "english", "@"}, "English profile has conversion switched off"},
     {"UnknownLanguage", {"--language", "italian", "@"}, "unknown language 'italian'"},
+    {"UnknownEncoding", {"-l", "de", "--encoding", "cp850", "@"}, "unknown encoding 'cp850'"},
     {"NoFolder", {"--language", "german"}, "no folder"},
     {"MissingFolderAfterGoodOne", {"-l", "de", "@", "@/missing"}, "does not exist"},
     {"FileInsteadOfFolder", {"-l", "fr", "@/x.fra", "@"}, "is not a folder"},
@@ -289,7 +349,8 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
     EXPECT_EQ(err.str(), "");
     for (const char* part :
          {"Usage: rz408-convert --language german|french FOLDER...", "NAME.txt",
-          "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "Exit status", "-r, --recursive",
+          "konvertionsfehler.txt", "Erreurs_de_conversion..txt", "UTF-8 or UTF-16",
+          "--encoding ENC", "windows-1252", "utf-16be", "Exit status", "-r, --recursive",
           "hidden folders and links to folders are not entered"}) {
         SCOPED_TRACE(part);
         EXPECT_NE(out.str().find(part), std::string::npos) << out.str();

@@ -220,6 +220,101 @@ INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
+// Sources saved as UTF-8 or UTF-16: converted as their text and named on standard error, which
+// is no failure; --encoding reads every source in the encoding given.
+
+struct EncodingRow {
+    const char* name;
+    std::vector<std::string> options;
+    std::vector<std::string> errLines; // the lines of standard error, each behind the folder
+    std::string utf8Target;            // what utf8.deu becomes
+};
+
+// The same line in Windows-1252 and as UTF-8: a u umlaut, a sharp s, typographic quotes.
+const std::string kLine1252 = "Gr\xFC\xDF"
+                              "e \x84Hallo\x93\r\n";
+const std::string kLineUtf8 = "Gr\xC3\xBC\xC3\x9F"
+                              "e \xE2\x80\x9EHallo\xE2\x80\x9C\r\n";
+const std::string kLineTarget = "Gruesse  Hallo \r\n";
+
+const EncodingRow kEncodingRows[] = {
+    {"EachSourceTellsItsEncoding",
+     {},
+     {"broken.deu' read as UTF-16BE: 1 invalid sequence became a blank",
+      "utf16.deu' read as UTF-16LE", "utf8.deu' read as UTF-8"},
+     kLineTarget},
+    // Every byte on its own, as always: UTF-8's letters become letters and blanks.
+    {"Windows1252Given", {"--encoding", "windows-1252"}, {}, "GrA A e a  Halloa  \r\n"},
+    {"Utf8Given",
+     {"--encoding=utf-8"},
+     {"ansi.deu' read as UTF-8: 4 invalid sequences became blanks",
+      "broken.deu' read as UTF-8: 2 invalid sequences became blanks",
+      "utf16.deu' read as UTF-8: 4 invalid sequences became blanks", "utf8.deu' read as UTF-8"},
+     kLineTarget},
+};
+
+class Encodings : public ::testing::TestWithParam<EncodingRow> {};
+
+void PrintTo(const EncodingRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TEST_P(Encodings, ConvertedAndNamed) {
+    const EncodingRow& row = GetParam();
+    TempFolder run;
+    TempFolder temp;
+    temp.Write("ansi.deu", kLine1252);
+    temp.Write("utf8.deu", kLineUtf8);
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : kLine1252) {
+        const auto code = static_cast<unsigned char>(c);
+        // The two typographic quotes are U+201E and U+201C; the other characters keep their code.
+        const unsigned unit = code == 0x84 ? 0x201E : code == 0x93 ? 0x201C : code;
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    temp.Write("utf16.deu", utf16);
+    temp.Write("broken.deu", std::string("\xFE\xFF\0a\0b", 6) + "x");
+
+    std::vector<std::string> args = {"-l", "de"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.push_back(Utf8(temp.path()));
+    const testing::CommandResult result = RunCommand(args, run.path());
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kGermanCount + " 4\n");
+    std::vector<std::string> errLines;
+    for (std::size_t at = 0; at < result.err.size();) {
+        const std::size_t end = result.err.find('\n', at);
+        const std::string line = result.err.substr(at, end - at);
+        // "rz408-convert: '<folder>/" (or "\" on Windows) before the name.
+        const std::string start = "rz408-convert: '" + Utf8(temp.path());
+        EXPECT_TRUE(line.starts_with(start)) << line;
+        errLines.push_back(line.substr(std::min(line.size(), start.size() + 1)));
+        at = end == std::string::npos ? result.err.size() : end + 1;
+    }
+    EXPECT_EQ(errLines, row.errLines);
+    EXPECT_EQ(ReadBytes(temp.path() / "utf8.txt"), row.utf8Target);
+    if (!row.options.empty()) {
+        return;
+    }
+    // Read as their text, the three give the same copy and the same log record.
+    EXPECT_EQ(ReadBytes(temp.path() / "ansi.txt"), kLineTarget);
+    EXPECT_EQ(ReadBytes(temp.path() / "utf16.txt"), kLineTarget);
+    const std::string entries =
+        " : \r\n             \x84 (ascii werte 132) ist konvertiert zu leerzeichen."
+        "\r\n             \x93 (ascii werte 147) ist konvertiert zu leerzeichen.\r\n";
+    EXPECT_EQ(ReadBytes(temp.path() / "konvertionsfehler.txt"),
+              "ansi.deu" + entries +
+                  "broken.deu : \r\n             ? (ascii werte 65533) ist konvertiert zu "
+                  "leerzeichen.\r\n" +
+                  "utf16.deu" + entries + "utf8.deu" + entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------
 // --recursive over a game tree: every folder below the one given, each converted as if given by
 // name, one count line each, prefixed with the folder's path relative to the one given.
 

@@ -3,8 +3,9 @@
 #
 # --help, the manual page and the bash completion of rz408-convert say the same: every option of
 # --help is in the manual page and is offered by the completion, every option of the manual page
-# is one of --help's; each language the completion offers is one the command takes; the
-# completion offers folders (never files) for FOLDER; the manual page renders without a warning.
+# is one of --help's; each language and encoding the completion offers is one the command takes;
+# the completion offers folders (never files) for FOLDER; the manual page renders without a
+# warning.
 set -uo pipefail
 
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
@@ -59,6 +60,16 @@ for language in $languages; do
         fail "the completion offers language $language, which rz408-convert refuses"
 done
 
+# Every encoding offered is taken by the command, and each of them is offered.
+encodings=$(complete_words rz408-convert --encoding '')
+for encoding in auto windows-1252 utf-8 utf-16le utf-16be; do
+    grep -qxF "$encoding" <<<"$encodings" || fail "the completion does not offer $encoding"
+done
+for encoding in $encodings; do
+    "$command" --language german --encoding "$encoding" "$work/empty" >/dev/null 2>&1 ||
+        fail "the completion offers encoding $encoding, which rz408-convert refuses"
+done
+
 # Rows: the words on the command line (the last one being completed) | what must be offered.
 mkdir "$work/tree" "$work/tree/a b" "$work/tree/-dash" "$work/tree/.hidden"
 touch "$work/tree/x.deu" "$work/tree/-file"
@@ -75,6 +86,10 @@ LanguageAfterLongOption|--language f|fr,french
 LanguageAfterEquals|--language =|de,fr,french,german
 LanguageAfterEqualsByPrefix|--language = ge|german
 LanguageInOneWordWithEquals|--language=fr|--language=fr,--language=french
+EncodingAfterLongOption|--encoding utf|utf-16be,utf-16le,utf-8
+EncodingAfterEqualsByPrefix|--encoding = w|windows-1252
+EncodingInOneWordWithEquals|--encoding=utf-16|--encoding=utf-16be,--encoding=utf-16le
+LanguageAfterEncoding|--encoding utf-8 -l f|fr,french
 FoldersNotFiles|-l de |-dash,a b
 HiddenFoldersWhenAskedFor|-l de .h|.hidden
 NothingAfterHelp|--help |

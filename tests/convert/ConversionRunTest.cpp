@@ -27,10 +27,7 @@ using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
 
-std::string GermanEntry(int code) {
-    return "\r\n             " + std::string(1, static_cast<char>(code)) + " (ascii werte " +
-           std::to_string(code) + ") ist konvertiert zu leerzeichen.";
-}
+using test::GermanEntry;
 
 std::string FrenchEntry(int code) {
     return "\r\n             " + std::string(1, static_cast<char>(code)) + " (La valeur ASCII  " +
@@ -180,6 +177,120 @@ TEST(ConversionRun, SmallBlocksWriteTheSameFiles) {
     }
 }
 
+// ---------------------------------------------------------------------------------------
+// Sources saved as UTF-8 or UTF-16.
+
+// A German line, with two typographic quotes that become blanks and are logged.
+const std::u32string kGreeting = U"Gr\u00fc\u00dfe aus K\u00f6ln \u201eHallo\u201c\r\n";
+const std::string kGreetingTarget = "Gruesse aus Koeln  Hallo \r\n";
+const std::string kGreetingEntries = GermanEntry(132) + GermanEntry(147);
+
+std::string Repeated(const std::string& text, std::size_t times) {
+    std::string repeated;
+    for (std::size_t k = 0; k < times; ++k) {
+        repeated += text;
+    }
+    return repeated;
+}
+
+// Each source is listed as it was read; those read as Unicode are reported, in the list's
+// order, once their copies are in place (flushed in batches or not).
+class UnicodeFolder : public testing::TestWithParam<bool> {};
+
+TEST_P(UnicodeFolder, ConvertedAsTheirTextAndReported) {
+    TempFolder folder;
+    const std::string utf8 = test::Utf8Of(kGreeting);
+    // Larger than a block of the run (256 KiB): read ahead and read again.
+    const std::size_t large = 600 * 1024 / utf8.size();
+    const std::vector<std::pair<std::string, std::string>> sources = {
+        {"a.deu", "Gr\xFC\xDF"
+                  "e aus K\xF6ln \x84Hallo\x93\r\n"},
+        {"b.deu", utf8},
+        {"c.deu", "\xEF\xBB\xBF" + utf8},
+        {"d.deu", "\xFF\xFE" + test::Utf16Of(kGreeting, false)},
+        {"e.deu", "\xFE\xFF" + test::Utf16Of(kGreeting, true) + "x"},
+        {"f.deu", "plain\r\n"},
+        {"g.deu", Repeated(utf8, large) + "\xFC"},
+        {"h.deu", Repeated(utf8, large)},
+        {"i.deu", utf8},
+    };
+    for (const auto& [name, bytes] : sources) {
+        WriteFile(folder / name, bytes);
+    }
+    std::filesystem::create_directory(folder / "i.txt"); // i.deu cannot take its place
+    Module1 m = test::German();
+    RunOptions options;
+    options.flushToDisk = GetParam();
+    const RunReport report = RunFolder(m, folder, "*.deu", options);
+    EXPECT_EQ(report.converted, 8u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].name, "i.deu");
+
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
+        EXPECT_EQ(ReadFile(folder / name), kGreetingTarget) << name;
+    }
+    EXPECT_EQ(ReadFile(folder / "e.txt"), kGreetingTarget + " \r\n");
+    EXPECT_TRUE(ReadFile(folder / "h.txt") == Repeated(kGreetingTarget, large));
+    // Valid UTF-8 up to its last byte: Windows-1252, every byte as it is.
+    const std::string g = ReadFile(folder / "g.txt");
+    EXPECT_EQ(g.substr(0, 8), "GrA A e ");
+    EXPECT_TRUE(g.ends_with("ue\r\n"));
+
+    const std::vector<std::pair<std::string, SourceEncoding>> unicode = {
+        {"b.deu", SourceEncoding::Utf8},
+        {"c.deu", SourceEncoding::Utf8},
+        {"d.deu", SourceEncoding::Utf16LE},
+        {"e.deu", SourceEncoding::Utf16BE},
+        {"h.deu", SourceEncoding::Utf8}};
+    ASSERT_EQ(report.unicodeSources.size(), unicode.size());
+    for (std::size_t k = 0; k < unicode.size(); ++k) {
+        EXPECT_EQ(report.unicodeSources[k].name, unicode[k].first);
+        EXPECT_EQ(report.unicodeSources[k].encoding, unicode[k].second);
+        EXPECT_EQ(report.unicodeSources[k].brokenSequences, unicode[k].first == "e.deu" ? 1u : 0u);
+    }
+
+    const std::string log = ReadFile(folder / "konvertionsfehler.txt");
+    for (const char* name : {"a.deu", "b.deu", "c.deu", "d.deu"}) {
+        EXPECT_NE(log.find(std::string(name) + " : " + kGreetingEntries + "\r\n"),
+                  std::string::npos)
+            << name;
+    }
+    EXPECT_NE(log.find("e.deu : " + kGreetingEntries + test::GermanOtherEntry(0xFFFD) + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(log.find("i.deu"), std::string::npos);
+    ExpectNoTemporaryFiles(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConversionRun, UnicodeFolder, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Flushed" : "NotFlushed"; });
+
+// An encoding given for the run: every source is read in it.
+TEST(ConversionRun, GivenEncodingForEverySource) {
+    TempFolder folder;
+    WriteSources(folder, kGermanFolder);
+    const std::string marked = "\xEF\xBB\xBF" + test::Utf8Of(kGreeting);
+    WriteFile(folder / "u.deu", marked);
+    Module1 m = test::German();
+    RunOptions options;
+    options.encoding = SourceEncoding::Windows1252;
+    RunReport report = RunFolder(m, folder, "*.deu", options);
+    EXPECT_EQ(report.converted, kGermanFolder.size() + 1);
+    EXPECT_TRUE(report.unicodeSources.empty());
+    ExpectTargets(folder, kGermanFolder);
+    EXPECT_EQ(ReadFile(folder / "u.txt").substr(0, 8), "i  GrA A");
+
+    options.encoding = SourceEncoding::Utf8;
+    report = RunFolder(m, folder, "*.deu", options);
+    EXPECT_EQ(ReadFile(folder / "u.txt"), kGreetingTarget);
+    // Every source is listed; a.deu and B.DEU hold two bytes each that are not UTF-8.
+    ASSERT_EQ(report.unicodeSources.size(), kGermanFolder.size() + 1);
+    EXPECT_EQ(report.unicodeSources[0].name, "a.deu");
+    EXPECT_EQ(report.unicodeSources[0].brokenSequences, 2u);
+    EXPECT_EQ(report.unicodeSources[1].name, "B.DEU");
+    EXPECT_EQ(report.unicodeSources[1].brokenSequences, 2u);
+    EXPECT_EQ(ReadFile(folder / "a.txt"), "Gr  e\r\n");
+}
+
 TEST(ConversionRun, FrenchLogNameAndEntries) {
     TempFolder folder;
     WriteFile(folder / "carte.fra", "\xC9t\xE9\x85\r\nfin\x93");
@@ -224,9 +335,23 @@ TEST(ConversionRun, SourceNamedLikeTheLogIsNotConverted) {
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "konvertionsfehler.deu");
     EXPECT_NE(report.failures[0].reason.find("would overwrite the log file"), std::string::npos);
+    EXPECT_EQ(report.failures[0].action, FileFailure::Action::CopyIsLog);
+    EXPECT_EQ(report.failures[0].file, "konvertionsfehler.txt");
+    EXPECT_EQ(report.failures[0].cause, "");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "z.deu : " + GermanEntry(150) + "\r\n");
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  1");
+}
+
+// The failure's parts say what its reason says: the source read, or its copy written, and the
+// system's reason.
+void ExpectReasonInParts(const FileFailure& failure) {
+    const bool read = failure.action == FileFailure::Action::Read;
+    ASSERT_TRUE(read || failure.action == FileFailure::Action::Write);
+    EXPECT_EQ(failure.file, read ? failure.name : TargetName(failure.name));
+    EXPECT_FALSE(failure.cause.empty());
+    EXPECT_EQ(failure.reason,
+              (read ? "cannot read " : "cannot write ") + failure.file + ": " + failure.cause);
 }
 
 struct FailureCase {
@@ -263,6 +388,7 @@ TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "bad.deu");
     EXPECT_EQ(report.failures[0].reason, GetParam().reason);
+    ExpectReasonInParts(report.failures[0]);
     EXPECT_EQ(ReadFile(folder / "a.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "c.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),

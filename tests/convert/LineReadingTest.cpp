@@ -13,26 +13,8 @@
 namespace rz408 {
 namespace {
 
-// Collects what the converter writes; can be told to fail the Nth target write.
-class StringSink : public ConvertSink {
-public:
-    std::error_code WriteTarget(std::string_view bytes) override {
-        ++writes;
-        largestWrite = std::max(largestWrite, bytes.size());
-        if (writes == failAtWrite) {
-            return std::make_error_code(std::errc::no_space_on_device);
-        }
-        target.append(bytes);
-        return {};
-    }
-    void WriteLog(std::string_view bytes) override { log.append(bytes); }
-
-    std::string target;
-    std::string log;
-    std::size_t writes = 0;
-    std::size_t failAtWrite = 0; // 0: never
-    std::size_t largestWrite = 0;
-};
+using test::GermanEntry;
+using test::StringSink;
 
 // Converts INPUT fed in pieces of CHUNK bytes through an output block of BLOCK bytes.
 StringSink Convert(const Module1& m, std::string_view input, std::size_t chunk,
@@ -102,11 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"LongPlainRun", std::string(70, 'x') + "\r\n" + std::string(33, 'y'),
                              std::string(70, 'x') + "\r\n" + std::string(33, 'y') + "\r\n", 2}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
-
-std::string GermanEntry(int code) {
-    return "\r\n             " + std::string(1, static_cast<char>(code)) + " (ascii werte " +
-           std::to_string(code) + ") ist konvertiert zu leerzeichen.";
-}
 
 struct RecordCase {
     const char* name;

@@ -4,6 +4,7 @@
 
 #include "StreamConverter.h"
 #include "TestSupport.h"
+#include "Unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,59 @@ TEST(StreamConverter, NeverReadsBeyondTheBytesGiven) {
                 const std::size_t fillers = size - 2;
                 EXPECT_EQ(sink.size,
                           (filler == 'x' ? fillers : 2 * fillers) + 2 + (cr + 2 < size ? 2 : 0));
+            }
+        }
+    }
+}
+
+// Takes text and counts it.
+class CountingTextSink : public TextSink {
+public:
+    std::error_code Text(std::string_view cp1252) override {
+        codes += cp1252.size();
+        return {};
+    }
+    std::error_code Other(char32_t, bool) override {
+        ++others;
+        return {};
+    }
+    std::size_t codes = 0;
+    std::size_t others = 0;
+};
+
+// The UTF-8 decoding reads 16 bytes at a time too: every length up to 100, with a sequence of
+// two, three or four bytes (cut short or whole) at every place near the end.
+TEST(Utf8Decoding, NeverReadsBeyondTheBytesGiven) {
+    GuardedBytes guarded;
+    ASSERT_TRUE(guarded.Ready());
+    const Module1 m = test::German();
+    for (const std::string_view sequence : {"\xC3\xBC", "\xE2\x80\x9E", "\xF0\x9F\x98\x80"}) {
+        for (std::size_t size = 1; size <= 100; ++size) {
+            for (std::size_t at = size > 20 ? size - 20 : 0; at < size; ++at) {
+                SCOPED_TRACE(std::to_string(sequence.size()) + " bytes at " + std::to_string(at) +
+                             " of " + std::to_string(size));
+                std::string bytes(size, 'x');
+                bytes.replace(at, std::min(sequence.size(), size - at),
+                              sequence.substr(0, size - at));
+                const std::string_view placed = guarded.Place(bytes);
+                const bool whole = at + sequence.size() <= size;
+                Utf8Validator validator;
+                EXPECT_TRUE(validator.Feed(placed));
+                EXPECT_EQ(validator.Finish(), whole);
+                CountingTextSink counted;
+                Utf8Decoder decoder;
+                ASSERT_FALSE(decoder.Feed(placed, counted));
+                ASSERT_FALSE(decoder.Finish(counted));
+                EXPECT_EQ(decoder.Broken(), whole ? 0u : 1u);
+                EXPECT_EQ(counted.codes + counted.others,
+                          size - std::min(sequence.size(), size - at) + 1);
+                NullSink nothing;
+                StreamConverter converter(m, nothing, 100);
+                converter.Start("f : ");
+                std::error_code error;
+                EXPECT_EQ(converter.TextBelow128(placed, error), at);
+                EXPECT_FALSE(error);
+                EXPECT_EQ(counted.TextBelow128(placed, error), at);
             }
         }
     }

@@ -1,11 +1,14 @@
 #pragma once
 
-// What the core's tests share: the profile texts, temporary folders, whole-file reading and
-// writing.
+// What the core's tests share: the profile texts, log entries, a sink that collects what a
+// conversion writes, Unicode text, temporary folders, whole-file reading and writing.
 
 #include "Module1.h"
+#include "StreamConverter.h"
+#include "Unicode.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +47,91 @@ inline Module1 English() {
     m.CountMessage = "Number of converted files for Userpatch408:";
     m.LogBaseName = "Conversionerrors";
     return m;
+}
+
+// A German log entry, spelled out piece by piece: of a Windows-1252 code, and of a character
+// that Windows-1252 lacks (shown as '?') by its Unicode number.
+inline std::string GermanEntry(int code) {
+    return "\r\n             " + std::string(1, static_cast<char>(code)) + " (ascii werte " +
+           std::to_string(code) + ") ist konvertiert zu leerzeichen.";
+}
+
+inline std::string GermanOtherEntry(std::int64_t number) {
+    return "\r\n             ? (ascii werte " + std::to_string(number) +
+           ") ist konvertiert zu leerzeichen.";
+}
+
+// Collects what a conversion writes; can be told to fail the Nth target write.
+class StringSink : public ConvertSink {
+public:
+    std::error_code WriteTarget(std::string_view bytes) override {
+        ++writes;
+        largestWrite = std::max(largestWrite, bytes.size());
+        if (writes == failAtWrite) {
+            return std::make_error_code(std::errc::no_space_on_device);
+        }
+        target.append(bytes);
+        return {};
+    }
+    void WriteLog(std::string_view bytes) override { log.append(bytes); }
+
+    std::string target;
+    std::string log;
+    std::size_t writes = 0;
+    std::size_t failAtWrite = 0; // 0: never
+    std::size_t largestWrite = 0;
+};
+
+// Unicode text from characters: UTF-8, and UTF-16 in either byte order. They encode whatever
+// they are given (lone surrogates too), so that tests can break the text on purpose.
+inline std::string Utf8Of(std::u32string_view text) {
+    std::string out;
+    for (const char32_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+inline std::string Utf16Of(std::u32string_view text, bool bigEndian) {
+    std::string out;
+    const auto unit = [&](char32_t u) {
+        const char high = static_cast<char>(u >> 8);
+        const char low = static_cast<char>(u & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    for (const char32_t c : text) {
+        if (c >= 0x10000) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    return out;
+}
+
+// The characters of a Windows-1252 text.
+inline std::u32string CharsOfCp1252(std::string_view cp1252) {
+    std::u32string chars;
+    for (const char ch : cp1252) {
+        chars += CharOfCp1252(static_cast<unsigned char>(ch));
+    }
+    return chars;
 }
 
 // A fresh folder under BASE (the system's temporary folder when BASE is no folder), removed

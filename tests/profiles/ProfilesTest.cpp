@@ -54,6 +54,30 @@ const TextField kTextFields[] = {
     {"LogBaseName", [](const LanguageProfile& p) { return p.LogBaseName; }},
 };
 
+// The texts the desktop program adds, by name, with the number of parts ("%1", "%2") each
+// takes.
+struct MessageField {
+    const char* name;
+    std::string_view (*get)(const LanguageProfile&);
+    int parts;
+};
+
+#define RZ408_MESSAGE(field, parts)                                                                \
+    MessageField {                                                                                 \
+#field, [](const LanguageProfile& p) { return p.Messages.field; }, parts                   \
+    }
+const MessageField kMessageFields[] = {
+    RZ408_MESSAGE(OneFileFailed, 0),  RZ408_MESSAGE(FilesFailed, 1),
+    RZ408_MESSAGE(FailedFile, 2),     RZ408_MESSAGE(CannotRead, 2),
+    RZ408_MESSAGE(CannotWrite, 2),    RZ408_MESSAGE(CopyIsLog, 1),
+    RZ408_MESSAGE(AndMore, 1),        RZ408_MESSAGE(LogFileFailed, 2),
+    RZ408_MESSAGE(OneUnicodeFile, 0), RZ408_MESSAGE(UnicodeFiles, 0),
+    RZ408_MESSAGE(RunStopped, 1),     RZ408_MESSAGE(FolderFailed, 2),
+    RZ408_MESSAGE(Converting, 0),     RZ408_MESSAGE(FilesDone, 2),
+    RZ408_MESSAGE(Cancel, 0),         RZ408_MESSAGE(Stopping, 0),
+};
+#undef RZ408_MESSAGE
+
 const TextField& FieldNamed(std::string_view name) {
     return *std::find_if(std::begin(kTextFields), std::end(kTextFields),
                          [name](const TextField& f) { return f.name == name; });
@@ -235,22 +259,69 @@ TEST(ProfileContact, Label7IsTheContactTextEverywhere) {
     }
 }
 
-// Every text lies in Windows-1252: encoding loses nothing, and decoding gives it back.
+// TEXT lies in Windows-1252: encoding loses nothing, and decoding gives it back.
+void ExpectWindows1252(std::string_view text) {
+    const std::string encoded = Utf8ToCp1252(text);
+    EXPECT_EQ(std::count(encoded.begin(), encoded.end(), '?'),
+              std::count(text.begin(), text.end(), '?'));
+    EXPECT_EQ(Cp1252ToUtf8(encoded), std::string(text));
+    // One byte per character: UTF-8 continuation bytes are not characters.
+    const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(encoded.size()), characters);
+}
+
+// Every text lies in Windows-1252, the program's added messages too.
 TEST(ProfileEncoding, EveryTextIsWindows1252) {
     for (const NamedProfile& np : kProfiles) {
         for (const TextField& field : kTextFields) {
             SCOPED_TRACE(std::string(np.name) + " " + field.name);
-            const std::string_view text = field.get(*np.profile);
-            const std::string encoded = Utf8ToCp1252(text);
-            EXPECT_EQ(std::count(encoded.begin(), encoded.end(), '?'),
-                      std::count(text.begin(), text.end(), '?'));
-            EXPECT_EQ(Cp1252ToUtf8(encoded), std::string(text));
-            // One byte per character: UTF-8 continuation bytes are not characters.
-            const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
-                return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-            });
-            EXPECT_EQ(static_cast<std::ptrdiff_t>(encoded.size()), characters);
+            ExpectWindows1252(field.get(*np.profile));
         }
+        for (const MessageField& field : kMessageFields) {
+            SCOPED_TRACE(std::string(np.name) + " " + field.name);
+            ExpectWindows1252(field.get(*np.profile));
+        }
+    }
+}
+
+// How often "%N" stands in TEXT.
+int Occurrences(std::string_view text, int n) {
+    const std::string mark = "%" + std::to_string(n);
+    int count = 0;
+    for (std::size_t at = text.find(mark); at != std::string_view::npos;
+         at = text.find(mark, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Each added message is there in every language, with each of its parts exactly once and no
+// other: a translation that drops or doubles a part would lose a name or a reason.
+TEST(ProfileMessages, EveryLanguageHasEachMessageWithItsParts) {
+    for (const NamedProfile& np : kProfiles) {
+        for (const MessageField& field : kMessageFields) {
+            SCOPED_TRACE(std::string(np.name) + " " + field.name);
+            const std::string_view text = field.get(*np.profile);
+            EXPECT_FALSE(text.empty());
+            for (int n = 1; n <= 9; ++n) {
+                EXPECT_EQ(Occurrences(text, n), n <= field.parts ? 1 : 0) << "%" << n;
+            }
+        }
+    }
+}
+
+// The French and German messages are their own, not the English preview's.
+TEST(ProfileMessages, FrenchAndGermanAreTranslated) {
+    for (const MessageField& field : kMessageFields) {
+        SCOPED_TRACE(field.name);
+        const std::string_view english = field.get(EnglishProfile);
+        if (english == "%1: %2") {
+            continue; // the German list line is written the English way
+        }
+        EXPECT_NE(field.get(FrenchProfile), english);
+        EXPECT_NE(field.get(GermanProfile), english);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,11 @@ using rz408::test::FakeDrive;
 using rz408::test::FakeDrives;
 
 namespace {
+
+// The picture of a list entry, as the list draws it.
+QImage Picture(const QListWidgetItem& item) {
+    return item.icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 void Touch(const QString& path) {
     QFile file(path);
@@ -44,6 +50,7 @@ private slots:
     void dirShowsTree();
     void filePattern_data();
     void filePattern();
+    void longNameHasItsTooltip();
     void fileNamesDecoded();
 };
 
@@ -171,6 +178,27 @@ void ListControlsTest::dirShowsTree() {
     QCOMPARE(list.EntryPath(list.count() - 1),
              QDir::toNativeSeparators(open + QStringLiteral("/gamma")));
     QCOMPARE(list.EntryPath(list.count()), QString());
+
+    // The open folder and its ancestors show one picture, the subfolders another, and the two
+    // differ plainly: in a quarter of their pixels or more.
+    const QImage opened = Picture(*list.item(list.OpenRow()));
+    const QImage shut = Picture(*list.item(list.count() - 1));
+    for (int row = 0; row < list.count(); ++row) {
+        QCOMPARE(Picture(*list.item(row)), row <= list.OpenRow() ? opened : shut);
+    }
+    QCOMPARE(opened.size(), shut.size());
+    int differing = 0;
+    for (int y = 0; y < opened.height(); ++y) {
+        for (int x = 0; x < opened.width(); ++x) {
+            const QColor a = QColor::fromRgba(opened.pixel(x, y));
+            const QColor b = QColor::fromRgba(shut.pixel(x, y));
+            differing += qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) +
+                             qAbs(a.blue() - b.blue()) + qAbs(a.alpha() - b.alpha()) >
+                         96;
+        }
+    }
+    QVERIFY2(differing * 4 >= opened.width() * opened.height(),
+             qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
 }
 
 void ListControlsTest::filePattern_data() {
@@ -213,8 +241,26 @@ void ListControlsTest::filePattern() {
     }
     QCOMPARE(listed, names);
     QCOMPARE(Shown(list), names);
+    // Each entry's tooltip holds its whole name.
+    for (int i = 0; i < list.count(); ++i) {
+        QCOMPARE(list.item(i)->toolTip(), names[i]);
+    }
     QCOMPARE(list.List(list.ListCount()), QString());
     QCOMPARE(list.List(-1), QString());
+}
+
+// A name longer than the list is wide is cut short on screen; its tooltip holds it whole.
+void ListControlsTest::longNameHasItsTooltip() {
+    QTemporaryDir root;
+    const QString name = QStringLiteral("Kampagne der vereinigten Nordprovinzen, Kapitel 12.deu");
+    Touch(root.path() + QStringLiteral("/") + name);
+    FileListBox list;
+    list.resize(113, 201);
+    list.setPath(root.path());
+    list.setPattern(QStringLiteral("*.deu"));
+    QCOMPARE(list.ListCount(), 1);
+    QVERIFY(list.fontMetrics().horizontalAdvance(name) > list.width());
+    QCOMPARE(list.item(0)->toolTip(), name);
 }
 
 void ListControlsTest::fileNamesDecoded() {

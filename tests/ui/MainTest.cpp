@@ -2,6 +2,7 @@
 // them: by the buttons' clicks, on the offscreen platform.
 
 #include "Main.h"
+#include "Controls.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
 #include "Encoding.h"
@@ -17,8 +18,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -201,6 +206,9 @@ private slots:
     void pictures();
     void installation_data();
     void installation();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void disabledCaptionReads();
     void installationOrder_data();
     void installationOrder();
     void converterWindowKept();
@@ -446,6 +454,69 @@ void MainTest::installation() {
     }
 }
 
+void MainTest::enterPressesTheFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("choice"); // the profile installed, -1 for none (STOP)
+
+    QTest::newRow("Je suis Francais") << "Command1" << int(French);
+    QTest::newRow("Ich bin Deutsch") << "Command2" << int(German);
+    QTest::newRow("the picture button") << "Command3" << int(English);
+    QTest::newRow("STOP") << "Command4" << -1;
+}
+
+// With the focus on a button of the start window, Enter presses it.
+void MainTest::enterPressesTheFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(int, choice);
+
+    Program p;
+    QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+    auto* target = p.main->findChild<QPushButton*>(button);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    QCOMPARE(ExecAround([&] { QTest::keyClick(target, Qt::Key_Return); }),
+             choice < 0 ? 0 : test::kStillRunning);
+    if (choice >= 0) {
+        QVERIFY(p.main->isHidden());
+        QCOMPARE(p.main->ConverterWindow()->windowTitle(),
+                 Utf8Text(Profiles[choice]->WindowCaption));
+    }
+}
+
+// The English preview's disabled convert button: its caption reads at 4.5 to 1 or better on
+// the button's face, and the button stays disabled.
+void MainTest::disabledCaptionReads() {
+    Program p;
+    Form1* form = p.Choose(English);
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QPushButton* button = form->Command1;
+    QVERIFY(!button->isEnabled());
+    const QImage shot = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The face: the most common colour inside the border; the caption: the darkest pixel.
+    QHash<QRgb, int> colours;
+    QRgb darkest = qRgb(255, 255, 255);
+    for (int y = 3; y < shot.height() - 3; ++y) {
+        for (int x = 3; x < shot.width() - 3; ++x) {
+            const QRgb pixel = shot.pixel(x, y);
+            ++colours[pixel];
+            if (qGray(pixel) < qGray(darkest)) {
+                darkest = pixel;
+            }
+        }
+    }
+    QRgb face = 0;
+    for (auto it = colours.cbegin(); it != colours.cend(); ++it) {
+        if (it.value() > colours.value(face)) {
+            face = it.key();
+        }
+    }
+    const double contrast = Contrast(QColor(darkest), QColor(face));
+    QVERIFY2(contrast >= kReadableContrast, qPrintable(QString::number(contrast)));
+    QVERIFY(Contrast(button->palette().color(QPalette::Disabled, QPalette::ButtonText),
+                     button->palette().color(QPalette::Disabled, QPalette::Button)) >=
+            kReadableContrast);
+}
+
 void MainTest::installationOrder_data() {
     QTest::addColumn<QList<int>>("choices");
     QTest::addColumn<QStringList>("expected");
@@ -671,17 +742,21 @@ void MainTest::ending() {
 }
 
 void MainTest::screenshots_data() {
-    QTest::addColumn<int>("choice"); // -1: the start window
+    QTest::addColumn<QString>("what"); // "Main", "Form1", the "progress" dialog, a "failure" box
+    QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("file");
-    QTest::newRow("start window") << -1 << "main.png";
-    QTest::newRow("French") << int(French) << "form1-french.png";
-    QTest::newRow("German") << int(German) << "form1-german.png";
-    QTest::newRow("English") << int(English) << "form1-english.png";
+    QTest::newRow("start window") << "Main" << -1 << "main.png";
+    QTest::newRow("French") << "Form1" << int(French) << "form1-french.png";
+    QTest::newRow("German") << "Form1" << int(German) << "form1-german.png";
+    QTest::newRow("English") << "Form1" << int(English) << "form1-english.png";
+    QTest::newRow("German progress dialog") << "progress" << int(German) << "progress-german.png";
+    QTest::newRow("German failure box") << "failure" << int(German) << "failure-german.png";
 }
 
 // Each window as the user sees it, drawn offscreen. With RZ408_SCREENSHOTS=DIR set the
 // pictures are written to DIR (the README's screenshots).
 void MainTest::screenshots() {
+    QFETCH(QString, what);
     QFETCH(int, choice);
     QFETCH(QString, file);
 
@@ -695,16 +770,51 @@ void MainTest::screenshots() {
         WriteFile(game + '/' + name, "text\r\n");
     }
 
-    QWidget* window = p.main.get();
-    QSize size(278, 238);
-    if (choice >= 0) {
+    QImage shot;
+    if (what == "Main") {
+        shot = p.main->grab().toImage();
+        QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(278, 238));
+    } else {
         Form1* form = p.Choose(Choice(choice));
         p.OpenFolder(game);
-        window = form;
-        size = QSize(734, 425);
+        if (what == "Form1") {
+            shot = form->grab().toImage();
+            QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(734, 425));
+        } else {
+            // A long run held at its twelfth file of 40, or a copy that cannot be written.
+            test::Hold hold(what == "progress" ? 12 : 0);
+            if (what == "progress") {
+                for (int i = 1; i <= 38; ++i) {
+                    WriteFile(game + QStringLiteral("/kapitel%1.deu").arg(i, 2, 10, QChar('0')),
+                              "text\r\n");
+                }
+                form->SetAfterFileHook([&hold](std::size_t done) { hold(done); });
+            } else {
+                QVERIFY(QDir(game).mkdir("units.txt"));
+            }
+            form->File1->Refresh();
+            QString shown;
+            p.dialogs.answer = [&](QDialog* dialog) {
+                if (auto* progress = qobject_cast<QProgressDialog*>(dialog)) {
+                    QTRY_COMPARE(progress->findChild<QProgressBar*>()->text(),
+                                 QStringLiteral("12 von 40 Dateien"));
+                    shot = progress->grab().toImage();
+                    shown = progress->labelText();
+                    hold.Release();
+                } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                    if (what == "failure") {
+                        shot = box->grab().toImage();
+                        shown = box->text();
+                    }
+                    p.dialogs.Close(box);
+                }
+            };
+            QCOMPARE(ExecAround([&] { form->Command1->click(); }), test::kStillRunning);
+            QCOMPARE(shown.section('\n', what == "progress" ? 0 : 2, 2),
+                     Utf8Text(what == "progress" ? GermanProfile.Messages.Converting
+                                                 : GermanProfile.Messages.OneFileFailed));
+        }
     }
-    const QImage shot = window->grab().toImage();
-    QCOMPARE(shot.size() / shot.devicePixelRatio(), size);
 
     const QByteArray target = qgetenv("RZ408_SCREENSHOTS");
     if (!target.isEmpty()) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // Small helpers the window tests share: UTF-8 texts as QString, whole files in and out, the
-// real dialogs answered from the test side, and the end of the program seen from outside.
+// real dialogs answered from the test side, the end of the program seen from outside, and a
+// conversion run held at a file.
 
 #include <QApplication>
 #include <QByteArray>
@@ -10,11 +11,15 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 #include <string_view>
 
@@ -98,5 +103,22 @@ inline int ExecAround(const std::function<void()>& action) {
     });
     return QApplication::exec();
 }
+
+// Holds a run after its file AT until released: a run as long as a test needs, whatever the
+// machine. Should a test fail before it releases the run, the run goes on after ten seconds.
+struct Hold {
+    explicit Hold(std::size_t at) : at(at) {}
+    const std::size_t at;
+    QSemaphore gate;
+    std::atomic<bool> offThread{false}; // the run called from a thread not the window's
+
+    void operator()(std::size_t done) {
+        offThread.store(QThread::currentThread() != qApp->thread());
+        if (done == at) {
+            gate.tryAcquire(1, 10000);
+        }
+    }
+    void Release() { gate.release(); }
+};
 
 } // namespace rz408::test

@@ -7,7 +7,9 @@
 # once more and requires that nothing changed. The names differ in more than case, as on any
 # Windows disk. Each language runs twice: on the folder alone, and with --recursive on the
 # folder and the folders below it (nested ones, a hidden one, links to folders), whose count
-# lines must name the same folders (Windows writes "\" where Linux writes "/").
+# lines must name the same folders (Windows writes "\" where Linux writes "/"); German runs once
+# more with every source read as UTF-16BE. Among the sources are texts saved as UTF-8 and UTF-16,
+# whole and broken: the messages on standard error that name them must agree too.
 set -euo pipefail
 
 linux_exe=$1
@@ -31,19 +33,29 @@ cp "$src/lf1.deu" "$src/cr2.fra" "$work/outside/"
 ln -s scenario "$src/link to scenario"
 ln -s ../outside "$src/link outside" # from each copy beside the sources
 
+# messages FILE: the messages on standard error, the paths in them from the copy's folder on
+# (the copies lie in different folders; Windows writes "\" between a folder and a name),
+# without CR.
+messages() {
+    tr -d '\r' <"$1" | tr '\\' / | sed -E "s#'[^']*/(linux|windows)-#'#g"
+}
+
 status=0
-for run in german french german-recursive french-recursive; do
-    language=${run%-recursive}
+for run in german french german-recursive french-recursive german-utf-16be; do
+    language=${run%%-*}
     options=(--language "$language")
-    [ "$run" = "$language" ] || options+=(--recursive)
+    case $run in
+    *-recursive) options+=(--recursive) ;;
+    *-utf-16be) options+=(--encoding utf-16be) ;;
+    esac
     cp -a "$src" "$work/linux-$run"
     cp -a "$src" "$work/windows-$run"
     linux_rc=0
-    "$linux_exe" "${options[@]}" "$work/linux-$run" >"$work/linux-$run.out" 2>/dev/null ||
-        linux_rc=$?
+    "$linux_exe" "${options[@]}" "$work/linux-$run" >"$work/linux-$run.out" \
+        2>"$work/linux-$run.err" || linux_rc=$?
     windows_rc=0
     "$wine_run" "$prefix" "$windows_exe" "${options[@]}" "$work/windows-$run" \
-        >"$work/windows-$run.out" 2>/dev/null || windows_rc=$?
+        >"$work/windows-$run.out" 2>"$work/windows-$run.err" || windows_rc=$?
     if ! diff -r "$work/linux-$run" "$work/windows-$run"; then
         echo "FAIL $run: the Windows files differ from the Linux files"
         status=1
@@ -57,6 +69,10 @@ for run in german french german-recursive french-recursive; do
         echo "FAIL $run: the count messages differ"
         status=1
     fi
+    if ! diff <(messages "$work/linux-$run.err") <(messages "$work/windows-$run.err"); then
+        echo "FAIL $run: the messages on standard error differ"
+        status=1
+    fi
     "$wine_run" "$prefix" "$windows_exe" "${options[@]}" "$work/windows-$run" \
         >/dev/null 2>&1 || true
     if ! diff -r -q "$work/linux-$run" "$work/windows-$run"; then
@@ -64,8 +80,9 @@ for run in german french german-recursive french-recursive; do
         status=1
     fi
     files=$(find "$work/windows-$run" -type f | wc -l)
-    echo "$run: $files files, exit code $windows_rc, $(wc -l <"$work/linux-$run.out") count lines:" \
-        "$(head -n 1 "$work/linux-$run.out")"
+    unicode=$(grep -c ' read as ' "$work/linux-$run.err" || true)
+    echo "$run: $files files, $unicode read as Unicode, exit code $windows_rc," \
+        "$(wc -l <"$work/linux-$run.out") count lines: $(head -n 1 "$work/linux-$run.out")"
 done
 # The recursive runs: every folder of the tree but the hidden one and the links has its log, and
 # nothing was written through a link.

@@ -5,6 +5,9 @@
     rz408.ico     the same icon as a 16-colour Windows icon (the executable's icon resource)
     smiley.png    32x32, yellow face, black outline, eyes and nose, red mouth, transparent outside
     portrait.png  60x60, a drawn face for the English choice button
+    folder-open.png, folder-closed.png
+                  16x16, the folder list's pictures: the open folder (and its ancestors)
+                  with its front flap swung open, every other folder shut
 
 Everything is drawn here from simple shapes; nothing is taken from elsewhere. Only the
 standard library is used (zlib and struct write the files), so the script runs anywhere:
@@ -234,12 +237,39 @@ def portrait():
     return render(60, 60, wall, shapes, 4)
 
 
+def folder(opened):
+    # A yellow folder with a tab at its top left. Shut, its front covers it whole; open, the
+    # back stands darker behind a lighter front flap that leans to the right.
+    outline = (120, 84, 0)
+    front = (255, 214, 80)
+    back = (214, 160, 32)
+    flap = (255, 236, 150)
+    body = [(0.5, 2.0), (6.0, 2.0), (7.5, 3.5), (15.5, 3.5), (15.5, 14.5), (0.5, 14.5)]
+    inner = [(1.5, 3.0), (5.6, 3.0), (7.1, 4.5), (14.5, 4.5), (14.5, 13.5), (1.5, 13.5)]
+    shapes = [
+        (lambda x, y: inside_polygon(x, y, body), outline),
+        (lambda x, y: inside_polygon(x, y, inner), back if opened else front),
+    ]
+    if opened:
+        shapes += [
+            (lambda x, y: inside_polygon(x, y, [(4.0, 6.5), (16.0, 6.5), (13.0, 14.5),
+                                                (0.5, 14.5)]), outline),
+            (lambda x, y: inside_polygon(x, y, [(4.8, 7.5), (14.6, 7.5), (12.3, 13.5),
+                                                (1.9, 13.5)]), flap),
+        ]
+    else:
+        shapes.append((lambda x, y: 1.5 <= x <= 14.5 and 5.5 <= y <= 6.5, flap))
+    return render(16, 16, None, shapes, 4)
+
+
 def main():
     icon = window_icon()
     write_png(os.path.join(HERE, "rz408.png"), 32, 32, icon)
     write_ico16(os.path.join(HERE, "rz408.ico"), icon)
     write_png(os.path.join(HERE, "smiley.png"), 32, 32, smiley())
     write_png(os.path.join(HERE, "portrait.png"), 60, 60, portrait())
+    write_png(os.path.join(HERE, "folder-open.png"), 16, 16, folder(True))
+    write_png(os.path.join(HERE, "folder-closed.png"), 16, 16, folder(False))
 
 
 if __name__ == "__main__":

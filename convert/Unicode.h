@@ -1,0 +1,202 @@
+#pragma once
+
+// Characters of Unicode text as the conversion sees them: their Windows-1252 codes where
+// Windows-1252 has them, the UTF-8 and UTF-16 forms, and the decoding of a source's bytes as
+// they stream in.
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace rz408 {
+
+// What a broken sequence stands for: the replacement character.
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+
+// The Windows-1252 code of character C, or -1 when Windows-1252 lacks it. The five codes that
+// Windows-1252 leaves undefined (129, 141, 143, 144, 157) are the C1 controls of the same
+// value, as Cp1252ToUtf8 writes them; the other C1 controls (U+0080, U+0085, ...) have none.
+int Cp1252Code(char32_t c);
+
+// The character of Windows-1252 code CODE (the undefined five: the C1 control of that value).
+char32_t CharOfCp1252(unsigned char code);
+
+// One UTF-8 sequence at the start of some bytes.
+struct Utf8Sequence {
+    enum class Kind {
+        Complete,   // a character: C, of LENGTH bytes
+        Broken,     // not valid UTF-8: the first LENGTH bytes (at least one) are one broken
+                    // sequence, and decoding goes on behind them
+        Incomplete, // all the bytes (fewer than the sequence needs) begin a valid sequence
+    };
+    Kind kind = Kind::Broken;
+    std::size_t length = 1;
+    char32_t c = kReplacementCharacter;
+};
+
+// Decodes the sequence at P (SIZE > 0 bytes), strictly: no overlong forms, no surrogates,
+// nothing above U+10FFFF. A broken sequence is the longest start of a valid sequence that is
+// there (a stray byte alone), so that every broken spot counts once.
+Utf8Sequence DecodeUtf8Sequence(const unsigned char* p, std::size_t size);
+
+// Where decoded text goes.
+class TextSink {
+public:
+    virtual ~TextSink() = default;
+
+    // The next characters, all of them in Windows-1252, as their codes.
+    virtual std::error_code Text(std::string_view cp1252) = 0;
+
+    // The next character, one that Windows-1252 lacks; BROKEN: a sequence of the source that
+    // is not valid in its encoding (C is then kReplacementCharacter).
+    virtual std::error_code Other(char32_t c, bool broken) = 0;
+
+    // The reader passes the start of a source through here until the first byte above 127:
+    // takes the leading bytes of BYTES below 128 as Text and returns their number. A sink that
+    // looks at every byte anyway stops there on its own.
+    virtual std::size_t TextBelow128(std::string_view bytes, std::error_code& error);
+};
+
+// Decoded characters on their way to a TextSink: the Windows-1252 codes gathered and passed on
+// in one piece, the others one at a time; the broken sequences counted.
+class DecodedText {
+public:
+    void Reset() {
+        used_ = 0;
+        broken_ = 0;
+    }
+    // The next character C, or with BROKEN a broken sequence (C is then ignored).
+    std::error_code Put(char32_t c, bool broken, TextSink& sink);
+    // Passes on the codes gathered.
+    std::error_code Flush(TextSink& sink);
+    // Codes written in place: ROOM of them at AT, then WROTE.
+    char* At() { return text_.data() + used_; }
+    std::size_t Room() const { return text_.size() - used_; }
+    void Wrote(std::size_t count) { used_ += count; }
+    std::uint64_t Broken() const { return broken_; }
+
+private:
+    std::vector<char> text_ = std::vector<char>(16 * 1024);
+    std::size_t used_ = 0;
+    std::uint64_t broken_ = 0;
+};
+
+// Decodes UTF-8 as it streams in: the text goes to a TextSink, each broken sequence as
+// Other(kReplacementCharacter, true). A sequence may be split across Feeds anywhere.
+class Utf8Decoder {
+public:
+    void Reset();
+    std::error_code Feed(std::string_view bytes, TextSink& sink);
+    // The end of the text: a sequence cut short there is broken.
+    std::error_code Finish(TextSink& sink);
+    std::uint64_t Broken() const { return text_.Broken(); }
+
+private:
+    DecodedText text_;
+    unsigned char pending_[4] = {}; // an incomplete sequence
+    std::size_t pendingSize_ = 0;
+};
+
+// Tells whether bytes streaming in are valid UTF-8 as a whole.
+class Utf8Validator {
+public:
+    void Reset();
+    // False once the bytes so far are not the start of valid UTF-8.
+    bool Feed(std::string_view bytes);
+    // Whether the whole text was valid, with nothing cut short at its end.
+    bool Finish();
+
+private:
+    unsigned char pending_[4] = {};
+    std::size_t pendingSize_ = 0;
+    bool valid_ = true;
+};
+
+// Decodes UTF-16 (little or big endian) as it streams in, like Utf8Decoder. A surrogate
+// without its partner, and a last byte without a partner, are broken units.
+class Utf16Decoder {
+public:
+    void Reset(bool bigEndian);
+    std::error_code Feed(std::string_view bytes, TextSink& sink);
+    std::error_code Finish(TextSink& sink);
+    std::uint64_t Broken() const { return text_.Broken(); }
+
+private:
+    std::error_code Unit(char16_t unit, TextSink& sink);
+
+    DecodedText text_;
+    bool bigEndian_ = false;
+    bool haveByte_ = false; // the first byte of a unit came at the end of the last Feed
+    unsigned char byte_ = 0;
+    char16_t high_ = 0; // a high surrogate waiting for its low one, or 0
+};
+
+// The characters of one line that Windows-1252 lacks, by Unicode number. Its memory is bounded
+// whatever the line holds: a few characters are kept in a list; once there are more, one bit
+// per possible character is taken (136 KiB), and kept for the lines after.
+class CodePointSet {
+public:
+    void Add(char32_t c) {
+        if (bits_.empty()) {
+            if (std::find(few_.begin(), few_.end(), c) != few_.end()) {
+                return;
+            }
+            if (few_.size() < kFew) {
+                few_.push_back(c);
+                return;
+            }
+            bits_.assign(kWords, 0);
+            for (const char32_t earlier : few_) {
+                Set(earlier);
+            }
+            few_.clear();
+        }
+        Set(c);
+    }
+    bool Empty() const { return few_.empty() && words_.empty(); }
+    void Clear() {
+        TakeAscending([](char32_t) {});
+    }
+
+    // Calls F(c) for each character of the set, lowest first, and empties the set.
+    template <typename F>
+    void TakeAscending(F f) {
+        std::sort(few_.begin(), few_.end());
+        for (const char32_t c : few_) {
+            f(c);
+        }
+        few_.clear();
+        std::sort(words_.begin(), words_.end());
+        for (const std::uint32_t word : words_) {
+            for (std::uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
+                f(static_cast<char32_t>(word * 64 + static_cast<unsigned>(std::countr_zero(bits))));
+            }
+            bits_[word] = 0;
+        }
+        words_.clear();
+    }
+
+private:
+    void Set(char32_t c) {
+        const std::size_t word = (c & 0x1FFFFF) >> 6;
+        if (word >= kWords) {
+            return;
+        }
+        if (bits_[word] == 0) {
+            words_.push_back(static_cast<std::uint32_t>(word));
+        }
+        bits_[word] |= std::uint64_t{1} << (c & 63);
+    }
+
+    static constexpr std::size_t kFew = 32;
+    static constexpr std::size_t kWords = 0x110000 / 64;
+    std::vector<char32_t> few_;
+    std::vector<std::uint64_t> bits_;  // empty until the list was full
+    std::vector<std::uint32_t> words_; // the words of bits_ that are not 0
+};
+
+} // namespace rz408

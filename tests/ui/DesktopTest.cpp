@@ -1,0 +1,195 @@
+// The desktop program end to end on an X display with a window manager, as a player meets it:
+// the program's own drives, windows framed and placed by the window manager, files copied in
+// by another program, and a long run with its progress dialog. tools/with-desktop starts the
+// display and the window manager and runs this with QT_QPA_PLATFORM=xcb.
+
+#include "DirListBox.h"
+#include "FileListBox.h"
+#include "Form1.h"
+#include "LanguageProfile.h"
+#include "Main.h"
+#include "Module1.h"
+#include "QtTestFiles.h"
+#include "WindowServices.h"
+#include "drives/DriveSystem.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <QtTest>
+
+#include <memory>
+
+using namespace rz408;
+using rz408::test::DialogCatcher;
+using rz408::test::ExecAround;
+using rz408::test::Hold;
+using rz408::test::kStillRunning;
+using rz408::test::Utf8Text;
+using rz408::test::WriteFile;
+
+namespace {
+
+// The program as its entry makes it, started in a game folder of its own.
+struct Desktop {
+    QTemporaryDir folder;
+    QString previous = QDir::currentPath();
+    Module1 module;
+    WindowServices services;
+    DialogCatcher dialogs;
+    std::unique_ptr<DriveSystem> drives;
+    std::unique_ptr<Main> main;
+
+    Desktop() {
+        QDir::setCurrent(folder.path());
+        drives = MakeSystemDrives();
+        main = std::make_unique<Main>(module, services, *drives);
+        main->ShowWindow();
+    }
+    ~Desktop() { QDir::setCurrent(previous); }
+
+    Form1* German() {
+        main->Command2->click();
+        return main->ConverterWindow();
+    }
+};
+
+// How far WINDOW's frame stands from the centre of its screen's free area, in pixels, once
+// the window manager has framed it; (-1000, -1000) until then.
+QPoint OffCentre(QWidget& window) {
+    QWindow* handle = window.windowHandle();
+    if (handle == nullptr || !handle->isExposed() || handle->frameMargins().isNull()) {
+        return {-1000, -1000};
+    }
+    const QRect frame = handle->frameGeometry();
+    const QRect area = window.screen()->availableGeometry();
+    return {frame.left() - area.left() - (area.right() - frame.right()),
+            frame.top() - area.top() - (area.bottom() - frame.bottom())};
+}
+
+bool NearCentre(const QPoint& offset) {
+    // Odd sizes leave one pixel more on one side than on the other.
+    return qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1;
+}
+
+QStringList Listed(const FileListBox& list) {
+    QStringList names;
+    for (int i = 0; i < list.ListCount(); ++i) {
+        names << list.List(i);
+    }
+    return names;
+}
+
+} // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void framesCentred();
+    void listsFollowAnotherProgram();
+    void longRunShowsProgressAndCancels();
+};
+
+void DesktopTest::initTestCase() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QSKIP("needs an X display with a window manager (tools/with-desktop)");
+    }
+    InstallFontSubstitutes();
+}
+
+// Both windows stand with their whole frame, title bar included, centred on the screen.
+void DesktopTest::framesCentred() {
+    Desktop d;
+    QTRY_VERIFY2(NearCentre(OffCentre(*d.main)),
+                 qPrintable(QStringLiteral("start window off centre by %1,%2")
+                                .arg(OffCentre(*d.main).x())
+                                .arg(OffCentre(*d.main).y())));
+    Form1* form = d.German();
+    QTRY_VERIFY2(NearCentre(OffCentre(*form)),
+                 qPrintable(QStringLiteral("converter window off centre by %1,%2")
+                                .arg(OffCentre(*form).x())
+                                .arg(OffCentre(*form).y())));
+    // The window manager's frame is there: the title bar stands above the client area.
+    QVERIFY(form->windowHandle()->frameMargins().top() > 0);
+}
+
+// Files and folders that another program copies in or takes away show in the lists.
+void DesktopTest::listsFollowAnotherProgram() {
+    Desktop d;
+    const QString game = d.folder.path();
+    WriteFile(game + QStringLiteral("/a.deu"), "a");
+    QVERIFY(QDir(game).mkpath(QStringLiteral("scenario/alt")));
+    Form1* form = d.German();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    form->Dir1->setPath(game);
+    QCOMPARE(Listed(*form->File1), QStringList{"a.deu"});
+
+    const auto shell = [&game](const QString& command) {
+        QProcess process;
+        process.setWorkingDirectory(game);
+        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+        return process.waitForFinished() && process.exitCode() == 0;
+    };
+    QVERIFY(shell(QStringLiteral("printf b > b.deu && mkdir userscen")));
+    QTRY_COMPARE(Listed(*form->File1), (QStringList{"a.deu", "b.deu"}));
+    QTRY_VERIFY(
+        form->Dir1->EntryPath(form->Dir1->count() - 1).endsWith(QStringLiteral("userscen")));
+
+    form->Dir1->setPath(game + QStringLiteral("/scenario/alt"));
+    QVERIFY(shell(QStringLiteral("rm -r scenario")));
+    QTRY_COMPARE(form->Dir1->Path(), QDir::toNativeSeparators(game));
+    QCOMPARE(form->File1->Path(), form->Dir1->Path());
+}
+
+// A run held at its 40th file of 120: the window goes on painting, the progress dialog comes
+// up framed by the window manager, and Cancel stops the run after that file.
+void DesktopTest::longRunShowsProgressAndCancels() {
+    Desktop d;
+    const QString game = d.folder.path();
+    constexpr int kListed = 120;
+    constexpr int kHeld = 40;
+    for (int i = 1; i <= kListed; ++i) {
+        WriteFile(game + QStringLiteral("/k%1.deu").arg(i, 3, 10, QLatin1Char('0')), "\x96");
+    }
+    Form1* form = d.German();
+    form->Dir1->setPath(game);
+    QCOMPARE(form->File1->ListCount(), kListed);
+    Hold hold(kHeld);
+    form->SetAfterFileHook([&hold](std::size_t done) { hold(done); });
+
+    bool framed = false;
+    d.dialogs.answer = [&](QDialog* dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            d.dialogs.Close(box);
+            return;
+        }
+        auto* progress = qobject_cast<QProgressDialog*>(dialog);
+        QVERIFY(progress);
+        QTRY_VERIFY(progress->windowHandle()->isExposed() &&
+                    !progress->windowHandle()->frameMargins().isNull());
+        framed = true;
+        QTRY_COMPARE(progress->findChild<QProgressBar*>()->text(),
+                     Utf8Text(GermanProfile.Messages.FilesDone)
+                         .arg(QString::number(kHeld), QString::number(kListed)));
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        hold.Release();
+    };
+    QCOMPARE(ExecAround([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }), kStillRunning);
+
+    QVERIFY(framed);
+    QCOMPARE(d.dialogs.messages,
+             QStringList{Utf8Text(GermanProfile.CountMessage) + QStringLiteral(" 40")});
+    QCOMPARE(QDir(game).entryList({QStringLiteral("*.txt")}, QDir::Files).size(), kHeld + 1);
+}
+
+QTEST_MAIN(DesktopTest)
+#include "DesktopTest.moc"

@@ -1,0 +1,30 @@
+#pragma once
+
+// What the converter window says when a run has ended, in the language chosen.
+
+#include <QString>
+
+#include <cstddef>
+#include <string_view>
+
+namespace rz408 {
+
+struct Module1;
+struct ProgramMessages;
+struct RunReport;
+
+// A list in the message names at most this many entries, then says how many more there are.
+inline constexpr std::size_t kNamedAtMost = 20;
+
+// The end-of-run message: CountMessage followed by the number converted; then, each after a
+// blank line, the sources that could not be converted (their number, then each with what
+// failed), the log file when it could not be written, and the sources read as Unicode. The
+// program's words come from MESSAGES; names and the system's reasons go in as they are.
+QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunReport& report);
+
+// TEXT with "%1" (and "%2") replaced in one pass by FIRST (and SECOND): a name that holds
+// "%2" stays as it is.
+QString Fill(std::string_view text, const QString& first);
+QString Fill(std::string_view text, const QString& first, const QString& second);
+
+} // namespace rz408
