@@ -11,7 +11,16 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 if(WIN32)
   # ---- Windows: a ZIP of the programs ------------------------------------------------------
+  # rz408-textconverter-VERSION-win64.zip holds a folder of that name with both programs and
+  # README.txt, the players' short guide (English, German, French; Windows line ends, UTF-8
+  # with a byte order mark so that every Notepad shows the accents).
   set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-${CPACK_SYSTEM_NAME})
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  configure_file(${PROJECT_SOURCE_DIR}/ui/packaging/README-windows.txt
+                 ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
   # ---- end of Windows ----------------------------------------------------------------------
 else()
   # ---- Linux: a Debian package, rz408-textconverter_<version>_<arch>.deb ------------------

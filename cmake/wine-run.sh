@@ -22,8 +22,13 @@ WINEDEBUG=${WINEDEBUG:--all}
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 # Console programs only: no window system, so that an X server of other tests (or none) does not
-# matter.
+# matter. The desktop program's own test gives its X display in RZ408_WINE_DISPLAY, from the
+# creation of its prefix on.
 unset DISPLAY WAYLAND_DISPLAY
+if [ -n "${RZ408_WINE_DISPLAY:-}" ]; then
+    DISPLAY=$RZ408_WINE_DISPLAY
+    export DISPLAY
+fi
 
 # Debian's wine64 package keeps the loader and the server in /usr/lib/wine.
 find_wine() {
@@ -55,6 +60,21 @@ mkdir -p "$(dirname "$prefix")"
     if [ ! -f "$prefix/system.reg" ]; then
         "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
         "$wineserver" -w </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+    # Besides Wine's fixed disks C: and Z:, the drives the drive tests refuse: a floppy drive A:
+    # and a CD-ROM drive D:, each over an empty folder of the prefix. Wine reads the drive types
+    # when its server starts: set them, then end the server.
+    if [ ! -f "$prefix/rz408-drives" ]; then
+        mkdir -p "$prefix/rz408-floppy" "$prefix/rz408-cdrom"
+        ln -sfn ../rz408-floppy "$prefix/dosdevices/a:"
+        ln -sfn ../rz408-cdrom "$prefix/dosdevices/d:"
+        for drive in a:=floppy d:=cdrom; do
+            "$wine" reg add 'HKLM\Software\Wine\Drives' /v "${drive%%=*}" /d "${drive#*=}" /f \
+                </dev/null >/dev/null 2>&1 9>&- || true
+        done
+        "$wineserver" -k </dev/null >/dev/null 2>&1 9>&- || true
+        "$wineserver" -w </dev/null >/dev/null 2>&1 9>&- || true
+        touch "$prefix/rz408-drives"
     fi
     # Exit status 0: the server was not running and starts now; then start its services too.
     if "$wineserver" -p60 </dev/null >/dev/null 2>&1 9>&-; then

@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
-#include <QFont>
-#include <QFontDatabase>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -108,16 +106,6 @@ void CentreWhenFirstShown(QWidget& window) {
 QIcon ProgramIcon() {
     static const QString kIcon = QStringLiteral(":/icons/rz408.png");
     return QFile::exists(kIcon) ? QIcon(kIcon) : QIcon();
-}
-
-void InstallFontSubstitutes() {
-    static const QString kClassic = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(kClassic)) {
-        return;
-    }
-    // Liberation Sans has the metrics of Arial, close to the classic font's.
-    QFont::insertSubstitutions(kClassic,
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 }
 
 } // namespace rz408

@@ -43,8 +43,10 @@ void CentreWhenFirstShown(QWidget& window);
 // while the program carries no such resource.
 QIcon ProgramIcon();
 
-// Maps the classic window font "MS Sans Serif" to an installed font of similar metrics
-// (Liberation Sans, Arial), where the family itself is missing. Called once by whoever makes the
+// Makes the window font "MS Sans Serif" land on a font of its metrics. Where the family is
+// missing (Linux): an installed font of similar metrics (Liberation Sans, Arial). On Windows,
+// where it is a bitmap font of a few fixed sizes: its outline twin "Microsoft Sans Serif", which
+// draws at every size and screen scale (Fonts_windows.cpp). Called once by whoever makes the
 // application object (and by the tests) before the first window is built.
 void InstallFontSubstitutes();
 

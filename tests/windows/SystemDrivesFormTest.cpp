@@ -1,0 +1,121 @@
+// The converter window over the drives of the machine, under Wine: the drive check asks
+// kernel32's own GetDriveTypeA about Wine's drives, where the Linux tests use made-up drives.
+// The test prefix has the fixed disks C: and Z:, a floppy drive A: and a CD-ROM drive D:
+// (wine-run.sh).
+
+#include "DirListBox.h"
+#include "DriveListBox.h"
+#include "DriveSystem.h"
+#include "FileListBox.h"
+#include "Form1.h"
+#include "LanguageProfile.h"
+#include "Module1.h"
+#include "QtTestFiles.h"
+#include "WindowServices.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace rz408;
+using rz408::test::DialogCatcher;
+using rz408::test::Utf8Text;
+using rz408::test::WriteFile;
+
+class SystemDrivesFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void entries();
+    void pick_data();
+    void pick();
+
+private:
+    QTemporaryDir folder_; // on C:, the process's current folder
+    QString previousCurrent_;
+};
+
+void SystemDrivesFormTest::initTestCase() {
+    InstallFontSubstitutes();
+    QVERIFY(folder_.isValid());
+    QVERIFY2(folder_.path().startsWith(QLatin1String("C:"), Qt::CaseInsensitive),
+             qPrintable(folder_.path()));
+    WriteFile(folder_.filePath(QStringLiteral("karte.deu")), QByteArray("x"));
+    previousCurrent_ = QDir::currentPath();
+    QDir::setCurrent(folder_.path());
+}
+
+void SystemDrivesFormTest::cleanupTestCase() {
+    QDir::setCurrent(previousCurrent_);
+}
+
+// The list holds Wine's drives, a bracketed name on the fixed disks only, and stands on C:.
+void SystemDrivesFormTest::entries() {
+    Module1 module;
+    WindowServices services;
+    const std::unique_ptr<DriveSystem> drives = MakeSystemDrives();
+    Form1 form(module, services, *drives);
+    QStringList entries;
+    for (int i = 0; i < form.Drive1->count(); ++i) {
+        entries << form.Drive1->itemText(i);
+    }
+    QCOMPARE(entries.filter(QRegularExpression(QStringLiteral("^[a-z]:( \\[.+\\])?$"))), entries);
+    QCOMPARE(entries.filter(QRegularExpression(QStringLiteral("^[acdz]:"))).size(), 4);
+    QVERIFY2(entries.contains(QStringLiteral("a:")), qPrintable(entries.join(u',')));
+    QVERIFY2(entries.contains(QStringLiteral("d:")), qPrintable(entries.join(u',')));
+    QCOMPARE(entries.filter(QRegularExpression(QStringLiteral("^[cz]: \\["))).size(), 2);
+    QVERIFY(form.Drive1->Drive().startsWith(QLatin1String("c: [")));
+}
+
+void SystemDrivesFormTest::pick_data() {
+    QTest::addColumn<char>("letter");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("floppy drive A: refused") << 'a' << false;
+    QTest::newRow("CD-ROM drive D: refused") << 'd' << false;
+    QTest::newRow("fixed disk Z: accepted") << 'z' << true;
+}
+
+// A refused drive shows the drive message and the list returns to C:, whose folder stays
+// open; an accepted one opens its current folder (its root: the process works on C:).
+void SystemDrivesFormTest::pick() {
+    QFETCH(char, letter);
+    QFETCH(bool, accepted);
+
+    Module1 module;
+    InstallProgramTexts(GermanProfile, module);
+    WindowServices services;
+    DialogCatcher dialogs; // reads and closes the message boxes
+    const QStringList& messages = dialogs.messages;
+    const std::unique_ptr<DriveSystem> drives = MakeSystemDrives();
+    Form1 form(module, services, *drives);
+    form.File1->setPattern(QStringLiteral("*.deu"));
+    const QString start = form.Dir1->Path();
+    QCOMPARE(QDir(start), QDir(folder_.path()));
+
+    const int row = form.Drive1->findText(QString(QLatin1Char(letter)), Qt::MatchStartsWith);
+    QVERIFY(row >= 0);
+    form.Drive1->setCurrentIndex(row);
+
+    if (accepted) {
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'|')));
+        QCOMPARE(form.Drive1->Drive().at(0), QLatin1Char(letter));
+        QCOMPARE(form.Dir1->Path(), QString(QLatin1Char(letter)).toUpper() + QStringLiteral(":\\"));
+    } else {
+        QCOMPARE(messages, QStringList{Utf8Text(GermanProfile.DriveMessage)});
+        QCOMPARE(form.Drive1->Drive().at(0), QLatin1Char('c'));
+        QCOMPARE(form.Dir1->Path(), start);
+    }
+    QCOMPARE(form.File1->Path(), form.Dir1->Path());
+    if (!accepted) {
+        QCOMPARE(form.File1->ListCount(), 1);
+    }
+}
+
+QTEST_MAIN(SystemDrivesFormTest)
+#include "SystemDrivesFormTest.moc"

@@ -1,0 +1,78 @@
+// rz408-window-facts.exe: prints what the desktop program's test under Wine
+// (desktop-under-wine.sh) looks for on the screen, taken from the program's own code rather
+// than copied into the test: each window's caption and client size, the place of each named
+// control in its window's client area, and the texts of the language profiles. One
+// "key=value" line each, UTF-8. Runs on the offscreen platform.
+
+#include "DriveSystem.h"
+#include "Form1.h"
+#include "LanguageProfile.h"
+#include "Main.h"
+#include "Module1.h"
+#include "WindowServices.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+void Print(const QString& key, const QString& value) {
+    std::printf("%s=%s\n", key.toUtf8().constData(), value.toUtf8().constData());
+}
+
+// "left top width height" of WIDGET in the client area of WINDOW.
+QString Place(const QWidget& widget, const QWidget& window) {
+    const QPoint origin = widget.mapTo(&window, QPoint(0, 0));
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(origin.x())
+        .arg(origin.y())
+        .arg(widget.width())
+        .arg(widget.height());
+}
+
+void PrintWindow(const QString& name, const QWidget& window) {
+    Print(name + QStringLiteral(".caption"), window.windowTitle());
+    Print(name + QStringLiteral(".client"),
+          QStringLiteral("%1 %2").arg(window.width()).arg(window.height()));
+    for (const QWidget* control : window.findChildren<QWidget*>()) {
+        if (!control->objectName().isEmpty() && !control->objectName().startsWith(u"qt_")) {
+            Print(name + QLatin1Char('.') + control->objectName(), Place(*control, window));
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    rz408::InstallFontSubstitutes();
+    rz408::Module1 module;
+    rz408::WindowServices services;
+    const std::unique_ptr<rz408::DriveSystem> drives = rz408::MakeSystemDrives();
+
+    rz408::Main start(module, services, *drives);
+    PrintWindow(QStringLiteral("Main"), start);
+    rz408::Form1 form(module, services, *drives);
+    PrintWindow(QStringLiteral("Form1"), form);
+
+    const std::pair<const char*, const rz408::LanguageProfile*> profiles[] = {
+        {"french", &rz408::FrenchProfile},
+        {"german", &rz408::GermanProfile},
+        {"english", &rz408::EnglishProfile}};
+    for (const auto& [language, profile] : profiles) {
+        const auto text = [](std::string_view utf8) {
+            return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+        };
+        const QString prefix = QString::fromLatin1(language) + QLatin1Char('.');
+        Print(prefix + QStringLiteral("WindowCaption"), text(profile->WindowCaption));
+        Print(prefix + QStringLiteral("DriveMessage"), text(profile->DriveMessage));
+        Print(prefix + QStringLiteral("LogBaseName"), text(profile->LogBaseName));
+    }
+    Print(QStringLiteral("MessageBoxCaption"), QString::fromUtf8(rz408::ProgramName));
+    return 0;
+}

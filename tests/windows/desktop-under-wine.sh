@@ -1,0 +1,311 @@
+#!/usr/bin/env bash
+# desktop-under-wine.sh LINUX_CONVERT WINDOWS_BIN WINEPREFIX WORKDIR
+#
+# The Windows desktop program as a player uses it: rz408-textconverter.exe (from WINDOWS_BIN,
+# the Windows build's bin/) runs under Wine with Qt's windows platform on an Xvfb display of
+# its own, started in a game folder on C:, and is driven with xdotool:
+#   - the start window appears centred on the screen;
+#   - "Ich bin Deutsch" opens the converter window in German;
+#   - the drive list holds Wine's drives; the CD-ROM drive D: (set up in the prefix by
+#     wine-run.sh) is refused with the German drive message, and the list returns to C:;
+#   - the convert button writes the same copies and log file, byte for byte, as the Linux batch
+#     command LINUX_CONVERT writes for the same sources, and the count box shows the same count
+#     message; Enter closes it;
+#   - "Ende" brings the start window back; the French choice shows the French converter window;
+#   - STOP ends the program with exit code 0.
+# The texts of the message boxes are read as a player copies them, with Ctrl+C (Wine hands the
+# Windows clipboard to X). Captions, texts and the places of the buttons come from the
+# program's own code through rz408-window-facts.exe. Screenshots of each step land in
+# WORKDIR/screenshots; with RZ408_SCREENSHOTS=DIR the README's are copied there as well.
+# WINEPREFIX is kept between runs (Wine takes seconds to make one).
+set -euo pipefail
+
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+linux_convert=$(absolute "$1")
+bin=$(absolute "$2")
+prefix=$(absolute "$3")
+work=$(absolute "$4")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+wine_run=$(cd "$here/../../cmake" && pwd)/wine-run.sh
+exe=$bin/rz408-textconverter.exe
+
+for tool in Xvfb xdotool xclip xwd xwdtopnm pnmtopng; do
+    command -v "$tool" >/dev/null || {
+        echo "desktop-under-wine.sh: $tool is missing (packages xvfb xdotool xclip x11-apps netpbm)"
+        exit 2
+    }
+done
+
+rm -rf "$work"
+mkdir -p "$work/screenshots"
+failures=0
+ok() { echo "ok - $*"; }
+fail() {
+    echo "FAIL - $*"
+    failures=$((failures + 1))
+}
+
+# ---- An X display of our own ---------------------------------------------------------------
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+app=""
+cleanup() {
+    if [ -n "$app" ]; then
+        kill "$app" 2>/dev/null || true
+    fi
+    RZ408_WINE_DISPLAY=${display:-} "$wine_run" "$prefix" --stop || true
+    kill "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+display=:$(head -n1 "$work/display")
+export DISPLAY=$display RZ408_WINE_DISPLAY=$display
+
+# ---- Wine: the prefix ------------------------------------------------------------------------
+# Windows that Wine frames and focuses itself (there is no window manager), and text smoothed
+# with ClearType, as Windows does by default: without it Wine draws Liberation Sans at 8 points
+# without its capital I.
+"$wine_run" "$prefix" --start
+reg_add() { "$wine_run" "$prefix" reg add "$@" /f >/dev/null 2>&1; }
+reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+reg_add 'HKCU\Control Panel\Desktop' /v FontSmoothing /d 2
+reg_add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 2
+"$wine_run" "$prefix" --stop
+"$wine_run" "$prefix" --start
+
+# What the program holds: captions, places, texts (key=value).
+"$wine_run" "$prefix" "$bin/rz408-window-facts.exe" </dev/null 2>/dev/null | tr -d '\r' >"$work/facts"
+fact() { sed -n "s/^$1=//p" "$work/facts"; }
+[ -n "$(fact Main.caption)" ] || {
+    echo "FAIL - rz408-window-facts.exe printed nothing"
+    exit 1
+}
+
+# ---- The game folder: German and French sources on C:, and the Linux batch command's copies --
+game_windows='C:\Spiele\Vandrok'
+game=$prefix/drive_c/Spiele/Vandrok
+rm -rf "$game"
+"$here/awkward-sources.sh" "$game" deu fra DEU
+for language in german french; do
+    cp -a "$game" "$work/linux-$language"
+    "$linux_convert" --language "$language" "$work/linux-$language" \
+        >"$work/linux-$language.out" 2>/dev/null || true
+done
+cp -a "$game" "$work/sources"
+
+# ---- Driving the windows -------------------------------------------------------------------
+# visible_window NAME: the id of the visible window of that exact caption, waiting up to 60 s.
+visible_window() {
+    local id
+    for _ in $(seq 300); do
+        id=$(xdotool search --onlyvisible --name "^$(printf '%s' "$1" |
+            sed 's/[].*^$\\()+?{}|[]/\\&/g')\$" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+# gone WINDOW: waits up to 60 s for the window to be hidden or closed.
+gone() {
+    for _ in $(seq 300); do
+        xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.2
+    done
+    return 1
+}
+# geometry WINDOW: sets X Y WIDTH HEIGHT of the window on the screen (its frame included).
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+}
+# frame WINDOW NAME: sets BORDER and CAPTION, the frame Wine draws inside the X window of
+# window NAME (Main, Form1): borders alike left, right and below, the title bar above.
+frame() {
+    local client_width client_height
+    geometry "$1"
+    read -r client_width client_height <<<"$(fact "$2.client")"
+    BORDER=$(((WIDTH - client_width) / 2))
+    CAPTION=$((HEIGHT - client_height - BORDER))
+}
+# click WINDOW NAME CONTROL: a click in the middle of CONTROL of window NAME.
+click() {
+    local left top width height
+    frame "$1" "$2"
+    read -r left top width height <<<"$(fact "$2.$3")"
+    xdotool mousemove --window "$1" $((BORDER + left + width / 2)) \
+        $((CAPTION + top + height / 2)) click 1
+}
+keys() { xdotool key --clearmodifiers "$@"; }
+# copied_text: the text of the focused message box, as Ctrl+C copies it.
+copied_text() {
+    printf '' | xclip -selection clipboard
+    keys ctrl+c
+    for _ in $(seq 50); do
+        if xclip -selection clipboard -o 2>/dev/null | grep -q .; then
+            xclip -selection clipboard -o | tr -d '\r'
+            return
+        fi
+        sleep 0.2
+    done
+}
+# screenshot WINDOW FILE: the window's client area (Wine's own title bar lacks its button
+# font, Marlett) as WORKDIR/screenshots/FILE.png; BORDER and CAPTION as the last frame left
+# them (every window has the same frame).
+screenshot() {
+    geometry "$1"
+    xwd -silent -id "$1" | xwdtopnm 2>/dev/null |
+        pamcut -left "$BORDER" -top "$CAPTION" -width $((WIDTH - 2 * BORDER)) \
+            -height $((HEIGHT - CAPTION - BORDER)) | pnmtopng >"$work/screenshots/$2.png"
+}
+# message_box: the id of a visible message box (the program's name as its caption).
+message_box() { visible_window "$(fact MessageBoxCaption)"; }
+# message_box_text: sets BOX and TEXT to the next message box and its text (Ctrl+C), passing
+# over the progress dialog of a long run, which bears the same caption but copies nothing.
+message_box_text() {
+    for _ in $(seq 10); do
+        BOX=$(message_box) || return 1
+        TEXT=$(copied_text)
+        [ -n "$TEXT" ] && return 0
+        gone "$BOX" || return 1
+    done
+    return 1
+}
+
+# ---- The player's session ------------------------------------------------------------------
+start=$(date +%s%N)
+(cd "$game" && exec "$wine_run" "$prefix" "$exe") &
+app=$!
+
+if ! main=$(visible_window "$(fact Main.caption)"); then
+    fail "the start window did not appear"
+    exit 1
+fi
+echo "# the start window appeared $((($(date +%s%N) - start) / 1000000)) ms after the start"
+sleep 1 # let Wine paint it before the screenshot
+frame "$main" Main
+read -r screen_width screen_height <<<"$(xdotool getdisplaygeometry)"
+# Twice the distance of the window's middle from the screen's. Wine draws the side and lower
+# borders that Windows 10 keeps invisible, and tells Qt (through the frame bounds of the desktop
+# window manager) that they are invisible: Qt centres the window without them, which puts the
+# whole window half a border lower.
+off_x=$((2 * X + WIDTH - screen_width))
+off_y=$((2 * Y + HEIGHT - screen_height))
+if [ "${off_x#-}" -le 1 ] && [ "${off_y#-}" -le $((BORDER + 1)) ]; then
+    ok "the start window appears centred ($WIDTH x $HEIGHT at $X,$Y on $screen_width x $screen_height)"
+else
+    fail "the start window is not centred: $WIDTH x $HEIGHT at $X,$Y on $screen_width x $screen_height"
+fi
+screenshot "$main" windows-main
+
+click "$main" Main Command2
+if form=$(visible_window "$(fact german.WindowCaption)"); then
+    ok "\"Ich bin Deutsch\" opens the converter window in German"
+else
+    fail "\"Ich bin Deutsch\" did not open the German converter window"
+    exit 1
+fi
+gone "$main" && ok "the start window is hidden" || fail "the start window stays visible"
+sleep 1
+screenshot "$form" windows-form1-german
+
+# The drive list has the focus: its entries are Wine's drives, C: first selected (the program
+# started in a folder on C:). D:, the CD-ROM drive, is picked by its letter.
+keys d
+if box=$(message_box); then
+    text=$(copied_text)
+    if grep -qxF "$(fact german.DriveMessage)" <<<"$text"; then
+        ok "the CD-ROM drive D: is refused with the German drive message"
+    else
+        fail "the refusal of D: shows: $text"
+    fi
+    screenshot "$box" windows-drive-refused
+    keys Return
+    gone "$box" && ok "Enter closes the drive message" || fail "the drive message stays open"
+else
+    fail "picking the CD-ROM drive D: showed no message"
+fi
+
+# The convert button: the copies and the log file, and the count box.
+click "$form" Form1 Command1
+if message_box_text; then
+    if [ -s "$work/linux-german.out" ] && grep -qxF "$(cat "$work/linux-german.out")" <<<"$TEXT"; then
+        ok "the count box shows the count message of the Linux batch command"
+    else
+        fail "the count box shows: $TEXT"
+    fi
+    screenshot "$BOX" windows-count
+    keys Return
+    gone "$BOX" && ok "Enter closes the count box" || fail "the count box stays open"
+else
+    fail "the convert button showed no count box"
+fi
+if diff -r "$work/linux-german" "$game" >"$work/german.diff"; then
+    ok "the copies and the log file are byte-identical to the Linux batch command's"
+else
+    fail "the files differ from the Linux batch command's (see $work/german.diff)"
+fi
+
+# Back to the start window, then French.
+click "$form" Form1 Command2
+gone "$form" && main=$(visible_window "$(fact Main.caption)") &&
+    ok "\"Ende\" brings the start window back" || fail "\"Ende\" did not bring the start window back"
+click "$main" Main Command1
+if form=$(visible_window "$(fact french.WindowCaption)"); then
+    ok "\"Je suis Francais\" shows the converter window in French"
+    sleep 1
+    screenshot "$form" windows-form1-french
+else
+    fail "\"Je suis Francais\" did not show the French converter window"
+fi
+rm -rf "$game" && cp -a "$work/sources" "$game"
+click "$form" Form1 Command1
+if message_box_text; then
+    keys Return
+    gone "$BOX" || true
+fi
+if diff -r "$work/linux-french" "$game" >"$work/french.diff"; then
+    ok "the French copies and log file are byte-identical to the Linux batch command's"
+else
+    fail "the French files differ from the Linux batch command's (see $work/french.diff)"
+fi
+click "$form" Form1 Command2
+main=$(visible_window "$(fact Main.caption)") || true
+
+# STOP.
+click "$main" Main Command4
+status=0
+wait "$app" || status=$?
+app=""
+if [ "$status" -eq 0 ]; then
+    ok "STOP ends the program with exit code 0"
+else
+    fail "the program ended with exit code $status"
+fi
+
+# Every text fits its control with Qt's windows platform and the fonts Wine offers, too: the
+# window tests' own checks of that (CTest runs them on the offscreen platform).
+for run in "rz408_main_tests controls" "rz408_form1_tests everyTextFits labelFonts"; do
+    read -r program functions <<<"$run"
+    # shellcheck disable=SC2086 # the test functions, one word each
+    if WINEQT_FORCE_STDERR_LOGGING=1 "$wine_run" "$prefix" "$bin/$program.exe" $functions \
+        >"$work/$program.log" 2>&1; then
+        ok "every text fits ($program $functions, windows platform: $(grep -o 'Totals: [0-9]* passed' \
+            "$work/$program.log" | tr -d '\r'))"
+    else
+        fail "a text does not fit ($program $functions, windows platform): see $work/$program.log"
+    fi
+done
+
+if [ -n "${RZ408_SCREENSHOTS:-}" ]; then
+    for shot in windows-main windows-form1-german windows-form1-french; do
+        cp "$work/screenshots/$shot.png" "$RZ408_SCREENSHOTS/"
+    done
+fi
+echo "$failures failed; screenshots in $work/screenshots"
+[ "$failures" -eq 0 ]
