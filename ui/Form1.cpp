@@ -8,6 +8,7 @@
 #include "DriveSystem.h"
 #include "Encoding.h"
 #include "FileListBox.h"
+#include "FolderWatch.h"
 #include "FsPath.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
@@ -17,9 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QEventLoop>
-#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMetaMethod>
 #include <QProgressBar>
@@ -75,8 +74,7 @@ QFont Form1::LabelFont(bool bold, bool italic) {
 
 Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWidget* parent)
     : QWidget(parent), module_(module), services_(services), drives_(drives),
-      profile_(&GermanProfile), watcher_(new QFileSystemWatcher(this)),
-      refreshTimer_(new QTimer(this)) {
+      profile_(&GermanProfile), watch_(new FolderWatch(this)), refreshTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(ProgramIcon());
@@ -136,7 +134,7 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
     refreshTimer_->setSingleShot(true);
     refreshTimer_->setInterval(kRefreshDelayMs);
     connect(refreshTimer_, &QTimer::timeout, this, &Form1::RefreshLists);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, refreshTimer_, [this] {
+    connect(watch_, &FolderWatch::changed, refreshTimer_, [this] {
         if (!refreshTimer_->isActive()) {
             refreshTimer_->start();
         }
@@ -311,15 +309,7 @@ void Form1::RefreshLists() {
 }
 
 void Form1::WatchFolders() {
-    const QStringList watched = watcher_->directories();
-    if (!watched.isEmpty()) {
-        watcher_->removePaths(watched);
-    }
-    QStringList folders;
-    for (const QString& folder : Dir1->Chain()) {
-        folders << QDir::fromNativeSeparators(folder);
-    }
-    watcher_->addPaths(folders);
+    watch_->setFolders(Dir1->Chain());
 }
 
 void Form1::FolderFailed(const QString& folder, const QString& reason) {

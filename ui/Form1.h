@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <functional>
 
-class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -23,6 +22,7 @@ class WindowServices;
 class DriveListBox;
 class DirListBox;
 class FileListBox;
+class FolderWatch;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -106,7 +106,7 @@ private:
     WindowServices& services_;
     DriveSystem& drives_;
     const LanguageProfile* profile_;
-    QFileSystemWatcher* watcher_;
+    FolderWatch* watch_;
     QTimer* refreshTimer_;
     BackgroundRun* run_ = nullptr;
     bool refreshAfterRun_ = false;

@@ -1,0 +1,110 @@
+// The folder watch on Windows: looks at the folders on a timer and holds nothing open on them.
+// A watch through the system's change notices keeps a handle on each folder: while the window
+// is open the player could then neither rename nor move that folder or any folder above it,
+// and a folder he deletes would stay (delete pending) until the watch let go of it.
+
+#include "FolderWatch.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace rz408 {
+
+namespace {
+
+// What a look at a folder sees: whether it is there, and its last-write time, which moves
+// whenever an entry is added to it, removed from it or renamed in it.
+struct Sight {
+    QString folder; // native separators
+    bool there = false;
+    std::uint64_t lastWrite = 0;
+
+    bool operator==(const Sight&) const = default;
+};
+
+Sight Look(const QString& folder) {
+    Sight sight{folder};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(reinterpret_cast<const wchar_t*>(folder.utf16()),
+                             GetFileExInfoStandard, &data) &&
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        sight.there = true;
+        sight.lastWrite = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                          data.ftLastWriteTime.dwLowDateTime;
+    }
+    return sight;
+}
+
+} // namespace
+
+// Looks at the folders once every kPollIntervalMs while the window is shown.
+struct FolderWatch::State : QObject {
+    State(FolderWatch& watch, QWidget& window) : watch(watch) {
+        timer.setInterval(kPollIntervalMs);
+        QObject::connect(&timer, &QTimer::timeout, this, [this] { LookAgain(); });
+        window.installEventFilter(this);
+        if (window.isVisible()) {
+            timer.start();
+        }
+    }
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            timer.start();
+        } else if (event->type() == QEvent::Hide) {
+            timer.stop();
+        }
+        return QObject::eventFilter(object, event);
+    }
+
+    void LookAgain() {
+        bool different = false;
+        for (Sight& seen : sights) {
+            Sight now = Look(seen.folder);
+            if (now != seen) {
+                seen = std::move(now);
+                different = true;
+            }
+        }
+        if (different) {
+            emit watch.changed();
+        }
+    }
+
+    FolderWatch& watch;
+    QTimer timer;
+    std::vector<Sight> sights;
+};
+
+FolderWatch::FolderWatch(QWidget* window)
+    : QObject(window), state_(std::make_unique<State>(*this, *window)) {}
+
+FolderWatch::~FolderWatch() = default;
+
+void FolderWatch::setFolders(const QStringList& folders) {
+    std::vector<Sight> sights;
+    sights.reserve(static_cast<std::size_t>(folders.size()));
+    for (const QString& given : folders) {
+        const QString folder = QDir::toNativeSeparators(given);
+        Sight sight;
+        bool known = false;
+        for (const Sight& seen : state_->sights) {
+            if (seen.folder == folder) {
+                sight = seen;
+                known = true;
+                break;
+            }
+        }
+        sights.push_back(known ? sight : Look(folder));
+    }
+    state_->sights = std::move(sights);
+}
+
+} // namespace rz408
