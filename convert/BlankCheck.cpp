@@ -1,6 +1,7 @@
 #include "BlankCheck.h"
 
 #include "Encoding.h"
+#include "LogEntry.h"
 #include "TranslationTable.h"
 
 #include <array>

@@ -2,6 +2,7 @@
 
 #include "Conversion.h"
 #include "Encoding.h"
+#include "LogEntry.h"
 #include "TranslationTable.h"
 
 #include <string>
@@ -40,13 +41,6 @@ void TranslateLine(Module1& m) {
     m.LineBefore = std::move(before);
     AppendLogEntries(m.FileLog, m, blanks);
     m.CharCode = 256;
-}
-
-std::string NumberText(std::int64_t n) {
-    if (n < 0) {
-        return std::to_string(n); // the minus sign takes the blank's place
-    }
-    return " " + std::to_string(n);
 }
 
 std::string TargetName(std::string_view source) {

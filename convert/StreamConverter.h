@@ -4,6 +4,7 @@
 // sees them, each translated as TranslateLine does (with the grave accents made apostrophes
 // first), written with CR LF, and the file's log record.
 
+#include "LogEntry.h"
 #include "Module1.h"
 #include "TranslationTable.h"
 #include "Unicode.h"

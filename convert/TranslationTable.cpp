@@ -1,7 +1,5 @@
 #include "TranslationTable.h"
 
-#include "Conversion.h"
-
 namespace rz408 {
 
 namespace {
@@ -44,22 +42,5 @@ const std::array<TableEntry, 256> TranslationTable = {{
     "d", "n", "o", "o", "o", "o", "oe", NONE, "oe", "u", "u", "u", "ue", "y", NONE, "y",
 }};
 // clang-format on
-
-void AppendLogEntry(std::string& out, const Module1& m, int code) {
-    AppendLogEntry(out, m, static_cast<char>(static_cast<unsigned char>(code)), code);
-}
-
-void AppendLogEntry(std::string& out, const Module1& m, char character, std::int64_t number) {
-    out += "\r\n";
-    out.append(13, ' ');
-    out += character;
-    out += m.LogTextBefore;
-    out += NumberText(number);
-    out += m.LogTextAfter;
-}
-
-void AppendLogEntries(std::string& out, const Module1& m, const BlankSet& blanks) {
-    blanks.ForEachAscending([&](int code) { AppendLogEntry(out, m, code); });
-}
 
 } // namespace rz408

@@ -6,7 +6,7 @@
 #include "Encoding.h"
 #include "RunCommand.h"
 #include "TempFolder.h"
-#include "TranslationTable.h"
+#include "LogEntry.h"
 
 #include <gtest/gtest.h>
 
