@@ -1,7 +1,7 @@
 #pragma once
 
 // The few file operations the conversion and the listing need, one source file per system
-// (FileSystem_posix.cpp, FileSystem_windows.cpp) beside what both share (FileSystem.cpp); CMake
+// (FileSystem_linux.cpp, FileSystem_windows.cpp) beside what both share (FileSystem.cpp); CMake
 // builds the one that fits.
 //
 // A run works inside the folder it opened: it opens the folder once (a Folder) and names every

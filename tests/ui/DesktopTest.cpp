@@ -4,6 +4,7 @@
 // display and the window manager and runs this with QT_QPA_PLATFORM=xcb.
 
 #include "DirListBox.h"
+#include "DriveSystem.h"
 #include "FileListBox.h"
 #include "Form1.h"
 #include "LanguageProfile.h"
@@ -11,7 +12,6 @@
 #include "Module1.h"
 #include "QtTestFiles.h"
 #include "WindowServices.h"
-#include "drives/DriveSystem.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -80,8 +80,9 @@ struct Rig {
             QDir(root.path()).mkpath(letter);
             WriteFile(Folder(letter) + QStringLiteral("/") + letter + QStringLiteral(".deu"),
                       QByteArray("x"));
-            drives.drives.push_back(
-                FakeDrive{parts[0].toStdString(), parts[1].toUInt(), Folder(letter).toStdString()});
+            drives.drives.push_back(FakeDrive{parts[0].toStdString(),
+                                              static_cast<DriveType>(parts[1].toUInt()),
+                                              Folder(letter).toStdString()});
         }
         drives.currentLetter = start;
         QDir::setCurrent(Folder(QString(QLatin1Char(start))));

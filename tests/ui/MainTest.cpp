@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
+#include "DriveSystem.h"
 #include "Encoding.h"
 #include "FileListBox.h"
 #include "Form1.h"
@@ -12,7 +13,6 @@
 #include "Module1.h"
 #include "QtTestFiles.h"
 #include "WindowServices.h"
-#include "drives/DriveSystem.h"
 
 #include <QApplication>
 #include <QDir>
@@ -53,11 +53,11 @@ public:
     std::vector<std::string> DriveEntries() override {
         return {"a:", "c: [SYSTEM]", "n: [\\\\server\\games]"};
     }
-    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+    DriveType GetDriveTypeA(std::string_view rootText) override {
         if (rootText == "a:\\" || rootText == "A:\\") {
-            return DRIVE_REMOVABLE;
+            return DriveType::Removable;
         }
-        return DRIVE_NO_ROOT_DIR;
+        return DriveType::NoRootDir;
     }
     std::string CurrentDrive() override { return "c: [SYSTEM]"; }
     std::filesystem::path CurrentFolderOf(std::string_view driveText) override {

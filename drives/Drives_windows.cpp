@@ -3,7 +3,6 @@
 
 #include "WindowsDrives.h"
 
-// After DriveSystem.h: <windows.h> defines the DRIVE_ names as macros of the same values.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -103,13 +102,13 @@ WindowsDriveFacts FactsOf(const std::wstring& root) {
     const wchar_t letter = root[0];
     facts.letter =
         static_cast<char>(letter >= L'A' && letter <= L'Z' ? letter - L'A' + L'a' : letter);
-    facts.type = ::GetDriveTypeW(root.c_str());
+    facts.type = static_cast<DriveType>(::GetDriveTypeW(root.c_str()));
     switch (facts.type) {
-    case DRIVE_FIXED:
-    case DRIVE_RAMDISK:
+    case DriveType::Fixed:
+    case DriveType::RamDisk:
         facts.label = ToUtf8(VolumeLabel(root));
         break;
-    case DRIVE_REMOTE:
+    case DriveType::Remote:
         facts.remote = ToUtf8(RemoteName(letter));
         break;
     default:
@@ -173,12 +172,12 @@ public:
         return entries;
     }
 
-    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+    DriveType GetDriveTypeA(std::string_view rootText) override {
         // The query text is Windows-1252; kernel32 reads single-byte text in the system's
         // ANSI code page.
         const std::string ansi = Recode(rootText, 1252, CP_ACP);
         const QuietDriveErrors quiet;
-        return ::GetDriveTypeA(ansi.c_str());
+        return static_cast<DriveType>(::GetDriveTypeA(ansi.c_str()));
     }
 
     std::string CurrentDrive() override {
@@ -225,15 +224,15 @@ std::string WindowsDriveEntry(const WindowsDriveFacts& facts) {
     std::string entry{facts.letter, ':'};
     std::string name;
     switch (facts.type) {
-    case DRIVE_FIXED:
+    case DriveType::Fixed:
         name = facts.label.empty() ? "Local Disk" : facts.label;
         break;
-    case DRIVE_REMOTE:
+    case DriveType::Remote:
         name = !facts.remote.empty()  ? facts.remote
                : !facts.label.empty() ? facts.label
                                       : "Network Drive";
         break;
-    case DRIVE_RAMDISK:
+    case DriveType::RamDisk:
         name = facts.label.empty() ? "RAM Disk" : facts.label;
         break;
     default:
