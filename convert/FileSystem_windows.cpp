@@ -2,6 +2,7 @@
 // every file name the system holds can be read, listed and written, whatever the code page.
 
 #include "FileSystem.h"
+#include "WideText.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -49,23 +50,11 @@ public:
         if (wide.empty()) {
             return "system error " + std::to_string(code);
         }
-        return ToUtf8(wide);
+        return WideToUtf8(wide);
     }
 
     std::error_condition default_error_condition(int code) const noexcept override {
         return std::system_category().default_error_condition(code);
-    }
-
-private:
-    static std::string ToUtf8(const std::wstring& wide) {
-        const int size = ::WideCharToMultiByte(
-            CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-        if (size > 0) {
-            ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                  utf8.data(), size, nullptr, nullptr);
-        }
-        return utf8;
     }
 };
 

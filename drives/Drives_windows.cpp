@@ -3,6 +3,8 @@
 
 #include "WindowsDrives.h"
 
+#include "WideText.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -17,20 +19,6 @@
 namespace rz408 {
 
 namespace {
-
-std::string ToUtf8(std::wstring_view wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                              size, nullptr, nullptr);
-    }
-    return text;
-}
 
 // The single-byte text TEXT of code page FROM in code page TO ('?' where TO lacks a character).
 std::string Recode(std::string_view text, UINT from, UINT to) {
@@ -106,10 +94,10 @@ WindowsDriveFacts FactsOf(const std::wstring& root) {
     switch (facts.type) {
     case DriveType::Fixed:
     case DriveType::RamDisk:
-        facts.label = ToUtf8(VolumeLabel(root));
+        facts.label = WideToUtf8(VolumeLabel(root));
         break;
     case DriveType::Remote:
-        facts.remote = ToUtf8(RemoteName(letter));
+        facts.remote = WideToUtf8(RemoteName(letter));
         break;
     default:
         // Removable and optical media are not asked for a label: no waiting for a disk.
