@@ -60,10 +60,10 @@ std::string Quoted(const fs::path& path) {
 const LanguageProfile* ProfileForLanguage(std::string_view language) {
     const std::string lower = Lower(language);
     if (lower == "german" || lower == "de" || lower == "deutsch") {
-        return &GermanProfile;
+        return &kGermanProfile;
     }
     if (lower == "french" || lower == "fr" || lower == "francais") {
-        return &FrenchProfile;
+        return &kFrenchProfile;
     }
     return nullptr;
 }

@@ -2,7 +2,7 @@
 
 #include "Conversion.h"
 #include "Encoding.h"
-#include "FileSystem.h"
+#include "FileOps.h"
 #include "LogFile.h"
 #include "PendingBatch.h"
 #include "RunFailures.h"
@@ -23,19 +23,19 @@ namespace {
 class RunSink : public ConvertSink {
 public:
     explicit RunSink(LogFile& log) : log_(log) {}
-    void SetTarget(fsys::File* target) {
+    void SetTarget(fileops::File* target) {
         target_ = target;
         targetBytes_ = 0;
     }
     std::error_code WriteTarget(std::string_view bytes) override {
         targetBytes_ += bytes.size();
-        return fsys::WriteAll(*target_, bytes.data(), bytes.size());
+        return fileops::WriteAll(*target_, bytes.data(), bytes.size());
     }
     void WriteLog(std::string_view bytes) override { log_.Write(bytes); }
     std::uint64_t TargetBytes() const { return targetBytes_; }
 
 private:
-    fsys::File* target_ = nullptr;
+    fileops::File* target_ = nullptr;
     std::uint64_t targetBytes_ = 0;
     LogFile& log_;
 };
@@ -45,7 +45,7 @@ private:
 // it takes the target's). On failure the caller removes it. READING tells how the source was
 // read.
 FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& reader,
-                      std::optional<SourceEncoding> encoding, const fsys::Folder& folder,
+                      std::optional<SourceEncoding> encoding, const fileops::Folder& folder,
                       std::string_view sourceName, std::string_view targetName,
                       Temporary& temporary, SourceReading& reading) {
     const auto read = [](std::error_code error) {
@@ -54,8 +54,8 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
     const auto write = [](std::error_code error) {
         return FileError{FileError::Side::Target, error};
     };
-    fsys::File source;
-    if (auto error = fsys::OpenForReading(folder, sourceName, source)) {
+    fileops::File source;
+    if (auto error = fileops::OpenForReading(folder, sourceName, source)) {
         return read(error);
     }
     if (auto error = temporary.Create(targetName)) {
@@ -95,13 +95,13 @@ RunReport Run(const Module1& m, const std::filesystem::path& folder,
     RunReport report;
     std::string logName;
     try {
-        fsys::FailWritesBeyondTheSizeLimit();
+        fileops::FailWritesBeyondTheSizeLimit();
         logName = LogFileName(m);
         // Every file of the run is named in the folder opened here, whatever becomes of its path
         // meanwhile. A folder that cannot be opened fails every file with its reason.
-        fsys::Folder dir;
-        fsys::OpenFolder(folder, dir);
-        fsys::RemoveLeftovers(dir);
+        fileops::Folder dir;
+        fileops::OpenFolder(folder, dir);
+        fileops::RemoveLeftovers(dir);
         LogFile log(dir, logName, report.failures, options.flushToDisk);
         PendingBatch batch(dir, log, report, end.lastLine, options);
         RunSink sink(log);
@@ -181,11 +181,11 @@ RunReport Run(const Module1& m, const std::filesystem::path& folder,
 } // namespace
 
 void RemoveTemporariesOnInterrupt() {
-    fsys::RemoveTemporariesOnInterrupt();
+    fileops::RemoveTemporariesOnInterrupt();
 }
 
 bool WouldOverwriteLog(std::string_view targetName, std::string_view logFileName) {
-    return fsys::SameFileName(targetName, logFileName);
+    return fileops::SameFileName(targetName, logFileName);
 }
 
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,

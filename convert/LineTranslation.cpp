@@ -9,9 +9,9 @@
 
 namespace rz408 {
 
-// Maps the line code by code in one pass. The classic translation ran one replace pass per code
-// from 128 to 255; since no replacement holds a code above 127, the mapped line, the log entries
-// (one per blanked code, lowest code first) and LineBefore come out the same.
+// Maps the line code by code in one pass. That is the same as one replace pass per code from 128
+// to 255 in turn, since no replacement holds a code above 127: the mapped line, the log entries
+// (one per blanked code, lowest code first) and LineBefore.
 void TranslateLine(Module1& m) {
     const std::string& line = m.CurrentLine;
     std::string mapped;

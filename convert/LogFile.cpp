@@ -7,8 +7,8 @@
 
 namespace rz408 {
 
-LogFile::LogFile(const fsys::Folder& folder, std::string name, std::vector<FileFailure>& failures,
-                 bool flushToDisk)
+LogFile::LogFile(const fileops::Folder& folder, std::string name,
+                 std::vector<FileFailure>& failures, bool flushToDisk)
     : name_(std::move(name)), failures_(failures), flushToDisk_(flushToDisk), temporary_(folder) {
     Check(temporary_.Create(name_));
 }
@@ -21,7 +21,7 @@ void LogFile::Rollback() {
         buffer_.resize(static_cast<std::size_t>(committed_ - written_));
     } else {
         buffer_.clear();
-        Check(fsys::TruncateTo(temporary_.File(), committed_));
+        Check(fileops::TruncateTo(temporary_.File(), committed_));
         written_ = committed_;
     }
 }
@@ -40,16 +40,17 @@ void LogFile::TakeOut(const std::vector<ByteRange>& ranges) noexcept {
                 std::size_t got = 0;
                 const std::size_t size =
                     static_cast<std::size_t>(std::min<std::uint64_t>(until - from, kBuffer));
-                if (Check(fsys::ReadAt(temporary_.File(), from, buffer_.data(), size, got)) &&
-                    Check(got == 0 ? std::make_error_code(std::errc::io_error)
-                                   : fsys::WriteAt(temporary_.File(), to, buffer_.data(), got))) {
+                if (Check(fileops::ReadAt(temporary_.File(), from, buffer_.data(), size, got)) &&
+                    Check(got == 0
+                              ? std::make_error_code(std::errc::io_error)
+                              : fileops::WriteAt(temporary_.File(), to, buffer_.data(), got))) {
                     from += got;
                     to += got;
                 }
             }
         }
         buffer_.clear();
-        if (!failed_ && Check(fsys::TruncateTo(temporary_.File(), to))) {
+        if (!failed_ && Check(fileops::TruncateTo(temporary_.File(), to))) {
             written_ = committed_ = to;
         }
     } catch (...) {
@@ -64,7 +65,7 @@ void LogFile::Finish() {
     }
     WriteBuffer();
     if (!failed_ && flushToDisk_) {
-        Check(fsys::FlushData(temporary_.File()));
+        Check(fileops::FlushData(temporary_.File()));
     }
     if (!failed_) {
         Check(temporary_.Replace(name_));
@@ -72,7 +73,7 @@ void LogFile::Finish() {
 }
 
 void LogFile::WriteBuffer() {
-    if (Check(fsys::WriteAll(temporary_.File(), buffer_.data(), buffer_.size()))) {
+    if (Check(fileops::WriteAll(temporary_.File(), buffer_.data(), buffer_.size()))) {
         written_ += buffer_.size();
     }
     buffer_.clear();

@@ -29,7 +29,7 @@ struct ByteRange {
 // place is taken out again (TakeOut).
 class LogFile {
 public:
-    LogFile(const fsys::Folder& folder, std::string name, std::vector<FileFailure>& failures,
+    LogFile(const fileops::Folder& folder, std::string name, std::vector<FileFailure>& failures,
             bool flushToDisk);
 
     void Write(std::string_view bytes) {

@@ -7,7 +7,7 @@
 
 namespace rz408 {
 
-PendingBatch::PendingBatch(const fsys::Folder& folder, LogFile& log, RunReport& report,
+PendingBatch::PendingBatch(const fileops::Folder& folder, LogFile& log, RunReport& report,
                            LastLine& lastLine, const RunOptions& options)
     : folder_(folder), log_(log), report_(report), lastLine_(lastLine),
       flushToDisk_(options.flushToDisk),
@@ -32,11 +32,11 @@ void PendingBatch::Commit() noexcept {
     if (entries_.empty()) {
         return;
     }
-    const bool allOnDisk = !flushToDisk_ || !fsys::FlushFileSystem(folder_);
+    const bool allOnDisk = !flushToDisk_ || !fileops::FlushFileSystem(folder_);
     for (Entry& entry : entries_) {
         std::error_code error;
         if (!allOnDisk) {
-            error = fsys::FlushData(entry.temporary.File());
+            error = fileops::FlushData(entry.temporary.File());
         }
         if (!error) {
             error = entry.temporary.Replace(entry.targetName);

@@ -35,7 +35,7 @@ class PendingBatch {
 public:
     // The copies that take their places count in REPORT, and the last line of the last of them
     // that had lines goes to LAST_LINE.
-    PendingBatch(const fsys::Folder& folder, LogFile& log, RunReport& report, LastLine& lastLine,
+    PendingBatch(const fileops::Folder& folder, LogFile& log, RunReport& report, LastLine& lastLine,
                  const RunOptions& options);
 
     PendingBatch(const PendingBatch&) = delete;
@@ -66,7 +66,7 @@ private:
         std::optional<UnicodeSource> unicode;
     };
 
-    const fsys::Folder& folder_;
+    const fileops::Folder& folder_;
     LogFile& log_;
     RunReport& report_;
     LastLine& lastLine_;

@@ -10,20 +10,20 @@ Temporary::Temporary(Temporary&& other) noexcept
 
 std::error_code Temporary::Create(std::string_view targetName) {
     Discard();
-    const std::error_code error = fsys::CreateTemporary(*folder_, targetName, file_, name_);
+    const std::error_code error = fileops::CreateTemporary(*folder_, targetName, file_, name_);
     exists_ = !error;
     return error;
 }
 
 std::error_code Temporary::Replace(std::string_view targetName) {
-    const std::error_code error = fsys::Replace(*folder_, file_, name_, targetName);
+    const std::error_code error = fileops::Replace(*folder_, file_, name_, targetName);
     exists_ = static_cast<bool>(error);
     return error;
 }
 
 void Temporary::Discard() noexcept {
     if (exists_) {
-        fsys::RemoveQuietly(*folder_, file_, name_);
+        fileops::RemoveQuietly(*folder_, file_, name_);
         exists_ = false;
     }
 }

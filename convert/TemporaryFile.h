@@ -2,7 +2,7 @@
 
 // A temporary file of the conversion run in its folder.
 
-#include "FileSystem.h"
+#include "FileOps.h"
 
 #include <string>
 #include <string_view>
@@ -14,7 +14,7 @@ namespace rz408 {
 // when it does not (or when the run ends first).
 class Temporary {
 public:
-    explicit Temporary(const fsys::Folder& folder) : folder_(&folder) {}
+    explicit Temporary(const fileops::Folder& folder) : folder_(&folder) {}
     Temporary(Temporary&& other) noexcept;
     Temporary& operator=(Temporary&&) = delete;
     Temporary(const Temporary&) = delete;
@@ -24,7 +24,7 @@ public:
     // Creates it, to take the place of TARGET_NAME.
     std::error_code Create(std::string_view targetName);
 
-    fsys::File& File() { return file_; }
+    fileops::File& File() { return file_; }
 
     // Closes it and puts it in TARGET_NAME's place.
     std::error_code Replace(std::string_view targetName);
@@ -33,8 +33,8 @@ public:
     void Discard() noexcept;
 
 private:
-    const fsys::Folder* folder_;
-    fsys::File file_;
+    const fileops::Folder* folder_;
+    fileops::File file_;
     std::string name_;
     bool exists_ = false;
 };

@@ -1,4 +1,4 @@
-// The window font on Linux and other Unix systems.
+// The window font on Linux.
 
 #include "WindowServices.h"
 
@@ -8,12 +8,12 @@
 namespace rz408 {
 
 void InstallFontSubstitutes() {
-    static const QString kClassic = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(kClassic)) {
+    static const QString kWindowFont = QStringLiteral("MS Sans Serif");
+    if (QFontDatabase::hasFamily(kWindowFont)) {
         return;
     }
-    // Liberation Sans has the metrics of Arial, close to the classic font's.
-    QFont::insertSubstitutions(kClassic,
+    // Liberation Sans has the metrics of Arial, close to those of MS Sans Serif.
+    QFont::insertSubstitutions(kWindowFont,
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 }
 

@@ -1,7 +1,8 @@
 // The file operations on Windows: the wide-character (UTF-16) Win32 calls throughout, so that
 // every file name the system holds can be read, listed and written, whatever the code page.
 
-#include "FileSystem.h"
+#include "FileOps.h"
+#include "FileOpsHandles.h"
 #include "WideText.h"
 
 #ifndef NOMINMAX
@@ -16,12 +17,12 @@
 #include <cstring>
 #include <string>
 
-namespace rz408::fsys {
+namespace rz408::fileops {
 
 namespace {
 
 HANDLE Handle(const File& file) {
-    return reinterpret_cast<HANDLE>(file.handle_);
+    return reinterpret_cast<HANDLE>(Handles::Of(file));
 }
 
 // Win32 error codes with their reasons in words, as the system words them (in its own language),
@@ -91,13 +92,13 @@ std::error_code WideName(std::string_view name, std::wstring& wide) {
 // The path of NAME in the open FOLDER.
 std::error_code PathIn(const Folder& folder, std::string_view name, std::wstring& path) {
     if (!folder.IsOpen()) {
-        return folder.error_;
+        return Handles::ErrorOf(folder);
     }
     std::wstring wide;
     if (auto error = WideName(name, wide)) {
         return error;
     }
-    path = (folder.path_ / wide).wstring();
+    path = (Handles::PathOf(folder) / wide).wstring();
     return {};
 }
 
@@ -108,7 +109,7 @@ std::string Utf8(const wchar_t* wide) {
 
 std::error_code CloseHandleOf(File& file) {
     const HANDLE handle = Handle(file);
-    file.handle_ = File::kNoHandle;
+    Handles::Of(file) = File::kNoHandle;
     if (!::CloseHandle(handle)) {
         return LastError();
     }
@@ -130,7 +131,7 @@ Folder::~Folder() {
 }
 
 std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
-    folder.path_ = path;
+    Handles::PathOf(folder) = path;
     // Windows has no calls that name a file inside an open folder; instead the run holds the
     // folder open without letting anyone delete it, which also keeps it from being renamed or
     // removed while the run works there by its path.
@@ -138,16 +139,16 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        folder.error_ = LastError();
-        return folder.error_;
+        Handles::ErrorOf(folder) = LastError();
+        return Handles::ErrorOf(folder);
     }
     if (!(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
         ::CloseHandle(handle);
-        folder.error_ = Win32Error(ERROR_DIRECTORY);
-        return folder.error_;
+        Handles::ErrorOf(folder) = Win32Error(ERROR_DIRECTORY);
+        return Handles::ErrorOf(folder);
     }
-    folder.handle_ = reinterpret_cast<std::intptr_t>(handle);
-    folder.error_.clear();
+    Handles::Of(folder) = reinterpret_cast<std::intptr_t>(handle);
+    Handles::ErrorOf(folder).clear();
     return {};
 }
 
@@ -173,7 +174,7 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     if (handle == INVALID_HANDLE_VALUE) {
         return LastError();
     }
-    file.handle_ = reinterpret_cast<std::intptr_t>(handle);
+    Handles::Of(file) = reinterpret_cast<std::intptr_t>(handle);
     // A name such as CON, NUL or COM1 opens a device, not the file: never read from it.
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
         return NotRegularFile();
@@ -211,7 +212,7 @@ std::error_code CreateTemporary(const Folder& folder, std::string_view targetNam
             ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            file.handle_ = reinterpret_cast<std::intptr_t>(handle);
+            Handles::Of(file) = reinterpret_cast<std::intptr_t>(handle);
             return {};
         }
         const DWORD error = ::GetLastError();
@@ -372,7 +373,7 @@ std::size_t RemoveLeftovers(const Folder& folder) {
         return 0;
     }
     WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW((folder.path_ / L"*").c_str(), &data);
+    const HANDLE find = ::FindFirstFileW((Handles::PathOf(folder) / L"*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         return 0;
     }
@@ -383,7 +384,7 @@ std::size_t RemoveLeftovers(const Folder& folder) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 &&
             IsTemporaryName(Utf8(data.cFileName)) &&
-            ::DeleteFileW((folder.path_ / data.cFileName).c_str())) {
+            ::DeleteFileW((Handles::PathOf(folder) / data.cFileName).c_str())) {
             ++removed;
         }
     } while (::FindNextFileW(find, &data));
@@ -401,8 +402,8 @@ void FailWritesBeyondTheSizeLimit() {}
 void RemoveTemporariesOnInterrupt() {}
 
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
-    // The classic file list leaves out hidden and system files by their marks; a name that
-    // starts with a dot is an ordinary name here.
+    // The file list leaves out hidden and system files by their marks; a name that starts with
+    // a dot is an ordinary name on Windows.
     if (name.empty()) {
         return false;
     }
@@ -462,4 +463,4 @@ bool SameFileName(std::string_view a, std::string_view b) {
     }
 }
 
-} // namespace rz408::fsys
+} // namespace rz408::fileops
