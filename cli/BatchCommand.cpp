@@ -189,6 +189,15 @@ bool CheckFolders(const std::vector<fs::path>& folders, std::ostream& err) {
     return allFolders;
 }
 
+bool FlushOutput(std::ostream& out, std::ostream& err, std::string_view what) {
+    out.flush();
+    if (!out) {
+        err << kProgram << ": " << what << " could not be written to standard output\n";
+        return false;
+    }
+    return true;
+}
+
 void WriteUnicodeSource(std::ostream& err, const fs::path& folder, const UnicodeSource& source,
                         bool check) {
     err << kProgram << ": " << Quoted(PathInFolder(folder, source.name)) << " read as "
@@ -242,9 +251,7 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
             exitCode = kExitFileFailed;
         }
     }
-    out.flush();
-    if (!out) {
-        err << kProgram << ": the count messages could not be written to standard output\n";
+    if (!FlushOutput(out, err, "the count messages")) {
         exitCode = kExitFileFailed;
     }
     return exitCode;

@@ -65,6 +65,10 @@ int ConvertFolders(const LanguageProfile& profile,
 void WriteUnicodeSource(std::ostream& err, const std::filesystem::path& folder,
                         const UnicodeSource& source, bool check = false);
 
+// Flushes OUT. False when it could not be written, which ERR then says of WHAT ("the findings
+// could not be written to standard output").
+bool FlushOutput(std::ostream& out, std::ostream& err, std::string_view what);
+
 // The whole command: parse, check, convert. ARGS are UTF-8, without the program name; the
 // messages are UTF-8 too. Returns the exit code.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

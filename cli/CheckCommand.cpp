@@ -102,9 +102,7 @@ int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& fo
             failed = true;
         }
     }
-    out.flush();
-    if (!out) {
-        err << kProgram << ": the findings could not be written to standard output\n";
+    if (!FlushOutput(out, err, "the findings")) {
         failed = true;
     }
     return failed ? kExitFileFailed : found ? kExitBlanksFound : kExitConverted;

@@ -1,8 +1,7 @@
 #include "CommandLine.h"
 
 #include "WideText.h"
-
-#include <windows.h>
+#include "Win32.h"
 
 #include <shellapi.h>
 

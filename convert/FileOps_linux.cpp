@@ -233,6 +233,23 @@ void KeepOwnerAndRights(const Folder& folder, const std::string& targetName, int
     ::fchmod(fd, mode);
 }
 
+// Calls READ (a read of the system) again while a signal interrupts it; GOT receives the bytes
+// read.
+template <typename Read>
+std::error_code ReadRetrying(std::size_t& got, Read read) {
+    for (;;) {
+        const ssize_t n = read();
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return {};
+        }
+        if (errno != EINTR) {
+            got = 0;
+            return LastError();
+        }
+    }
+}
+
 std::error_code CloseFd(int fd) {
     if (::close(fd) != 0 && errno != EINTR) {
         return LastError();
@@ -299,17 +316,7 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
 }
 
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got) {
-    for (;;) {
-        const ssize_t n = ::read(Fd(file), data, size);
-        if (n >= 0) {
-            got = static_cast<std::size_t>(n);
-            return {};
-        }
-        if (errno != EINTR) {
-            got = 0;
-            return LastError();
-        }
-    }
+    return ReadRetrying(got, [&] { return ::read(Fd(file), data, size); });
 }
 
 std::error_code CreateTemporary(const Folder& folder, std::string_view targetName, File& file,
@@ -374,17 +381,8 @@ std::error_code WriteAll(File& file, const char* data, std::size_t size) {
 
 std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
                        std::size_t& got) {
-    for (;;) {
-        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
-        if (n >= 0) {
-            got = static_cast<std::size_t>(n);
-            return {};
-        }
-        if (errno != EINTR) {
-            got = 0;
-            return LastError();
-        }
-    }
+    return ReadRetrying(got,
+                        [&] { return ::pread(Fd(file), data, size, static_cast<off_t>(offset)); });
 }
 
 std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size) {

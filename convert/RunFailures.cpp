@@ -5,6 +5,27 @@
 
 namespace rz408 {
 
+namespace {
+
+// Notes that the run could not read or write (ACTION) FILE, the source NAME's or its copy, for
+// CAUSE: "cannot read x.deu: ..." or "cannot write x.txt: ...".
+void AddFileFailure(std::vector<FileFailure>& failures, std::string_view name,
+                    FileFailure::Action action, std::string_view file, std::string cause) noexcept {
+    try {
+        FileFailure noted;
+        noted.name = name;
+        noted.action = action;
+        noted.file = file;
+        noted.cause = std::move(cause);
+        noted.reason = (action == FileFailure::Action::Read ? "cannot read " : "cannot write ") +
+                       noted.file + ": " + noted.cause;
+        failures.push_back(std::move(noted));
+    } catch (...) {
+    }
+}
+
+} // namespace
+
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::string_view reason,
                 FileFailure::Kind kind) noexcept {
     try {
@@ -21,15 +42,16 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
                 std::string_view targetName, const FileError& failure) noexcept {
     try {
         const bool read = failure.side == FileError::Side::Source;
-        FileFailure noted;
-        noted.name = name;
-        noted.action = read ? FileFailure::Action::Read : FileFailure::Action::Write;
-        noted.file = read ? name : targetName;
-        noted.cause = failure.error.message();
-        noted.reason = (read ? "cannot read " : "cannot write ") + noted.file + ": " + noted.cause;
-        failures.push_back(std::move(noted));
+        AddFileFailure(failures, name,
+                       read ? FileFailure::Action::Read : FileFailure::Action::Write,
+                       read ? name : targetName, failure.error.message());
     } catch (...) {
     }
+}
+
+void AddReadFailure(std::vector<FileFailure>& failures, std::string_view name,
+                    std::string cause) noexcept {
+    AddFileFailure(failures, name, FileFailure::Action::Read, name, std::move(cause));
 }
 
 void AddCopyIsLog(std::vector<FileFailure>& failures, std::string_view name,

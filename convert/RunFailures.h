@@ -1,10 +1,11 @@
 #pragma once
 
-// How the conversion run notes its failures in its report.
+// How the conversion run and the check note their failures in their reports.
 
 #include "Conversion.h"
 
 #include <exception>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -28,6 +29,10 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::
 // "cannot write x.txt: ...".
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
                 std::string_view targetName, const FileError& failure) noexcept;
+
+// Notes that NAME was not read whole: "cannot read NAME: CAUSE".
+void AddReadFailure(std::vector<FileFailure>& failures, std::string_view name,
+                    std::string cause) noexcept;
 
 // Notes that source NAME is not converted because its copy TARGET_NAME is the log file.
 void AddCopyIsLog(std::vector<FileFailure>& failures, std::string_view name,

@@ -1,27 +1,25 @@
 #include "WideText.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "Win32.h"
 
 namespace rz408 {
 
-std::string WideToUtf8(std::wstring_view wide) {
+std::string WideToCodePage(std::wstring_view wide, unsigned codePage) {
     if (wide.empty()) {
         return {};
     }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+    const int size = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
     if (size > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+        ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
                               size, nullptr, nullptr);
     }
     return text;
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+    return WideToCodePage(wide, CP_UTF8);
 }
 
 } // namespace rz408

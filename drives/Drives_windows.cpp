@@ -4,14 +4,8 @@
 #include "WindowsDrives.h"
 
 #include "WideText.h"
+#include "Win32.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 #include <winnetwk.h>
 
 #include <vector>
@@ -32,14 +26,7 @@ std::string Recode(std::string_view text, UINT from, UINT to) {
         ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                               wideSize);
     }
-    const int size = ::WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), result.data(),
-                              size, nullptr, nullptr);
-    }
-    return result;
+    return WideToCodePage(wide, to);
 }
 
 // While the drives are asked, the system shows no "There is no disk in the drive" box.
