@@ -1,5 +1,5 @@
-// The inner loop of a conversion: the classic line translation, and the streaming path that
-// the conversion run uses, on German game-style text and on plain ASCII.
+// The inner loop of a conversion: the line translation of one line (TranslateLine), and the
+// streaming path that the conversion run uses, on German game-style text and on plain ASCII.
 
 #include "ByteScan.h"
 #include "Conversion.h"
@@ -108,12 +108,12 @@ std::string JoinCrLf(const std::vector<std::string>& lines) {
 
 constexpr std::size_t kTextBytes = 4 * 1000 * 1000;
 
-// TranslateLine, line by line, as the classic run calls it.
+// TranslateLine, called line by line.
 template <std::size_t N>
 void TranslateLines(benchmark::State& state, const std::string_view (&words)[N]) {
     const std::vector<std::string> lines = MakeLines(words, kTextBytes);
     Module1 m;
-    InstallProgramTexts(GermanProfile, m);
+    InstallProgramTexts(kGermanProfile, m);
     std::size_t bytes = 0;
     for (auto _ : state) {
         for (const std::string& line : lines) {
@@ -152,7 +152,7 @@ void StreamText(benchmark::State& state, const std::string_view (&words)[N]) {
     const std::string text = JoinCrLf(MakeLines(words, kTextBytes));
     const auto blockSize = static_cast<std::size_t>(state.range(0));
     Module1 m;
-    InstallProgramTexts(GermanProfile, m);
+    InstallProgramTexts(kGermanProfile, m);
     CountingSink sink;
     for (auto _ : state) {
         StreamConverter converter(m, sink);
@@ -179,7 +179,7 @@ void BM_Stream_Ascii(benchmark::State& state) {
 // text in Windows-1252, and saved as UTF-8.
 void ReadSource(benchmark::State& state, const std::string& text) {
     Module1 m;
-    InstallProgramTexts(GermanProfile, m);
+    InstallProgramTexts(kGermanProfile, m);
     CountingSink sink;
     StreamConverter converter(m, sink);
     SourceReader reader;

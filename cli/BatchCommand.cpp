@@ -2,6 +2,7 @@
 
 #include "CheckCommand.h"
 #include "Conversion.h"
+#include "FolderConversion.h"
 #include "FolderListing.h"
 #include "FolderTree.h"
 #include "SourceReading.h"
@@ -22,8 +23,6 @@ namespace rz408 {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::string_view kProgram = "rz408-convert";
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -49,21 +48,15 @@ fs::path PathFromUtf8(const std::string& utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-// A path as messages show it: UTF-8, in quotes.
-std::string Quoted(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return "'" + std::string(utf8.begin(), utf8.end()) + "'";
-}
-
 } // namespace
 
 const LanguageProfile* ProfileForLanguage(std::string_view language) {
     const std::string lower = Lower(language);
     if (lower == "german" || lower == "de" || lower == "deutsch") {
-        return &GermanProfile;
+        return &kGermanProfile;
     }
     if (lower == "french" || lower == "fr" || lower == "francais") {
-        return &FrenchProfile;
+        return &kFrenchProfile;
     }
     return nullptr;
 }
@@ -187,67 +180,6 @@ bool CheckFolders(const std::vector<fs::path>& folders, std::ostream& err) {
         }
     }
     return allFolders;
-}
-
-void WriteUnicodeSource(std::ostream& err, const fs::path& folder, const UnicodeSource& source,
-                        bool check) {
-    err << kProgram << ": " << Quoted(PathInFolder(folder, source.name)) << " read as "
-        << EncodingName(source.encoding);
-    if (source.brokenSequences != 0) {
-        const bool one = source.brokenSequences == 1;
-        err << ": " << source.brokenSequences
-            << (one ? " invalid sequence " : " invalid sequences ")
-            << (check ? "would become " : "became ") << (one ? "a blank" : "blanks");
-    }
-    err << '\n';
-}
-
-int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& folders, Module1& m,
-                   std::ostream& out, std::ostream& err, const RunOptions& options) {
-    int exitCode = kExitConverted;
-    for (const fs::path& folder : folders) {
-        try {
-            InstallProgramTexts(profile, m);
-
-            // A folder that cannot be listed is a failure, never an empty folder.
-            std::error_code ec;
-            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
-            if (ec) {
-                err << kProgram << ": folder " << Quoted(folder)
-                    << " cannot be read: " << ec.message() << '\n';
-                exitCode = kExitFileFailed;
-                continue;
-            }
-
-            const RunReport report = ConversionRun(m, folder, names, options);
-            out << CountMessageText(m, report) << '\n';
-
-            for (const UnicodeSource& source : report.unicodeSources) {
-                WriteUnicodeSource(err, folder, source);
-            }
-
-            if (!report.failures.empty()) {
-                for (const FileFailure& failure : report.failures) {
-                    const bool source = failure.kind == FileFailure::Kind::Source;
-                    err << kProgram << ": " << Quoted(PathInFolder(folder, failure.name))
-                        << (source ? " not converted: " : " not written: ") << failure.reason
-                        << '\n';
-                }
-                err << kProgram << ": folder " << Quoted(folder) << ": converted "
-                    << report.converted << " of " << names.size() << " files\n";
-                exitCode = kExitFileFailed;
-            }
-        } catch (const std::exception& e) {
-            err << kProgram << ": folder " << Quoted(folder) << ": " << e.what() << '\n';
-            exitCode = kExitFileFailed;
-        }
-    }
-    out.flush();
-    if (!out) {
-        err << kProgram << ": the count messages could not be written to standard output\n";
-        exitCode = kExitFileFailed;
-    }
-    return exitCode;
 }
 
 std::string HelpText() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Conversion.h"
+#include "FolderConversion.h"
 #include "LanguageProfile.h"
 
 #include <filesystem>
@@ -17,12 +18,6 @@ namespace rz408 {
 // Converts each FOLDER exactly as the window's convert button does under that language; with
 // --recursive, every folder below each FOLDER as well (FolderTree.h); with --check, lists the
 // characters that would become blanks instead (CheckCommand.h).
-
-// The exit codes.
-inline constexpr int kExitConverted = 0;   // every file of every folder converted
-inline constexpr int kExitFileFailed = 1;  // at least one file (or folder) could not be converted
-inline constexpr int kExitUsage = 2;       // bad arguments; nothing was converted
-inline constexpr int kExitBlanksFound = 3; // --check: some character would become a blank
 
 struct BatchArguments {
     enum class Action { Convert, Help, Version, UsageError };
@@ -52,18 +47,6 @@ BatchArguments ParseArguments(const std::vector<std::string>& args);
 
 // Checks that every folder exists and is a folder; writes one message per bad folder to ERR.
 bool CheckFolders(const std::vector<std::filesystem::path>& folders, std::ostream& err);
-
-// Converts every folder under PROFILE: the count message of each on OUT, one line per folder,
-// every failure on ERR, and on ERR too one line for each source read as UTF-8 or UTF-16 (which
-// is no failure). Returns kExitConverted or kExitFileFailed.
-int ConvertFolders(const LanguageProfile& profile,
-                   const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
-                   std::ostream& err, const RunOptions& options = {});
-
-// Writes to ERR that SOURCE of FOLDER was read as UTF-8 or UTF-16, with the number of its broken
-// sequences, which became blanks (for a CHECK: would become blanks).
-void WriteUnicodeSource(std::ostream& err, const std::filesystem::path& folder,
-                        const UnicodeSource& source, bool check = false);
 
 // The whole command: parse, check, convert. ARGS are UTF-8, without the program name; the
 // messages are UTF-8 too. Returns the exit code.

@@ -1,7 +1,7 @@
 #include "CheckCommand.h"
 
-#include "BatchCommand.h"
 #include "BlankCheck.h"
+#include "FolderConversion.h"
 #include "FolderListing.h"
 
 #include <exception>
@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kProgram = "rz408-convert";
 constexpr std::size_t kOutputPiece = 64 * 1024;
 
 std::string Utf8(const fs::path& path) {
@@ -102,9 +101,7 @@ int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& fo
             failed = true;
         }
     }
-    out.flush();
-    if (!out) {
-        err << kProgram << ": the findings could not be written to standard output\n";
+    if (!FlushOutput(out, err, "the findings")) {
         failed = true;
     }
     return failed ? kExitFileFailed : found ? kExitBlanksFound : kExitConverted;

@@ -1,25 +1,11 @@
 #include "CommandLine.h"
 
-#include <windows.h>
+#include "WideText.h"
+#include "Win32.h"
 
 #include <shellapi.h>
 
 namespace rz408 {
-
-namespace {
-
-std::string ToUtf8(const wchar_t* wide) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) {
-        return {};
-    }
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
-    utf8.pop_back(); // the terminating NUL
-    return utf8;
-}
-
-} // namespace
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     int count = 0;
@@ -30,7 +16,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     }
     std::vector<std::string> args;
     for (int i = 1; i < count; ++i) {
-        args.push_back(ToUtf8(wide[i]));
+        args.push_back(WideToUtf8(wide[i]));
     }
     ::LocalFree(wide);
     return args;

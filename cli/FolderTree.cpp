@@ -1,6 +1,6 @@
 #include "FolderTree.h"
 
-#include "BatchCommand.h"
+#include "FolderConversion.h"
 #include "FolderListing.h"
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 #include "BlankCheck.h"
 
 #include "Encoding.h"
+#include "LogEntry.h"
+#include "RunFailures.h"
 #include "TranslationTable.h"
 
 #include <array>
@@ -102,21 +104,6 @@ std::string NumberForm(char32_t c) {
         digits.insert(digits.begin(), kDigits[rest & 0xF]);
     }
     return "<U+" + digits + ">";
-}
-
-// Notes that NAME was not read whole: "cannot read NAME: reason".
-void AddReadFailure(std::vector<FileFailure>& failures, std::string_view name,
-                    std::string cause) noexcept {
-    try {
-        FileFailure noted;
-        noted.name = name;
-        noted.action = FileFailure::Action::Read;
-        noted.file = name;
-        noted.cause = std::move(cause);
-        noted.reason = "cannot read " + noted.file + ": " + noted.cause;
-        failures.push_back(std::move(noted));
-    } catch (...) {
-    }
 }
 
 } // namespace

@@ -112,13 +112,6 @@ using Scanner = WordScanner;
 
 namespace rz408 {
 
-// Copies SIZE bytes 16 at a time: reads and writes up to 15 bytes beyond them.
-inline void CopyRun(const char* in, char* out, std::size_t size) {
-    for (std::size_t k = 0; k < size; k += 16) {
-        std::memcpy(out + k, in + k, 16);
-    }
-}
-
 // Bit K set for each byte IN[K] (K < 16) above 127.
 #ifdef RZ408_HAVE_SSE2
 inline unsigned HighBits16(const char* in) {

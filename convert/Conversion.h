@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LogEntry.h"
 #include "Module1.h"
 
 #include <atomic>
@@ -18,11 +19,9 @@ namespace rz408 {
 // m.FileLog for each code of the line that had no transliteration and became blanks, lowest
 // code first. Leaves m.CharCode at 256, and m.LineBefore as the line stood before its last
 // blank replacement (code 254): every code mapped except 254 and 255.
+// The run converts whole streams (StreamConverter); this line-at-a-time form stays in the core
+// as the reference that the stream conversion, its benchmark and its fuzzer are held against.
 void TranslateLine(Module1& m);
-
-// A number as messages and log entries write it: a leading blank for zero or more, a minus
-// sign for less ("150" -> " 150").
-std::string NumberText(std::int64_t n);
 
 // The name of the .txt copy of SOURCE: cut behind the first dot, then "txt"
 // ("MAP.DEU" -> "MAP.txt", "a.b.deu" -> "a.txt", "name" -> "nametxt").
@@ -78,6 +77,32 @@ struct RunReport {
     bool cancelled = false;
 };
 
+// How a run reads and writes.
+struct RunOptions {
+    std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
+    // Flush every copy and the log to the disk before it replaces the old file. Local disks
+    // report a full disk at the write itself, so this matters only on volumes that find out
+    // later (thin-provisioned ones); it writes everything to the disk at once, which costs
+    // several times the conversion itself on large files, so it is asked for, not the default.
+    bool flushToDisk = false;
+    // With flushToDisk, copies flushed to the disk together, and then put in their targets'
+    // places: a batch ends at this many files or bytes of copies, and at the end of the run.
+    std::size_t batchFiles = 512;
+    std::uint64_t batchBytes = std::uint64_t{32} << 20;
+    // Called on the run's thread after each listed file, converted or failed, with the number
+    // of listed files done so far and the number listed.
+    std::function<void(std::size_t done, std::size_t listed)> progress;
+    // Read before each listed file (from any thread): once true, the run converts no further
+    // file; the files done so far take their places and the log is written for them.
+    const std::atomic<bool>* cancel = nullptr;
+    // The encoding every source is read in. None: each source is read as UTF-8 or UTF-16 when
+    // it begins with that encoding's byte-order mark, as UTF-8 when it is valid UTF-8 as a whole
+    // and holds a character of more than one byte, and as Windows-1252 otherwise. A Unicode
+    // source converts as the same text in Windows-1252 would; each character that Windows-1252
+    // lacks becomes a blank, logged with '?' and its Unicode number.
+    std::optional<SourceEncoding> encoding;
+};
+
 // Converts every NAMES entry of FOLDER to its .txt target and writes the log file of the
 // characters that became blanks. A file that fails is reported and the run goes on.
 //
@@ -109,42 +134,14 @@ struct RunReport {
 // written, that is reported under the log file's name, the old log stays, and the room its
 // temporary file took is free again for the copies still to come.
 //
-// The program-wide variables afterwards: FileLog holds the start of the log record of the last
-// file the run read (its name and " : "; the entries went straight to the log file), CurrentLine
-// the last line written of the last converted file that had lines (empty when that line was
-// longer than 4 KiB), CharCode 256 once a line was converted; LineBefore is left as it was.
+// The program-wide variables, set once the run ends: FileLog holds the start of the log record of
+// the last file the run read (its name and " : "; the entries went straight to the log file),
+// CurrentLine the last line written of the last converted file that had lines (empty when that line
+// was longer than 4 KiB), CharCode 256 once a line was converted; LineBefore is left as it was.
 //
 // No exception leaves the run.
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
-                        const std::vector<std::string>& names);
-
-// How a run reads and writes.
-struct RunOptions {
-    std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
-    // Flush every copy and the log to the disk before it replaces the old file. Local disks
-    // report a full disk at the write itself, so this matters only on volumes that find out
-    // later (thin-provisioned ones); it writes everything to the disk at once, which costs
-    // several times the conversion itself on large files, so it is asked for, not the default.
-    bool flushToDisk = false;
-    // With flushToDisk, copies flushed to the disk together, and then put in their targets'
-    // places: a batch ends at this many files or bytes of copies, and at the end of the run.
-    std::size_t batchFiles = 512;
-    std::uint64_t batchBytes = std::uint64_t{32} << 20;
-    // Called on the run's thread after each listed file, converted or failed, with the number
-    // of listed files done so far and the number listed.
-    std::function<void(std::size_t done, std::size_t listed)> progress;
-    // Read before each listed file (from any thread): once true, the run converts no further
-    // file; the files done so far take their places and the log is written for them.
-    const std::atomic<bool>* cancel = nullptr;
-    // The encoding every source is read in. None: each source is read as UTF-8 or UTF-16 when
-    // it begins with that encoding's byte-order mark, as UTF-8 when it is valid UTF-8 as a whole
-    // and holds a character of more than one byte, and as Windows-1252 otherwise. A Unicode
-    // source converts as the same text in Windows-1252 would; each character that Windows-1252
-    // lacks becomes a blank, logged with '?' and its Unicode number.
-    std::optional<SourceEncoding> encoding;
-};
-RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
-                        const std::vector<std::string>& names, const RunOptions& options);
+                        const std::vector<std::string>& names, const RunOptions& options = {});
 
 // True when a source whose target is named TARGET_NAME would overwrite the log file
 // LOG_FILE_NAME (compared as the file system compares names).

@@ -1,6 +1,6 @@
 #include "FolderListing.h"
 
-#include "FileSystem.h"
+#include "FileOps.h"
 
 #include <algorithm>
 #include <new>
@@ -128,7 +128,7 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::st
     return SortedNames(
         folder,
         [pattern](const auto& entry, const std::string& name) {
-            return MatchesPattern(name, pattern) && fsys::IsListable(entry, name);
+            return MatchesPattern(name, pattern) && fileops::IsListable(entry, name);
         },
         error);
 }
@@ -138,7 +138,7 @@ std::vector<std::string> ListSubfolders(const std::filesystem::path& folder) {
     return SortedNames(
         folder,
         [](const auto& entry, const std::string& name) {
-            return fsys::IsEnterableFolder(entry, name);
+            return fileops::IsEnterableFolder(entry, name);
         },
         ignored);
 }

@@ -8,7 +8,7 @@
 
 namespace rz408 {
 
-// True when NAME matches the classic wildcard PATTERN: '*' stands for any run of characters,
+// True when NAME matches the wildcard PATTERN: '*' stands for any run of characters,
 // '?' for any one character, and letters compare without regard to case ("MAP.DEU" matches
 // "*.deu"). A pattern without wildcards matches that one name.
 bool MatchesPattern(std::string_view name, std::string_view pattern);

@@ -2,15 +2,16 @@
 
 #include "Conversion.h"
 #include "Encoding.h"
+#include "LogEntry.h"
 #include "TranslationTable.h"
 
 #include <string>
 
 namespace rz408 {
 
-// Maps the line code by code in one pass. The classic translation ran one replace pass per code
-// from 128 to 255; since no replacement holds a code above 127, the mapped line, the log entries
-// (one per blanked code, lowest code first) and LineBefore come out the same.
+// Maps the line code by code in one pass. That is the same as one replace pass per code from 128
+// to 255 in turn, since no replacement holds a code above 127: the mapped line, the log entries
+// (one per blanked code, lowest code first) and LineBefore.
 void TranslateLine(Module1& m) {
     const std::string& line = m.CurrentLine;
     std::string mapped;
@@ -40,13 +41,6 @@ void TranslateLine(Module1& m) {
     m.LineBefore = std::move(before);
     AppendLogEntries(m.FileLog, m, blanks);
     m.CharCode = 256;
-}
-
-std::string NumberText(std::int64_t n) {
-    if (n < 0) {
-        return std::to_string(n); // the minus sign takes the blank's place
-    }
-    return " " + std::to_string(n);
 }
 
 std::string TargetName(std::string_view source) {

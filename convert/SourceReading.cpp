@@ -76,9 +76,9 @@ std::error_code MemorySource::Seek(std::uint64_t offset) {
 
 std::error_code FileSource::Read(char* data, std::size_t size, std::size_t& got) {
     if (!positioned_) {
-        return fsys::ReadSome(file_, data, size, got);
+        return fileops::ReadSome(file_, data, size, got);
     }
-    const std::error_code error = fsys::ReadAt(file_, offset_, data, size, got);
+    const std::error_code error = fileops::ReadAt(file_, offset_, data, size, got);
     offset_ += got;
     return error;
 }
@@ -242,11 +242,11 @@ SourceReading ReadCharacters(ByteSource& source, std::optional<SourceEncoding> e
 SourceReading ReadCharacters(const std::filesystem::path& folder, std::string_view name,
                              std::optional<SourceEncoding> encoding,
                              const std::function<void(const SourceCharacter&)>& each) {
-    fsys::Folder opened;
-    fsys::File file;
-    std::error_code error = fsys::OpenFolder(folder, opened);
+    fileops::Folder opened;
+    fileops::File file;
+    std::error_code error = fileops::OpenFolder(folder, opened);
     if (!error) {
-        error = fsys::OpenForReading(opened, name, file);
+        error = fileops::OpenForReading(opened, name, file);
     }
     if (error) {
         SourceReading result;

@@ -4,7 +4,7 @@
 // says so (a byte-order mark) or its bytes do (valid UTF-8 as a whole), or as the user says.
 
 #include "Conversion.h"
-#include "FileSystem.h"
+#include "FileOps.h"
 #include "Unicode.h"
 
 #include <cstddef>
@@ -45,15 +45,15 @@ private:
     std::size_t at_ = 0;
 };
 
-// A source file opened with fsys::OpenForReading.
+// A source file opened with fileops::OpenForReading.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(fsys::File& file) : file_(file) {}
+    explicit FileSource(fileops::File& file) : file_(file) {}
     std::error_code Read(char* data, std::size_t size, std::size_t& got) override;
     std::error_code Seek(std::uint64_t offset) override;
 
 private:
-    fsys::File& file_;
+    fileops::File& file_;
     bool positioned_ = false; // read at offset_ from now on
     std::uint64_t offset_ = 0;
 };

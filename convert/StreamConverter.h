@@ -1,9 +1,10 @@
 #pragma once
 
-// The conversion of one file's bytes as they stream in: the lines as the classic line reader
-// sees them, each translated as TranslateLine does (with the grave accents made apostrophes
+// The conversion of one file's bytes as they stream in: the lines as a carriage return ends
+// them (see below), each translated as TranslateLine does (with the grave accents made apostrophes
 // first), written with CR LF, and the file's log record.
 
+#include "LogEntry.h"
 #include "Module1.h"
 #include "TranslationTable.h"
 #include "Unicode.h"
@@ -60,9 +61,6 @@ public:
 
     // Ends the file: its last line, its log record, and the last output block.
     std::error_code Finish();
-
-    // Whether the file got a log record (at least one character became a blank).
-    bool HasRecord() const { return recordOpen_; }
 
     // The number of lines of the file so far.
     std::uint64_t Lines() const { return lines_; }

@@ -1,11 +1,9 @@
 #include "TranslationTable.h"
 
-#include "Conversion.h"
-
 namespace rz408 {
 
 namespace {
-constexpr TableEntry NONE{}; // no replacement: a blank, and a log entry
+constexpr TableEntry kNone{}; // no replacement: a blank, and a log entry
 } // namespace
 
 // clang-format off
@@ -27,39 +25,22 @@ const std::array<TableEntry, 256> TranslationTable = {{
     // 0x70-0x7F  p q r s t u v w x y z { | } ~ DEL
     "p", "q", "r", "s", "t", "u", "v", "w", "x", "y", "z", "{", "|", "}", "~", "\x7F",
     // 0x80-0x8F  € -- ‚ ƒ „ … † ‡ ˆ ‰ Š ‹ Œ -- Ž --
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
+    kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
     // 0x90-0x9F  -- ‘ ’ “ ” • – — ˜ ™ š › œ -- ž Ÿ
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
+    kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
     // 0xA0-0xAF  NBSP ¡ ¢ £ ¤ ¥ ¦ § ¨ © ª « ¬ SHY ® ¯
-    NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
+    kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
     // 0xB0-0xBF  ° ± ² ³ ´ µ ¶ · ¸ ¹ º » ¼ ½ ¾ ¿
-    NONE, NONE, NONE, NONE, "'", NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE, NONE,
+    kNone, kNone, kNone, kNone, "'", kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone,
     // 0xC0-0xCF  À Á Â Ã Ä Å Æ Ç È É Ê Ë Ì Í Î Ï
     "A", "A", "A", "A", "AE", "AA", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
     // 0xD0-0xDF  Ð Ñ Ò Ó Ô Õ Ö × Ø Ù Ú Û Ü Ý Þ ß
-    "D", "N", "O", "O", "O", "O", "OE", NONE, "OE", "U", "U", "U", "UE", "Y", NONE, "ss",
+    "D", "N", "O", "O", "O", "O", "OE", kNone, "OE", "U", "U", "U", "UE", "Y", kNone, "ss",
     // 0xE0-0xEF  à á â ã ä å æ ç è é ê ë ì í î ï
     "a", "a", "a", "a", "ae", "aa", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
     // 0xF0-0xFF  ð ñ ò ó ô õ ö ÷ ø ù ú û ü ý þ ÿ
-    "d", "n", "o", "o", "o", "o", "oe", NONE, "oe", "u", "u", "u", "ue", "y", NONE, "y",
+    "d", "n", "o", "o", "o", "o", "oe", kNone, "oe", "u", "u", "u", "ue", "y", kNone, "y",
 }};
 // clang-format on
-
-void AppendLogEntry(std::string& out, const Module1& m, int code) {
-    AppendLogEntry(out, m, static_cast<char>(static_cast<unsigned char>(code)), code);
-}
-
-void AppendLogEntry(std::string& out, const Module1& m, char character, std::int64_t number) {
-    out += "\r\n";
-    out.append(13, ' ');
-    out += character;
-    out += m.LogTextBefore;
-    out += NumberText(number);
-    out += m.LogTextAfter;
-}
-
-void AppendLogEntries(std::string& out, const Module1& m, const BlankSet& blanks) {
-    blanks.ForEachAscending([&](int code) { AppendLogEntry(out, m, code); });
-}
 
 } // namespace rz408

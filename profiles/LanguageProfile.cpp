@@ -27,7 +27,7 @@ constexpr std::string_view ContactText{kContactChars.data(), kContactChars.size(
 // blank or hold two blanks in a row ("Konvertiere DEU zu TXT  ", German Label2 and Label4),
 // and the French log base name ends with a dot, which gives "Erreurs_de_conversion..txt".
 
-constexpr LanguageProfile FrenchProfile{
+constexpr LanguageProfile kFrenchProfile{
     .WindowCaption = "Operation Gorvald textconverter pour le patch RZ408.",
     .ConvertCaption = "Traduit FRA au TXT",
     .BackCaption = "Fin",
@@ -93,7 +93,7 @@ constexpr LanguageProfile FrenchProfile{
         },
 };
 
-constexpr LanguageProfile GermanProfile{
+constexpr LanguageProfile kGermanProfile{
     .WindowCaption = "Vandrok-text konverter für Userpatch.",
     .ConvertCaption = "Konvertiere DEU zu TXT  ",
     .BackCaption = "Ende",
@@ -156,7 +156,7 @@ constexpr LanguageProfile GermanProfile{
         },
 };
 
-constexpr LanguageProfile EnglishProfile{
+constexpr LanguageProfile kEnglishProfile{
     .WindowCaption = "RZ408 patch textconverter for French and German Vandrok.",
     .ConvertCaption = "This will not work - Tolvar",
     .BackCaption = "End",

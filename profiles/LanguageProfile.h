@@ -47,9 +47,9 @@ struct LanguageProfile {
     ProgramMessages Messages;
 };
 
-extern const LanguageProfile FrenchProfile;
-extern const LanguageProfile GermanProfile;
-extern const LanguageProfile EnglishProfile;
+extern const LanguageProfile kFrenchProfile;
+extern const LanguageProfile kGermanProfile;
+extern const LanguageProfile kEnglishProfile;
 
 // "E-mail: " followed by the contact address: Label7 under every profile and before any.
 extern const std::string_view ContactText;

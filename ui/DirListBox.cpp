@@ -74,8 +74,7 @@ DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
     LoadPictures();
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new IndentDelegate(this));
-    // As the classic list: no sideways scrolling; a long name ends in "..." and its tooltip
-    // holds the whole path.
+    // No sideways scrolling: a long name ends in "..." and its tooltip holds the whole path.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
     connect(this, &QListWidget::itemDoubleClicked, this,

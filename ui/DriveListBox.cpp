@@ -11,13 +11,13 @@ namespace rz408 {
 
 namespace {
 
-QStyle::StandardPixmap DrivePicture(std::uint32_t type) {
+QStyle::StandardPixmap DrivePicture(DriveType type) {
     switch (type) {
-    case DRIVE_REMOVABLE:
+    case DriveType::Removable:
         return QStyle::SP_DriveFDIcon;
-    case DRIVE_REMOTE:
+    case DriveType::Remote:
         return QStyle::SP_DriveNetIcon;
-    case DRIVE_CDROM:
+    case DriveType::CdRom:
         return QStyle::SP_DriveCDIcon;
     default:
         return QStyle::SP_DriveHDIcon;

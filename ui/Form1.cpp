@@ -61,8 +61,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool
 } // namespace
 
 QFont Form1::LabelFont(bool bold, bool italic) {
-    // Where the classic font is missing, a narrower one: every help text of every language
-    // then fits its label with room to spare.
+    // Where MS Sans Serif is missing, a narrower one: every help text of every language then
+    // fits its label with room to spare.
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
                       QStringLiteral("Arial Narrow")});
@@ -74,7 +74,7 @@ QFont Form1::LabelFont(bool bold, bool italic) {
 
 Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWidget* parent)
     : QWidget(parent), module_(module), services_(services), drives_(drives),
-      profile_(&GermanProfile), watch_(new FolderWatch(this)), refreshTimer_(new QTimer(this)) {
+      profile_(&kGermanProfile), watch_(new FolderWatch(this)), refreshTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(ProgramIcon());
@@ -99,7 +99,7 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
     Command2 = MakeButton(this, "Command2", TwipsRect(2415, 3255, 1590, 435),
                           QString::fromUtf8(kBackCaption));
 
-    const auto& german = GermanProfile.LabelTexts;
+    const auto& german = kGermanProfile.LabelTexts;
     QString label2 = Text(german[1]);
     label2.replace(QLatin1Char('\''), QLatin1Char('"'));
     Label1 =

@@ -18,7 +18,7 @@ namespace rz408 {
 
 namespace {
 
-constexpr const char* MainCaption = "RZ408G textfileconverter";
+constexpr const char* kMainCaption = "RZ408G textfileconverter";
 
 constexpr const char* ExplanationText =
     "This Button is only here, because Tolvar Quennel doesn't like programs in languages he "
@@ -47,7 +47,7 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     : QWidget(parent), module_(m), services_(services), drives_(drives) {
     LoadPictures();
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QString::fromUtf8(MainCaption));
+    setWindowTitle(QString::fromUtf8(kMainCaption));
     setWindowIcon(ProgramIcon());
     // The tooltips of the buttons and pictures show also while another window is active.
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -67,7 +67,7 @@ Main::Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* p
     Frame1 = new QGroupBox(QStringLiteral("Tolvar Quennel Choice"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(TwipsRect(105, 735, 4005, 2745));
-    // The classic frame: a thin line all round, the caption standing in its top border.
+    // A flat frame: a thin line all round, the caption standing in its top border.
     Frame1->setStyleSheet(QStringLiteral(
         "QGroupBox#Frame1 { border: 1px solid palette(mid); border-radius: 0px; margin-top: 6px; }"
         "QGroupBox#Frame1::title { subcontrol-origin: margin; subcontrol-position: top left;"
@@ -139,15 +139,15 @@ void Main::InstallProfile(const LanguageProfile& profile) {
 }
 
 void Main::Command1_Click() {
-    InstallProfile(FrenchProfile);
+    InstallProfile(kFrenchProfile);
 }
 
 void Main::Command2_Click() {
-    InstallProfile(GermanProfile);
+    InstallProfile(kGermanProfile);
 }
 
 void Main::Command3_Click() {
-    InstallProfile(EnglishProfile);
+    InstallProfile(kEnglishProfile);
 }
 
 void Main::Command4_Click() {

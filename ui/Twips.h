@@ -1,7 +1,7 @@
 #pragma once
 
-// Positions and sizes of the windows are kept in twips, 1440 to the inch, as the classic
-// forms give them: 15 twips are one device-independent pixel, and Qt scales those pixels on
+// Positions and sizes of the windows are kept in twips, 1440 to the inch, as the window layouts
+// are written: 15 twips are one device-independent pixel, and Qt scales those pixels on
 // high-DPI screens.
 
 #include <QRect>
@@ -9,10 +9,10 @@
 
 namespace rz408 {
 
-inline constexpr int TwipsPerPixel = 15;
+inline constexpr int kTwipsPerPixel = 15;
 
 constexpr int TwipsToPixels(int twips) {
-    return twips / TwipsPerPixel;
+    return twips / kTwipsPerPixel;
 }
 
 constexpr QRect TwipsRect(int left, int top, int width, int height) {

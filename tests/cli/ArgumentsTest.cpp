@@ -33,24 +33,24 @@ struct ParseRow {
 };
 
 const ParseRow kParseRows[] = {
-    {"LongGerman", {"--language", "german", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
-    {"LongFrench", {"--language", "french", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
-    {"ShortCodes", {"--language", "de", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
-    {"ShortCodeFr", {"--language", "fr", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
-    {"AnyCase", {"--language", "GerMAN", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
-    {"EqualsForm", {"--language=french", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
-    {"ShortOption", {"-l", "de", "x"}, Action::Convert, &GermanProfile, {"x"}, ""},
-    {"ShortOptionJoined", {"-lfr", "x"}, Action::Convert, &FrenchProfile, {"x"}, ""},
+    {"LongGerman", {"--language", "german", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
+    {"LongFrench", {"--language", "french", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
+    {"ShortCodes", {"--language", "de", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
+    {"ShortCodeFr", {"--language", "fr", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
+    {"AnyCase", {"--language", "GerMAN", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
+    {"EqualsForm", {"--language=french", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
+    {"ShortOption", {"-l", "de", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
+    {"ShortOptionJoined", {"-lfr", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
     {"LanguageAfterFolders",
      {"a", "b", "-l", "de"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"a", "b"},
      ""},
     {"SeveralFoldersInOrder",
      {"-l", "de", "c", "a b", "c"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"c", "a b", "c"},
      ""},
     {"Utf8Folder",
@@ -58,23 +58,23 @@ const ParseRow kParseRows[] = {
       "Spielst\xC3\xA4nde/\xC3\x9C"
       "bung"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"Spielst\xC3\xA4nde/\xC3\x9C"
       "bung"},
      ""},
     {"LastLanguageCounts",
      {"-l", "fr", "-l", "de", "x"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"x"},
      ""},
     {"DashDashEndsOptions",
      {"-l", "de", "--", "-odd", "--help"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"-odd", "--help"},
      ""},
-    {"LoneDashIsAFolder", {"-l", "de", "-"}, Action::Convert, &GermanProfile, {"-"}, ""},
+    {"LoneDashIsAFolder", {"-l", "de", "-"}, Action::Convert, &kGermanProfile, {"-"}, ""},
     {"Help", {"--help"}, Action::Help, nullptr, {}, ""},
     {"HelpShort", {"-h"}, Action::Help, nullptr, {}, ""},
     {"HelpWinsOverMissingFolder", {"-l", "de", "--help"}, Action::Help, nullptr, {}, ""},
@@ -114,27 +114,27 @@ const ParseRow kParseRows[] = {
     {"EncodingBeforeTheFolders",
      {"--encoding", "utf-8", "-l", "fr", "a"},
      Action::Convert,
-     &FrenchProfile,
+     &kFrenchProfile,
      {"a"},
      ""},
     {"Recursive",
      {"--recursive", "-l", "de", "x"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"x"},
      "",
      true},
     {"RecursiveShortAfterFolders",
      {"-l", "fr", "x", "y", "-r"},
      Action::Convert,
-     &FrenchProfile,
+     &kFrenchProfile,
      {"x", "y"},
      "",
      true},
     {"FolderNamedLikeRecursive",
      {"-l", "de", "--", "-r", "--recursive"},
      Action::Convert,
-     &GermanProfile,
+     &kGermanProfile,
      {"-r", "--recursive"},
      "",
      false},
@@ -366,7 +366,7 @@ TEST(Output, AFailedStandardOutputIsAFailure) {
     out.setstate(std::ios::badbit);
     std::ostringstream err;
     Module1 m;
-    EXPECT_EQ(ConvertFolders(GermanProfile, {temp.path()}, m, out, err), kExitFileFailed);
+    EXPECT_EQ(ConvertFolders(kGermanProfile, {temp.path()}, m, out, err), kExitFileFailed);
     EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
 }
 
@@ -376,7 +376,7 @@ TEST(Output, FindingsThatCannotBeWrittenAreAFailure) {
     std::ostringstream out;
     out.setstate(std::ios::badbit);
     std::ostringstream err;
-    EXPECT_EQ(CheckSources(GermanProfile, {temp.path()}, std::nullopt, out, err), kExitFileFailed);
+    EXPECT_EQ(CheckSources(kGermanProfile, {temp.path()}, std::nullopt, out, err), kExitFileFailed);
     EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
 }
 

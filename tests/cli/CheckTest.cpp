@@ -4,9 +4,9 @@
 
 #include "BatchCommand.h"
 #include "Encoding.h"
+#include "LogEntry.h"
 #include "RunCommand.h"
 #include "TempFolder.h"
-#include "TranslationTable.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +52,7 @@ struct SourceRow {
     // source's character (UTF-8), its code in the log, and how the check shows it where that is
     // not as itself.
     std::string findings;
-    const LanguageProfile* profile = &GermanProfile;
+    const LanguageProfile* profile = &kGermanProfile;
 };
 
 // clang-format off
@@ -88,7 +88,7 @@ const SourceRow kSourceRows[] = {
      "1:1 \u00A0 160 <U+00A0>, 1:2 \xC2\x81 129 <U+0081>, 1:3 \u00AD 173 <U+00AD>"},
     {"NoVisibleFormUnicode", "a\xE2\x80\x8B\xC2\x85", {},
      "1:2 \u200B 8203 <U+200B>, 1:3 \xC2\x85 133 <U+0085>"},
-    {"French", "\x96\xE9", {}, "1:1 \u2013 150", &FrenchProfile},
+    {"French", "\x96\xE9", {}, "1:1 \u2013 150", &kFrenchProfile},
 };
 // clang-format on
 
@@ -106,7 +106,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     InstallProgramTexts(*row.profile, m);
     const std::string name = "x" + std::string(row.profile->FilePattern.substr(1));
     const fs::path source = temp.Write(name, row.bytes);
-    std::vector<std::string> args = {"--language", row.profile == &GermanProfile ? "de" : "fr"};
+    std::vector<std::string> args = {"--language", row.profile == &kGermanProfile ? "de" : "fr"};
     args.insert(args.end(), row.options.begin(), row.options.end());
     args.push_back(Utf8(temp.path()));
     std::vector<std::string> check = args;

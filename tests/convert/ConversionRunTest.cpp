@@ -2,7 +2,7 @@
 // something goes wrong.
 
 #include "Conversion.h"
-#include "FileSystem.h"
+#include "FileOps.h"
 #include "FolderListing.h"
 #include "PosixSupport.h"
 #include "TestSupport.h"
@@ -638,16 +638,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
     TempFolder folder;
     WriteFile(folder / "a.deu", "\xE4");
-    fsys::Folder other;
-    ASSERT_FALSE(fsys::OpenFolder(folder.path(), other));
-    fsys::File file;
+    fileops::Folder other;
+    ASSERT_FALSE(fileops::OpenFolder(folder.path(), other));
+    fileops::File file;
     std::string name;
-    ASSERT_FALSE(fsys::CreateTemporary(other, "a.txt", file, name));
+    ASSERT_FALSE(fileops::CreateTemporary(other, "a.txt", file, name));
     Module1 m = test::German();
     EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
     EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
     EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
-    fsys::RemoveQuietly(other, file, name);
+    fileops::RemoveQuietly(other, file, name);
     EXPECT_FALSE(std::filesystem::exists(folder / name)) << name;
 }
 

@@ -2,7 +2,7 @@
 // those: a file that already took its target's place stays, and so does everything else in the
 // folder. Each row runs in a forked child, which the signal then ends.
 
-#include "FileSystem.h"
+#include "FileOps.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,27 +51,28 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
     if (row.ignoredBefore) {
         std::signal(row.signal, SIG_IGN);
     }
-    fsys::RemoveTemporariesOnInterrupt();
-    fsys::Folder dir;
-    if (fsys::OpenFolder(folder, dir)) {
+    fileops::RemoveTemporariesOnInterrupt();
+    fileops::Folder dir;
+    if (fileops::OpenFolder(folder, dir)) {
         ::_exit(3);
     }
-    std::vector<std::unique_ptr<fsys::File>> open;
+    std::vector<std::unique_ptr<fileops::File>> open;
     std::string temporary;
     for (int k = 0; k < row.temporaries + 2; ++k) {
-        open.push_back(std::make_unique<fsys::File>());
-        if (fsys::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(), temporary)) {
+        open.push_back(std::make_unique<fileops::File>());
+        if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(),
+                                     temporary)) {
             ::_exit(3);
         }
-        if (fsys::WriteAll(*open.back(), "new", 3)) {
+        if (fileops::WriteAll(*open.back(), "new", 3)) {
             ::_exit(3);
         }
         if (k == 0) {
-            if (fsys::Replace(dir, *open.back(), temporary, "placed.txt")) {
+            if (fileops::Replace(dir, *open.back(), temporary, "placed.txt")) {
                 ::_exit(3);
             }
         } else if (k == 1) {
-            fsys::RemoveQuietly(dir, *open.back(), temporary);
+            fileops::RemoveQuietly(dir, *open.back(), temporary);
         }
     }
     ::raise(row.signal);

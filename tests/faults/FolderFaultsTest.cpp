@@ -551,7 +551,7 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
     WriteBytes(scene.outside / "victim.txt", kOutside);
     WriteBytes(scene.more / "m.deu", "\xE9t\xE9");
 
-    const std::vector<std::string> listing = ListFolder(scene.dir, GermanProfile.FilePattern);
+    const std::vector<std::string> listing = ListFolder(scene.dir, kGermanProfile.FilePattern);
     if (auto why = row.fault(scene); !why.empty()) {
         GTEST_SKIP() << why;
     }
@@ -626,7 +626,7 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
         const ChildResult result = RunForked(
             [&] {
                 Module1 m;
-                InstallProgramTexts(GermanProfile, m);
+                InstallProgramTexts(kGermanProfile, m);
                 return Serialize(ConversionRun(m, scene.dir, listing));
             },
             kDeadline);

@@ -24,9 +24,9 @@ struct NamedProfile {
 };
 
 const NamedProfile kProfiles[] = {
-    {"French", &FrenchProfile},
-    {"German", &GermanProfile},
-    {"English", &EnglishProfile},
+    {"French", &kFrenchProfile},
+    {"German", &kGermanProfile},
+    {"English", &kEnglishProfile},
 };
 
 // Every text field of a profile, by name, so that rows and loops can address them.
@@ -97,118 +97,118 @@ const std::string kContact = "E-mail: rz408-textconverter@example.org";
 
 const TextRow kTextRows[] = {
     // French
-    {&FrenchProfile, "French", "WindowCaption",
+    {&kFrenchProfile, "French", "WindowCaption",
      "Operation Gorvald textconverter pour le patch RZ408."},
-    {&FrenchProfile, "French", "ConvertCaption", "Traduit FRA au TXT"},
-    {&FrenchProfile, "French", "BackCaption", "Fin"},
-    {&FrenchProfile, "French", "Label1",
+    {&kFrenchProfile, "French", "ConvertCaption", "Traduit FRA au TXT"},
+    {&kFrenchProfile, "French", "BackCaption", "Fin"},
+    {&kFrenchProfile, "French", "Label1",
      "Ce programme permet d'utiliser le patch RZ408* avec la version française de Vandrok. "
      "Le programme fait une copie '*.txt' de tous les fichiers '*.fra' qui sont dans le "
      "dossier que vous choisissez pour le programme."},
-    {&FrenchProfile, "French", "Label2",
+    {&kFrenchProfile, "French", "Label2",
      "Sélectionnez le dossier où vos fichiers '*.fra' sont placés et presser le bouton "
      "'Convert FRA to TXT'. Eclatez-vous bien avec le patch RZ408.- Morrik 'Programmer' "
      "Halvsted."},
-    {&FrenchProfile, "French", "Label3",
+    {&kFrenchProfile, "French", "Label3",
      "En copiant les fichiers, le programme 'traduit' tous les caractères spéciaux français "
      "en valeurs qui peuvent être utilisée avec la version anglaise du programme. Les "
      "caractères spéciaux français qui sont 'traduits' sont: é to e, ô to o, ....."},
-    {&FrenchProfile, "French", "Label4",
+    {&kFrenchProfile, "French", "Label4",
      "Comme le patch RZ408 interdit toute valeur ASCII au delà de 127, ce programme va "
      "changer toutes les valeurs au dessus de 127 en espaces. Cela pour être sûr que le jeu "
      "ne se plantera pas à cause d'une valeur invalide. Si vous trouvez des espaces dans vos "
      "textes qui aurait du être 'traduits' en autre chose, surtout n'hésitez pas à "
      "m'envoyer un e-mail à propos du caractère qui manque, et de la valeur en laquelle il "
      "aurait du être 'traduit', ainsi je pourrais corriger mon programme."},
-    {&FrenchProfile, "French", "Label5",
+    {&kFrenchProfile, "French", "Label5",
      "Vous devez convertir les fichiers dans trois dossiers différents: le dossier principal "
      "'Opération Gorvald', le dossier 'scenario' et le dossier 'userscen'."},
-    {&FrenchProfile, "French", "Label6",
+    {&kFrenchProfile, "French", "Label6",
      "Si vous installez des nouvelles campaignes ou des nouveaux scénarios en français, "
      "utilisez de nouveau ce programme."},
-    {&FrenchProfile, "French", "Label7", kContact},
-    {&FrenchProfile, "French", "FilePattern", "*.fra"},
-    {&FrenchProfile, "French", "LogTextBefore", " (La valeur ASCII "},
-    {&FrenchProfile, "French", "LogTextAfter", ") est convertie en 'espace'."},
-    {&FrenchProfile, "French", "CountMessage",
+    {&kFrenchProfile, "French", "Label7", kContact},
+    {&kFrenchProfile, "French", "FilePattern", "*.fra"},
+    {&kFrenchProfile, "French", "LogTextBefore", " (La valeur ASCII "},
+    {&kFrenchProfile, "French", "LogTextAfter", ") est convertie en 'espace'."},
+    {&kFrenchProfile, "French", "CountMessage",
      "Nombre de fichiers convertis pour le patch RZ408: "},
-    {&FrenchProfile, "French", "DriveMessage",
+    {&kFrenchProfile, "French", "DriveMessage",
      "Ce programme peut être utilisé seulement avec des dossiers placés sur le disque dur."},
-    {&FrenchProfile, "French", "LogBaseName", "Erreurs_de_conversion."},
+    {&kFrenchProfile, "French", "LogBaseName", "Erreurs_de_conversion."},
 
     // German
-    {&GermanProfile, "German", "WindowCaption", "Vandrok-text konverter für Userpatch."},
-    {&GermanProfile, "German", "ConvertCaption", "Konvertiere DEU zu TXT  "},
-    {&GermanProfile, "German", "BackCaption", "Ende"},
-    {&GermanProfile, "German", "Label1",
+    {&kGermanProfile, "German", "WindowCaption", "Vandrok-text konverter für Userpatch."},
+    {&kGermanProfile, "German", "ConvertCaption", "Konvertiere DEU zu TXT  "},
+    {&kGermanProfile, "German", "BackCaption", "Ende"},
+    {&kGermanProfile, "German", "Label1",
      "Dieses Programm macht es möglich das RZ408* Userpatch zu nutzen und gleichzeitig die "
      "deutschen Texte zu verwenden. Das Programm erstellt eine Kopie von allen *.deu Dateien "
      "in dem von dir gewählten Ordner und konvertiert diese Dateien in das txt Format."},
-    {&GermanProfile, "German", "Label2",
+    {&kGermanProfile, "German", "Label2",
      "Wähle den Ordner wo sich deine *.deu Dateien befinden und drücke 'Konvertiere DEU zu "
      "TXT'.  Viel Spass mit dem Userpatch - Morrik 'Programmer' Halvsted. "},
-    {&GermanProfile, "German", "Label3",
+    {&kGermanProfile, "German", "Label3",
      "Das Programm übersetzt gleichzeitig alle deutschen Spezialzeichen. ä wird ae, Ä wird "
      "AE, ö wird oe, Ö wird OE, ü wird ue, Ü wird UE und ß wird ss."},
-    {&GermanProfile, "German", "Label4",
+    {&kGermanProfile, "German", "Label4",
      "Da das  RZ408* Patch keine ASCII Werte über 127 erkennt, übersetzt das "
      "Konvertierungsprogramm jene Werte als Leerzeichen, um Programmzusammenbrüche zu "
      "vermeiden. Wenn du Leerzeichen in den umgewandelten Texten findest, die in etwas "
      "anderes hätten übersetzt werden sollen, dann schicke mir bitte den Charakter der hätte "
      "übersetzt werden sollen und den Wert, in den es umgewandelt werden sollte. "},
-    {&GermanProfile, "German", "Label5",
+    {&kGermanProfile, "German", "Label5",
      "Zum konvertieren brauchst du 3 Ordner: den Hauptordner (gorvald3 oder so ...), danach "
      "den scenario- und den userscenordner."},
-    {&GermanProfile, "German", "Label6",
+    {&kGermanProfile, "German", "Label6",
      "Bei einer neuen installation von campaigns und scenarios, einfach wieder dieses "
      "programm verwenden."},
-    {&GermanProfile, "German", "Label7", kContact},
-    {&GermanProfile, "German", "FilePattern", "*.deu"},
-    {&GermanProfile, "German", "LogTextBefore", " (ascii werte"},
-    {&GermanProfile, "German", "LogTextAfter", ") ist konvertiert zu leerzeichen."},
-    {&GermanProfile, "German", "CountMessage",
+    {&kGermanProfile, "German", "Label7", kContact},
+    {&kGermanProfile, "German", "FilePattern", "*.deu"},
+    {&kGermanProfile, "German", "LogTextBefore", " (ascii werte"},
+    {&kGermanProfile, "German", "LogTextAfter", ") ist konvertiert zu leerzeichen."},
+    {&kGermanProfile, "German", "CountMessage",
      "Anzahl der konvertierten Dateien für Userpatch408: "},
-    {&GermanProfile, "German", "DriveMessage",
+    {&kGermanProfile, "German", "DriveMessage",
      "Dieser programm kann nur mit Ordnern auf eine Harddisk benutz werden."},
-    {&GermanProfile, "German", "LogBaseName", "konvertionsfehler"},
+    {&kGermanProfile, "German", "LogBaseName", "konvertionsfehler"},
 
     // English
-    {&EnglishProfile, "English", "WindowCaption",
+    {&kEnglishProfile, "English", "WindowCaption",
      "RZ408 patch textconverter for French and German Vandrok."},
-    {&EnglishProfile, "English", "ConvertCaption", "This will not work - Tolvar"},
-    {&EnglishProfile, "English", "BackCaption", "End"},
-    {&EnglishProfile, "English", "Label1",
+    {&kEnglishProfile, "English", "ConvertCaption", "This will not work - Tolvar"},
+    {&kEnglishProfile, "English", "BackCaption", "End"},
+    {&kEnglishProfile, "English", "Label1",
      "This program makes it possible to use the RZ408* userpatch, and at the same time keep "
      "your French/German texts. The program makes a *.txt copy of all *.fra/deu files that "
      "resides in the folder you point the program to. "},
-    {&EnglishProfile, "English", "Label2",
+    {&kEnglishProfile, "English", "Label2",
      "Select the folder where your *.fra/deu files are located and press the 'Convert "
      "FRA/DEU to TXT' button. Have fun with the userpatch - Morrik 'Programmer' Halvsted."},
-    {&EnglishProfile, "English", "Label3",
+    {&kEnglishProfile, "English", "Label3",
      "While copying the files, the program 'translates' all French/German special "
      "characters into values that can be used with the English version of the program. "
      "French/German special characters that are 'translated' are: (Check with the readme)"},
-    {&EnglishProfile, "English", "Label4",
+    {&kEnglishProfile, "English", "Label4",
      "Because the RZ408 userpatch does not allow any ASCII values above 127, this program "
      "will change any other values above 127 than the above mentioned to spaces. This is "
      "done to ensure that the game does not crash because of invalid character values. If "
      "you find spaces in your texts that should have been 'translated' to something else, "
      "please don't hesitate to e-mail me of the character that is missing, and the value it "
      "should be 'translated' to, so I can make a correction for my program. "},
-    {&EnglishProfile, "English", "Label5",
+    {&kEnglishProfile, "English", "Label5",
      "You need to convert the files in three different folders: The main Operation "
      "Gorvald/Gorvald3 folder, the scenario folder and the userscenario folder."},
-    {&EnglishProfile, "English", "Label6",
+    {&kEnglishProfile, "English", "Label6",
      "If you install new campaigns or scenarios in French/german, just use this program "
      "again."},
-    {&EnglishProfile, "English", "Label7", kContact},
-    {&EnglishProfile, "English", "FilePattern", "Tolvar Quennel.tqu"},
-    {&EnglishProfile, "English", "LogTextBefore", " (ASCII value"},
-    {&EnglishProfile, "English", "LogTextAfter", ") is converted to space."},
-    {&EnglishProfile, "English", "CountMessage", "Number of converted files for Userpatch408:"},
-    {&EnglishProfile, "English", "DriveMessage",
+    {&kEnglishProfile, "English", "Label7", kContact},
+    {&kEnglishProfile, "English", "FilePattern", "Tolvar Quennel.tqu"},
+    {&kEnglishProfile, "English", "LogTextBefore", " (ASCII value"},
+    {&kEnglishProfile, "English", "LogTextAfter", ") is converted to space."},
+    {&kEnglishProfile, "English", "CountMessage", "Number of converted files for Userpatch408:"},
+    {&kEnglishProfile, "English", "DriveMessage",
      "This program can only be used with folders on a harddisk."},
-    {&EnglishProfile, "English", "LogBaseName", "Conversionerrors"},
+    {&kEnglishProfile, "English", "LogBaseName", "Conversionerrors"},
 };
 
 class ProfileText : public ::testing::TestWithParam<TextRow> {};
@@ -245,9 +245,9 @@ TEST(ProfileText, RowsCoverEveryField) {
 }
 
 TEST(ProfileSwitch, OnlyFrenchAndGermanConvert) {
-    EXPECT_TRUE(FrenchProfile.ConvertEnabled);
-    EXPECT_TRUE(GermanProfile.ConvertEnabled);
-    EXPECT_FALSE(EnglishProfile.ConvertEnabled);
+    EXPECT_TRUE(kFrenchProfile.ConvertEnabled);
+    EXPECT_TRUE(kGermanProfile.ConvertEnabled);
+    EXPECT_FALSE(kEnglishProfile.ConvertEnabled);
 }
 
 TEST(ProfileContact, Label7IsTheContactTextEverywhere) {
@@ -316,12 +316,12 @@ TEST(ProfileMessages, EveryLanguageHasEachMessageWithItsParts) {
 TEST(ProfileMessages, FrenchAndGermanAreTranslated) {
     for (const MessageField& field : kMessageFields) {
         SCOPED_TRACE(field.name);
-        const std::string_view english = field.get(EnglishProfile);
+        const std::string_view english = field.get(kEnglishProfile);
         if (english == "%1: %2") {
             continue; // the German list line is written the English way
         }
-        EXPECT_NE(field.get(FrenchProfile), english);
-        EXPECT_NE(field.get(GermanProfile), english);
+        EXPECT_NE(field.get(kFrenchProfile), english);
+        EXPECT_NE(field.get(kGermanProfile), english);
     }
 }
 
@@ -339,15 +339,15 @@ struct InstalledRow {
 };
 
 const InstalledRow kInstalledRows[] = {
-    {&FrenchProfile, "French", " (La valeur ASCII ", ") est convertie en 'espace'.",
+    {&kFrenchProfile, "French", " (La valeur ASCII ", ") est convertie en 'espace'.",
      "Nombre de fichiers convertis pour le patch RZ408: ",
      "Ce programme peut \xEAtre utilis\xE9 seulement avec des dossiers plac\xE9s sur le disque "
      "dur.",
      "Erreurs_de_conversion."},
-    {&GermanProfile, "German", " (ascii werte", ") ist konvertiert zu leerzeichen.",
+    {&kGermanProfile, "German", " (ascii werte", ") ist konvertiert zu leerzeichen.",
      "Anzahl der konvertierten Dateien f\xFCr Userpatch408: ",
      "Dieser programm kann nur mit Ordnern auf eine Harddisk benutz werden.", "konvertionsfehler"},
-    {&EnglishProfile, "English", " (ASCII value", ") is converted to space.",
+    {&kEnglishProfile, "English", " (ASCII value", ") is converted to space.",
      "Number of converted files for Userpatch408:",
      "This program can only be used with folders on a harddisk.", "Conversionerrors"},
 };
@@ -406,13 +406,13 @@ struct UseRow {
 };
 
 const UseRow kUseRows[] = {
-    {&FrenchProfile, "French", "Erreurs_de_conversion..txt",
+    {&kFrenchProfile, "French", "Erreurs_de_conversion..txt",
      "Nombre de fichiers convertis pour le patch RZ408:  3", "  ",
      "\r\n             \x96 (La valeur ASCII  150) est convertie en 'espace'."},
-    {&GermanProfile, "German", "konvertionsfehler.txt",
+    {&kGermanProfile, "German", "konvertionsfehler.txt",
      "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3", "  ",
      "\r\n             \x96 (ascii werte 150) ist konvertiert zu leerzeichen."},
-    {&EnglishProfile, "English", "Conversionerrors.txt",
+    {&kEnglishProfile, "English", "Conversionerrors.txt",
      "Number of converted files for Userpatch408: 3", " ",
      "\r\n             \x96 (ASCII value 150) is converted to space."},
 };
@@ -470,17 +470,17 @@ struct PatternRow {
 };
 
 const PatternRow kPatternRows[] = {
-    {&FrenchProfile, "carte.fra", true},
-    {&FrenchProfile, "CARTE.FRA", true},
-    {&FrenchProfile, "carte.deu", false},
-    {&FrenchProfile, "carte.fra.txt", false},
-    {&GermanProfile, "MAP.DEU", true},
-    {&GermanProfile, "a.b.deu", true},
-    {&GermanProfile, "karte.fra", false},
-    {&GermanProfile, "karte.txt", false},
-    {&EnglishProfile, "map.deu", false},
-    {&EnglishProfile, "carte.fra", false},
-    {&EnglishProfile, "Tolvar Quennel.tqu", true},
+    {&kFrenchProfile, "carte.fra", true},
+    {&kFrenchProfile, "CARTE.FRA", true},
+    {&kFrenchProfile, "carte.deu", false},
+    {&kFrenchProfile, "carte.fra.txt", false},
+    {&kGermanProfile, "MAP.DEU", true},
+    {&kGermanProfile, "a.b.deu", true},
+    {&kGermanProfile, "karte.fra", false},
+    {&kGermanProfile, "karte.txt", false},
+    {&kEnglishProfile, "map.deu", false},
+    {&kEnglishProfile, "carte.fra", false},
+    {&kEnglishProfile, "Tolvar Quennel.tqu", true},
 };
 
 TEST(ProfilePattern, ListsTheGameFilesOfItsLanguage) {

@@ -4,6 +4,7 @@
 // display and the window manager and runs this with QT_QPA_PLATFORM=xcb.
 
 #include "DirListBox.h"
+#include "DriveSystem.h"
 #include "FileListBox.h"
 #include "Form1.h"
 #include "LanguageProfile.h"
@@ -11,7 +12,6 @@
 #include "Module1.h"
 #include "QtTestFiles.h"
 #include "WindowServices.h"
-#include "drives/DriveSystem.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -178,7 +178,7 @@ void DesktopTest::longRunShowsProgressAndCancels() {
                     !progress->windowHandle()->frameMargins().isNull());
         framed = true;
         QTRY_COMPARE(progress->findChild<QProgressBar*>()->text(),
-                     Utf8Text(GermanProfile.Messages.FilesDone)
+                     Utf8Text(kGermanProfile.Messages.FilesDone)
                          .arg(QString::number(kHeld), QString::number(kListed)));
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         hold.Release();
@@ -187,7 +187,7 @@ void DesktopTest::longRunShowsProgressAndCancels() {
 
     QVERIFY(framed);
     QCOMPARE(d.dialogs.messages,
-             QStringList{Utf8Text(GermanProfile.CountMessage) + QStringLiteral(" 40")});
+             QStringList{Utf8Text(kGermanProfile.CountMessage) + QStringLiteral(" 40")});
     QCOMPARE(QDir(game).entryList({QStringLiteral("*.txt")}, QDir::Files).size(), kHeld + 1);
 }
 

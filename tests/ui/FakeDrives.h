@@ -12,8 +12,8 @@
 namespace rz408::test {
 
 struct FakeDrive {
-    std::string entry;  // "c: [SYSTEM]", "a:"
-    std::uint32_t type; // what GetDriveTypeA answers for "<letter>:\"
+    std::string entry; // "c: [SYSTEM]", "a:"
+    DriveType type;    // what GetDriveTypeA answers for "<letter>:\"
     std::filesystem::path folder;
 };
 
@@ -31,13 +31,13 @@ public:
         return entries;
     }
 
-    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+    DriveType GetDriveTypeA(std::string_view rootText) override {
         queries.emplace_back(rootText);
         if (rootText.size() != 3 || rootText[1] != ':' || rootText[2] != '\\') {
-            return DRIVE_NO_ROOT_DIR;
+            return DriveType::NoRootDir;
         }
         const FakeDrive* d = Find(DriveLetterOf(rootText));
-        return d ? d->type : DRIVE_NO_ROOT_DIR;
+        return d ? d->type : DriveType::NoRootDir;
     }
 
     std::string CurrentDrive() override {

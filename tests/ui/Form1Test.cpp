@@ -55,7 +55,7 @@ namespace {
 
 // The two languages that convert, for rows that run the conversion.
 const std::pair<const char*, const LanguageProfile*> kConvertingProfiles[] = {
-    {"German", &GermanProfile}, {"French", &FrenchProfile}};
+    {"German", &kGermanProfile}, {"French", &kFrenchProfile}};
 
 // One converter window over a temporary folder and a made-up drive set; its message boxes
 // are read and closed as a user does.
@@ -73,15 +73,16 @@ struct Rig {
     // The process's current folder is the folder of the drive START.
     explicit Rig(const QStringList& driveRows = {QStringLiteral("c: [SYSTEM]|3")},
                  char start = 'c') {
-        InstallProgramTexts(GermanProfile, module);
+        InstallProgramTexts(kGermanProfile, module);
         for (const QString& row : driveRows) {
             const QStringList parts = row.split(QLatin1Char('|'));
             const QString letter = parts[0].left(1).toLower();
             QDir(root.path()).mkpath(letter);
             WriteFile(Folder(letter) + QStringLiteral("/") + letter + QStringLiteral(".deu"),
                       QByteArray("x"));
-            drives.drives.push_back(
-                FakeDrive{parts[0].toStdString(), parts[1].toUInt(), Folder(letter).toStdString()});
+            drives.drives.push_back(FakeDrive{parts[0].toStdString(),
+                                              static_cast<DriveType>(parts[1].toUInt()),
+                                              Folder(letter).toStdString()});
         }
         drives.currentLetter = start;
         QDir::setCurrent(Folder(QString(QLatin1Char(start))));
@@ -265,7 +266,7 @@ void Form1Test::driveCheck() {
 
     QCOMPARE(rig.messages.size(), messages);
     for (const QString& message : rig.messages) {
-        QCOMPARE(message, Utf8Text(GermanProfile.DriveMessage));
+        QCOMPARE(message, Utf8Text(kGermanProfile.DriveMessage));
     }
     QStringList asked;
     for (const std::string& q : rig.drives.queries) {
@@ -325,7 +326,7 @@ void Form1Test::userPicksFloppy() {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     }
     QTRY_COMPARE(changes.size(), 2); // the floppy, then C: again from the nested check
-    QCOMPARE(rig.messages, QStringList{Utf8Text(GermanProfile.DriveMessage)});
+    QCOMPARE(rig.messages, QStringList{Utf8Text(kGermanProfile.DriveMessage)});
     QCOMPARE(list->Drive(), QStringLiteral("c: [SYSTEM]"));
     QCOMPARE(rig.form->Dir1->Path(), QDir::toNativeSeparators(rig.Folder(QStringLiteral("c"))));
 }
@@ -384,12 +385,12 @@ void Form1Test::folderThatCannotBeOpened_data() {
 
     for (const char* action : {"doubleclick", "enter"}) {
         for (const char* trouble : {"gone", "a file now", "unreadable"}) {
-            QTest::addRow("%s, %s", trouble, action) << &GermanProfile << trouble << action;
+            QTest::addRow("%s, %s", trouble, action) << &kGermanProfile << trouble << action;
         }
     }
-    QTest::newRow("French, gone, enter") << &FrenchProfile << "gone"
+    QTest::newRow("French, gone, enter") << &kFrenchProfile << "gone"
                                          << "enter";
-    QTest::newRow("English preview, gone, double click") << &EnglishProfile << "gone"
+    QTest::newRow("English preview, gone, double click") << &kEnglishProfile << "gone"
                                                          << "doubleclick";
 }
 
@@ -676,8 +677,8 @@ void Form1Test::runMessage_data() {
     QTest::addColumn<QStringList>("expected"); // after the count line; "@" a blank line
 
     using A = FileFailure::Action;
-    const auto& de = GermanProfile.Messages;
-    const auto& fr = FrenchProfile.Messages;
+    const auto& de = kGermanProfile.Messages;
+    const auto& fr = kFrenchProfile.Messages;
     const auto t = [](std::string_view text) { return Utf8Text(text); };
     FileFailure log;
     log.name = "konvertionsfehler.txt";
@@ -685,14 +686,14 @@ void Form1Test::runMessage_data() {
     log.kind = FileFailure::Kind::LogFile;
 
     QTest::newRow("a source that cannot be read")
-        << &GermanProfile << 1
+        << &kGermanProfile << 1
         << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Permission denied")}
         << QList<UnicodeSource>{}
         << QStringList{
                "@", t(de.OneFileFailed),
                t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("a.deu", "Permission denied"))};
     QTest::newRow("a copy that would overwrite the log file")
-        << &GermanProfile << 0
+        << &kGermanProfile << 0
         << QList<FileFailure>{Failed("konvertionsfehler.deu", A::CopyIsLog, "konvertionsfehler.txt",
                                      "")}
         << QList<UnicodeSource>{}
@@ -701,13 +702,13 @@ void Form1Test::runMessage_data() {
                t(de.FailedFile)
                    .arg("konvertionsfehler.deu", t(de.CopyIsLog).arg("konvertionsfehler.txt"))};
     QTest::newRow("a reason given only in words goes in as it is")
-        << &FrenchProfile << 0
+        << &kFrenchProfile << 0
         << QList<FileFailure>{Failed("a.fra", A::Other, "", "", "not enough memory")}
         << QList<UnicodeSource>{}
         << QStringList{"@", t(fr.OneFileFailed),
                        t(fr.FailedFile).arg("a.fra", "not enough memory")};
     QTest::newRow("two sources and the log file: two counted, the log after them")
-        << &GermanProfile << 0
+        << &kGermanProfile << 0
         << QList<FileFailure>{log, Failed("a.deu", A::Write, "a.txt", "No space left on device"),
                               Failed("b.deu", A::Write, "b.txt", "No space left on device")}
         << QList<UnicodeSource>{}
@@ -720,7 +721,7 @@ void Form1Test::runMessage_data() {
                        "@",
                        t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied")};
     QTest::newRow("sources read as Unicode, each encoding named")
-        << &GermanProfile << 3 << QList<FileFailure>{}
+        << &kGermanProfile << 3 << QList<FileFailure>{}
         << QList<UnicodeSource>{{"a.deu", SourceEncoding::Utf8},
                                 {"b.deu", SourceEncoding::Utf16LE},
                                 {"c.deu", SourceEncoding::Utf16BE}}
@@ -737,9 +738,9 @@ void Form1Test::runMessage_data() {
     }
     manyLines << t(de.AndMore).arg(23 - int(kNamedAtMost));
     QTest::newRow("23 sources read as Unicode, the first twenty named")
-        << &GermanProfile << 23 << QList<FileFailure>{} << many << manyLines;
+        << &kGermanProfile << 23 << QList<FileFailure>{} << many << manyLines;
     QTest::newRow("failures, the log file, then the Unicode sources")
-        << &GermanProfile << 1
+        << &kGermanProfile << 1
         << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Input/output error"), log}
         << QList<UnicodeSource>{{"b.deu", SourceEncoding::Utf8}}
         << QStringList{
@@ -753,7 +754,7 @@ void Form1Test::runMessage_data() {
                "b.deu (UTF-8)"};
     // Placeholders in names are names: each part goes in once, as it is.
     QTest::newRow("names that hold %1 and %2 stay as they are")
-        << &GermanProfile << 0
+        << &kGermanProfile << 0
         << QList<FileFailure>{Failed("%2%1.deu", A::Write, "%2%1.txt", "%1 %2")}
         << QList<UnicodeSource>{}
         << QStringList{"@", t(de.OneFileFailed),
@@ -797,11 +798,11 @@ void Form1Test::longRun_data() {
             << profile << 2 << "cancel" << 2 << true << false;
     }
     QTest::newRow("Escape in the progress dialog cancels")
-        << &GermanProfile << 3 << "escape" << 3 << true << false;
+        << &kGermanProfile << 3 << "escape" << 3 << true << false;
     QTest::newRow("closing the window waits for the file, then ends the program")
-        << &GermanProfile << 2 << "close" << 2 << false << true;
+        << &kGermanProfile << 2 << "close" << 2 << false << true;
     QTest::newRow("back waits for the file, then goes back")
-        << &GermanProfile << 2 << "back" << 2 << false << false;
+        << &kGermanProfile << 2 << "back" << 2 << false << false;
 }
 
 // A run goes on a thread of its own; one longer than kProgressDelayMs shows a progress dialog
@@ -940,16 +941,16 @@ void Form1Test::textsBeforeAnyProfile_data() {
         << "Command1" << QStringLiteral("Konvertiere DEU zu TXT  ");
     QTest::newRow("back button") << "Command2" << QStringLiteral("Ende");
     QTest::newRow("Label1 as the German profile")
-        << "Label1" << Utf8Text(GermanProfile.LabelTexts[0]);
+        << "Label1" << Utf8Text(kGermanProfile.LabelTexts[0]);
     QTest::newRow("Label2 with double quotes")
         << "Label2"
         << QStringLiteral("Wähle den Ordner wo sich deine *.deu Dateien befinden und drücke "
                           "\"Konvertiere DEU zu TXT\".  Viel Spass mit dem Userpatch - Morrik "
                           "\"Programmer\" Halvsted. ");
     QTest::newRow("Label3 as the German profile")
-        << "Label3" << Utf8Text(GermanProfile.LabelTexts[2]);
+        << "Label3" << Utf8Text(kGermanProfile.LabelTexts[2]);
     QTest::newRow("Label4 as the German profile")
-        << "Label4" << Utf8Text(GermanProfile.LabelTexts[3]);
+        << "Label4" << Utf8Text(kGermanProfile.LabelTexts[3]);
     QTest::newRow("Label5 in its own words")
         << "Label5"
         << QStringLiteral("Du brauchst Drei Ordnern zu konvertieren: Hauptordner (gorvald3 oder "
@@ -985,7 +986,7 @@ void Form1Test::everyTextFits_data() {
     QTest::addColumn<QString>("text");
 
     const std::pair<const char*, const LanguageProfile*> profiles[] = {
-        {"French", &FrenchProfile}, {"German", &GermanProfile}, {"English", &EnglishProfile}};
+        {"French", &kFrenchProfile}, {"German", &kGermanProfile}, {"English", &kEnglishProfile}};
     for (const auto& [language, profile] : profiles) {
         for (int i = 0; i < 7; ++i) {
             const QString label = QStringLiteral("Label%1").arg(i + 1);

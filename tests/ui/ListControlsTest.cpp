@@ -79,9 +79,9 @@ void ListControlsTest::driveWrite() {
     QFETCH(int, changes);
 
     FakeDrives drives;
-    drives.drives = {{"a:", DRIVE_REMOVABLE, {}},
-                     {"c: [SYSTEM]", DRIVE_FIXED, {}},
-                     {"d: [DATA]", DRIVE_FIXED, {}}};
+    drives.drives = {{"a:", DriveType::Removable, {}},
+                     {"c: [SYSTEM]", DriveType::Fixed, {}},
+                     {"d: [DATA]", DriveType::Fixed, {}}};
     drives.currentLetter = 'c';
     DriveListBox list(drives);
     QCOMPARE(list.Drive(), QStringLiteral("c: [SYSTEM]"));
@@ -125,8 +125,9 @@ void ListControlsTest::dirPathWrite() {
     QVERIFY(QDir(base).mkpath(QStringLiteral("data")));
     Touch(base + QStringLiteral("/top/file.deu"));
     FakeDrives drives;
-    drives.drives = {{"c: [SYSTEM]", DRIVE_FIXED, (base + QStringLiteral("/top")).toStdString()},
-                     {"d: [DATA]", DRIVE_FIXED, (base + QStringLiteral("/data")).toStdString()}};
+    drives.drives = {
+        {"c: [SYSTEM]", DriveType::Fixed, (base + QStringLiteral("/top")).toStdString()},
+        {"d: [DATA]", DriveType::Fixed, (base + QStringLiteral("/data")).toStdString()}};
     const QString previous = QDir::currentPath();
     QDir::setCurrent(base + QStringLiteral("/top"));
     DirListBox list(drives);
@@ -154,7 +155,7 @@ void ListControlsTest::dirShowsTree() {
     }
     Touch(open + QStringLiteral("/file.deu"));
     FakeDrives drives;
-    drives.drives = {{"c: [SYSTEM]", DRIVE_FIXED, {}}};
+    drives.drives = {{"c: [SYSTEM]", DriveType::Fixed, {}}};
     DirListBox list(drives);
     list.setPath(open);
 

@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
+#include "DriveSystem.h"
 #include "Encoding.h"
 #include "FileListBox.h"
 #include "Form1.h"
@@ -12,7 +13,6 @@
 #include "Module1.h"
 #include "QtTestFiles.h"
 #include "WindowServices.h"
-#include "drives/DriveSystem.h"
 
 #include <QApplication>
 #include <QDir>
@@ -53,11 +53,11 @@ public:
     std::vector<std::string> DriveEntries() override {
         return {"a:", "c: [SYSTEM]", "n: [\\\\server\\games]"};
     }
-    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+    DriveType GetDriveTypeA(std::string_view rootText) override {
         if (rootText == "a:\\" || rootText == "A:\\") {
-            return DRIVE_REMOVABLE;
+            return DriveType::Removable;
         }
-        return DRIVE_NO_ROOT_DIR;
+        return DriveType::NoRootDir;
     }
     std::string CurrentDrive() override { return "c: [SYSTEM]"; }
     std::filesystem::path CurrentFolderOf(std::string_view driveText) override {
@@ -69,7 +69,7 @@ private:
     std::filesystem::path folder_;
 };
 
-const LanguageProfile* const Profiles[] = {&FrenchProfile, &GermanProfile, &EnglishProfile};
+const LanguageProfile* const Profiles[] = {&kFrenchProfile, &kGermanProfile, &kEnglishProfile};
 
 enum Choice { French = 0, German = 1, English = 2 };
 
@@ -594,8 +594,8 @@ void MainTest::englishBackFrench() {
     QVERIFY(form->Command1->isEnabled());
     QCOMPARE(form->Command1->text(), QString("Traduit FRA au TXT"));
     QCOMPARE(form->Command2->text(), QString("Fin"));
-    QCOMPARE(form->windowTitle(), Utf8Text(FrenchProfile.WindowCaption));
-    QCOMPARE(form->Label3->text(), Utf8Text(FrenchProfile.LabelTexts[2]));
+    QCOMPARE(form->windowTitle(), Utf8Text(kFrenchProfile.WindowCaption));
+    QCOMPARE(form->Label3->text(), Utf8Text(kFrenchProfile.LabelTexts[2]));
     QCOMPARE(form->Drive1->Drive(), drive);
     QCOMPARE(form->Dir1->Path(), folder);
     QCOMPARE(form->File1->Path(), folder);
@@ -811,8 +811,8 @@ void MainTest::screenshots() {
             };
             QCOMPARE(ExecAround([&] { form->Command1->click(); }), test::kStillRunning);
             QCOMPARE(shown.section('\n', what == "progress" ? 0 : 2, 2),
-                     Utf8Text(what == "progress" ? GermanProfile.Messages.Converting
-                                                 : GermanProfile.Messages.OneFileFailed));
+                     Utf8Text(what == "progress" ? kGermanProfile.Messages.Converting
+                                                 : kGermanProfile.Messages.OneFileFailed));
         }
     }
 

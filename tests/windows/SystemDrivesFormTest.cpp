@@ -88,7 +88,7 @@ void SystemDrivesFormTest::pick() {
     QFETCH(bool, accepted);
 
     Module1 module;
-    InstallProgramTexts(GermanProfile, module);
+    InstallProgramTexts(kGermanProfile, module);
     WindowServices services;
     DialogCatcher dialogs; // reads and closes the message boxes
     const QStringList& messages = dialogs.messages;
@@ -107,7 +107,7 @@ void SystemDrivesFormTest::pick() {
         QCOMPARE(form.Drive1->Drive().at(0), QLatin1Char(letter));
         QCOMPARE(form.Dir1->Path(), QString(QLatin1Char(letter)).toUpper() + QStringLiteral(":\\"));
     } else {
-        QCOMPARE(messages, QStringList{Utf8Text(GermanProfile.DriveMessage)});
+        QCOMPARE(messages, QStringList{Utf8Text(kGermanProfile.DriveMessage)});
         QCOMPARE(form.Drive1->Drive().at(0), QLatin1Char('c'));
         QCOMPARE(form.Dir1->Path(), start);
     }

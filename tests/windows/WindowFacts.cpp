@@ -61,9 +61,9 @@ int main(int argc, char* argv[]) {
     PrintWindow(QStringLiteral("Form1"), form);
 
     const std::pair<const char*, const rz408::LanguageProfile*> profiles[] = {
-        {"french", &rz408::FrenchProfile},
-        {"german", &rz408::GermanProfile},
-        {"english", &rz408::EnglishProfile}};
+        {"french", &rz408::kFrenchProfile},
+        {"german", &rz408::kGermanProfile},
+        {"english", &rz408::kEnglishProfile}};
     for (const auto& [language, profile] : profiles) {
         const auto text = [](std::string_view utf8) {
             return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));

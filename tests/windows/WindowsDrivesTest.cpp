@@ -1,7 +1,7 @@
 // The drives of the drive list on Windows (run under Wine, whose C: and Z: are fixed disks):
 // the entries in the classic form, kernel32's own GetDriveTypeA, and the drive check over them.
 
-#include "WindowsDrives.h" // before <windows.h>: it names the DRIVE_ values itself
+#include "WindowsDrives.h"
 
 #include "WindowsTestSupport.h"
 
@@ -52,18 +52,21 @@ void PrintTo(const EntryRow& row, std::ostream* os) {
 }
 
 const EntryRow kEntryRows[] = {
-    {"FixedLabelled", {'c', DRIVE_FIXED, "SYSTEM", ""}, "c: [SYSTEM]", true},
-    {"FixedUnlabelled", {'c', DRIVE_FIXED, "", ""}, "c: [Local Disk]", true},
-    {"FixedUmlautLabel", {'c', DRIVE_FIXED, "Spiele \xC3\x84", ""}, "c: [Spiele \xC3\x84]", true},
-    {"Floppy", {'c', DRIVE_REMOVABLE, "", ""}, "c:", false},
-    {"RemovableLabelled", {'c', DRIVE_REMOVABLE, "STICK", ""}, "c:", false},
-    {"Network", {'c', DRIVE_REMOTE, "", "\\\\server\\games"}, "c: [\\\\server\\games]", true},
-    {"NetworkNoShare", {'c', DRIVE_REMOTE, "DATEN", ""}, "c: [DATEN]", true},
-    {"NetworkNothing", {'c', DRIVE_REMOTE, "", ""}, "c: [Network Drive]", true},
-    {"Optical", {'c', DRIVE_CDROM, "GAME_CD", ""}, "c:", false},
-    {"RamDisk", {'c', DRIVE_RAMDISK, "", ""}, "c: [RAM Disk]", true},
-    {"RamDiskLabelled", {'c', DRIVE_RAMDISK, "RAMDRIVE", ""}, "c: [RAMDRIVE]", true},
-    {"Unknown", {'c', DRIVE_UNKNOWN, "", ""}, "c:", false},
+    {"FixedLabelled", {'c', DriveType::Fixed, "SYSTEM", ""}, "c: [SYSTEM]", true},
+    {"FixedUnlabelled", {'c', DriveType::Fixed, "", ""}, "c: [Local Disk]", true},
+    {"FixedUmlautLabel",
+     {'c', DriveType::Fixed, "Spiele \xC3\x84", ""},
+     "c: [Spiele \xC3\x84]",
+     true},
+    {"Floppy", {'c', DriveType::Removable, "", ""}, "c:", false},
+    {"RemovableLabelled", {'c', DriveType::Removable, "STICK", ""}, "c:", false},
+    {"Network", {'c', DriveType::Remote, "", "\\\\server\\games"}, "c: [\\\\server\\games]", true},
+    {"NetworkNoShare", {'c', DriveType::Remote, "DATEN", ""}, "c: [DATEN]", true},
+    {"NetworkNothing", {'c', DriveType::Remote, "", ""}, "c: [Network Drive]", true},
+    {"Optical", {'c', DriveType::CdRom, "GAME_CD", ""}, "c:", false},
+    {"RamDisk", {'c', DriveType::RamDisk, "", ""}, "c: [RAM Disk]", true},
+    {"RamDiskLabelled", {'c', DriveType::RamDisk, "RAMDRIVE", ""}, "c: [RAMDRIVE]", true},
+    {"Unknown", {'c', DriveType::Unknown, "", ""}, "c:", false},
 };
 
 class EntryTest : public ::testing::TestWithParam<EntryRow> {};
@@ -84,25 +87,25 @@ INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows),
 struct QueryRow {
     const char* name;
     std::string text; // '?' first: a letter of no present drive
-    std::uint32_t answer;
+    DriveType answer;
 };
 void PrintTo(const QueryRow& row, std::ostream* os) {
     *os << row.name;
 }
 
 const QueryRow kQueryRows[] = {
-    {"FixedRoot", "c:\\", DRIVE_FIXED},
-    {"FixedRootUpper", "C:\\", DRIVE_FIXED},
-    {"SecondFixedRoot", "z:\\", DRIVE_FIXED},
-    {"FloppyRoot", "a:\\", DRIVE_REMOVABLE},
-    {"CdRomRoot", "d:\\", DRIVE_CDROM},
-    {"CdRomRootUpper", "D:\\", DRIVE_CDROM},
-    {"EntryOfFixedDisk", "c: [Local Disk]\\", DRIVE_NO_ROOT_DIR},
-    {"EntryWithLabel", "c: [SYSTEM]\\", DRIVE_NO_ROOT_DIR},
-    {"EntryWithWindows1252Label", "c: [Spiele \xC4]\\", DRIVE_NO_ROOT_DIR},
-    {"EntryOfNetworkDrive", "z: [\\\\server\\games]\\", DRIVE_NO_ROOT_DIR},
-    {"AbsentRoot", "?:\\", DRIVE_NO_ROOT_DIR},
-    {"AbsentEntry", "?: [GONE]\\", DRIVE_NO_ROOT_DIR},
+    {"FixedRoot", "c:\\", DriveType::Fixed},
+    {"FixedRootUpper", "C:\\", DriveType::Fixed},
+    {"SecondFixedRoot", "z:\\", DriveType::Fixed},
+    {"FloppyRoot", "a:\\", DriveType::Removable},
+    {"CdRomRoot", "d:\\", DriveType::CdRom},
+    {"CdRomRootUpper", "D:\\", DriveType::CdRom},
+    {"EntryOfFixedDisk", "c: [Local Disk]\\", DriveType::NoRootDir},
+    {"EntryWithLabel", "c: [SYSTEM]\\", DriveType::NoRootDir},
+    {"EntryWithWindows1252Label", "c: [Spiele \xC4]\\", DriveType::NoRootDir},
+    {"EntryOfNetworkDrive", "z: [\\\\server\\games]\\", DriveType::NoRootDir},
+    {"AbsentRoot", "?:\\", DriveType::NoRootDir},
+    {"AbsentEntry", "?: [GONE]\\", DriveType::NoRootDir},
 };
 
 class QueryTest : public ::testing::TestWithParam<QueryRow> {};
@@ -138,8 +141,9 @@ TEST(WindowsDrives, EntriesAreWellFormedAndAgreeWithTheQuery) {
         previous = entry[0];
         // A bracketed name exactly for the drives the check accepts: fixed disks, network
         // drives and RAM disks, by the type of the drive's bare root.
-        const std::uint32_t type = drives->GetDriveTypeA(std::string{entry[0], ':', '\\'});
-        const bool named = type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK;
+        const DriveType type = drives->GetDriveTypeA(std::string{entry[0], ':', '\\'});
+        const bool named =
+            type == DriveType::Fixed || type == DriveType::Remote || type == DriveType::RamDisk;
         EXPECT_EQ(HasBrackets(entry), named) << "type " << type;
         EXPECT_EQ(DriveCheckAccepts(*drives, entry), named);
         sawC = sawC || entry.starts_with("c: [");

@@ -25,7 +25,7 @@ using namespace wintest;
 
 Module1 German() {
     Module1 m;
-    InstallProgramTexts(GermanProfile, m);
+    InstallProgramTexts(kGermanProfile, m);
     return m;
 }
 

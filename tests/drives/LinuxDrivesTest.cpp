@@ -83,7 +83,7 @@ TEST(LinuxDrives, DesktopListsTheVolumesThatHoldUserFiles) {
 struct QueryRow {
     const char* name;
     std::string rootText;
-    std::uint32_t type;
+    DriveType type;
 };
 
 class DriveTypeQuery : public testing::TestWithParam<QueryRow> {};
@@ -93,20 +93,21 @@ TEST_P(DriveTypeQuery, AnswersAsTheSystemQueryDoes) {
     EXPECT_EQ(drives.GetDriveTypeA(GetParam().rootText), GetParam().type);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Desktop, DriveTypeQuery,
-    testing::Values(QueryRow{"SystemRoot", "c:\\", DRIVE_FIXED},
-                    QueryRow{"UpperCaseLetter", "C:\\", DRIVE_FIXED},
-                    QueryRow{"HomePartition", "d:\\", DRIVE_FIXED},
-                    QueryRow{"UsbStick", "e:\\", DRIVE_REMOVABLE},
-                    QueryRow{"Cd", "f:\\", DRIVE_CDROM}, QueryRow{"Nfs", "g:\\", DRIVE_REMOTE},
-                    QueryRow{"RamDisk", "h:\\", DRIVE_RAMDISK},
-                    QueryRow{"AbsentDrive", "q:\\", DRIVE_NO_ROOT_DIR},
-                    QueryRow{"EntryWithLabelIsNoRoot", "c: [SYSTEM]\\", DRIVE_NO_ROOT_DIR},
-                    QueryRow{"NoBackslash", "c:", DRIVE_NO_ROOT_DIR},
-                    QueryRow{"ForwardSlash", "c:/", DRIVE_NO_ROOT_DIR},
-                    QueryRow{"Empty", "", DRIVE_NO_ROOT_DIR}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Desktop, DriveTypeQuery,
+                         testing::Values(QueryRow{"SystemRoot", "c:\\", DriveType::Fixed},
+                                         QueryRow{"UpperCaseLetter", "C:\\", DriveType::Fixed},
+                                         QueryRow{"HomePartition", "d:\\", DriveType::Fixed},
+                                         QueryRow{"UsbStick", "e:\\", DriveType::Removable},
+                                         QueryRow{"Cd", "f:\\", DriveType::CdRom},
+                                         QueryRow{"Nfs", "g:\\", DriveType::Remote},
+                                         QueryRow{"RamDisk", "h:\\", DriveType::RamDisk},
+                                         QueryRow{"AbsentDrive", "q:\\", DriveType::NoRootDir},
+                                         QueryRow{"EntryWithLabelIsNoRoot", "c: [SYSTEM]\\",
+                                                  DriveType::NoRootDir},
+                                         QueryRow{"NoBackslash", "c:", DriveType::NoRootDir},
+                                         QueryRow{"ForwardSlash", "c:/", DriveType::NoRootDir},
+                                         QueryRow{"Empty", "", DriveType::NoRootDir}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct CheckRow {
     const char* name;

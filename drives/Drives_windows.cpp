@@ -3,14 +3,9 @@
 
 #include "WindowsDrives.h"
 
-// After DriveSystem.h: <windows.h> defines the DRIVE_ names as macros of the same values.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "WideText.h"
+#include "Win32.h"
+
 #include <winnetwk.h>
 
 #include <vector>
@@ -18,20 +13,6 @@
 namespace rz408 {
 
 namespace {
-
-std::string ToUtf8(std::wstring_view wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                              size, nullptr, nullptr);
-    }
-    return text;
-}
 
 // The single-byte text TEXT of code page FROM in code page TO ('?' where TO lacks a character).
 std::string Recode(std::string_view text, UINT from, UINT to) {
@@ -45,14 +26,7 @@ std::string Recode(std::string_view text, UINT from, UINT to) {
         ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                               wideSize);
     }
-    const int size = ::WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), result.data(),
-                              size, nullptr, nullptr);
-    }
-    return result;
+    return WideToCodePage(wide, to);
 }
 
 // While the drives are asked, the system shows no "There is no disk in the drive" box.
@@ -103,14 +77,14 @@ WindowsDriveFacts FactsOf(const std::wstring& root) {
     const wchar_t letter = root[0];
     facts.letter =
         static_cast<char>(letter >= L'A' && letter <= L'Z' ? letter - L'A' + L'a' : letter);
-    facts.type = ::GetDriveTypeW(root.c_str());
+    facts.type = static_cast<DriveType>(::GetDriveTypeW(root.c_str()));
     switch (facts.type) {
-    case DRIVE_FIXED:
-    case DRIVE_RAMDISK:
-        facts.label = ToUtf8(VolumeLabel(root));
+    case DriveType::Fixed:
+    case DriveType::RamDisk:
+        facts.label = WideToUtf8(VolumeLabel(root));
         break;
-    case DRIVE_REMOTE:
-        facts.remote = ToUtf8(RemoteName(letter));
+    case DriveType::Remote:
+        facts.remote = WideToUtf8(RemoteName(letter));
         break;
     default:
         // Removable and optical media are not asked for a label: no waiting for a disk.
@@ -173,12 +147,12 @@ public:
         return entries;
     }
 
-    std::uint32_t GetDriveTypeA(std::string_view rootText) override {
+    DriveType GetDriveTypeA(std::string_view rootText) override {
         // The query text is Windows-1252; kernel32 reads single-byte text in the system's
         // ANSI code page.
         const std::string ansi = Recode(rootText, 1252, CP_ACP);
         const QuietDriveErrors quiet;
-        return ::GetDriveTypeA(ansi.c_str());
+        return static_cast<DriveType>(::GetDriveTypeA(ansi.c_str()));
     }
 
     std::string CurrentDrive() override {
@@ -225,15 +199,15 @@ std::string WindowsDriveEntry(const WindowsDriveFacts& facts) {
     std::string entry{facts.letter, ':'};
     std::string name;
     switch (facts.type) {
-    case DRIVE_FIXED:
+    case DriveType::Fixed:
         name = facts.label.empty() ? "Local Disk" : facts.label;
         break;
-    case DRIVE_REMOTE:
+    case DriveType::Remote:
         name = !facts.remote.empty()  ? facts.remote
                : !facts.label.empty() ? facts.label
                                       : "Network Drive";
         break;
-    case DRIVE_RAMDISK:
+    case DriveType::RamDisk:
         name = facts.label.empty() ? "RAM Disk" : facts.label;
         break;
     default:

@@ -1,12 +1,12 @@
 // What the file operations of both systems share: the names of temporary files and the
 // program's own errors.
 
-#include "FileSystem.h"
+#include "FileOps.h"
 
 #include <chrono>
 #include <random>
 
-namespace rz408::fsys {
+namespace rz408::fileops {
 
 namespace {
 
@@ -91,4 +91,4 @@ bool IsTemporaryName(std::string_view name) {
     return mark == kTemporaryMark;
 }
 
-} // namespace rz408::fsys
+} // namespace rz408::fileops

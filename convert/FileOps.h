@@ -1,7 +1,7 @@
 #pragma once
 
 // The few file operations the conversion and the listing need, one source file per system
-// (FileSystem_posix.cpp, FileSystem_windows.cpp) beside what both share (FileSystem.cpp); CMake
+// (FileOps_linux.cpp, FileOps_windows.cpp) beside what both share (FileOps.cpp); CMake
 // builds the one that fits.
 //
 // A run works inside the folder it opened: it opens the folder once (a Folder) and names every
@@ -18,7 +18,11 @@
 #include <system_error>
 #include <utility>
 
-namespace rz408::fsys {
+namespace rz408::fileops {
+
+// The one way into the system handles of File and Folder, for the file operations of each system
+// (FileOps_linux.cpp, FileOps_windows.cpp): FileOpsHandles.h.
+struct Handles;
 
 // An open file; closed (errors ignored) when it goes out of scope.
 class File {
@@ -38,9 +42,12 @@ public:
 
     bool IsOpen() const { return handle_ != kNoHandle; }
 
-    // The system's handle (a file descriptor or a HANDLE), kNoHandle when closed.
+    // The value of no system handle.
     static constexpr std::intptr_t kNoHandle = -1;
-    std::intptr_t handle_ = kNoHandle;
+
+private:
+    friend struct Handles;
+    std::intptr_t handle_ = kNoHandle; // a file descriptor or a HANDLE; kNoHandle when closed
 };
 
 // An open folder, closed when it goes out of scope. On Linux a descriptor of the folder; on
@@ -55,6 +62,8 @@ public:
 
     bool IsOpen() const { return handle_ != File::kNoHandle; }
 
+private:
+    friend struct Handles;
     std::intptr_t handle_ = File::kNoHandle;
     std::filesystem::path path_;
     // Why OpenFolder failed: every operation in a folder that is not open reports it.
@@ -168,4 +177,4 @@ std::error_code NotRegularFile();
 // The error of a name that is no single name of a folder ("", ".", "..", or with a separator).
 std::error_code NotAFileName();
 
-} // namespace rz408::fsys
+} // namespace rz408::fileops

@@ -106,21 +106,21 @@ bool InSystemFolder(std::string_view mountPoint) {
                        [&](std::string_view f) { return IsAtOrBelow(mountPoint, f); });
 }
 
-std::uint32_t TypeOf(const MountEntry& e, const VolumeFacts& facts) {
+DriveType TypeOf(const MountEntry& e, const VolumeFacts& facts) {
     if (IsOneOf(e.fsType, kNetworkFileSystems)) {
-        return DRIVE_REMOTE;
+        return DriveType::Remote;
     }
     if (e.fsType == "iso9660" || e.fsType == "udf" || StartsWith(e.source, "/dev/sr") ||
         e.source == "/dev/cdrom") {
-        return DRIVE_CDROM;
+        return DriveType::CdRom;
     }
     if (IsRamFileSystem(e.fsType)) {
-        return DRIVE_RAMDISK;
+        return DriveType::RamDisk;
     }
     if (facts.removable && facts.removable(e)) {
-        return DRIVE_REMOVABLE;
+        return DriveType::Removable;
     }
-    return DRIVE_FIXED;
+    return DriveType::Fixed;
 }
 
 // The last component of a mount point: "/mnt/Spiele" -> "Spiele".
@@ -131,11 +131,11 @@ std::string LastComponent(std::string_view mountPoint) {
 
 // A name for the brackets of the entry: the share for a network drive, else the volume label,
 // else the mount point's last component ("System" for /).
-std::string NameOf(const MountEntry& e, std::uint32_t type, const VolumeFacts& facts) {
-    if (type == DRIVE_REMOVABLE || type == DRIVE_CDROM) {
+std::string NameOf(const MountEntry& e, DriveType type, const VolumeFacts& facts) {
+    if (type == DriveType::Removable || type == DriveType::CdRom) {
         return {};
     }
-    if (type == DRIVE_REMOTE && !e.source.empty()) {
+    if (type == DriveType::Remote && !e.source.empty()) {
         return e.source;
     }
     std::string label = facts.label ? facts.label(e) : std::string();
@@ -286,13 +286,13 @@ std::vector<Volume> VolumesFromMountInfo(std::string_view mountinfo, const Volum
 
     std::vector<Volume> volumes;
     // The system volume is always a fixed disk, whatever file system carries it.
-    volumes.push_back(Volume{'c', "/", DRIVE_FIXED, NameOf(system, DRIVE_FIXED, facts)});
+    volumes.push_back(Volume{'c', "/", DriveType::Fixed, NameOf(system, DriveType::Fixed, facts)});
     char letter = 'd';
     for (const MountEntry& e : kept) {
         if (letter > 'z') {
             break;
         }
-        const std::uint32_t type = TypeOf(e, facts);
+        const DriveType type = TypeOf(e, facts);
         volumes.push_back(Volume{letter++, e.mountPoint, type, NameOf(e, type, facts)});
     }
     return volumes;
@@ -310,13 +310,13 @@ std::vector<std::string> LinuxDriveSystem::DriveEntries() {
     return entries;
 }
 
-std::uint32_t LinuxDriveSystem::GetDriveTypeA(std::string_view rootText) {
+DriveType LinuxDriveSystem::GetDriveTypeA(std::string_view rootText) {
     // Only a bare root, letter colon backslash, names a drive.
     if (rootText.size() != 3 || rootText[1] != ':' || rootText[2] != '\\') {
-        return DRIVE_NO_ROOT_DIR;
+        return DriveType::NoRootDir;
     }
     const Volume* v = VolumeOfLetter(DriveLetterOf(rootText));
-    return v ? v->type : DRIVE_NO_ROOT_DIR;
+    return v ? v->type : DriveType::NoRootDir;
 }
 
 std::string LinuxDriveSystem::CurrentDrive() {

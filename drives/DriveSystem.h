@@ -1,7 +1,7 @@
 #pragma once
 
-// The drives of the machine as the classic drive list shows them, and the drive-type query
-// of the drive check. No Qt here: the Windows port builds and tests this layer on its own.
+// The drives of the machine as the drive list shows them, and the drive-type query of the
+// drive check. No Qt here: the Windows build builds and tests this layer on its own.
 
 #include <cstdint>
 #include <filesystem>
@@ -12,14 +12,17 @@
 
 namespace rz408 {
 
-// The answers of the drive-type query, with the values of kernel32's GetDriveTypeA.
-inline constexpr std::uint32_t DRIVE_UNKNOWN = 0;     // the type cannot be determined
-inline constexpr std::uint32_t DRIVE_NO_ROOT_DIR = 1; // the text is no valid root path
-inline constexpr std::uint32_t DRIVE_REMOVABLE = 2;   // floppy, USB stick, memory card
-inline constexpr std::uint32_t DRIVE_FIXED = 3;       // hard disk
-inline constexpr std::uint32_t DRIVE_REMOTE = 4;      // network drive
-inline constexpr std::uint32_t DRIVE_CDROM = 5;       // CD-ROM, DVD
-inline constexpr std::uint32_t DRIVE_RAMDISK = 6;     // RAM disk
+// The answers of the drive-type query, with the values of kernel32's GetDriveTypeA (its
+// DriveType::Unknown, DriveType::NoRootDir, ... in this order).
+enum class DriveType : std::uint32_t {
+    Unknown = 0,   // the type cannot be determined
+    NoRootDir = 1, // the text is no valid root path
+    Removable = 2, // floppy, USB stick, memory card
+    Fixed = 3,     // hard disk
+    Remote = 4,    // network drive
+    CdRom = 5,     // CD-ROM, DVD
+    RamDisk = 6,   // RAM disk
+};
 
 // The drives present on this machine. One object per program run, made by MakeSystemDrives();
 // tests hand the windows a fake.
@@ -35,9 +38,9 @@ public:
     virtual std::vector<std::string> DriveEntries() = 0;
 
     // The drive-type query: ROOT_TEXT is single-byte (Windows-1252) text ending in a
-    // backslash, "c:\" for example. Answers DRIVE_NO_ROOT_DIR for a text that is not the
+    // backslash, "c:\" for example. Answers DriveType::NoRootDir for a text that is not the
     // root of a present drive, whatever follows the colon.
-    virtual std::uint32_t GetDriveTypeA(std::string_view rootText) = 0;
+    virtual DriveType GetDriveTypeA(std::string_view rootText) = 0;
 
     // The entry of the drive that holds the process's current folder.
     virtual std::string CurrentDrive() = 0;
@@ -48,7 +51,7 @@ public:
     virtual std::filesystem::path CurrentFolderOf(std::string_view driveText) = 0;
 };
 
-// The drives of the machine this runs on (drives_linux.cpp or drives_windows.cpp).
+// The drives of the machine this runs on (Drives_linux.cpp or Drives_windows.cpp).
 std::unique_ptr<DriveSystem> MakeSystemDrives();
 
 // The query text of the drive check: the drive list's text followed by a backslash, encoded
@@ -56,7 +59,7 @@ std::unique_ptr<DriveSystem> MakeSystemDrives();
 std::string DriveQueryText(std::string_view driveText);
 
 // The drive check's decision for the drive list's text DRIVE_TEXT (UTF-8): the query answers
-// DRIVE_NO_ROOT_DIR for its query text. True for fixed disks, network drives and RAM disks,
+// DriveType::NoRootDir for its query text. True for fixed disks, network drives and RAM disks,
 // whose entries carry a bracketed name; false for removable and optical drives.
 bool DriveCheckAccepts(DriveSystem& drives, std::string_view driveText);
 

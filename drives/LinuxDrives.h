@@ -1,7 +1,7 @@
 #pragma once
 
 // The drives of a Linux machine: its mounted volumes that hold user files, given letters so
-// that the classic drive list and "C:" work. The mount table is parsed as text, so that the
+// that the drive list and "C:" work. The mount table is parsed as text, so that the
 // tests feed it their own tables; what the table does not tell (labels, removable media) is
 // asked of the VolumeFacts.
 
@@ -43,7 +43,7 @@ struct VolumeFacts {
 struct Volume {
     char letter = 'c';
     std::string mountPoint;
-    std::uint32_t type = DRIVE_FIXED;
+    DriveType type = DriveType::Fixed;
     std::string name; // the text in brackets; empty for removable and optical drives
 
     // The drive list's entry: "c: [System]", "e:".
@@ -63,11 +63,9 @@ public:
                      std::function<std::filesystem::path()> currentFolder);
 
     std::vector<std::string> DriveEntries() override;
-    std::uint32_t GetDriveTypeA(std::string_view rootText) override;
+    DriveType GetDriveTypeA(std::string_view rootText) override;
     std::string CurrentDrive() override;
     std::filesystem::path CurrentFolderOf(std::string_view driveText) override;
-
-    const std::vector<Volume>& Volumes() const { return volumes_; }
 
 private:
     const Volume* VolumeOfLetter(char letter) const;

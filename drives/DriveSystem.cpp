@@ -11,7 +11,7 @@ std::string DriveQueryText(std::string_view driveText) {
 }
 
 bool DriveCheckAccepts(DriveSystem& drives, std::string_view driveText) {
-    return drives.GetDriveTypeA(DriveQueryText(driveText)) == DRIVE_NO_ROOT_DIR;
+    return drives.GetDriveTypeA(DriveQueryText(driveText)) == DriveType::NoRootDir;
 }
 
 char DriveLetterOf(std::string_view text) {

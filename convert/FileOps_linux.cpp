@@ -1,6 +1,7 @@
 // The file operations on Linux (syncfs and O_PATH are Linux's own; the rest is POSIX).
 
-#include "FileSystem.h"
+#include "FileOps.h"
+#include "FileOpsHandles.h"
 
 #include <atomic>
 #include <cerrno>
@@ -14,16 +15,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace rz408::fsys {
+namespace rz408::fileops {
 
 namespace {
 
 int Fd(const File& file) {
-    return static_cast<int>(file.handle_);
+    return static_cast<int>(Handles::Of(file));
 }
 
 int Fd(const Folder& folder) {
-    return static_cast<int>(folder.handle_);
+    return static_cast<int>(Handles::Of(folder));
 }
 
 std::error_code LastError() {
@@ -232,6 +233,23 @@ void KeepOwnerAndRights(const Folder& folder, const std::string& targetName, int
     ::fchmod(fd, mode);
 }
 
+// Calls READ (a read of the system) again while a signal interrupts it; GOT receives the bytes
+// read.
+template <typename Read>
+std::error_code ReadRetrying(std::size_t& got, Read read) {
+    for (;;) {
+        const ssize_t n = read();
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return {};
+        }
+        if (errno != EINTR) {
+            got = 0;
+            return LastError();
+        }
+    }
+}
+
 std::error_code CloseFd(int fd) {
     if (::close(fd) != 0 && errno != EINTR) {
         return LastError();
@@ -254,7 +272,7 @@ Folder::~Folder() {
 }
 
 std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
-    folder.path_ = path;
+    Handles::PathOf(folder) = path;
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0 && errno == EACCES) {
         // A folder that may be written but not read: a descriptor that names it is enough to
@@ -262,17 +280,17 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
         fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
     if (fd < 0) {
-        folder.error_ = LastError();
-        return folder.error_;
+        Handles::ErrorOf(folder) = LastError();
+        return Handles::ErrorOf(folder);
     }
-    folder.handle_ = fd;
-    folder.error_.clear();
+    Handles::Of(folder) = fd;
+    Handles::ErrorOf(folder).clear();
     return {};
 }
 
 std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
     if (!folder.IsOpen()) {
-        return folder.error_;
+        return Handles::ErrorOf(folder);
     }
     std::string cName;
     if (auto error = NameInFolder(name, cName)) {
@@ -290,7 +308,7 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     if (fd < 0) {
         return LastError();
     }
-    file.handle_ = fd;
+    Handles::Of(file) = fd;
     if (::fstat(fd, &info) != 0) {
         return LastError();
     }
@@ -298,23 +316,13 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
 }
 
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got) {
-    for (;;) {
-        const ssize_t n = ::read(Fd(file), data, size);
-        if (n >= 0) {
-            got = static_cast<std::size_t>(n);
-            return {};
-        }
-        if (errno != EINTR) {
-            got = 0;
-            return LastError();
-        }
-    }
+    return ReadRetrying(got, [&] { return ::read(Fd(file), data, size); });
 }
 
 std::error_code CreateTemporary(const Folder& folder, std::string_view targetName, File& file,
                                 std::string& temporaryName) {
     if (!folder.IsOpen()) {
-        return folder.error_;
+        return Handles::ErrorOf(folder);
     }
     std::string target;
     if (auto error = NameInFolder(targetName, target)) {
@@ -329,7 +337,7 @@ std::error_code CreateTemporary(const Folder& folder, std::string_view targetNam
         if (fd >= 0) {
             ::flock(fd, LOCK_EX | LOCK_NB); // in use: RemoveLeftovers leaves it alone
             temporaries.Add(Fd(folder), temporaryName.c_str());
-            file.handle_ = fd;
+            Handles::Of(file) = fd;
             KeepOwnerAndRights(folder, target, fd);
             return {};
         }
@@ -373,17 +381,8 @@ std::error_code WriteAll(File& file, const char* data, std::size_t size) {
 
 std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
                        std::size_t& got) {
-    for (;;) {
-        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
-        if (n >= 0) {
-            got = static_cast<std::size_t>(n);
-            return {};
-        }
-        if (errno != EINTR) {
-            got = 0;
-            return LastError();
-        }
-    }
+    return ReadRetrying(got,
+                        [&] { return ::pread(Fd(file), data, size, static_cast<off_t>(offset)); });
 }
 
 std::error_code WriteAt(File& file, std::uint64_t offset, const char* data, std::size_t size) {
@@ -409,7 +408,7 @@ std::error_code FlushData(File& file) {
 
 std::error_code FlushFileSystem(const Folder& folder) {
     if (!folder.IsOpen()) {
-        return folder.error_;
+        return Handles::ErrorOf(folder);
     }
     // syncfs reports the write-back errors of the whole file system since this descriptor was
     // opened or last flushed (Linux 5.8 and later; older ones report none). A folder opened
@@ -423,7 +422,7 @@ std::error_code FlushFileSystem(const Folder& folder) {
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
                         std::string_view targetName) {
     if (!folder.IsOpen()) {
-        return folder.error_;
+        return Handles::ErrorOf(folder);
     }
     std::string from;
     std::string to;
@@ -437,7 +436,7 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
     // Closing ends the file's own lock: the folder's lock covers it until the rename.
     const FolderLock shared(folder, LOCK_SH);
     const int fd = Fd(temporary);
-    temporary.handle_ = File::kNoHandle;
+    Handles::Of(temporary) = File::kNoHandle;
     if (auto error = CloseFd(fd)) {
         return error;
     }
@@ -455,7 +454,7 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
 void RemoveQuietly(const Folder& folder, File& file, std::string_view name) {
     if (file.IsOpen()) {
         const int fd = Fd(file);
-        file.handle_ = File::kNoHandle;
+        Handles::Of(file) = File::kNoHandle;
         ::close(fd);
     }
     std::string cName;
@@ -569,4 +568,4 @@ bool SameFileName(std::string_view a, std::string_view b) {
     return a == b;
 }
 
-} // namespace rz408::fsys
+} // namespace rz408::fileops

@@ -1,26 +1,22 @@
 // The file operations on Windows: the wide-character (UTF-16) Win32 calls throughout, so that
 // every file name the system holds can be read, listed and written, whatever the code page.
 
-#include "FileSystem.h"
+#include "FileOps.h"
+#include "FileOpsHandles.h"
+#include "WideText.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "Win32.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-namespace rz408::fsys {
+namespace rz408::fileops {
 
 namespace {
 
 HANDLE Handle(const File& file) {
-    return reinterpret_cast<HANDLE>(file.handle_);
+    return reinterpret_cast<HANDLE>(Handles::Of(file));
 }
 
 // Win32 error codes with their reasons in words, as the system words them (in its own language),
@@ -49,23 +45,11 @@ public:
         if (wide.empty()) {
             return "system error " + std::to_string(code);
         }
-        return ToUtf8(wide);
+        return WideToUtf8(wide);
     }
 
     std::error_condition default_error_condition(int code) const noexcept override {
         return std::system_category().default_error_condition(code);
-    }
-
-private:
-    static std::string ToUtf8(const std::wstring& wide) {
-        const int size = ::WideCharToMultiByte(
-            CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-        if (size > 0) {
-            ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                  utf8.data(), size, nullptr, nullptr);
-        }
-        return utf8;
     }
 };
 
@@ -102,13 +86,13 @@ std::error_code WideName(std::string_view name, std::wstring& wide) {
 // The path of NAME in the open FOLDER.
 std::error_code PathIn(const Folder& folder, std::string_view name, std::wstring& path) {
     if (!folder.IsOpen()) {
-        return folder.error_;
+        return Handles::ErrorOf(folder);
     }
     std::wstring wide;
     if (auto error = WideName(name, wide)) {
         return error;
     }
-    path = (folder.path_ / wide).wstring();
+    path = (Handles::PathOf(folder) / wide).wstring();
     return {};
 }
 
@@ -119,7 +103,7 @@ std::string Utf8(const wchar_t* wide) {
 
 std::error_code CloseHandleOf(File& file) {
     const HANDLE handle = Handle(file);
-    file.handle_ = File::kNoHandle;
+    Handles::Of(file) = File::kNoHandle;
     if (!::CloseHandle(handle)) {
         return LastError();
     }
@@ -141,7 +125,7 @@ Folder::~Folder() {
 }
 
 std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
-    folder.path_ = path;
+    Handles::PathOf(folder) = path;
     // Windows has no calls that name a file inside an open folder; instead the run holds the
     // folder open without letting anyone delete it, which also keeps it from being renamed or
     // removed while the run works there by its path.
@@ -149,16 +133,16 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        folder.error_ = LastError();
-        return folder.error_;
+        Handles::ErrorOf(folder) = LastError();
+        return Handles::ErrorOf(folder);
     }
     if (!(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
         ::CloseHandle(handle);
-        folder.error_ = Win32Error(ERROR_DIRECTORY);
-        return folder.error_;
+        Handles::ErrorOf(folder) = Win32Error(ERROR_DIRECTORY);
+        return Handles::ErrorOf(folder);
     }
-    folder.handle_ = reinterpret_cast<std::intptr_t>(handle);
-    folder.error_.clear();
+    Handles::Of(folder) = reinterpret_cast<std::intptr_t>(handle);
+    Handles::ErrorOf(folder).clear();
     return {};
 }
 
@@ -184,7 +168,7 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     if (handle == INVALID_HANDLE_VALUE) {
         return LastError();
     }
-    file.handle_ = reinterpret_cast<std::intptr_t>(handle);
+    Handles::Of(file) = reinterpret_cast<std::intptr_t>(handle);
     // A name such as CON, NUL or COM1 opens a device, not the file: never read from it.
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
         return NotRegularFile();
@@ -222,7 +206,7 @@ std::error_code CreateTemporary(const Folder& folder, std::string_view targetNam
             ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            file.handle_ = reinterpret_cast<std::intptr_t>(handle);
+            Handles::Of(file) = reinterpret_cast<std::intptr_t>(handle);
             return {};
         }
         const DWORD error = ::GetLastError();
@@ -383,7 +367,7 @@ std::size_t RemoveLeftovers(const Folder& folder) {
         return 0;
     }
     WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW((folder.path_ / L"*").c_str(), &data);
+    const HANDLE find = ::FindFirstFileW((Handles::PathOf(folder) / L"*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         return 0;
     }
@@ -394,7 +378,7 @@ std::size_t RemoveLeftovers(const Folder& folder) {
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 &&
             IsTemporaryName(Utf8(data.cFileName)) &&
-            ::DeleteFileW((folder.path_ / data.cFileName).c_str())) {
+            ::DeleteFileW((Handles::PathOf(folder) / data.cFileName).c_str())) {
             ++removed;
         }
     } while (::FindNextFileW(find, &data));
@@ -412,8 +396,8 @@ void FailWritesBeyondTheSizeLimit() {}
 void RemoveTemporariesOnInterrupt() {}
 
 bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
-    // The classic file list leaves out hidden and system files by their marks; a name that
-    // starts with a dot is an ordinary name here.
+    // The file list leaves out hidden and system files by their marks; a name that starts with
+    // a dot is an ordinary name on Windows.
     if (name.empty()) {
         return false;
     }
@@ -473,4 +457,4 @@ bool SameFileName(std::string_view a, std::string_view b) {
     }
 }
 
-} // namespace rz408::fsys
+} // namespace rz408::fileops

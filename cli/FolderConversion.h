@@ -1,0 +1,46 @@
+#pragma once
+
+// The conversion of folders by the batch command, and what its commands write alike: the exit
+// codes, the program's name in its messages, the sources read as Unicode text, the last flush of
+// standard output.
+
+#include "Conversion.h"
+#include "LanguageProfile.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rz408 {
+
+// The exit codes.
+inline constexpr int kExitConverted = 0;   // every file of every folder converted
+inline constexpr int kExitFileFailed = 1;  // at least one file (or folder) could not be converted
+inline constexpr int kExitUsage = 2;       // bad arguments; nothing was converted
+inline constexpr int kExitBlanksFound = 3; // --check: some character would become a blank
+
+// The name that begins each message of the batch command.
+inline constexpr std::string_view kProgram = "rz408-convert";
+
+// A path as messages show it: UTF-8, in quotes.
+std::string Quoted(const std::filesystem::path& path);
+
+// Converts every folder under PROFILE: the count message of each on OUT, one line per folder,
+// every failure on ERR, and on ERR too one line for each source read as UTF-8 or UTF-16 (which
+// is no failure). Returns kExitConverted or kExitFileFailed.
+int ConvertFolders(const LanguageProfile& profile,
+                   const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
+                   std::ostream& err, const RunOptions& options = {});
+
+// Writes to ERR that SOURCE of FOLDER was read as UTF-8 or UTF-16, with the number of its broken
+// sequences, which became blanks (for a CHECK: would become blanks).
+void WriteUnicodeSource(std::ostream& err, const std::filesystem::path& folder,
+                        const UnicodeSource& source, bool check = false);
+
+// Flushes OUT. False when it could not be written, which ERR then says of WHAT ("the findings
+// could not be written to standard output").
+bool FlushOutput(std::ostream& out, std::ostream& err, std::string_view what);
+
+} // namespace rz408

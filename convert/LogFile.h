@@ -1,0 +1,74 @@
+#pragma once
+
+// The log file of a conversion run, written in place of the old one only when it is whole.
+
+#include "Conversion.h"
+#include "TemporaryFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace rz408 {
+
+// A stretch of the log file: one file's record.
+struct ByteRange {
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+};
+
+// The log file. It is written to a temporary file that takes the old log's place only when
+// the run has written all of it and it is on the disk; a log that cannot be written is reported
+// once (under the log file's name), leaves the old log as it was, and its temporary file is
+// removed at once, so that it takes no room from the copies still to come. The record of the
+// file being converted is kept apart until that file is done: committed when its copy was written
+// whole, taken back otherwise; a committed record whose copy then cannot take its target's
+// place is taken out again (TakeOut).
+class LogFile {
+public:
+    LogFile(const fileops::Folder& folder, std::string name, std::vector<FileFailure>& failures,
+            bool flushToDisk);
+
+    void Write(std::string_view bytes) {
+        if (failed_) {
+            return;
+        }
+        buffer_.append(bytes);
+        if (buffer_.size() >= kBuffer) {
+            WriteBuffer();
+        }
+    }
+
+    // Where the next record starts (between files).
+    std::uint64_t Position() const { return written_ + buffer_.size(); }
+
+    void Commit() { committed_ = Position(); }
+
+    void Rollback();
+
+    // Takes the records RANGES (in order, between files) out of the log: the records behind
+    // each move down over it.
+    void TakeOut(const std::vector<ByteRange>& ranges) noexcept;
+
+    void Finish();
+
+private:
+    static constexpr std::size_t kBuffer = 64 * 1024;
+
+    void WriteBuffer();
+    bool Check(std::error_code error);
+
+    std::string name_;
+    std::vector<FileFailure>& failures_;
+    const bool flushToDisk_;
+    Temporary temporary_;
+    bool failed_ = false;
+    std::string buffer_;
+    std::uint64_t written_ = 0;   // bytes in the file
+    std::uint64_t committed_ = 0; // bytes of finished records
+};
+
+} // namespace rz408

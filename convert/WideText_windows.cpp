@@ -1,0 +1,25 @@
+#include "WideText.h"
+
+#include "Win32.h"
+
+namespace rz408 {
+
+std::string WideToCodePage(std::wstring_view wide, unsigned codePage) {
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                              size, nullptr, nullptr);
+    }
+    return text;
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+    return WideToCodePage(wide, CP_UTF8);
+}
+
+} // namespace rz408
