@@ -2,7 +2,7 @@
 // its output and its exit codes.
 
 #include "RunCommand.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@ namespace rz408 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::RunCommand;
-using testing::TempFolder;
-using testing::Utf8;
+using test::ReadFile;
+using test::RunCommand;
+using test::TempFolder;
+using test::Utf8;
 
 // ---------------------------------------------------------------------------------------
 // A folder of sources in either language, converted as the convert button converts it.
@@ -68,16 +68,16 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     temp.Write(sub / ("plain.x." + ext), "hello\r\n");
     temp.Write(sub / ("other." + std::string(row.otherExt)), "\xE9t\xE9\r\n");
 
-    const testing::CommandResult result =
+    const test::CommandResult result =
         RunCommand({"--language", row.language, Utf8(folder)}, run.path());
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, row.countOfThree);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(ReadBytes(folder / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
-    EXPECT_EQ(ReadBytes(folder / "b.txt"), "a'b \nc\r\n\r\n");
-    EXPECT_EQ(ReadBytes(folder / "plain.txt"), "hello\r\n");
-    EXPECT_EQ(ReadBytes(folder / row.logName), row.logFile);
+    EXPECT_EQ(ReadFile(folder / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
+    EXPECT_EQ(ReadFile(folder / "b.txt"), "a'b \nc\r\n\r\n");
+    EXPECT_EQ(ReadFile(folder / "plain.txt"), "hello\r\n");
+    EXPECT_EQ(ReadFile(folder / row.logName), row.logFile);
     EXPECT_FALSE(fs::exists(folder / "other.txt"));
     // Four sources, three copies, one log.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 8);
@@ -163,7 +163,7 @@ const FoldersRow kFoldersRows[] = {
 // What a run of the command must have done: exit with EXIT_CODE, write each of ERR_PARTS to
 // standard error (nothing at all when there are none), leave "ok\r\n" in each CONVERTED target
 // and no UNTOUCHED path; the paths are below ROOT.
-void ExpectRun(const testing::CommandResult& result, const fs::path& root, int exitCode,
+void ExpectRun(const test::CommandResult& result, const fs::path& root, int exitCode,
                const std::vector<std::string>& errParts, const std::vector<std::string>& converted,
                const std::vector<std::string>& untouched) {
     EXPECT_EQ(result.exitCode, exitCode) << result.err;
@@ -174,7 +174,7 @@ void ExpectRun(const testing::CommandResult& result, const fs::path& root, int e
         EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
     }
     for (const std::string& target : converted) {
-        EXPECT_EQ(ReadBytes(root / target), "ok\r\n") << target;
+        EXPECT_EQ(ReadFile(root / target), "ok\r\n") << target;
     }
     for (const std::string& path : untouched) {
         EXPECT_FALSE(fs::exists(root / path)) << path;
@@ -208,7 +208,7 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     for (const std::string& folder : row.folders) {
         args.push_back(Utf8(temp.path() / folder));
     }
-    const testing::CommandResult result = RunCommand(args, run.path());
+    const test::CommandResult result = RunCommand(args, run.path());
 
     EXPECT_EQ(result.out, row.out);
     ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
@@ -279,7 +279,7 @@ TEST_P(Encodings, ConvertedAndNamed) {
     std::vector<std::string> args = {"-l", "de"};
     args.insert(args.end(), row.options.begin(), row.options.end());
     args.push_back(Utf8(temp.path()));
-    const testing::CommandResult result = RunCommand(args, run.path());
+    const test::CommandResult result = RunCommand(args, run.path());
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, kGermanCount + " 4\n");
@@ -294,17 +294,17 @@ TEST_P(Encodings, ConvertedAndNamed) {
         at = end == std::string::npos ? result.err.size() : end + 1;
     }
     EXPECT_EQ(errLines, row.errLines);
-    EXPECT_EQ(ReadBytes(temp.path() / "utf8.txt"), row.utf8Target);
+    EXPECT_EQ(ReadFile(temp.path() / "utf8.txt"), row.utf8Target);
     if (!row.options.empty()) {
         return;
     }
     // Read as their text, the three give the same copy and the same log record.
-    EXPECT_EQ(ReadBytes(temp.path() / "ansi.txt"), kLineTarget);
-    EXPECT_EQ(ReadBytes(temp.path() / "utf16.txt"), kLineTarget);
+    EXPECT_EQ(ReadFile(temp.path() / "ansi.txt"), kLineTarget);
+    EXPECT_EQ(ReadFile(temp.path() / "utf16.txt"), kLineTarget);
     const std::string entries =
         " : \r\n             \x84 (ascii werte 132) ist konvertiert zu leerzeichen."
         "\r\n             \x93 (ascii werte 147) ist konvertiert zu leerzeichen.\r\n";
-    EXPECT_EQ(ReadBytes(temp.path() / "konvertionsfehler.txt"),
+    EXPECT_EQ(ReadFile(temp.path() / "konvertionsfehler.txt"),
               "ansi.deu" + entries +
                   "broken.deu : \r\n             ? (ascii werte 65533) ist konvertiert zu "
                   "leerzeichen.\r\n" +
@@ -474,7 +474,7 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
         break;
     }
     case TreeExtra::Locked:
-        if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
+        if (const std::string why = test::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
         temp.Write("game/locked/k.deu", "ok");
@@ -489,8 +489,8 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
     for (const std::string& arg : row.args) {
         args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
     }
-    const testing::CommandResult result =
-        RunCommand(args, run.path(), testing::Rights::WithoutReadOverride);
+    const test::CommandResult result =
+        RunCommand(args, run.path(), test::Rights::WithoutReadOverride);
     std::error_code ec;
     fs::permissions(locked, fs::perms::owner_all, ec); // readable again for the checks
 
@@ -536,7 +536,7 @@ void PrintTo(const CommandRow& row, std::ostream* os) {
 TEST_P(Command, ExitCodeAndMessage) {
     const CommandRow& row = GetParam();
     TempFolder run;
-    const testing::CommandResult result = RunCommand(row.args, run.path());
+    const test::CommandResult result = RunCommand(row.args, run.path());
     EXPECT_EQ(result.exitCode, row.exitCode);
     EXPECT_EQ(result.out.find("Usage: rz408-convert") == 0, row.helpOnStdout) << result.out;
     EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;

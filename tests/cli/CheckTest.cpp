@@ -5,7 +5,7 @@
 #include "BatchCommand.h"
 #include "Encoding.h"
 #include "RunCommand.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
 #include "TranslationTable.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +25,10 @@ namespace rz408 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::RunCommand;
-using testing::TempFolder;
-using testing::Utf8;
+using test::ReadFile;
+using test::RunCommand;
+using test::TempFolder;
+using test::Utf8;
 
 // Every file below ROOT with its bytes (a folder that cannot be read: nothing below it).
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
@@ -36,7 +36,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied),
          end;
          it != end; ++it) {
-        files[Utf8(it->path())] = it->is_regular_file() ? ReadBytes(it->path()) : "(other)";
+        files[Utf8(it->path())] = it->is_regular_file() ? ReadFile(it->path()) : "(other)";
     }
     return files;
 }
@@ -112,7 +112,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     std::vector<std::string> check = args;
     check.insert(check.begin(), "--check");
 
-    const testing::CommandResult checked = RunCommand(check, run.path());
+    const test::CommandResult checked = RunCommand(check, run.path());
 
     EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound);
     std::string out;
@@ -135,7 +135,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     EXPECT_EQ(checked.out, out);
     EXPECT_EQ(Snapshot(temp.path()).size(), 1u) << "the check wrote a file";
 
-    const testing::CommandResult converted = RunCommand(args, run.path());
+    const test::CommandResult converted = RunCommand(args, run.path());
 
     ASSERT_EQ(converted.exitCode, kExitConverted) << converted.err;
     std::string record;
@@ -144,7 +144,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
             AppendLogEntry(record, m, logged, code);
         }
     }
-    EXPECT_EQ(ReadBytes(temp.path() / LogFileName(m)),
+    EXPECT_EQ(ReadFile(temp.path() / LogFileName(m)),
               record.empty() ? "" : name + " : " + record + "\r\n");
 }
 
@@ -215,7 +215,7 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     std::error_code ec;
     fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
     if (row.extra == Extra::Locked) {
-        if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
+        if (const std::string why = test::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
         fs::permissions(temp.Write("game/b.deu", "\x96"), fs::perms::none);
@@ -229,8 +229,8 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     for (const std::string& arg : row.args) {
         args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
     }
-    const testing::CommandResult result =
-        RunCommand(args, run.path(), testing::Rights::WithoutReadOverride);
+    const test::CommandResult result =
+        RunCommand(args, run.path(), test::Rights::WithoutReadOverride);
 
     EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     std::vector<std::string> found;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace rz408::testing {
+namespace rz408::test {
 
 struct CommandResult {
     int exitCode = -1; // -1 when the command could not be started or did not exit normally
@@ -27,4 +27,4 @@ CommandResult RunCommand(const std::vector<std::string>& args, const std::filesy
 // WithoutReadOverride here; "" when it cannot.
 std::string WhyPermissionsDoNotApply();
 
-} // namespace rz408::testing
+} // namespace rz408::test

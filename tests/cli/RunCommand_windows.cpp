@@ -1,10 +1,10 @@
 #include "RunCommand.h"
 
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 
-namespace rz408::testing {
+namespace rz408::test {
 
 namespace {
 
@@ -96,9 +96,9 @@ CommandResult RunCommand(const std::vector<std::string>& args, const std::filesy
             ::CloseHandle(handle);
         }
     }
-    result.out = WithLfLines(ReadBytes(outFile));
-    result.err = WithLfLines(ReadBytes(errFile));
+    result.out = WithLfLines(ReadFile(outFile));
+    result.err = WithLfLines(ReadFile(errFile));
     return result;
 }
 
-} // namespace rz408::testing
+} // namespace rz408::test

@@ -1,11 +1,12 @@
 // Conversion runs on real folders: the files written, byte for byte, and what happens when
 // something goes wrong.
 
+#include "Capabilities_linux.h"
 #include "Conversion.h"
+#include "ConvertSupport.h"
 #include "FileSystem.h"
 #include "FolderListing.h"
-#include "PosixSupport.h"
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <set>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -35,15 +37,15 @@ std::string FrenchEntry(int code) {
 }
 
 // Whatever the run did, it left no temporary file behind.
-void ExpectNoTemporaryFiles(const TempFolder& folder) {
-    for (const std::string& name : folder.Names()) {
+void ExpectNoTemporaryFiles(const std::filesystem::path& folder) {
+    for (const std::string& name : test::Names(folder)) {
         EXPECT_EQ(name.find(".rz408-"), std::string::npos) << name;
     }
 }
 
-RunReport RunFolder(Module1& m, const TempFolder& folder, std::string_view pattern,
+RunReport RunFolder(Module1& m, const std::filesystem::path& folder, std::string_view pattern,
                     const RunOptions& options = {}) {
-    return ConversionRun(m, folder.path(), ListFolder(folder.path(), pattern), options);
+    return ConversionRun(m, folder, ListFolder(folder, pattern), options);
 }
 
 TEST(ConversionRun, EmptyListEmptiesTheLog) {
@@ -56,7 +58,7 @@ TEST(ConversionRun, EmptyListEmptiesTheLog) {
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  0");
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"konvertionsfehler.txt"}));
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"konvertionsfehler.txt"}));
 }
 
 struct FileCase {
@@ -556,12 +558,12 @@ TEST_P(MovedFolder, TheRunStaysInTheFolderItOpened) {
         log += std::string(name) + ".deu : " + GermanEntry(150) + "\r\n";
     }
     EXPECT_EQ(ReadFile(moved / "konvertionsfehler.txt"), log);
-    EXPECT_EQ(test::TempFolder::NamesOf(moved),
-              (std::vector<std::string>{"a.deu", "a.txt", "b.deu", "b.txt", "c.deu", "c.txt",
-                                        "konvertionsfehler.txt"}));
-    EXPECT_EQ(test::TempFolder::NamesOf(elsewhere), std::vector<std::string>{"b.deu"});
+    EXPECT_EQ(test::Names(moved),
+              (std::set<std::string>{"a.deu", "a.txt", "b.deu", "b.txt", "c.deu", "c.txt",
+                                     "konvertionsfehler.txt"}));
+    EXPECT_EQ(test::Names(elsewhere), std::set<std::string>{"b.deu"});
     if (std::filesystem::is_directory(std::filesystem::symlink_status(folder))) {
-        EXPECT_TRUE(test::TempFolder::NamesOf(folder).empty()) << "written where the folder was";
+        EXPECT_TRUE(test::Names(folder).empty()) << "written where the folder was";
     }
 }
 
@@ -959,7 +961,8 @@ TEST(ConversionRun, FortyThousandFilesAreCounted) {
     std::error_code error;
     const bool roomInMemory =
         std::filesystem::space("/dev/shm", error).available > std::uintmax_t{1} << 30;
-    TempFolder folder(roomInMemory ? "/dev/shm" : std::filesystem::temp_directory_path());
+    TempFolder folder("rz408-test",
+                      roomInMemory ? "/dev/shm" : std::filesystem::temp_directory_path());
     const int count = 40000;
     for (int k = 0; k < count; ++k) {
         const std::string path = (folder / ("f" + std::to_string(k) + ".deu")).string();

@@ -1,8 +1,8 @@
 // The file list's rules: which names match a pattern, which files a folder lists, in what order.
 
 #include "FolderListing.h"
-#include "PosixSupport.h"
-#include "TestSupport.h"
+#include "Capabilities_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // with TranslateLine line by line.
 
 #include "Conversion.h"
+#include "ConvertSupport.h"
 #include "StreamConverter.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 

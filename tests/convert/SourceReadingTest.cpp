@@ -2,8 +2,9 @@
 // same text in Windows-1252 would, whatever the size of the blocks it is read in.
 
 #include "SourceReading.h"
+#include "ConvertSupport.h"
 #include "StreamConverter.h"
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // folder. Each row runs in a forked child, which the signal then ends.
 
 #include "FileSystem.h"
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,15 +94,15 @@ TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
 
-    std::vector<std::string> expected = {"other.deu", "placed.txt"};
+    const std::set<std::string> expected = {"other.deu", "placed.txt"};
     if (row.ignoredBefore) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         // Ignored, the signal ended nothing: the files in the making stay for the run to finish.
-        EXPECT_EQ(TempFolder::NamesOf(folder).size(), expected.size() + row.temporaries);
+        EXPECT_EQ(test::Names(folder).size(), expected.size() + row.temporaries);
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
         EXPECT_EQ(WTERMSIG(status), row.signal) << "ended as the signal ends a program";
-        EXPECT_EQ(TempFolder::NamesOf(folder), expected);
+        EXPECT_EQ(test::Names(folder), expected);
     }
     EXPECT_EQ(ReadFile(folder / "placed.txt"), "new");
     EXPECT_EQ(ReadFile(folder / "other.deu"), "kept");

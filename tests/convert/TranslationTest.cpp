@@ -1,7 +1,7 @@
 // The translation table, the line translation, and the names and number texts around them.
 
 #include "Conversion.h"
-#include "TestSupport.h"
+#include "ConvertSupport.h"
 #include "TranslationTable.h"
 
 #include <gtest/gtest.h>

@@ -28,12 +28,7 @@
 #include <memory>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::ExecAround;
-using rz408::test::Hold;
-using rz408::test::kStillRunning;
-using rz408::test::Utf8Text;
-using rz408::test::WriteFile;
+using namespace rz408::test;
 
 namespace {
 

@@ -37,15 +37,7 @@
 #include <memory>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::ExecAround;
-using rz408::test::FakeDrive;
-using rz408::test::FakeDrives;
-using rz408::test::Hold;
-using rz408::test::kStillRunning;
-using rz408::test::ReadFile;
-using rz408::test::Utf8Text;
-using rz408::test::WriteFile;
+using namespace rz408::test;
 
 Q_DECLARE_METATYPE(const rz408::LanguageProfile*)
 Q_DECLARE_METATYPE(rz408::FileFailure)

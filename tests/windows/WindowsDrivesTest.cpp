@@ -3,7 +3,7 @@
 
 #include "WindowsDrives.h" // before <windows.h>: it names the DRIVE_ values itself
 
-#include "WindowsTestSupport.h"
+#include "WindowsFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 namespace rz408 {
 namespace {
 
-using namespace wintest;
+namespace fs = std::filesystem;
 
 std::unique_ptr<DriveSystem> Drives() {
     return MakeSystemDrives();
