@@ -20,6 +20,7 @@ using test::ReadFile;
 using test::RunCommand;
 using test::TempFolder;
 using test::Utf8;
+using test::WithPaths;
 
 // ---------------------------------------------------------------------------------------
 // A folder of sources in either language, converted as the convert button converts it.
@@ -56,7 +57,6 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     for (char& c : upperExt) {
         c = static_cast<char>(c - 'a' + 'A');
     }
-    TempFolder run;
     TempFolder temp;
     // A folder name with a blank and a letter outside ASCII, as game folders have them.
     const fs::path sub(u8"Spielst\u00e4nde 1");
@@ -68,8 +68,7 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     temp.Write(sub / ("plain.x." + ext), "hello\r\n");
     temp.Write(sub / ("other." + std::string(row.otherExt)), "\xE9t\xE9\r\n");
 
-    const test::CommandResult result =
-        RunCommand({"--language", row.language, Utf8(folder)}, run.path());
+    const test::CommandResult result = RunCommand({"--language", row.language, Utf8(folder)});
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, row.countOfThree);
@@ -189,7 +188,6 @@ void PrintTo(const FoldersRow& row, std::ostream* os) {
 
 TEST_P(Folders, ExitCodeOutputAndFiles) {
     const FoldersRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     temp.Write("good/a.deu", "ok");
     temp.Write("good/b.deu", "ok\r\n");
@@ -208,7 +206,7 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     for (const std::string& folder : row.folders) {
         args.push_back(Utf8(temp.path() / folder));
     }
-    const test::CommandResult result = RunCommand(args, run.path());
+    const test::CommandResult result = RunCommand(args);
 
     EXPECT_EQ(result.out, row.out);
     ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
@@ -261,7 +259,6 @@ void PrintTo(const EncodingRow& row, std::ostream* os) {
 
 TEST_P(Encodings, ConvertedAndNamed) {
     const EncodingRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     temp.Write("ansi.deu", kLine1252);
     temp.Write("utf8.deu", kLineUtf8);
@@ -279,7 +276,7 @@ TEST_P(Encodings, ConvertedAndNamed) {
     std::vector<std::string> args = {"-l", "de"};
     args.insert(args.end(), row.options.begin(), row.options.end());
     args.push_back(Utf8(temp.path()));
-    const test::CommandResult result = RunCommand(args, run.path());
+    const test::CommandResult result = RunCommand(args);
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, kGermanCount + " 4\n");
@@ -453,7 +450,6 @@ void PrintTo(const TreeRow& row, std::ostream* os) {
 
 TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
     const TreeRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     for (const char* source :
          {"game/a.deu", "game/maps.deu/m.deu", "game/scenario/s.deu", "game/scenario/deep/d.deu",
@@ -485,12 +481,8 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
         break;
     }
 
-    std::vector<std::string> args = {"-l", "de"};
-    for (const std::string& arg : row.args) {
-        args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
-    }
-    const test::CommandResult result =
-        RunCommand(args, run.path(), test::Rights::WithoutReadOverride);
+    const test::CommandResult result = RunCommand(WithPaths({"-l", "de"}, row.args, temp.path()),
+                                                  test::Rights::WithoutReadOverride);
     std::error_code ec;
     fs::permissions(locked, fs::perms::owner_all, ec); // readable again for the checks
 
@@ -535,8 +527,7 @@ void PrintTo(const CommandRow& row, std::ostream* os) {
 
 TEST_P(Command, ExitCodeAndMessage) {
     const CommandRow& row = GetParam();
-    TempFolder run;
-    const test::CommandResult result = RunCommand(row.args, run.path());
+    const test::CommandResult result = RunCommand(row.args);
     EXPECT_EQ(result.exitCode, row.exitCode);
     EXPECT_EQ(result.out.find("Usage: rz408-convert") == 0, row.helpOnStdout) << result.out;
     EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;

@@ -29,6 +29,7 @@ using test::ReadFile;
 using test::RunCommand;
 using test::TempFolder;
 using test::Utf8;
+using test::WithPaths;
 
 // Every file below ROOT with its bytes (a folder that cannot be read: nothing below it).
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
@@ -100,7 +101,6 @@ void PrintTo(const SourceRow& row, std::ostream* os) {
 
 TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     const SourceRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     Module1 m;
     InstallProgramTexts(*row.profile, m);
@@ -112,7 +112,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     std::vector<std::string> check = args;
     check.insert(check.begin(), "--check");
 
-    const test::CommandResult checked = RunCommand(check, run.path());
+    const test::CommandResult checked = RunCommand(check);
 
     EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound);
     std::string out;
@@ -135,7 +135,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     EXPECT_EQ(checked.out, out);
     EXPECT_EQ(Snapshot(temp.path()).size(), 1u) << "the check wrote a file";
 
-    const test::CommandResult converted = RunCommand(args, run.path());
+    const test::CommandResult converted = RunCommand(args);
 
     ASSERT_EQ(converted.exitCode, kExitConverted) << converted.err;
     std::string record;
@@ -203,7 +203,6 @@ void PrintTo(const FolderRow& row, std::ostream* os) {
 
 TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     const FolderRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     const std::pair<const char*, const char*> files[] = {
         {"game/a.deu", "ok \x96"},        {"game/clean/c.deu", "ok"},
@@ -225,12 +224,9 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     }
     const auto before = Snapshot(temp.path());
 
-    std::vector<std::string> args = {"--check", "-l", "de"};
-    for (const std::string& arg : row.args) {
-        args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
-    }
     const test::CommandResult result =
-        RunCommand(args, run.path(), test::Rights::WithoutReadOverride);
+        RunCommand(WithPaths({"--check", "-l", "de"}, row.args, temp.path()),
+                   test::Rights::WithoutReadOverride);
 
     EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     std::vector<std::string> found;

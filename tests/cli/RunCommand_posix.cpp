@@ -34,8 +34,8 @@ std::string WhyPermissionsDoNotApply() {
                : "running as root without setpriv (util-linux) to drop the right to read all";
 }
 
-CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
-                         Rights rights) {
+CommandResult RunCommand(const std::vector<std::string>& args, Rights rights) {
+    const TempFolder scratch("rz408-cli");
     std::string command = ShellQuoted(RZ408_CONVERT_EXE);
     if (rights == Rights::WithoutReadOverride && ::geteuid() == 0) {
         command = kWithoutReadOverride + command;

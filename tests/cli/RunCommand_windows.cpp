@@ -62,8 +62,8 @@ std::string WhyPermissionsDoNotApply() {
 
 // Every command runs with the rights of the test: nothing on Windows reads past a folder's
 // access control as root reads past permission bits.
-CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
-                         Rights /*rights*/) {
+CommandResult RunCommand(const std::vector<std::string>& args, Rights /*rights*/) {
+    const TempFolder scratch("rz408-cli");
     const auto outFile = scratch / "stdout";
     const auto errFile = scratch / "stderr";
     std::wstring command = Quoted(CommandPath().wstring());

@@ -6,6 +6,7 @@
 #include "ConvertSupport.h"
 #include "FileSystem.h"
 #include "FolderListing.h"
+#include "Scratch_linux.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <set>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -818,28 +816,6 @@ TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
     ExpectNoTemporaryFiles(folder);
 }
 
-// A small tmpfs over a temporary folder, where this machine allows mounting one (as root).
-class SmallFileSystem {
-public:
-    SmallFileSystem(const TempFolder& folder, const char* options) : folder_(folder) {
-        mounted_ = ::mount("tmpfs", folder.path().c_str(), "tmpfs", 0, options) == 0;
-    }
-    ~SmallFileSystem() {
-        if (mounted_) {
-            ::umount2(folder_.path().c_str(), MNT_DETACH);
-        }
-    }
-    bool Mounted() const { return mounted_; }
-    bool MakeReadOnly() {
-        return ::mount("tmpfs", folder_.path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) ==
-               0;
-    }
-
-private:
-    const TempFolder& folder_;
-    bool mounted_ = false;
-};
-
 struct DiskCase {
     const char* name;
     friend void PrintTo(const DiskCase& row, std::ostream* out) { *out << row.name; }
@@ -856,16 +832,16 @@ class DiskCases : public testing::TestWithParam<DiskCase> {};
 // the new target: both old files stay as they were, no temporary file is left.
 TEST_P(DiskCases, OldFilesStay) {
     const DiskCase& row = GetParam();
-    TempFolder folder;
-    SmallFileSystem disk(folder, row.options);
-    if (!disk.Mounted()) {
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    test::Scratch scratch;
+    if (const std::string why = scratch.MountTmpfs("disk", row.options); !why.empty()) {
+        GTEST_SKIP() << why;
     }
+    const std::filesystem::path folder = scratch / "disk";
     WriteFile(folder / "a.deu", row.source);
     WriteFile(folder / "a.txt", "the old target");
     WriteFile(folder / "konvertionsfehler.txt", "the old log");
     if (row.readOnly) {
-        ASSERT_TRUE(disk.MakeReadOnly());
+        ASSERT_EQ(scratch.RemountReadOnly("disk"), "");
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
@@ -909,23 +885,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // An immutable old target (chattr +i) cannot be replaced.
 TEST(ConversionRun, ImmutableTargetIsReported) {
-    TempFolder folder;
+    test::Scratch folder;
     WriteFile(folder / "a.deu", "x");
     WriteFile(folder / "a.txt", "the old target");
-    const int fd = ::open((folder / "a.txt").c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    int flags = 0;
-    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    if (!immutable) {
-        ::close(fd);
-        GTEST_SKIP() << "cannot make a file immutable here (needs root and ext4 or the like)";
+    if (const std::string why = folder.SetImmutable(folder / "a.txt"); !why.empty()) {
+        GTEST_SKIP() << why;
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    flags &= ~FS_IMMUTABLE_FL;
-    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    ::close(fd);
     EXPECT_EQ(report.converted, 0u);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "a.deu");

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QString>
@@ -25,6 +26,7 @@
 #include <filesystem>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 namespace rz408::test {
 
@@ -64,6 +66,20 @@ public:
 
     QStringList messages;
     std::function<void(QDialog*)> answer;
+
+    // Hands every progress dialog to PROGRESS; message boxes are closed as by default, and any
+    // other dialog fails the test.
+    void AnswerProgress(std::function<void(QProgressDialog*)> progress) {
+        answer = [this, progress = std::move(progress)](QDialog* dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                Close(box);
+                return;
+            }
+            auto* shown = qobject_cast<QProgressDialog*>(dialog);
+            QVERIFY(shown);
+            progress(shown);
+        };
+    }
 
     // Closes message box BOX with Enter, as a user does, noting its text.
     void Close(QMessageBox* box) {

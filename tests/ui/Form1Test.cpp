@@ -832,13 +832,7 @@ void Form1Test::longRun() {
     QStringList seen; // the progress dialog's title, text, count and button
     QString stopping;
     bool repainted = false;
-    rig.dialogs.answer = [&](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            rig.dialogs.Close(box);
-            return;
-        }
-        auto* progress = qobject_cast<QProgressDialog*>(dialog);
-        QVERIFY(progress);
+    rig.dialogs.AnswerProgress([&](QProgressDialog* progress) {
         ++progressDialogs;
         auto* bar = progress->findChild<QProgressBar*>();
         auto* cancel = progress->findChild<QPushButton*>();
@@ -877,7 +871,7 @@ void Form1Test::longRun() {
             rig.form->Command2->click();
         }
         hold.Release();
-    };
+    });
 
     QPushButton* convert = rig.form->Command1;
     QCOMPARE(ExecAround([&] { QTest::mouseClick(convert, Qt::LeftButton); }),
