@@ -2,6 +2,7 @@
 
 #include "BatchCommand.h"
 #include "CheckCommand.h"
+#include "Rows.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -173,8 +174,7 @@ TEST_P(Parse, Arguments) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows), test::RowName());
 
 // Flushing to the disk is asked for with --sync, anywhere among the options, and never taken
 // from a folder's name.
@@ -219,8 +219,7 @@ TEST_P(ParseEncoding, Option) {
     EXPECT_EQ(parsed.encoding, GetParam().encoding);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The folder check: every folder is looked at before any is converted.
@@ -291,8 +290,7 @@ TEST_P(CheckFolder, AcceptsOnlyFolders) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CheckFolder, ::testing::ValuesIn(kFolderRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, CheckFolder, ::testing::ValuesIn(kFolderRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Usage errors from the whole command: exit 2, a message and a hint, nothing written.
@@ -340,8 +338,7 @@ TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsageRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsageRows), test::RowName());
 
 TEST(Help, NamesUsageFilesAndExitCodes) {
     std::ostringstream out;

@@ -1,6 +1,7 @@
 // The batch command end to end: the built rz408-convert run on temporary folders, its files,
 // its output and its exit codes.
 
+#include "Rows.h"
 #include "RunCommand.h"
 #include "TestFiles.h"
 
@@ -82,8 +83,7 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 8);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Several folders, failures and exit codes.
@@ -214,8 +214,7 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     EXPECT_TRUE(fs::is_directory(temp.path() / "blocked/b.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Sources saved as UTF-8 or UTF-16: converted as their text and named on standard error, which
@@ -308,8 +307,7 @@ TEST_P(Encodings, ConvertedAndNamed) {
                   "utf16.deu" + entries + "utf8.deu" + entries);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // --recursive over a game tree: every folder below the one given, each converted as if given by
@@ -500,8 +498,7 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Tree, ::testing::ValuesIn(kTreeRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Tree, ::testing::ValuesIn(kTreeRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The command line itself: usage errors and help through the real executable.
@@ -533,8 +530,7 @@ TEST_P(Command, ExitCodeAndMessage) {
     EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Command, ::testing::ValuesIn(kCommandRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Command, ::testing::ValuesIn(kCommandRows), test::RowName());
 
 } // namespace
 } // namespace rz408

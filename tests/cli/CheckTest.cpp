@@ -4,6 +4,7 @@
 
 #include "BatchCommand.h"
 #include "Encoding.h"
+#include "Rows.h"
 #include "RunCommand.h"
 #include "TestFiles.h"
 #include "TranslationTable.h"
@@ -148,8 +149,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
               record.empty() ? "" : name + " : " + record + "\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Folders: exit codes, --recursive, what cannot be read, and nothing written.
@@ -248,8 +248,7 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     fs::permissions(temp.path() / "game/locked", fs::perms::owner_all, ec); // removable again
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows), test::RowName());
 
 } // namespace
 } // namespace rz408

@@ -6,6 +6,7 @@
 #include "ConvertSupport.h"
 #include "FileSystem.h"
 #include "FolderListing.h"
+#include "Rows.h"
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
@@ -432,7 +433,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     std::filesystem::create_directory(folder / "bad.deu");
                                 },
                                 "cannot read bad.deu: Is a directory"}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+    test::RowName());
 
 // Copies take their targets' places a batch at a time; a copy that cannot (a folder in its
 // target's place) fails then, and its log record comes out of the log, however many records of
@@ -515,7 +516,7 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"AtTheEdgesOfBatchesOfThree", 11, {2, 3, 5, 9, 10}, 3, kNoByteLimit, true},
         BatchCase{"BatchOfOneFile", 6, {1, 4}, 1, kNoByteLimit, true},
         BatchCase{"BatchesEndedByTheirBytes", 7, {2, 4}, 512, 7, false}),
-    [](const testing::TestParamInfo<BatchCase>& info) { return info.param.name; });
+    test::RowName());
 
 // The folder is renamed after the first file, and something else may take its path: the run
 // goes on in the folder it opened, and writes nothing anywhere else.
@@ -577,7 +578,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const std::filesystem::path& path, const std::filesystem::path&) {
                       std::filesystem::create_directory(path);
                   }}),
-    [](const testing::TestParamInfo<MovedCase>& info) { return info.param.name; });
+    test::RowName());
 
 // What an earlier run left when it was killed (or cut off by a power cut) is removed by the next
 // run in the folder; nothing else is, however much it looks like it.
@@ -632,7 +633,7 @@ INSTANTIATE_TEST_SUITE_P(
         LeftoverCase{"Folder", ".a.txt.rz408-AbC123", std::filesystem::file_type::directory, false},
         LeftoverCase{"LinkOutOfTheFolder", ".a.txt.rz408-AbC123",
                      std::filesystem::file_type::symlink, false}),
-    [](const testing::TestParamInfo<LeftoverCase>& info) { return info.param.name; });
+    test::RowName());
 
 // A temporary file that a live run holds open is never taken for a leftover.
 TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
@@ -881,7 +882,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"konvertionsfehler.txt", "Read-only file system"},
                   {"a.deu", "cannot write a.txt: Read-only file system"}},
                  "the old log"}),
-    [](const testing::TestParamInfo<DiskCase>& info) { return info.param.name; });
+    test::RowName());
 
 // An immutable old target (chattr +i) cannot be replaced.
 TEST(ConversionRun, ImmutableTargetIsReported) {

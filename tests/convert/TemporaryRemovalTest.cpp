@@ -3,6 +3,7 @@
 // folder. Each row runs in a forked child, which the signal then ends.
 
 #include "FileSystem.h"
+#include "Rows.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Far beyond any fixed room for a path, up to the longest the system takes.
                     StopRow{"LongFolderPath", SIGTERM, 2, false, 1000},
                     StopRow{"LongestFolderPath", SIGINT, 2, false, 3800}),
-    [](const testing::TestParamInfo<StopRow>& info) { return info.param.name; });
+    test::RowName());
 
 } // namespace
 } // namespace rz408

@@ -3,6 +3,7 @@
 // folder.
 
 #include "Processes_linux.h"
+#include "Rows.h"
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
@@ -178,8 +179,7 @@ TEST_P(BadArguments, ExitTwoWithAMessageAndNothingTouched) {
     EXPECT_FALSE(fs::exists(scratch.path() / "missing"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BadArguments, ::testing::ValuesIn(kArgumentsRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, BadArguments, ::testing::ValuesIn(kArgumentsRows), RowName());
 
 } // namespace
 } // namespace rz408::test

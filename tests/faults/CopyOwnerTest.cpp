@@ -5,6 +5,7 @@
 // command as root, as root without the right to give files away, or as the user nobody.
 
 #include "Processes_linux.h"
+#include "Rows.h"
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
@@ -100,8 +101,7 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     EXPECT_EQ(copy.st_mode & 07777, row.newMode) << std::oct << (copy.st_mode & 07777);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CopyOwner, ::testing::ValuesIn(kOwnerRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, CopyOwner, ::testing::ValuesIn(kOwnerRows), RowName());
 
 } // namespace
 } // namespace rz408::test

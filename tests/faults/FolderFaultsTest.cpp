@@ -20,6 +20,7 @@
 #include "Conversion.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
+#include "Rows.h"
 
 #include <gtest/gtest.h>
 
@@ -684,8 +685,7 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
     EXPECT_EQ(Names(scene.outside), outsideBefore) << "the folder beside it changed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FolderFault, ::testing::ValuesIn(kFaultRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FolderFault, ::testing::ValuesIn(kFaultRows), RowName());
 
 } // namespace
 } // namespace rz408::test

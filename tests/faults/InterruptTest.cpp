@@ -5,6 +5,7 @@
 // removes them, but never those of a run that is still going on.
 
 #include "Processes_linux.h"
+#include "Rows.h"
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
@@ -139,8 +140,7 @@ TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
     EXPECT_EQ(Names(dir), before) << "stray files left in the folder";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows), RowName());
 
 // A second run in the folder of a first one stopped in the middle of big.deu: killed outright,
 // the first run left its temporary files, and the second removes them; only held (SIGSTOP), the
@@ -194,8 +194,7 @@ TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
     EXPECT_EQ(Names(dir), before) << "stray files left in the folder";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, SecondRun, ::testing::ValuesIn(kSecondRunRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, SecondRun, ::testing::ValuesIn(kSecondRunRows), RowName());
 
 } // namespace
 } // namespace rz408::test

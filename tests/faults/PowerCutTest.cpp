@@ -7,6 +7,7 @@
 // reached the disk with its data still missing leaves an empty file where the old copy was.
 
 #include "Processes_linux.h"
+#include "Rows.h"
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
@@ -115,8 +116,7 @@ TEST_P(PowerCut, EveryCopyIsWholeOnTheDisk) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, PowerCut, ::testing::ValuesIn(kPowerCutRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, PowerCut, ::testing::ValuesIn(kPowerCutRows), RowName());
 
 } // namespace
 } // namespace rz408::test

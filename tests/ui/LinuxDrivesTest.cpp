@@ -1,6 +1,7 @@
 // The drives of a Linux machine, read from mount tables that the tests write.
 
 #include "LinuxDrives.h"
+#include "Rows.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                     QueryRow{"NoBackslash", "c:", DRIVE_NO_ROOT_DIR},
                     QueryRow{"ForwardSlash", "c:/", DRIVE_NO_ROOT_DIR},
                     QueryRow{"Empty", "", DRIVE_NO_ROOT_DIR}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 struct CheckRow {
     const char* name;
@@ -128,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Desktop, DriveCheck,
                                          CheckRow{"Cd", "f:", false},
                                          CheckRow{"Nfs", "g: [server:/export/games]", true},
                                          CheckRow{"RamDisk", "h: [ram]", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 struct TableRow {
     const char* name;
@@ -202,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(kRoot) + "garbage\n40 26 8:5 / /data rw ext4 /dev/sda5 rw\n" +
                      "41 26 x:y / /data2 rw - ext4 /dev/sda8 rw\n",
                  {"c: [System]"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(LinuxDrives, LettersStopAtZ) {
     std::string table = kRoot;
@@ -243,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         CurrentRow{"PrefixIsNoMountPoint", "/homework", "c: [SYSTEM]", "d", "/home"},
         CurrentRow{"OnStickAskStick", "/media/anna/STICK/x", "e:", "e:", "/media/anna/STICK/x"},
         CurrentRow{"AbsentDrive", "/usr", "c: [SYSTEM]", "q:", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(LinuxDrives, ParsesOptionalFieldsAndEscapes) {
     const std::vector<MountEntry> entries = ParseMountInfo(
@@ -279,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, DriveText,
                                          DriveTextRow{"LetterOnly", "d", false, 'd'},
                                          DriveTextRow{"Empty", "", false, '\0'},
                                          DriveTextRow{"Digit", "1:", false, '\0'}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 TEST(DriveQuery, AppendsBackslashInWindows1252) {
     EXPECT_EQ(DriveQueryText("c: [SYSTEM]"), "c: [SYSTEM]\\");

@@ -3,6 +3,7 @@
 
 #include "WindowsDrives.h" // before <windows.h>: it names the DRIVE_ values itself
 
+#include "Rows.h"
 #include "WindowsFiles.h"
 
 #include <gtest/gtest.h>
@@ -75,8 +76,7 @@ TEST_P(EntryTest, ClassicFormAndDriveCheck) {
     EXPECT_EQ(DriveCheckAccepts(*drives, row.entry), row.accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // kernel32's GetDriveTypeA as the drive check calls it.
@@ -117,8 +117,7 @@ TEST_P(QueryTest, AnswersAsKernel32) {
     EXPECT_EQ(Drives()->GetDriveTypeA(text), row.answer) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Wine, QueryTest, ::testing::ValuesIn(kQueryRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Wine, QueryTest, ::testing::ValuesIn(kQueryRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The machine's own drive list.

@@ -9,6 +9,7 @@
 #include "FolderListing.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "Rows.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -88,7 +89,7 @@ TEST_P(ListingTest, ListsOrdinaryFilesOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Attributes, ListingTest, ::testing::ValuesIn(kListingRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Names as the system holds them, in UTF-16: listed in UTF-8, opened and written under their
@@ -164,8 +165,7 @@ TEST_P(PathTest, JoinsWithOneBackslash) {
     EXPECT_EQ(PathInFolder(row.folder, row.file).wstring(), std::wstring(row.path));
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Replacing what is there: an old target and an old log are replaced whole, and what takes
@@ -230,8 +230,7 @@ TEST_P(ReplaceTest, ReplacesTargetAndLogWhole) {
               (std::vector<std::string>{"a.txt", "b.txt", "konvertionsfehler.txt"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(OldFiles, ReplaceTest, ::testing::ValuesIn(kReplaceRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(OldFiles, ReplaceTest, ::testing::ValuesIn(kReplaceRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Names that differ only in case name one file: a source whose copy would land on the log
@@ -275,8 +274,7 @@ TEST_P(LogNameCaseTest, SourceOntoLogFileIsRefused) {
     EXPECT_EQ(AllNames(folder.path()), expectedNames);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, LogNameCaseTest, ::testing::ValuesIn(kCaseRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, LogNameCaseTest, ::testing::ValuesIn(kCaseRows), test::RowName());
 
 struct SameNameRow {
     const char* name;
@@ -311,7 +309,7 @@ TEST_P(SameNameTest, ComparesAsTheFileSystemDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SameNameTest, ::testing::ValuesIn(kSameNameRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // A file that another program holds open without sharing: that file fails with the system's
@@ -377,8 +375,7 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
     EXPECT_EQ(AllNames(folder.path()), expectedNames);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // A run holds its folder: nobody can rename it away while the run works there by its path.
@@ -472,7 +469,7 @@ TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LeftoverTest, ::testing::ValuesIn(kLeftoverRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 // A folder where the target would go: reported, the folder stays, nothing stray is left.
 TEST(WindowsTargets, FolderInTargetsPlaceFails) {
