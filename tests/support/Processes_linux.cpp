@@ -112,6 +112,23 @@ void WriteFully(int fd, const std::string& bytes) {
     }
 }
 
+// Forks; the copy runs CHILD (which ends it) with its standard output and error going into
+// the pipes, and this process collects them until DEADLINE.
+ChildResult RunChild(const std::function<void(const Pipes&)>& child,
+                     std::chrono::seconds deadline) {
+    Pipes pipes;
+    const Clock::time_point start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        throw std::runtime_error("cannot fork: " + SystemReason(errno));
+    }
+    if (pid == 0) {
+        child(pipes);
+    }
+    pipes.KeepReadEnds();
+    return Collect(pid, pipes.out[0], pipes.err[0], start, deadline);
+}
+
 } // namespace
 
 std::string SystemReason(int error) {
@@ -139,46 +156,35 @@ ChildResult RunProgram(const std::vector<std::string>& argv, std::chrono::second
         args.push_back(const_cast<char*>(arg.c_str()));
     }
     args.push_back(nullptr);
-    Pipes pipes;
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        throw std::runtime_error("cannot fork: " + SystemReason(errno));
-    }
-    if (pid == 0) {
-        pipes.ConnectChild();
-        ::close_range(3, ~0U, 0); // the program gets its three standard streams only
-        ::execvp(args[0], args.data());
-        const std::string message = "cannot start " + argv[0] + ": " + SystemReason(errno) + "\n";
-        WriteFully(STDERR_FILENO, message);
-        ::_exit(127);
-    }
-    pipes.KeepReadEnds();
-    return Collect(pid, pipes.out[0], pipes.err[0], start, deadline);
+    return RunChild(
+        [&](const Pipes& pipes) {
+            pipes.ConnectChild();
+            ::close_range(3, ~0U, 0); // the program gets its three standard streams only
+            ::execvp(args[0], args.data());
+            const std::string message =
+                "cannot start " + argv[0] + ": " + SystemReason(errno) + "\n";
+            WriteFully(STDERR_FILENO, message);
+            ::_exit(127);
+        },
+        deadline);
 }
 
 ChildResult RunForked(const std::function<std::string()>& work, std::chrono::seconds deadline) {
-    Pipes pipes;
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        throw std::runtime_error("cannot fork: " + SystemReason(errno));
-    }
-    if (pid == 0) {
-        int code = 0;
-        try {
-            WriteFully(pipes.out[1], work());
-        } catch (const std::exception& e) {
-            WriteFully(pipes.err[1], std::string("exception: ") + e.what());
-            code = 1;
-        } catch (...) {
-            WriteFully(pipes.err[1], "unknown exception");
-            code = 1;
-        }
-        ::_exit(code);
-    }
-    pipes.KeepReadEnds();
-    return Collect(pid, pipes.out[0], pipes.err[0], start, deadline);
+    return RunChild(
+        [&](const Pipes& pipes) {
+            int code = 0;
+            try {
+                WriteFully(pipes.out[1], work());
+            } catch (const std::exception& e) {
+                WriteFully(pipes.err[1], std::string("exception: ") + e.what());
+                code = 1;
+            } catch (...) {
+                WriteFully(pipes.err[1], "unknown exception");
+                code = 1;
+            }
+            ::_exit(code);
+        },
+        deadline);
 }
 
 std::string Describe(const ChildResult& result) {
