@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +84,7 @@ TEST(LinuxDrives, DesktopListsTheVolumesThatHoldUserFiles) {
 
 struct QueryRow {
     const char* name;
+    friend void PrintTo(const QueryRow& row, std::ostream* out) { *out << row.name; }
     std::string rootText;
     std::uint32_t type;
 };
@@ -111,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct CheckRow {
     const char* name;
+    friend void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.name; }
     std::string entry;
     bool accepted;
 };
@@ -133,6 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Desktop, DriveCheck,
 
 struct TableRow {
     const char* name;
+    friend void PrintTo(const TableRow& row, std::ostream* out) { *out << row.name; }
     std::string mountinfo;
     std::vector<std::string> entries;
 };
@@ -218,6 +222,7 @@ TEST(LinuxDrives, LettersStopAtZ) {
 
 struct CurrentRow {
     const char* name;
+    friend void PrintTo(const CurrentRow& row, std::ostream* out) { *out << row.name; }
     std::string currentFolder;
     std::string currentDrive;
     std::string asked;
@@ -260,6 +265,7 @@ TEST(LinuxDrives, ParsesOptionalFieldsAndEscapes) {
 
 struct DriveTextRow {
     const char* name;
+    friend void PrintTo(const DriveTextRow& row, std::ostream* out) { *out << row.name; }
     std::string text;
     bool isDrive;
     char letter;
