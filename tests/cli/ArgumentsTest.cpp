@@ -2,7 +2,8 @@
 
 #include "BatchCommand.h"
 #include "CheckCommand.h"
-#include "TempFolder.h"
+#include "Rows.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +162,7 @@ TEST_P(Parse, Arguments) {
         EXPECT_EQ(parsed.profile, row.profile);
         std::vector<std::string> folders;
         for (const fs::path& folder : parsed.folders) {
-            folders.push_back(testing::Utf8(folder));
+            folders.push_back(test::Utf8(folder));
         }
         EXPECT_EQ(folders, row.folders);
         EXPECT_EQ(parsed.recursive, row.recursive);
@@ -173,8 +174,7 @@ TEST_P(Parse, Arguments) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows), test::RowName());
 
 // Flushing to the disk is asked for with --sync, anywhere among the options, and never taken
 // from a folder's name.
@@ -219,8 +219,7 @@ TEST_P(ParseEncoding, Option) {
     EXPECT_EQ(parsed.encoding, GetParam().encoding);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The folder check: every folder is looked at before any is converted.
@@ -250,7 +249,7 @@ void PrintTo(const FolderRow& row, std::ostream* os) {
 
 TEST_P(CheckFolder, AcceptsOnlyFolders) {
     const FolderRow& row = GetParam();
-    testing::TempFolder temp;
+    test::TempFolder temp;
     const fs::path good = temp.path() / "good";
     fs::create_directory(good);
     const fs::path entry = temp.path() / "entry";
@@ -285,14 +284,13 @@ TEST_P(CheckFolder, AcceptsOnlyFolders) {
     } else {
         // One message, naming the bad folder only.
         const std::string message = err.str();
-        EXPECT_NE(message.find("'" + testing::Utf8(entry) + "'"), std::string::npos) << message;
+        EXPECT_NE(message.find("'" + test::Utf8(entry) + "'"), std::string::npos) << message;
         EXPECT_NE(message.find(row.errorPart), std::string::npos) << message;
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CheckFolder, ::testing::ValuesIn(kFolderRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, CheckFolder, ::testing::ValuesIn(kFolderRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Usage errors from the whole command: exit 2, a message and a hint, nothing written.
@@ -321,13 +319,13 @@ void PrintTo(const UsageRow& row, std::ostream* os) {
 
 TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
     const UsageRow& row = GetParam();
-    testing::TempFolder temp;
+    test::TempFolder temp;
     temp.Write("x.deu", "Gr\xFC\xDF"
                         "e\r\n");
     temp.Write("x.fra", "\xE9t\xE9\r\n");
     Args args;
     for (const std::string& arg : row.args) {
-        args.push_back(arg.starts_with("@") ? testing::Utf8(temp.path()) + arg.substr(1) : arg);
+        args.push_back(arg.starts_with("@") ? test::Utf8(temp.path()) + arg.substr(1) : arg);
     }
 
     std::ostringstream out;
@@ -340,8 +338,7 @@ TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsageRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsageRows), test::RowName());
 
 TEST(Help, NamesUsageFilesAndExitCodes) {
     std::ostringstream out;
@@ -360,7 +357,7 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
 }
 
 TEST(Output, AFailedStandardOutputIsAFailure) {
-    testing::TempFolder temp;
+    test::TempFolder temp;
     temp.Write("x.deu", "abc\r\n");
     std::ostringstream out;
     out.setstate(std::ios::badbit);
@@ -371,7 +368,7 @@ TEST(Output, AFailedStandardOutputIsAFailure) {
 }
 
 TEST(Output, FindingsThatCannotBeWrittenAreAFailure) {
-    testing::TempFolder temp;
+    test::TempFolder temp;
     temp.Write("x.deu", "a\x96\r\n");
     std::ostringstream out;
     out.setstate(std::ios::badbit);

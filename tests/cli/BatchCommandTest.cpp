@@ -1,8 +1,9 @@
 // The batch command end to end: the built rz408-convert run on temporary folders, its files,
 // its output and its exit codes.
 
+#include "Rows.h"
 #include "RunCommand.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,11 @@ namespace rz408 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::RunCommand;
-using testing::TempFolder;
-using testing::Utf8;
+using test::ReadFile;
+using test::RunCommand;
+using test::TempFolder;
+using test::Utf8;
+using test::WithPaths;
 
 // ---------------------------------------------------------------------------------------
 // A folder of sources in either language, converted as the convert button converts it.
@@ -56,7 +58,6 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     for (char& c : upperExt) {
         c = static_cast<char>(c - 'a' + 'A');
     }
-    TempFolder run;
     TempFolder temp;
     // A folder name with a blank and a letter outside ASCII, as game folders have them.
     const fs::path sub(u8"Spielst\u00e4nde 1");
@@ -68,23 +69,21 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     temp.Write(sub / ("plain.x." + ext), "hello\r\n");
     temp.Write(sub / ("other." + std::string(row.otherExt)), "\xE9t\xE9\r\n");
 
-    const testing::CommandResult result =
-        RunCommand({"--language", row.language, Utf8(folder)}, run.path());
+    const test::CommandResult result = RunCommand({"--language", row.language, Utf8(folder)});
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, row.countOfThree);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(ReadBytes(folder / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
-    EXPECT_EQ(ReadBytes(folder / "b.txt"), "a'b \nc\r\n\r\n");
-    EXPECT_EQ(ReadBytes(folder / "plain.txt"), "hello\r\n");
-    EXPECT_EQ(ReadBytes(folder / row.logName), row.logFile);
+    EXPECT_EQ(ReadFile(folder / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
+    EXPECT_EQ(ReadFile(folder / "b.txt"), "a'b \nc\r\n\r\n");
+    EXPECT_EQ(ReadFile(folder / "plain.txt"), "hello\r\n");
+    EXPECT_EQ(ReadFile(folder / row.logName), row.logFile);
     EXPECT_FALSE(fs::exists(folder / "other.txt"));
     // Four sources, three copies, one log.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 8);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Several folders, failures and exit codes.
@@ -163,7 +162,7 @@ const FoldersRow kFoldersRows[] = {
 // What a run of the command must have done: exit with EXIT_CODE, write each of ERR_PARTS to
 // standard error (nothing at all when there are none), leave "ok\r\n" in each CONVERTED target
 // and no UNTOUCHED path; the paths are below ROOT.
-void ExpectRun(const testing::CommandResult& result, const fs::path& root, int exitCode,
+void ExpectRun(const test::CommandResult& result, const fs::path& root, int exitCode,
                const std::vector<std::string>& errParts, const std::vector<std::string>& converted,
                const std::vector<std::string>& untouched) {
     EXPECT_EQ(result.exitCode, exitCode) << result.err;
@@ -174,7 +173,7 @@ void ExpectRun(const testing::CommandResult& result, const fs::path& root, int e
         EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
     }
     for (const std::string& target : converted) {
-        EXPECT_EQ(ReadBytes(root / target), "ok\r\n") << target;
+        EXPECT_EQ(ReadFile(root / target), "ok\r\n") << target;
     }
     for (const std::string& path : untouched) {
         EXPECT_FALSE(fs::exists(root / path)) << path;
@@ -189,7 +188,6 @@ void PrintTo(const FoldersRow& row, std::ostream* os) {
 
 TEST_P(Folders, ExitCodeOutputAndFiles) {
     const FoldersRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     temp.Write("good/a.deu", "ok");
     temp.Write("good/b.deu", "ok\r\n");
@@ -208,7 +206,7 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     for (const std::string& folder : row.folders) {
         args.push_back(Utf8(temp.path() / folder));
     }
-    const testing::CommandResult result = RunCommand(args, run.path());
+    const test::CommandResult result = RunCommand(args);
 
     EXPECT_EQ(result.out, row.out);
     ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
@@ -216,8 +214,7 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     EXPECT_TRUE(fs::is_directory(temp.path() / "blocked/b.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Sources saved as UTF-8 or UTF-16: converted as their text and named on standard error, which
@@ -261,7 +258,6 @@ void PrintTo(const EncodingRow& row, std::ostream* os) {
 
 TEST_P(Encodings, ConvertedAndNamed) {
     const EncodingRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     temp.Write("ansi.deu", kLine1252);
     temp.Write("utf8.deu", kLineUtf8);
@@ -279,7 +275,7 @@ TEST_P(Encodings, ConvertedAndNamed) {
     std::vector<std::string> args = {"-l", "de"};
     args.insert(args.end(), row.options.begin(), row.options.end());
     args.push_back(Utf8(temp.path()));
-    const testing::CommandResult result = RunCommand(args, run.path());
+    const test::CommandResult result = RunCommand(args);
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, kGermanCount + " 4\n");
@@ -294,25 +290,24 @@ TEST_P(Encodings, ConvertedAndNamed) {
         at = end == std::string::npos ? result.err.size() : end + 1;
     }
     EXPECT_EQ(errLines, row.errLines);
-    EXPECT_EQ(ReadBytes(temp.path() / "utf8.txt"), row.utf8Target);
+    EXPECT_EQ(ReadFile(temp.path() / "utf8.txt"), row.utf8Target);
     if (!row.options.empty()) {
         return;
     }
     // Read as their text, the three give the same copy and the same log record.
-    EXPECT_EQ(ReadBytes(temp.path() / "ansi.txt"), kLineTarget);
-    EXPECT_EQ(ReadBytes(temp.path() / "utf16.txt"), kLineTarget);
+    EXPECT_EQ(ReadFile(temp.path() / "ansi.txt"), kLineTarget);
+    EXPECT_EQ(ReadFile(temp.path() / "utf16.txt"), kLineTarget);
     const std::string entries =
         " : \r\n             \x84 (ascii werte 132) ist konvertiert zu leerzeichen."
         "\r\n             \x93 (ascii werte 147) ist konvertiert zu leerzeichen.\r\n";
-    EXPECT_EQ(ReadBytes(temp.path() / "konvertionsfehler.txt"),
+    EXPECT_EQ(ReadFile(temp.path() / "konvertionsfehler.txt"),
               "ansi.deu" + entries +
                   "broken.deu : \r\n             ? (ascii werte 65533) ist konvertiert zu "
                   "leerzeichen.\r\n" +
                   "utf16.deu" + entries + "utf8.deu" + entries);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // --recursive over a game tree: every folder below the one given, each converted as if given by
@@ -453,7 +448,6 @@ void PrintTo(const TreeRow& row, std::ostream* os) {
 
 TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
     const TreeRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     for (const char* source :
          {"game/a.deu", "game/maps.deu/m.deu", "game/scenario/s.deu", "game/scenario/deep/d.deu",
@@ -474,7 +468,7 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
         break;
     }
     case TreeExtra::Locked:
-        if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
+        if (const std::string why = test::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
         temp.Write("game/locked/k.deu", "ok");
@@ -485,12 +479,8 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
         break;
     }
 
-    std::vector<std::string> args = {"-l", "de"};
-    for (const std::string& arg : row.args) {
-        args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
-    }
-    const testing::CommandResult result =
-        RunCommand(args, run.path(), testing::Rights::WithoutReadOverride);
+    const test::CommandResult result = RunCommand(WithPaths({"-l", "de"}, row.args, temp.path()),
+                                                  test::Rights::WithoutReadOverride);
     std::error_code ec;
     fs::permissions(locked, fs::perms::owner_all, ec); // readable again for the checks
 
@@ -508,8 +498,7 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Tree, ::testing::ValuesIn(kTreeRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Tree, ::testing::ValuesIn(kTreeRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The command line itself: usage errors and help through the real executable.
@@ -535,15 +524,13 @@ void PrintTo(const CommandRow& row, std::ostream* os) {
 
 TEST_P(Command, ExitCodeAndMessage) {
     const CommandRow& row = GetParam();
-    TempFolder run;
-    const testing::CommandResult result = RunCommand(row.args, run.path());
+    const test::CommandResult result = RunCommand(row.args);
     EXPECT_EQ(result.exitCode, row.exitCode);
     EXPECT_EQ(result.out.find("Usage: rz408-convert") == 0, row.helpOnStdout) << result.out;
     EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Command, ::testing::ValuesIn(kCommandRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Command, ::testing::ValuesIn(kCommandRows), test::RowName());
 
 } // namespace
 } // namespace rz408

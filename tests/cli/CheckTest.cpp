@@ -4,9 +4,10 @@
 
 #include "BatchCommand.h"
 #include "Encoding.h"
-#include "LogEntry.h"
+#include "Rows.h"
 #include "RunCommand.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
+#include "LogEntry.h"
 
 #include <gtest/gtest.h>
 
@@ -25,10 +26,11 @@ namespace rz408 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::RunCommand;
-using testing::TempFolder;
-using testing::Utf8;
+using test::ReadFile;
+using test::RunCommand;
+using test::TempFolder;
+using test::Utf8;
+using test::WithPaths;
 
 // Every file below ROOT with its bytes (a folder that cannot be read: nothing below it).
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
@@ -36,7 +38,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied),
          end;
          it != end; ++it) {
-        files[Utf8(it->path())] = it->is_regular_file() ? ReadBytes(it->path()) : "(other)";
+        files[Utf8(it->path())] = it->is_regular_file() ? ReadFile(it->path()) : "(other)";
     }
     return files;
 }
@@ -100,7 +102,6 @@ void PrintTo(const SourceRow& row, std::ostream* os) {
 
 TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     const SourceRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     Module1 m;
     InstallProgramTexts(*row.profile, m);
@@ -112,7 +113,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     std::vector<std::string> check = args;
     check.insert(check.begin(), "--check");
 
-    const testing::CommandResult checked = RunCommand(check, run.path());
+    const test::CommandResult checked = RunCommand(check);
 
     EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound);
     std::string out;
@@ -135,7 +136,7 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     EXPECT_EQ(checked.out, out);
     EXPECT_EQ(Snapshot(temp.path()).size(), 1u) << "the check wrote a file";
 
-    const testing::CommandResult converted = RunCommand(args, run.path());
+    const test::CommandResult converted = RunCommand(args);
 
     ASSERT_EQ(converted.exitCode, kExitConverted) << converted.err;
     std::string record;
@@ -144,12 +145,11 @@ TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
             AppendLogEntry(record, m, logged, code);
         }
     }
-    EXPECT_EQ(ReadBytes(temp.path() / LogFileName(m)),
+    EXPECT_EQ(ReadFile(temp.path() / LogFileName(m)),
               record.empty() ? "" : name + " : " + record + "\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Folders: exit codes, --recursive, what cannot be read, and nothing written.
@@ -203,7 +203,6 @@ void PrintTo(const FolderRow& row, std::ostream* os) {
 
 TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     const FolderRow& row = GetParam();
-    TempFolder run;
     TempFolder temp;
     const std::pair<const char*, const char*> files[] = {
         {"game/a.deu", "ok \x96"},        {"game/clean/c.deu", "ok"},
@@ -215,7 +214,7 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     std::error_code ec;
     fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
     if (row.extra == Extra::Locked) {
-        if (const std::string why = testing::WhyPermissionsDoNotApply(); !why.empty()) {
+        if (const std::string why = test::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
         fs::permissions(temp.Write("game/b.deu", "\x96"), fs::perms::none);
@@ -225,12 +224,9 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     }
     const auto before = Snapshot(temp.path());
 
-    std::vector<std::string> args = {"--check", "-l", "de"};
-    for (const std::string& arg : row.args) {
-        args.push_back(arg.starts_with("@") ? Utf8(temp.path() / arg.substr(1)) : arg);
-    }
-    const testing::CommandResult result =
-        RunCommand(args, run.path(), testing::Rights::WithoutReadOverride);
+    const test::CommandResult result =
+        RunCommand(WithPaths({"--check", "-l", "de"}, row.args, temp.path()),
+                   test::Rights::WithoutReadOverride);
 
     EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
     std::vector<std::string> found;
@@ -252,8 +248,7 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     fs::permissions(temp.path() / "game/locked", fs::perms::owner_all, ec); // removable again
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows), test::RowName());
 
 } // namespace
 } // namespace rz408

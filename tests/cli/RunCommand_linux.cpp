@@ -1,13 +1,13 @@
 #include "RunCommand.h"
 
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-namespace rz408::testing {
+namespace rz408::test {
 
 namespace {
 
@@ -34,8 +34,8 @@ std::string WhyPermissionsDoNotApply() {
                : "running as root without setpriv (util-linux) to drop the right to read all";
 }
 
-CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
-                         Rights rights) {
+CommandResult RunCommand(const std::vector<std::string>& args, Rights rights) {
+    const TempFolder scratch("rz408-cli");
     std::string command = ShellQuoted(RZ408_CONVERT_EXE);
     if (rights == Rights::WithoutReadOverride && ::geteuid() == 0) {
         command = kWithoutReadOverride + command;
@@ -49,9 +49,9 @@ CommandResult RunCommand(const std::vector<std::string>& args, const std::filesy
     const int status = std::system(command.c_str());
     CommandResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadBytes(out);
-    result.err = ReadBytes(err);
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
     return result;
 }
 
-} // namespace rz408::testing
+} // namespace rz408::test

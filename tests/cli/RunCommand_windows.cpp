@@ -1,10 +1,10 @@
 #include "RunCommand.h"
 
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 
-namespace rz408::testing {
+namespace rz408::test {
 
 namespace {
 
@@ -62,8 +62,8 @@ std::string WhyPermissionsDoNotApply() {
 
 // Every command runs with the rights of the test: nothing on Windows reads past a folder's
 // access control as root reads past permission bits.
-CommandResult RunCommand(const std::vector<std::string>& args, const std::filesystem::path& scratch,
-                         Rights /*rights*/) {
+CommandResult RunCommand(const std::vector<std::string>& args, Rights /*rights*/) {
+    const TempFolder scratch("rz408-cli");
     const auto outFile = scratch / "stdout";
     const auto errFile = scratch / "stderr";
     std::wstring command = Quoted(CommandPath().wstring());
@@ -96,9 +96,9 @@ CommandResult RunCommand(const std::vector<std::string>& args, const std::filesy
             ::CloseHandle(handle);
         }
     }
-    result.out = WithLfLines(ReadBytes(outFile));
-    result.err = WithLfLines(ReadBytes(errFile));
+    result.out = WithLfLines(ReadFile(outFile));
+    result.err = WithLfLines(ReadFile(errFile));
     return result;
 }
 
-} // namespace rz408::testing
+} // namespace rz408::test

@@ -1,11 +1,14 @@
 // Conversion runs on real folders: the files written, byte for byte, and what happens when
 // something goes wrong.
 
+#include "Capabilities_linux.h"
 #include "Conversion.h"
+#include "ConvertSupport.h"
 #include "FileOps.h"
 #include "FolderListing.h"
-#include "PosixSupport.h"
-#include "TestSupport.h"
+#include "Rows.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,15 +36,15 @@ std::string FrenchEntry(int code) {
 }
 
 // Whatever the run did, it left no temporary file behind.
-void ExpectNoTemporaryFiles(const TempFolder& folder) {
-    for (const std::string& name : folder.Names()) {
+void ExpectNoTemporaryFiles(const std::filesystem::path& folder) {
+    for (const std::string& name : test::Names(folder)) {
         EXPECT_EQ(name.find(".rz408-"), std::string::npos) << name;
     }
 }
 
-RunReport RunFolder(Module1& m, const TempFolder& folder, std::string_view pattern,
+RunReport RunFolder(Module1& m, const std::filesystem::path& folder, std::string_view pattern,
                     const RunOptions& options = {}) {
-    return ConversionRun(m, folder.path(), ListFolder(folder.path(), pattern), options);
+    return ConversionRun(m, folder, ListFolder(folder, pattern), options);
 }
 
 TEST(ConversionRun, EmptyListEmptiesTheLog) {
@@ -56,7 +57,7 @@ TEST(ConversionRun, EmptyListEmptiesTheLog) {
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  0");
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"konvertionsfehler.txt"}));
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"konvertionsfehler.txt"}));
 }
 
 struct FileCase {
@@ -432,7 +433,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     std::filesystem::create_directory(folder / "bad.deu");
                                 },
                                 "cannot read bad.deu: Is a directory"}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+    test::RowName());
 
 // Copies take their targets' places a batch at a time; a copy that cannot (a folder in its
 // target's place) fails then, and its log record comes out of the log, however many records of
@@ -515,7 +516,7 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"AtTheEdgesOfBatchesOfThree", 11, {2, 3, 5, 9, 10}, 3, kNoByteLimit, true},
         BatchCase{"BatchOfOneFile", 6, {1, 4}, 1, kNoByteLimit, true},
         BatchCase{"BatchesEndedByTheirBytes", 7, {2, 4}, 512, 7, false}),
-    [](const testing::TestParamInfo<BatchCase>& info) { return info.param.name; });
+    test::RowName());
 
 // The folder is renamed after the first file, and something else may take its path: the run
 // goes on in the folder it opened, and writes nothing anywhere else.
@@ -556,12 +557,12 @@ TEST_P(MovedFolder, TheRunStaysInTheFolderItOpened) {
         log += std::string(name) + ".deu : " + GermanEntry(150) + "\r\n";
     }
     EXPECT_EQ(ReadFile(moved / "konvertionsfehler.txt"), log);
-    EXPECT_EQ(test::TempFolder::NamesOf(moved),
-              (std::vector<std::string>{"a.deu", "a.txt", "b.deu", "b.txt", "c.deu", "c.txt",
-                                        "konvertionsfehler.txt"}));
-    EXPECT_EQ(test::TempFolder::NamesOf(elsewhere), std::vector<std::string>{"b.deu"});
+    EXPECT_EQ(test::Names(moved),
+              (std::set<std::string>{"a.deu", "a.txt", "b.deu", "b.txt", "c.deu", "c.txt",
+                                     "konvertionsfehler.txt"}));
+    EXPECT_EQ(test::Names(elsewhere), std::set<std::string>{"b.deu"});
     if (std::filesystem::is_directory(std::filesystem::symlink_status(folder))) {
-        EXPECT_TRUE(test::TempFolder::NamesOf(folder).empty()) << "written where the folder was";
+        EXPECT_TRUE(test::Names(folder).empty()) << "written where the folder was";
     }
 }
 
@@ -577,7 +578,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const std::filesystem::path& path, const std::filesystem::path&) {
                       std::filesystem::create_directory(path);
                   }}),
-    [](const testing::TestParamInfo<MovedCase>& info) { return info.param.name; });
+    test::RowName());
 
 // What an earlier run left when it was killed (or cut off by a power cut) is removed by the next
 // run in the folder; nothing else is, however much it looks like it.
@@ -632,7 +633,7 @@ INSTANTIATE_TEST_SUITE_P(
         LeftoverCase{"Folder", ".a.txt.rz408-AbC123", std::filesystem::file_type::directory, false},
         LeftoverCase{"LinkOutOfTheFolder", ".a.txt.rz408-AbC123",
                      std::filesystem::file_type::symlink, false}),
-    [](const testing::TestParamInfo<LeftoverCase>& info) { return info.param.name; });
+    test::RowName());
 
 // A temporary file that a live run holds open is never taken for a leftover.
 TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
@@ -816,28 +817,6 @@ TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
     ExpectNoTemporaryFiles(folder);
 }
 
-// A small tmpfs over a temporary folder, where this machine allows mounting one (as root).
-class SmallFileSystem {
-public:
-    SmallFileSystem(const TempFolder& folder, const char* options) : folder_(folder) {
-        mounted_ = ::mount("tmpfs", folder.path().c_str(), "tmpfs", 0, options) == 0;
-    }
-    ~SmallFileSystem() {
-        if (mounted_) {
-            ::umount2(folder_.path().c_str(), MNT_DETACH);
-        }
-    }
-    bool Mounted() const { return mounted_; }
-    bool MakeReadOnly() {
-        return ::mount("tmpfs", folder_.path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) ==
-               0;
-    }
-
-private:
-    const TempFolder& folder_;
-    bool mounted_ = false;
-};
-
 struct DiskCase {
     const char* name;
     friend void PrintTo(const DiskCase& row, std::ostream* out) { *out << row.name; }
@@ -854,16 +833,16 @@ class DiskCases : public testing::TestWithParam<DiskCase> {};
 // the new target: both old files stay as they were, no temporary file is left.
 TEST_P(DiskCases, OldFilesStay) {
     const DiskCase& row = GetParam();
-    TempFolder folder;
-    SmallFileSystem disk(folder, row.options);
-    if (!disk.Mounted()) {
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+    test::Scratch scratch;
+    if (const std::string why = scratch.MountTmpfs("disk", row.options); !why.empty()) {
+        GTEST_SKIP() << why;
     }
+    const std::filesystem::path folder = scratch / "disk";
     WriteFile(folder / "a.deu", row.source);
     WriteFile(folder / "a.txt", "the old target");
     WriteFile(folder / "konvertionsfehler.txt", "the old log");
     if (row.readOnly) {
-        ASSERT_TRUE(disk.MakeReadOnly());
+        ASSERT_EQ(scratch.RemountReadOnly("disk"), "");
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
@@ -903,27 +882,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"konvertionsfehler.txt", "Read-only file system"},
                   {"a.deu", "cannot write a.txt: Read-only file system"}},
                  "the old log"}),
-    [](const testing::TestParamInfo<DiskCase>& info) { return info.param.name; });
+    test::RowName());
 
 // An immutable old target (chattr +i) cannot be replaced.
 TEST(ConversionRun, ImmutableTargetIsReported) {
-    TempFolder folder;
+    test::Scratch folder;
     WriteFile(folder / "a.deu", "x");
     WriteFile(folder / "a.txt", "the old target");
-    const int fd = ::open((folder / "a.txt").c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    int flags = 0;
-    const bool immutable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    if (!immutable) {
-        ::close(fd);
-        GTEST_SKIP() << "cannot make a file immutable here (needs root and ext4 or the like)";
+    if (const std::string why = folder.SetImmutable(folder / "a.txt"); !why.empty()) {
+        GTEST_SKIP() << why;
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    flags &= ~FS_IMMUTABLE_FL;
-    ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-    ::close(fd);
     EXPECT_EQ(report.converted, 0u);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "a.deu");
@@ -959,7 +929,8 @@ TEST(ConversionRun, FortyThousandFilesAreCounted) {
     std::error_code error;
     const bool roomInMemory =
         std::filesystem::space("/dev/shm", error).available > std::uintmax_t{1} << 30;
-    TempFolder folder(roomInMemory ? "/dev/shm" : std::filesystem::temp_directory_path());
+    TempFolder folder("rz408-test",
+                      roomInMemory ? "/dev/shm" : std::filesystem::temp_directory_path());
     const int count = 40000;
     for (int k = 0; k < count; ++k) {
         const std::string path = (folder / ("f" + std::to_string(k) + ".deu")).string();

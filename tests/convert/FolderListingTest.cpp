@@ -1,8 +1,9 @@
 // The file list's rules: which names match a pattern, which files a folder lists, in what order.
 
 #include "FolderListing.h"
-#include "PosixSupport.h"
-#include "TestSupport.h"
+#include "Capabilities_linux.h"
+#include "Rows.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -195,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   std::errc::permission_denied},
                     UnlistableRow{"NoDescriptorLeft", [](const TempFolder& f) { return f.path(); },
                                   std::errc::too_many_files_open}),
-    [](const testing::TestParamInfo<UnlistableRow>& info) { return info.param.name; });
+    test::RowName());
 
 TEST(PathInFolder, Rows) {
     const std::filesystem::path folder = "/games/rz";

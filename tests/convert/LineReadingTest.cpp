@@ -2,8 +2,9 @@
 // with TranslateLine line by line.
 
 #include "Conversion.h"
+#include "ConvertSupport.h"
+#include "Rows.h"
 #include "StreamConverter.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"TranslatedAcrossLines", "\xFC\r\n\xE4\xC5", "ue\r\naeAA\r\n", 2},
                     ReadCase{"LongPlainRun", std::string(70, 'x') + "\r\n" + std::string(33, 'y'),
                              std::string(70, 'x') + "\r\n" + std::string(33, 'y') + "\r\n", 2}),
-    [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+    test::RowName());
 
 struct RecordCase {
     const char* name;
@@ -118,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    GermanEntry(191) + "\r\n"},
                     RecordCase{"LastLineWithoutEnd", "ok\r\n\xD7",
                                "f.deu : " + GermanEntry(215) + "\r\n"}),
-    [](const testing::TestParamInfo<RecordCase>& info) { return info.param.name; });
+    test::RowName());
 
 // The same lines through TranslateLine (after the grave accents became apostrophes) and
 // through the streaming converter.
@@ -238,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LastLineCase{"LongLineAcrossManyFlushes",
                                  std::string(5000, 'y') + "\r\n" + std::string(300, 'b'), 1024,
                                  std::string(300, 'b')}),
-    [](const testing::TestParamInfo<LastLineCase>& info) { return info.param.name; });
+    test::RowName());
 
 } // namespace
 } // namespace rz408

@@ -2,8 +2,8 @@
 // the bytes it was given. They are placed right before a page that cannot be read, so that
 // any read beyond them ends the test with a fault.
 
+#include "ConvertSupport.h"
 #include "StreamConverter.h"
-#include "TestSupport.h"
 #include "Unicode.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,10 @@
 // same text in Windows-1252 would, whatever the size of the blocks it is read in.
 
 #include "SourceReading.h"
+#include "ConvertSupport.h"
+#include "Rows.h"
 #include "StreamConverter.h"
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -224,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
                  kLE,
                  true,
                  EveryCode()}),
-    [](const testing::TestParamInfo<SameCase>& info) { return info.param.name; });
+    test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Characters that Windows-1252 lacks, and broken sequences.
@@ -392,7 +394,7 @@ INSTANTIATE_TEST_SUITE_P(
         // "ab" is one unit in UTF-16LE, U+6261 (a CJK character), and a byte is left over.
         OtherCase{"Utf16GivenOnWindows1252Text", "ab\xFC", kLE, kLE, 1, "  \r\n",
                   GermanOtherEntry(0x6261) + kBroken}),
-    [](const testing::TestParamInfo<OtherCase>& info) { return info.param.name; });
+    test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // A UTF-8 sequence split across read blocks: every split point, with and without a mark,
@@ -442,7 +444,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"ThreeBytesQuote", U'\u201e', " ", GermanEntry(132)},
                     SplitCase{"ThreeBytesOther", U'\u2028', " ", GermanOtherEntry(0x2028)},
                     SplitCase{"FourBytes", U'\U0001F600', " ", GermanOtherEntry(128512)}),
-    [](const testing::TestParamInfo<SplitCase>& info) { return info.param.name; });
+    test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Reading: a Windows-1252 text is read once; a source that may be UTF-8 is read ahead from its
@@ -486,7 +488,7 @@ INSTANTIATE_TEST_SUITE_P(
                   1, 2 * (2007 + Utf8Of(kGreeting).size()) - 1006},
         ReadsCase{"Utf8WithMark", kUtf8Mark + kPlain + Utf8Of(kGreeting), 64, kUtf8, 0,
                   1005 + Utf8Of(kGreeting).size()}),
-    [](const testing::TestParamInfo<ReadsCase>& info) { return info.param.name; });
+    test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The pieces underneath.
@@ -554,7 +556,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SequenceCase{"CutByAscii", "\xF0\x9F\x98x", kBrokenSequence, 3, kFFFD},
                     SequenceCase{"BeginsTwoBytes", "\xC3", kIncomplete, 1, kFFFD},
                     SequenceCase{"BeginsFourBytes", "\xF0\x9F\x98", kIncomplete, 3, kFFFD}),
-    [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
+    test::RowName());
 
 // The characters one by one, as a check of the source would see them.
 TEST(ReadCharacters, CodePointsWithTheirWindows1252Codes) {

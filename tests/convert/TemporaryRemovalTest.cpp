@@ -3,7 +3,8 @@
 // folder. Each row runs in a forked child, which the signal then ends.
 
 #include "FileOps.h"
-#include "TestSupport.h"
+#include "Rows.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,8 +62,7 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
     std::string temporary;
     for (int k = 0; k < row.temporaries + 2; ++k) {
         open.push_back(std::make_unique<fileops::File>());
-        if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(),
-                                     temporary)) {
+        if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(), temporary)) {
             ::_exit(3);
         }
         if (fileops::WriteAll(*open.back(), "new", 3)) {
@@ -94,15 +95,15 @@ TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
 
-    std::vector<std::string> expected = {"other.deu", "placed.txt"};
+    const std::set<std::string> expected = {"other.deu", "placed.txt"};
     if (row.ignoredBefore) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         // Ignored, the signal ended nothing: the files in the making stay for the run to finish.
-        EXPECT_EQ(TempFolder::NamesOf(folder).size(), expected.size() + row.temporaries);
+        EXPECT_EQ(test::Names(folder).size(), expected.size() + row.temporaries);
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
         EXPECT_EQ(WTERMSIG(status), row.signal) << "ended as the signal ends a program";
-        EXPECT_EQ(TempFolder::NamesOf(folder), expected);
+        EXPECT_EQ(test::Names(folder), expected);
     }
     EXPECT_EQ(ReadFile(folder / "placed.txt"), "new");
     EXPECT_EQ(ReadFile(folder / "other.deu"), "kept");
@@ -119,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Far beyond any fixed room for a path, up to the longest the system takes.
                     StopRow{"LongFolderPath", SIGTERM, 2, false, 1000},
                     StopRow{"LongestFolderPath", SIGINT, 2, false, 3800}),
-    [](const testing::TestParamInfo<StopRow>& info) { return info.param.name; });
+    test::RowName());
 
 } // namespace
 } // namespace rz408

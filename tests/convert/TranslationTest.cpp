@@ -1,7 +1,8 @@
 // The translation table, the line translation, and the names and number texts around them.
 
 #include "Conversion.h"
-#include "TestSupport.h"
+#include "ConvertSupport.h"
+#include "Rows.h"
 #include "TranslationTable.h"
 
 #include <gtest/gtest.h>
@@ -143,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{
             "GrowsByTwoLetterReplacements", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF", "AEOEUEaeoeuess", {}},
         LineCase{"LowestAndHighestBlanks", "\xFE\x80", "  ", {128, 254}}),
-    [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+    test::RowName());
 
 TEST(TranslateLine, SameCodeInAnotherLineIsLoggedAgain) {
     Module1 m = German();
@@ -178,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BeforeCase{"Plain", "abc", "abc"}, BeforeCase{"Empty", "", ""},
                     BeforeCase{"LastTwoCodesUntouched", "\xFE\xFF\x96\xE4", "\xFE\xFF ae"},
                     BeforeCase{"OthersTranslated", "\xC4\x80", "AE "}),
-    [](const testing::TestParamInfo<BeforeCase>& info) { return info.param.name; });
+    test::RowName());
 
 struct EntryCase {
     const char* name;
@@ -211,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "\r\n             \x80 (ascii werte 128) ist konvertiert zu leerzeichen."},
         EntryCase{"FrenchThorn", French, 254,
                   "\r\n             \xFE (La valeur ASCII  254) est convertie en 'espace'."}),
-    [](const testing::TestParamInfo<EntryCase>& info) { return info.param.name; });
+    test::RowName());
 
 TEST(NumberText, Rows) {
     const std::vector<std::pair<std::int64_t, std::string>> rows = {

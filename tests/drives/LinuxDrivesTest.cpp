@@ -1,10 +1,12 @@
 // The drives of a Linux machine, read from mount tables that the tests write.
 
 #include "LinuxDrives.h"
+#include "Rows.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -82,6 +84,7 @@ TEST(LinuxDrives, DesktopListsTheVolumesThatHoldUserFiles) {
 
 struct QueryRow {
     const char* name;
+    friend void PrintTo(const QueryRow& row, std::ostream* out) { *out << row.name; }
     std::string rootText;
     DriveType type;
 };
@@ -93,24 +96,24 @@ TEST_P(DriveTypeQuery, AnswersAsTheSystemQueryDoes) {
     EXPECT_EQ(drives.GetDriveTypeA(GetParam().rootText), GetParam().type);
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktop, DriveTypeQuery,
-                         testing::Values(QueryRow{"SystemRoot", "c:\\", DriveType::Fixed},
-                                         QueryRow{"UpperCaseLetter", "C:\\", DriveType::Fixed},
-                                         QueryRow{"HomePartition", "d:\\", DriveType::Fixed},
-                                         QueryRow{"UsbStick", "e:\\", DriveType::Removable},
-                                         QueryRow{"Cd", "f:\\", DriveType::CdRom},
-                                         QueryRow{"Nfs", "g:\\", DriveType::Remote},
-                                         QueryRow{"RamDisk", "h:\\", DriveType::RamDisk},
-                                         QueryRow{"AbsentDrive", "q:\\", DriveType::NoRootDir},
-                                         QueryRow{"EntryWithLabelIsNoRoot", "c: [SYSTEM]\\",
-                                                  DriveType::NoRootDir},
-                                         QueryRow{"NoBackslash", "c:", DriveType::NoRootDir},
-                                         QueryRow{"ForwardSlash", "c:/", DriveType::NoRootDir},
-                                         QueryRow{"Empty", "", DriveType::NoRootDir}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Desktop, DriveTypeQuery,
+    testing::Values(QueryRow{"SystemRoot", "c:\\", DriveType::Fixed},
+                    QueryRow{"UpperCaseLetter", "C:\\", DriveType::Fixed},
+                    QueryRow{"HomePartition", "d:\\", DriveType::Fixed},
+                    QueryRow{"UsbStick", "e:\\", DriveType::Removable},
+                    QueryRow{"Cd", "f:\\", DriveType::CdRom}, QueryRow{"Nfs", "g:\\", DriveType::Remote},
+                    QueryRow{"RamDisk", "h:\\", DriveType::RamDisk},
+                    QueryRow{"AbsentDrive", "q:\\", DriveType::NoRootDir},
+                    QueryRow{"EntryWithLabelIsNoRoot", "c: [SYSTEM]\\", DriveType::NoRootDir},
+                    QueryRow{"NoBackslash", "c:", DriveType::NoRootDir},
+                    QueryRow{"ForwardSlash", "c:/", DriveType::NoRootDir},
+                    QueryRow{"Empty", "", DriveType::NoRootDir}),
+    test::RowName());
 
 struct CheckRow {
     const char* name;
+    friend void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.name; }
     std::string entry;
     bool accepted;
 };
@@ -129,10 +132,11 @@ INSTANTIATE_TEST_SUITE_P(Desktop, DriveCheck,
                                          CheckRow{"Cd", "f:", false},
                                          CheckRow{"Nfs", "g: [server:/export/games]", true},
                                          CheckRow{"RamDisk", "h: [ram]", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 struct TableRow {
     const char* name;
+    friend void PrintTo(const TableRow& row, std::ostream* out) { *out << row.name; }
     std::string mountinfo;
     std::vector<std::string> entries;
 };
@@ -203,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(kRoot) + "garbage\n40 26 8:5 / /data rw ext4 /dev/sda5 rw\n" +
                      "41 26 x:y / /data2 rw - ext4 /dev/sda8 rw\n",
                  {"c: [System]"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(LinuxDrives, LettersStopAtZ) {
     std::string table = kRoot;
@@ -218,6 +222,7 @@ TEST(LinuxDrives, LettersStopAtZ) {
 
 struct CurrentRow {
     const char* name;
+    friend void PrintTo(const CurrentRow& row, std::ostream* out) { *out << row.name; }
     std::string currentFolder;
     std::string currentDrive;
     std::string asked;
@@ -244,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
         CurrentRow{"PrefixIsNoMountPoint", "/homework", "c: [SYSTEM]", "d", "/home"},
         CurrentRow{"OnStickAskStick", "/media/anna/STICK/x", "e:", "e:", "/media/anna/STICK/x"},
         CurrentRow{"AbsentDrive", "/usr", "c: [SYSTEM]", "q:", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(LinuxDrives, ParsesOptionalFieldsAndEscapes) {
     const std::vector<MountEntry> entries = ParseMountInfo(
@@ -260,6 +265,7 @@ TEST(LinuxDrives, ParsesOptionalFieldsAndEscapes) {
 
 struct DriveTextRow {
     const char* name;
+    friend void PrintTo(const DriveTextRow& row, std::ostream* out) { *out << row.name; }
     std::string text;
     bool isDrive;
     char letter;
@@ -280,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, DriveText,
                                          DriveTextRow{"LetterOnly", "d", false, 'd'},
                                          DriveTextRow{"Empty", "", false, '\0'},
                                          DriveTextRow{"Digit", "1:", false, '\0'}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 TEST(DriveQuery, AppendsBackslashInWindows1252) {
     EXPECT_EQ(DriveQueryText("c: [SYSTEM]"), "c: [SYSTEM]\\");

@@ -2,7 +2,10 @@
 // counter), hardly any file descriptors, and arguments it must refuse without touching any
 // folder.
 
-#include "FaultSupport.h"
+#include "Processes_linux.h"
+#include "Rows.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +14,10 @@
 #include <string>
 #include <vector>
 
-namespace rz408::faults {
+namespace rz408::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 using namespace std::chrono_literals;
 
@@ -36,7 +41,7 @@ TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
     for (int k = 0; k < kFiles; ++k) {
         // Every thousandth has a character without transliteration, for the log.
         const std::string source = Numbered("f%05d.deu", k);
-        WriteBytes(dir / source, k % 1000 == 7 ? "\xE4\x80" : "\xE4");
+        WriteFile(dir / source, k % 1000 == 7 ? "\xE4\x80" : "\xE4");
         if (k % 1000 == 7) {
             log += source +
                    " : \r\n             \x80 (ascii werte 128) ist konvertiert zu leerzeichen.\r\n";
@@ -54,13 +59,13 @@ TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
     int wrong = 0;
     for (int k = 0; k < kFiles; ++k) {
         const std::string expected = k % 1000 == 7 ? "ae \r\n" : "ae\r\n";
-        if (ReadBytes(dir / Numbered("f%05d.txt", k)) != expected && ++wrong <= 5) {
+        if (ReadFile(dir / Numbered("f%05d.txt", k)) != expected && ++wrong <= 5) {
             ADD_FAILURE() << Numbered("f%05d.txt", k) << " is not the converted copy";
         }
     }
     EXPECT_EQ(wrong, 0) << "copies wrong or missing";
-    EXPECT_EQ(ReadBytes(dir / "konvertionsfehler.txt"), log);
-    EXPECT_EQ(Entries(dir).size(), 2u * kFiles + 1) << "stray or missing files";
+    EXPECT_EQ(ReadFile(dir / "konvertionsfehler.txt"), log);
+    EXPECT_EQ(Names(dir).size(), 2u * kFiles + 1) << "stray or missing files";
 }
 
 // ---------------------------------------------------------------------------------------
@@ -73,15 +78,15 @@ TEST(FullStandardOutput, ExitOneWithAMessageAndTheFilesConverted) {
     Scratch scratch;
     const fs::path dir = scratch.path() / "dir";
     fs::create_directory(dir);
-    WriteBytes(dir / "a.deu", "\xFC");
+    WriteFile(dir / "a.deu", "\xFC");
     const ChildResult result = RunProgram(
         {"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", RZ408_CONVERT_EXE, "-l", "de", dir.string()},
         20s);
     ASSERT_FALSE(result.timedOut) << Describe(result);
     EXPECT_EQ(result.exitCode, 1) << Describe(result);
     EXPECT_NE(result.err.find("could not be written"), std::string::npos) << result.err;
-    EXPECT_EQ(ReadBytes(dir / "a.txt"), "ue\r\n");
-    EXPECT_EQ(Entries(dir), (std::set<std::string>{"a.deu", "a.txt", "konvertionsfehler.txt"}));
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "ue\r\n");
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"a.deu", "a.txt", "konvertionsfehler.txt"}));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -98,9 +103,9 @@ TEST(FewDescriptors, EveryFileThatCannotBeOpenedIsNamed) {
     Scratch scratch;
     const fs::path dir = scratch.path() / "dir";
     fs::create_directory(dir);
-    WriteBytes(dir / "a.deu", "\xFC");
-    WriteBytes(dir / "b.deu", "\xE4");
-    const std::set<std::string> before = Entries(dir);
+    WriteFile(dir / "a.deu", "\xFC");
+    WriteFile(dir / "b.deu", "\xE4");
+    const std::set<std::string> before = Names(dir);
 
     const ChildResult result =
         RunProgram({prlimit, "--nofile=4", "--", RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 20s);
@@ -115,7 +120,7 @@ TEST(FewDescriptors, EveryFileThatCannotBeOpenedIsNamed) {
           std::string("converted 0 of 2 files")}) {
         EXPECT_NE(result.err.find(named), std::string::npos) << named << " not in:\n" << result.err;
     }
-    EXPECT_EQ(Entries(dir), before) << "files written, or stray files left";
+    EXPECT_EQ(Names(dir), before) << "files written, or stray files left";
 }
 
 // ---------------------------------------------------------------------------------------
@@ -150,8 +155,8 @@ TEST_P(BadArguments, ExitTwoWithAMessageAndNothingTouched) {
     Scratch scratch;
     const fs::path dir = scratch.path() / "dir";
     fs::create_directory(dir);
-    WriteBytes(dir / "a.deu", "\xFC");
-    const std::set<std::string> before = Entries(dir);
+    WriteFile(dir / "a.deu", "\xFC");
+    const std::set<std::string> before = Names(dir);
 
     std::vector<std::string> argv = {RZ408_CONVERT_EXE};
     for (const std::string& arg : row.args) {
@@ -170,12 +175,11 @@ TEST_P(BadArguments, ExitTwoWithAMessageAndNothingTouched) {
     EXPECT_EQ(result.exitCode, 2) << Describe(result);
     EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(Entries(dir), before) << "the folder was touched";
+    EXPECT_EQ(Names(dir), before) << "the folder was touched";
     EXPECT_FALSE(fs::exists(scratch.path() / "missing"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BadArguments, ::testing::ValuesIn(kArgumentsRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, BadArguments, ::testing::ValuesIn(kArgumentsRows), RowName());
 
 } // namespace
-} // namespace rz408::faults
+} // namespace rz408::test

@@ -4,7 +4,10 @@
 // another owner with content from a source someone else controls. Each row runs the built batch
 // command as root, as root without the right to give files away, or as the user nobody.
 
-#include "FaultSupport.h"
+#include "Processes_linux.h"
+#include "Rows.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +18,10 @@
 #include <string>
 #include <vector>
 
-namespace rz408::faults {
+namespace rz408::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 using namespace std::chrono_literals;
 
@@ -75,8 +80,8 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     const fs::path dir = scratch.path() / "dir";
     fs::create_directory(dir);
     fs::permissions(dir, fs::perms::all);
-    WriteBytes(dir / "a.deu", "neu\xE4");
-    WriteBytes(dir / "a.txt", "old program\r\n");
+    WriteFile(dir / "a.deu", "neu\xE4");
+    WriteFile(dir / "a.txt", "old program\r\n");
     ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.oldOwner, row.oldOwner), 0);
     ASSERT_EQ(::chmod((dir / "a.txt").c_str(), row.oldMode), 0);
 
@@ -88,7 +93,7 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     }
     ASSERT_EQ(result.exitCode, 0) << Describe(result);
 
-    EXPECT_EQ(ReadBytes(dir / "a.txt"), "neuae\r\n");
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "neuae\r\n");
     struct stat copy {};
     ASSERT_EQ(::stat((dir / "a.txt").c_str(), &copy), 0);
     EXPECT_EQ(copy.st_uid, row.newOwner);
@@ -96,8 +101,7 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     EXPECT_EQ(copy.st_mode & 07777, row.newMode) << std::oct << (copy.st_mode & 07777);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CopyOwner, ::testing::ValuesIn(kOwnerRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, CopyOwner, ::testing::ValuesIn(kOwnerRows), RowName());
 
 } // namespace
-} // namespace rz408::faults
+} // namespace rz408::test

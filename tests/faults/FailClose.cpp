@@ -1,7 +1,7 @@
 // Preloaded into the batch command by the fault tests (LD_PRELOAD, see FailingClose in
-// FaultSupport.h): close() closes the file and then fails with EIO for every file whose path
-// holds the text in RZ408_FAIL_CLOSE, as a network or quota-limited file system reports a write
-// that did not arrive. Every other close() is the system's own.
+// FolderFaultsTest.cpp): close() closes the file and then fails with EIO for every file whose
+// path holds the text in RZ408_FAIL_CLOSE, as a network or quota-limited file system reports a
+// write that did not arrive. Every other close() is the system's own.
 
 #include <dlfcn.h>
 #include <unistd.h>

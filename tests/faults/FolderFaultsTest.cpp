@@ -13,11 +13,14 @@
 // Mounting, dropping capabilities and the immutable flag need root; rows that need what the
 // machine does not allow skip themselves and say why.
 
-#include "FaultSupport.h"
+#include "Processes_linux.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include "Conversion.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
+#include "Rows.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +34,21 @@
 #include <string>
 #include <vector>
 
-namespace rz408::faults {
+namespace rz408::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 using namespace std::chrono_literals;
+
+// A prefix for RunProgram's ARGV that makes close() fail with "Input/output error" (after closing)
+// for every file whose path holds PATH_PART, as a network or quota-limited file system reports at
+// the close a write that did not arrive: the preloaded library RZ408_FAIL_CLOSE_LIB
+// (FailClose.cpp).
+std::vector<std::string> FailingClose(const std::string& pathPart) {
+    return {"env", std::string("LD_PRELOAD=") + RZ408_FAIL_CLOSE_LIB,
+            "RZ408_FAIL_CLOSE=" + pathPart};
+}
 
 constexpr auto kDeadline = 20s;
 
@@ -143,7 +157,7 @@ std::string FillDisk(Scene& s) {
         big += line;
     }
     big += "\x80"; // a record that must not reach the log
-    WriteBytes(s.dir / "b.deu", big);
+    WriteFile(s.dir / "b.deu", big);
     if (FreeBytes(s.dir) >= big.size() + 64 * 1024) {
         return "the disk did not fill as planned";
     }
@@ -158,7 +172,7 @@ std::string UseInodesUpTo(Scene& s, std::uint64_t left) {
         if (k > 10000) {
             return "the disk reports no inode limit";
         }
-        WriteBytes(fill / std::to_string(k), "");
+        WriteFile(fill / std::to_string(k), "");
     }
     return FreeInodes(s.dir) == left ? "" : "the disk had fewer inodes than planned";
 }
@@ -190,7 +204,7 @@ std::string UnreadableFolder(Scene& s) {
 std::string FolderInTargetsPlace(Scene& s) {
     Remove(s.dir / "b.txt");
     fs::create_directory(s.dir / "b.txt");
-    WriteBytes(s.dir / "b.txt" / "inner.txt", kOutside);
+    WriteFile(s.dir / "b.txt" / "inner.txt", kOutside);
     return {};
 }
 
@@ -201,7 +215,7 @@ std::string FolderInTargetsPlaceAfterALongRecord(Scene& s) {
     for (int k = 0; k < 3000; ++k) {
         lines += "x\x80\r\n";
     }
-    WriteBytes(s.dir / "b.deu", lines);
+    WriteFile(s.dir / "b.deu", lines);
     return FolderInTargetsPlace(s);
 }
 
@@ -213,7 +227,7 @@ std::string NoRoomForTheLog(Scene& s) {
     if (free < 2 * page) {
         return "the disk is too small";
     }
-    WriteBytes(s.dir.parent_path() / "filler", std::string(free - 2 * page, 'f'));
+    WriteFile(s.dir.parent_path() / "filler", std::string(free - 2 * page, 'f'));
     return FreeBytes(s.dir) == 2 * page ? "" : "the disk does not count in pages of 4096 bytes";
 }
 
@@ -278,7 +292,7 @@ std::string ReadErrorInSource(Scene& s) {
 std::string FolderAsLog(Scene& s) {
     Remove(s.dir / kLogName);
     fs::create_directory(s.dir / kLogName);
-    WriteBytes(s.dir / kLogName / "inner.txt", kOutside);
+    WriteFile(s.dir / kLogName / "inner.txt", kOutside);
     return {};
 }
 
@@ -297,7 +311,7 @@ std::string LinkToTheSourceAsTarget(Scene& s) {
 
 // A source whose copy would be the log file itself.
 std::string SourceNamedLikeTheLog(Scene& s) {
-    WriteBytes(s.dir / "konvertionsfehler.deu", "\x80");
+    WriteFile(s.dir / "konvertionsfehler.deu", "\x80");
     return {};
 }
 
@@ -325,7 +339,7 @@ std::string LinkLoopAsSource(Scene& s) {
 std::string LinkIntoALockedFolderAsSource(Scene& s) {
     Remove(s.dir / "b.deu");
     fs::create_directory(s.outside / "locked");
-    WriteBytes(s.outside / "locked" / "b.deu", kSources[1].bytes);
+    WriteFile(s.outside / "locked" / "b.deu", kSources[1].bytes);
     fs::permissions(s.outside / "locked", fs::perms::none);
     fs::create_symlink(s.outside / "locked" / "b.deu", s.dir / "b.deu");
     return {};
@@ -337,7 +351,7 @@ std::string LargeSource(Scene& s) {
     while (large.size() < 300 * 1024) {
         large += "Eine Zeile, die zu lang wird\r\n";
     }
-    WriteBytes(s.dir / "b.deu", large + "\x80");
+    WriteFile(s.dir / "b.deu", large + "\x80");
     return {};
 }
 
@@ -348,8 +362,8 @@ std::string LogLargerThanTheDisk(Scene& s) {
     for (int k = 0; k < 5000; ++k) {
         lines += "\x96\r\n";
     }
-    WriteBytes(s.dir / "0.deu", lines);
-    WriteBytes(s.dir / "0.txt", kOldTarget);
+    WriteFile(s.dir / "0.deu", lines);
+    WriteFile(s.dir / "0.txt", kOldTarget);
     // Each line gets an entry of more than 50 bytes.
     return FreeBytes(s.dir) < 5000 * 50 ? "" : "the disk is larger than planned";
 }
@@ -544,12 +558,12 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
     fs::create_directories(scene.outside);
     fs::create_directories(scene.more);
     for (const Source& source : kSources) {
-        WriteBytes(scene.dir / source.name, source.bytes);
+        WriteFile(scene.dir / source.name, source.bytes);
     }
-    WriteBytes(scene.dir / "b.txt", kOldTarget);
-    WriteBytes(scene.dir / kLogName, kOldLog);
-    WriteBytes(scene.outside / "victim.txt", kOutside);
-    WriteBytes(scene.more / "m.deu", "\xE9t\xE9");
+    WriteFile(scene.dir / "b.txt", kOldTarget);
+    WriteFile(scene.dir / kLogName, kOldLog);
+    WriteFile(scene.outside / "victim.txt", kOutside);
+    WriteFile(scene.more / "m.deu", "\xE9t\xE9");
 
     const std::vector<std::string> listing = ListFolder(scene.dir, kGermanProfile.FilePattern);
     if (auto why = row.fault(scene); !why.empty()) {
@@ -569,10 +583,10 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
 
     std::map<std::string, std::string> kept;
     for (const std::string& file : row.kept) {
-        kept[file] = ReadBytes(scene.Resolve(file));
+        kept[file] = ReadFile(scene.Resolve(file));
     }
-    const std::set<std::string> dirBefore = Entries(scene.dir);
-    const std::set<std::string> outsideBefore = Entries(scene.outside);
+    const std::set<std::string> dirBefore = Names(scene.dir);
+    const std::set<std::string> outsideBefore = Names(scene.outside);
 
     // The run.
     Outcome outcome;
@@ -589,7 +603,7 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
             out = kCount + row.dirCount + "\n";
         }
         EXPECT_EQ(result.out, out + kCount + " 1\n");
-        EXPECT_EQ(ReadBytes(scene.more / "m.txt"), "ete\r\n") << "the folder after the fault";
+        EXPECT_EQ(ReadFile(scene.more / "m.txt"), "ete\r\n") << "the folder after the fault";
 
         // Every failure on a line of its own: the file with its folder, and the reason.
         std::vector<std::string> errLines;
@@ -652,27 +666,26 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
         if (Converted(row, source)) {
             const fs::path target = scene.dir / source.target;
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << "a plain file";
-            EXPECT_EQ(ReadBytes(target), source.targetBytes);
+            EXPECT_EQ(ReadFile(target), source.targetBytes);
             records += source.record;
             dirExpected.insert(source.target);
         }
     }
     for (const auto& [file, bytes] : kept) {
-        EXPECT_EQ(ReadBytes(scene.Resolve(file)), bytes) << file << " changed";
+        EXPECT_EQ(ReadFile(scene.Resolve(file)), bytes) << file << " changed";
     }
     const bool logKept = std::any_of(kept.begin(), kept.end(), [](const auto& file) {
         return file.first.starts_with("dir/" + kLogName);
     });
     if (!logKept) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(scene.dir / kLogName))) << "the log";
-        EXPECT_EQ(ReadBytes(scene.dir / kLogName), records) << "the log";
+        EXPECT_EQ(ReadFile(scene.dir / kLogName), records) << "the log";
     }
-    EXPECT_EQ(Entries(scene.dir), dirExpected) << "stray or missing files in the folder";
-    EXPECT_EQ(Entries(scene.outside), outsideBefore) << "the folder beside it changed";
+    EXPECT_EQ(Names(scene.dir), dirExpected) << "stray or missing files in the folder";
+    EXPECT_EQ(Names(scene.outside), outsideBefore) << "the folder beside it changed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FolderFault, ::testing::ValuesIn(kFaultRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, FolderFault, ::testing::ValuesIn(kFaultRows), RowName());
 
 } // namespace
-} // namespace rz408::faults
+} // namespace rz408::test

@@ -4,7 +4,10 @@
 // (or cut off by a power cut), a run leaves its temporary files: the next run in the folder
 // removes them, but never those of a run that is still going on.
 
-#include "FaultSupport.h"
+#include "Processes_linux.h"
+#include "Rows.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +20,10 @@
 #include <string>
 #include <thread>
 
-namespace rz408::faults {
+namespace rz408::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 using namespace std::chrono_literals;
 
@@ -45,7 +50,7 @@ class Interrupt : public ::testing::TestWithParam<InterruptRow> {};
 
 // The bytes process PID has read so far (0 when it cannot be told).
 std::uint64_t BytesRead(pid_t pid) {
-    const std::string io = ReadBytes("/proc/" + std::to_string(pid) + "/io");
+    const std::string io = ReadFile("/proc/" + std::to_string(pid) + "/io");
     const std::size_t at = io.find("rchar: ");
     return at == std::string::npos ? 0 : std::stoull(io.substr(at + 7));
 }
@@ -60,9 +65,9 @@ fs::path FolderWithABigSource(const Scratch& scratch, std::size_t length = 0) {
     }
     dir /= "dir";
     fs::create_directories(dir);
-    WriteBytes(dir / "big.deu", std::string(std::size_t{300} << 20, 'a'));
-    WriteBytes(dir / "big.txt", "old copy\r\n");
-    WriteBytes(dir / "konvertionsfehler.txt", "old log\r\n");
+    WriteFile(dir / "big.deu", std::string(std::size_t{300} << 20, 'a'));
+    WriteFile(dir / "big.txt", "old copy\r\n");
+    WriteFile(dir / "konvertionsfehler.txt", "old log\r\n");
     return dir;
 }
 
@@ -109,7 +114,7 @@ bool SignalInTheMiddle(pid_t pid, int signal, int& status) {
 // The names in DIR of temporary files.
 std::set<std::string> Temporaries(const fs::path& dir) {
     std::set<std::string> names;
-    for (const std::string& name : Entries(dir)) {
+    for (const std::string& name : Names(dir)) {
         if (name.find(".rz408-") != std::string::npos) {
             names.insert(name);
         }
@@ -121,7 +126,7 @@ TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
     const InterruptRow& row = GetParam();
     Scratch scratch;
     const fs::path dir = FolderWithABigSource(scratch, row.pathLength);
-    const std::set<std::string> before = Entries(dir);
+    const std::set<std::string> before = Names(dir);
 
     const pid_t pid = StartCommand(dir);
     ASSERT_GE(pid, 0);
@@ -130,13 +135,12 @@ TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
         GTEST_SKIP() << "the run ended before it could be interrupted";
     }
     EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an interrupted run succeeded";
-    EXPECT_EQ(ReadBytes(dir / "big.txt"), "old copy\r\n");
-    EXPECT_EQ(ReadBytes(dir / "konvertionsfehler.txt"), "old log\r\n");
-    EXPECT_EQ(Entries(dir), before) << "stray files left in the folder";
+    EXPECT_EQ(ReadFile(dir / "big.txt"), "old copy\r\n");
+    EXPECT_EQ(ReadFile(dir / "konvertionsfehler.txt"), "old log\r\n");
+    EXPECT_EQ(Names(dir), before) << "stray files left in the folder";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows), RowName());
 
 // A second run in the folder of a first one stopped in the middle of big.deu: killed outright,
 // the first run left its temporary files, and the second removes them; only held (SIGSTOP), the
@@ -162,7 +166,7 @@ TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
     const SecondRunRow& row = GetParam();
     Scratch scratch;
     const fs::path dir = FolderWithABigSource(scratch);
-    const std::set<std::string> before = Entries(dir);
+    const std::set<std::string> before = Names(dir);
     const pid_t pid = StartCommand(dir);
     ASSERT_GE(pid, 0);
     int status = 0;
@@ -172,7 +176,7 @@ TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
     const std::set<std::string> held = Temporaries(dir);
     EXPECT_EQ(held.size(), 2u) << "the copy's and the log's temporary files";
     if (!row.firstAlive) {
-        WriteBytes(dir / "big.deu", "klein\x80"); // a quick second run
+        WriteFile(dir / "big.deu", "klein\x80"); // a quick second run
     }
 
     const ChildResult second = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 60s);
@@ -183,15 +187,14 @@ TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
             << "the first run failed, status " << status;
-        EXPECT_EQ(ReadBytes(dir / "big.txt").size(), (std::size_t{300} << 20) + 2);
+        EXPECT_EQ(ReadFile(dir / "big.txt").size(), (std::size_t{300} << 20) + 2);
     } else {
-        EXPECT_EQ(ReadBytes(dir / "big.txt"), "klein \r\n");
+        EXPECT_EQ(ReadFile(dir / "big.txt"), "klein \r\n");
     }
-    EXPECT_EQ(Entries(dir), before) << "stray files left in the folder";
+    EXPECT_EQ(Names(dir), before) << "stray files left in the folder";
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, SecondRun, ::testing::ValuesIn(kSecondRunRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, SecondRun, ::testing::ValuesIn(kSecondRunRows), RowName());
 
 } // namespace
-} // namespace rz408::faults
+} // namespace rz408::test

@@ -6,7 +6,10 @@
 // mounted, every copy and the log must be the whole new file, as the run left it: a rename that
 // reached the disk with its data still missing leaves an empty file where the old copy was.
 
-#include "FaultSupport.h"
+#include "Processes_linux.h"
+#include "Rows.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +20,10 @@
 #include <string>
 #include <vector>
 
-namespace rz408::faults {
+namespace rz408::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 using namespace std::chrono_literals;
 
@@ -50,7 +55,7 @@ std::string Source(int n) {
 
 // Writes a small file beside the folder and flushes it: ext4 commits its journal with it.
 void CommitTheJournal(const fs::path& file) {
-    WriteBytes(file, "journal");
+    WriteFile(file, "journal");
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::fsync(fd), 0);
@@ -76,11 +81,11 @@ TEST_P(PowerCut, EveryCopyIsWholeOnTheDisk) {
     std::vector<std::string> targets;
     for (int n = 1; n <= 4; ++n) {
         const std::string name = "s" + std::to_string(n);
-        WriteBytes(dir / (name + ".deu"), Source(n));
-        WriteBytes(dir / (name + ".txt"), "OLD COPY " + std::to_string(n) + "\r\n");
+        WriteFile(dir / (name + ".deu"), Source(n));
+        WriteFile(dir / (name + ".txt"), "OLD COPY " + std::to_string(n) + "\r\n");
         targets.push_back(name + ".txt");
     }
-    WriteBytes(dir / kLogName, "OLD LOG\r\n");
+    WriteFile(dir / kLogName, "OLD LOG\r\n");
     targets.push_back(kLogName);
     ::sync(); // the old files are on the disk
 
@@ -94,7 +99,7 @@ TEST_P(PowerCut, EveryCopyIsWholeOnTheDisk) {
     // The files as the run left them, and as they are on the disk after the power cut.
     std::vector<std::string> written;
     for (const std::string& target : targets) {
-        written.push_back(ReadBytes(dir / target));
+        written.push_back(ReadFile(dir / target));
     }
     CommitTheJournal(scratch.path() / "disk" / "journal");
     if (auto why = scratch.MountPowerCutCopy("disk", under / "after-the-power-cut", "after");
@@ -105,14 +110,13 @@ TEST_P(PowerCut, EveryCopyIsWholeOnTheDisk) {
     for (std::size_t k = 0; k < targets.size(); ++k) {
         SCOPED_TRACE(targets[k]);
         EXPECT_GT(written[k].size(), 100u) << "the run did not write it";
-        const std::string onDisk = ReadBytes(after / targets[k]);
+        const std::string onDisk = ReadFile(after / targets[k]);
         EXPECT_EQ(onDisk.size(), written[k].size());
         EXPECT_TRUE(onDisk == written[k]) << "not what the run wrote";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, PowerCut, ::testing::ValuesIn(kPowerCutRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, PowerCut, ::testing::ValuesIn(kPowerCutRows), RowName());
 
 } // namespace
-} // namespace rz408::faults
+} // namespace rz408::test

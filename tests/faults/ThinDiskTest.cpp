@@ -10,7 +10,9 @@
 // with the system's reason (its old copy intact), the count and the exit code must agree, and
 // the log must hold the records of exactly the converted files, or be named and stay as it was.
 
-#include "FaultSupport.h"
+#include "Processes_linux.h"
+#include "Scratch_linux.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +23,10 @@
 #include <string>
 #include <vector>
 
-namespace rz408::faults {
+namespace rz408::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 using namespace std::chrono_literals;
 
@@ -76,23 +80,23 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
     const fs::path dir = scratch.path() / "thin" / "dir";
     fs::create_directory(dir);
     for (const ThinSource& source : kThinSources) {
-        WriteBytes(dir / source.name, source.bytes);
+        WriteFile(dir / source.name, source.bytes);
         if (!source.oldTarget.empty()) {
-            WriteBytes(dir / source.target, source.oldTarget);
+            WriteFile(dir / source.target, source.oldTarget);
         }
     }
-    WriteBytes(dir / kLogName, kOldLog);
+    WriteFile(dir / kLogName, kOldLog);
     // Inodes and folder entries written once have room on the disk that the run's files use
     // again; new file contents find none.
     for (int k = 0; k < 64; ++k) {
-        WriteBytes(dir / (".warm" + std::to_string(k)), "");
+        WriteFile(dir / (".warm" + std::to_string(k)), "");
     }
     ::sync();
     for (int k = 0; k < 64; ++k) {
         fs::remove(dir / (".warm" + std::to_string(k)));
     }
     ::sync();
-    const std::set<std::string> before = Entries(dir);
+    const std::set<std::string> before = Names(dir);
 
     // Fill the tmpfs under the image.
     const int fd = ::open((under / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
@@ -134,7 +138,7 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
             ++converted;
             records += source.record;
             expected.insert(source.target);
-            EXPECT_EQ(ReadBytes(dir / source.target), source.targetBytes)
+            EXPECT_EQ(ReadFile(dir / source.target), source.targetBytes)
                 << "reported converted, but this is not what reached the disk";
         } else {
             EXPECT_NE(line.find("cannot write " + source.target + ": "), std::string::npos) << line;
@@ -144,16 +148,16 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
             if (source.oldTarget.empty()) {
                 EXPECT_FALSE(fs::exists(dir / source.target));
             } else {
-                EXPECT_EQ(ReadBytes(dir / source.target), source.oldTarget);
+                EXPECT_EQ(ReadFile(dir / source.target), source.oldTarget);
             }
         }
     }
     const std::string logLine = LineNaming(result.err, (dir / kLogName).string());
-    EXPECT_EQ(ReadBytes(dir / kLogName), logLine.empty() ? records : kOldLog) << logLine;
+    EXPECT_EQ(ReadFile(dir / kLogName), logLine.empty() ? records : kOldLog) << logLine;
     EXPECT_EQ(result.out, kCount + " " + std::to_string(converted) + "\n");
     EXPECT_EQ(result.exitCode, result.err.empty() ? 0 : 1) << Describe(result);
-    EXPECT_EQ(Entries(dir), expected) << "stray or missing files";
+    EXPECT_EQ(Names(dir), expected) << "stray or missing files";
 }
 
 } // namespace
-} // namespace rz408::faults
+} // namespace rz408::test

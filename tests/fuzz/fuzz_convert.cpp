@@ -6,7 +6,7 @@
 //
 // Input: byte 0 chooses the piece size, byte 1 the output block size, the rest is the file.
 
-#include "../convert/TestSupport.h"
+#include "../support/ConvertSupport.h"
 #include "Conversion.h"
 #include "SourceReading.h"
 #include "StreamConverter.h"
@@ -361,18 +361,8 @@ std::vector<long> DecodeModel(std::string_view bytes, std::optional<rz408::Sourc
             reinterpret_cast<const unsigned char*>(bytes.data()) + bytes.size()};
 }
 
-class StringSink : public rz408::ConvertSink {
-public:
-    std::error_code WriteTarget(std::string_view bytes) override {
-        result.target.append(bytes);
-        return {};
-    }
-    void WriteLog(std::string_view bytes) override { result.log.append(bytes); }
-    Result result;
-};
-
 Result Stream(std::string_view file, std::size_t piece, std::size_t block) {
-    StringSink sink;
+    rz408::test::StringSink sink;
     rz408::StreamConverter converter(Profile(), sink, block);
     converter.Start("f : ");
     for (std::size_t at = 0; at < file.size(); at += piece) {
@@ -383,13 +373,13 @@ Result Stream(std::string_view file, std::size_t piece, std::size_t block) {
     if (converter.Finish()) {
         std::abort();
     }
-    return sink.result;
+    return {sink.target, sink.log};
 }
 
 // BYTES read as a source, in pieces of PIECE bytes and blocks of BLOCK bytes.
 Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, std::size_t piece,
             std::size_t block, rz408::SourceReading* reading) {
-    StringSink sink;
+    rz408::test::StringSink sink;
     rz408::StreamConverter converter(Profile(), sink, block);
     converter.Start("f : ");
     rz408::MemorySource source(bytes, piece);
@@ -398,7 +388,7 @@ Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, 
     if (reading->readError || reading->sinkError || converter.Finish()) {
         std::abort();
     }
-    return sink.result;
+    return {sink.target, sink.log};
 }
 
 // Characters made from the fuzzer's bytes, two bytes each: ASCII (line ends included), Latin-1

@@ -28,12 +28,7 @@
 #include <memory>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::ExecAround;
-using rz408::test::Hold;
-using rz408::test::kStillRunning;
-using rz408::test::Utf8Text;
-using rz408::test::WriteFile;
+using namespace rz408::test;
 
 namespace {
 
@@ -167,13 +162,7 @@ void DesktopTest::longRunShowsProgressAndCancels() {
     form->SetAfterFileHook([&hold](std::size_t done) { hold(done); });
 
     bool framed = false;
-    d.dialogs.answer = [&](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            d.dialogs.Close(box);
-            return;
-        }
-        auto* progress = qobject_cast<QProgressDialog*>(dialog);
-        QVERIFY(progress);
+    d.dialogs.AnswerProgress([&](QProgressDialog* progress) {
         QTRY_VERIFY(progress->windowHandle()->isExposed() &&
                     !progress->windowHandle()->frameMargins().isNull());
         framed = true;
@@ -182,7 +171,7 @@ void DesktopTest::longRunShowsProgressAndCancels() {
                          .arg(QString::number(kHeld), QString::number(kListed)));
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         hold.Release();
-    };
+    });
     QCOMPARE(ExecAround([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }), kStillRunning);
 
     QVERIFY(framed);

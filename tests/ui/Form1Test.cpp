@@ -37,15 +37,7 @@
 #include <memory>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::ExecAround;
-using rz408::test::FakeDrive;
-using rz408::test::FakeDrives;
-using rz408::test::Hold;
-using rz408::test::kStillRunning;
-using rz408::test::ReadFile;
-using rz408::test::Utf8Text;
-using rz408::test::WriteFile;
+using namespace rz408::test;
 
 Q_DECLARE_METATYPE(const rz408::LanguageProfile*)
 Q_DECLARE_METATYPE(rz408::FileFailure)
@@ -839,13 +831,7 @@ void Form1Test::longRun() {
     QStringList seen; // the progress dialog's title, text, count and button
     QString stopping;
     bool repainted = false;
-    rig.dialogs.answer = [&](QDialog* dialog) {
-        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-            rig.dialogs.Close(box);
-            return;
-        }
-        auto* progress = qobject_cast<QProgressDialog*>(dialog);
-        QVERIFY(progress);
+    rig.dialogs.AnswerProgress([&](QProgressDialog* progress) {
         ++progressDialogs;
         auto* bar = progress->findChild<QProgressBar*>();
         auto* cancel = progress->findChild<QPushButton*>();
@@ -884,7 +870,7 @@ void Form1Test::longRun() {
             rig.form->Command2->click();
         }
         hold.Release();
-    };
+    });
 
     QPushButton* convert = rig.form->Command1;
     QCOMPARE(ExecAround([&] { QTest::mouseClick(convert, Qt::LeftButton); }),

@@ -1,32 +1,26 @@
 // The drive list, the folder list and the file list on their own.
 
 #include "FakeDrives.h"
+#include "QtTestFiles.h"
 
 #include "DirListBox.h"
 #include "DriveListBox.h"
 #include "FileListBox.h"
 
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace rz408;
-using rz408::test::FakeDrive;
-using rz408::test::FakeDrives;
+using namespace rz408::test;
 
 namespace {
 
 // The picture of a list entry, as the list draws it.
 QImage Picture(const QListWidgetItem& item) {
     return item.icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-void Touch(const QString& path) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
 }
 
 QStringList Shown(const QListWidget& list) {
@@ -123,7 +117,7 @@ void ListControlsTest::dirPathWrite() {
     const QString base = QDir(root.path()).canonicalPath();
     QVERIFY(QDir(base).mkpath(QStringLiteral("top/sub")));
     QVERIFY(QDir(base).mkpath(QStringLiteral("data")));
-    Touch(base + QStringLiteral("/top/file.deu"));
+    WriteFile(base + QStringLiteral("/top/file.deu"), QByteArray());
     FakeDrives drives;
     drives.drives = {
         {"c: [SYSTEM]", DriveType::Fixed, (base + QStringLiteral("/top")).toStdString()},
@@ -153,7 +147,7 @@ void ListControlsTest::dirShowsTree() {
     for (const char* sub : {"beta", "Alpha", ".hidden", "gamma"}) {
         QVERIFY(QDir(open).mkpath(QString::fromLatin1(sub)));
     }
-    Touch(open + QStringLiteral("/file.deu"));
+    WriteFile(open + QStringLiteral("/file.deu"), QByteArray());
     FakeDrives drives;
     drives.drives = {{"c: [SYSTEM]", DriveType::Fixed, {}}};
     DirListBox list(drives);
@@ -225,7 +219,7 @@ void ListControlsTest::filePattern() {
     QTemporaryDir root;
     for (const char* name :
          {"a.deu", "B.DEU", "c.fra", "noext", "Tolvar Quennel.tqu", ".hidden.deu"}) {
-        Touch(root.path() + QStringLiteral("/") + QString::fromLatin1(name));
+        WriteFile(root.path() + QStringLiteral("/") + QString::fromLatin1(name), QByteArray());
     }
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("folder.deu")));
 
@@ -254,7 +248,7 @@ void ListControlsTest::filePattern() {
 void ListControlsTest::longNameHasItsTooltip() {
     QTemporaryDir root;
     const QString name = QStringLiteral("Kampagne der vereinigten Nordprovinzen, Kapitel 12.deu");
-    Touch(root.path() + QStringLiteral("/") + name);
+    WriteFile(root.path() + QStringLiteral("/") + name, QByteArray());
     FileListBox list;
     list.resize(113, 201);
     list.setPath(root.path());
@@ -267,7 +261,7 @@ void ListControlsTest::longNameHasItsTooltip() {
 void ListControlsTest::fileNamesDecoded() {
     QTemporaryDir root;
     const QString name = QStringLiteral("Grüße.deu");
-    Touch(root.path() + QStringLiteral("/") + name);
+    WriteFile(root.path() + QStringLiteral("/") + name, QByteArray());
     FileListBox list;
     list.setPath(root.path());
     list.setPattern(QStringLiteral("*.deu"));

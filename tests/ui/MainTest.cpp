@@ -5,14 +5,15 @@
 #include "Controls.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
-#include "DriveSystem.h"
 #include "Encoding.h"
+#include "FakeDrives.h"
 #include "FileListBox.h"
 #include "Form1.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "QtTestFiles.h"
 #include "WindowServices.h"
+#include "DriveSystem.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,38 +37,9 @@
 #include <vector>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::ExecAround;
-using rz408::test::ReadFile;
-using rz408::test::Utf8Text;
-using rz408::test::WriteFile;
+using namespace rz408::test;
 
 namespace {
-
-// Three drives: a floppy, the system disk and a network share. The floppy's query text is a
-// bare root and is refused; the bracketed entries are no root paths and are accepted.
-class FakeDrives : public DriveSystem {
-public:
-    explicit FakeDrives(std::filesystem::path folder) : folder_(std::move(folder)) {}
-
-    std::vector<std::string> DriveEntries() override {
-        return {"a:", "c: [SYSTEM]", "n: [\\\\server\\games]"};
-    }
-    DriveType GetDriveTypeA(std::string_view rootText) override {
-        if (rootText == "a:\\" || rootText == "A:\\") {
-            return DriveType::Removable;
-        }
-        return DriveType::NoRootDir;
-    }
-    std::string CurrentDrive() override { return "c: [SYSTEM]"; }
-    std::filesystem::path CurrentFolderOf(std::string_view driveText) override {
-        const char letter = DriveLetterOf(driveText);
-        return letter == 'a' || letter == 'c' || letter == 'n' ? folder_ : std::filesystem::path();
-    }
-
-private:
-    std::filesystem::path folder_;
-};
 
 const LanguageProfile* const Profiles[] = {&kFrenchProfile, &kGermanProfile, &kEnglishProfile};
 
@@ -90,12 +62,18 @@ struct Program {
     WindowServices services;
     DialogCatcher dialogs;
     QStringList& messages = dialogs.messages;
-    std::unique_ptr<FakeDrives> drives;
+    FakeDrives drives;
     std::unique_ptr<Main> main;
 
+    // Three drives over the temporary folder: a floppy, the system disk and a network share. The
+    // floppy's query text is a bare root and is refused; the bracketed entries are no root paths
+    // and are accepted.
     Program() {
-        drives = std::make_unique<FakeDrives>(folder.path().toStdString());
-        main = std::make_unique<Main>(module, services, *drives);
+        const std::filesystem::path root = folder.path().toStdString();
+        drives.drives = {{"a:", DriveType::Removable, root},
+                         {"c: [SYSTEM]", DriveType::NoRootDir, root},
+                         {"n: [\\\\server\\games]", DriveType::NoRootDir, root}};
+        main = std::make_unique<Main>(module, services, drives);
         main->ShowWindow();
     }
 

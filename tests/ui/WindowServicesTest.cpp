@@ -14,8 +14,7 @@
 #include <QWidget>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::ExecAround;
+using namespace rz408::test;
 
 namespace {
 

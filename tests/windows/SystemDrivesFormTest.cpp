@@ -21,9 +21,7 @@
 #include <memory>
 
 using namespace rz408;
-using rz408::test::DialogCatcher;
-using rz408::test::Utf8Text;
-using rz408::test::WriteFile;
+using namespace rz408::test;
 
 class SystemDrivesFormTest : public QObject {
     Q_OBJECT

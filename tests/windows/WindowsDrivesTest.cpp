@@ -3,7 +3,8 @@
 
 #include "WindowsDrives.h"
 
-#include "WindowsTestSupport.h"
+#include "Rows.h"
+#include "WindowsFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@
 namespace rz408 {
 namespace {
 
-using namespace wintest;
+namespace fs = std::filesystem;
 
 std::unique_ptr<DriveSystem> Drives() {
     return MakeSystemDrives();
@@ -78,8 +79,7 @@ TEST_P(EntryTest, ClassicFormAndDriveCheck) {
     EXPECT_EQ(DriveCheckAccepts(*drives, row.entry), row.accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // kernel32's GetDriveTypeA as the drive check calls it.
@@ -120,8 +120,7 @@ TEST_P(QueryTest, AnswersAsKernel32) {
     EXPECT_EQ(Drives()->GetDriveTypeA(text), row.answer) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Wine, QueryTest, ::testing::ValuesIn(kQueryRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Wine, QueryTest, ::testing::ValuesIn(kQueryRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The machine's own drive list.
@@ -144,7 +143,7 @@ TEST(WindowsDrives, EntriesAreWellFormedAndAgreeWithTheQuery) {
         const DriveType type = drives->GetDriveTypeA(std::string{entry[0], ':', '\\'});
         const bool named =
             type == DriveType::Fixed || type == DriveType::Remote || type == DriveType::RamDisk;
-        EXPECT_EQ(HasBrackets(entry), named) << "type " << type;
+        EXPECT_EQ(HasBrackets(entry), named) << "type " << static_cast<unsigned>(type);
         EXPECT_EQ(DriveCheckAccepts(*drives, entry), named);
         sawC = sawC || entry.starts_with("c: [");
         sawZ = sawZ || entry.starts_with("z: [");

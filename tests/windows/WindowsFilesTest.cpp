@@ -2,12 +2,14 @@
 // UTF-16, hidden and system marks, replacing targets and the log, names that differ only in
 // case, and files that another program holds open.
 
-#include "WindowsTestSupport.h"
+#include "WindowsFiles.h"
+#include "TestFiles.h"
 
 #include "Conversion.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "Rows.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,7 +23,8 @@
 namespace rz408 {
 namespace {
 
-using namespace wintest;
+using namespace test;
+namespace fs = std::filesystem;
 
 Module1 German() {
     Module1 m;
@@ -38,11 +41,6 @@ const std::string kEntry =
 // The log record of a source listed as CP1252_NAME holding kSource.
 std::string Record(const std::string& cp1252Name) {
     return cp1252Name + " : " + kEntry + "\r\n";
-}
-
-std::string Utf8(const std::wstring& wide) {
-    const std::u8string u8 = fs::path(wide).u8string();
-    return {u8.begin(), u8.end()};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -74,12 +72,12 @@ class ListingTest : public ::testing::TestWithParam<ListingRow> {};
 TEST_P(ListingTest, ListsOrdinaryFilesOnly) {
     const ListingRow& row = GetParam();
     TempFolder folder;
-    WriteFileBytes(folder.path() / L"0.deu", "x"); // listed first
+    WriteFile(folder.path() / L"0.deu", "x"); // listed first
     const fs::path file = folder.path() / row.file;
     if (row.attributes == 0) {
         fs::create_directory(file);
     } else {
-        WriteFileBytes(file, "x");
+        WriteFile(file, "x");
         ASSERT_TRUE(::SetFileAttributesW(file.c_str(), row.attributes));
     }
     const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
@@ -91,7 +89,7 @@ TEST_P(ListingTest, ListsOrdinaryFilesOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Attributes, ListingTest, ::testing::ValuesIn(kListingRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Names as the system holds them, in UTF-16: listed in UTF-8, opened and written under their
@@ -114,7 +112,7 @@ TEST(WindowsNames, Utf16NamesConvertAndLogInWindows1252) {
     };
     TempFolder folder(L"rz408-\u00FCml\u00E4ut-\u03A9");
     for (const Name& name : names) {
-        WriteFileBytes(folder.path() / name.source, kSource);
+        WriteFile(folder.path() / name.source, kSource);
     }
     Module1 m = German();
     const std::vector<std::string> listed = ListFolder(folder.path(), "*.deu");
@@ -130,10 +128,10 @@ TEST(WindowsNames, Utf16NamesConvertAndLogInWindows1252) {
     std::string expectedLog;
     for (const Name& name : names) {
         SCOPED_TRACE(name.inLog);
-        EXPECT_EQ(ReadFileBytes(folder.path() / name.target), kTarget);
+        EXPECT_EQ(ReadFile(folder.path() / name.target), kTarget);
         expectedLog += Record(name.inLog);
     }
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), expectedLog);
+    EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), expectedLog);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -167,8 +165,7 @@ TEST_P(PathTest, JoinsWithOneBackslash) {
     EXPECT_EQ(PathInFolder(row.folder, row.file).wstring(), std::wstring(row.path));
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Replacing what is there: an old target and an old log are replaced whole, and what takes
@@ -195,30 +192,30 @@ class ReplaceTest : public ::testing::TestWithParam<ReplaceRow> {};
 TEST_P(ReplaceTest, ReplacesTargetAndLogWhole) {
     const ReplaceRow& row = GetParam();
     TempFolder folder;
-    WriteFileBytes(folder.path() / L"a.deu", kSource);
-    WriteFileBytes(folder.path() / L"b.deu", "plain\r\n");
+    WriteFile(folder.path() / L"a.deu", kSource);
+    WriteFile(folder.path() / L"b.deu", "plain\r\n");
     const std::string oldTarget = "an old, longer target that must not shine through\r\n";
-    WriteFileBytes(folder.path() / L"a.txt", oldTarget);
+    WriteFile(folder.path() / L"a.txt", oldTarget);
     ASSERT_TRUE(::SetFileAttributesW((folder.path() / L"a.txt").c_str(), row.oldTargetAttributes));
-    WriteFileBytes(folder.path() / L"b.txt", oldTarget);
-    WriteFileBytes(folder.path() / L"konvertionsfehler.txt", "an old log, longer than the new\r\n");
+    WriteFile(folder.path() / L"b.txt", oldTarget);
+    WriteFile(folder.path() / L"konvertionsfehler.txt", "an old log, longer than the new\r\n");
 
     Module1 m = German();
     const RunReport report = ConversionRun(m, folder.path(), {"a.deu", "b.deu"});
 
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"b.txt"), "plain\r\n");
+    EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), "plain\r\n");
     if (row.converted) {
         EXPECT_TRUE(report.failures.empty());
         EXPECT_EQ(report.converted, 2u);
-        EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), kTarget);
-        EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), Record("a.deu"));
+        EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
+        EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), Record("a.deu"));
     } else {
         ASSERT_EQ(report.failures.size(), 1u);
         EXPECT_EQ(report.failures[0].name, "a.deu");
         EXPECT_FALSE(report.failures[0].reason.empty());
         EXPECT_EQ(report.converted, 1u);
-        EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), oldTarget);
-        EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), "");
+        EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), oldTarget);
+        EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), "");
     }
     for (const wchar_t* written : {L"b.txt", L"konvertionsfehler.txt"}) {
         const DWORD attributes = ::GetFileAttributesW((folder.path() / written).c_str());
@@ -233,8 +230,7 @@ TEST_P(ReplaceTest, ReplacesTargetAndLogWhole) {
               (std::vector<std::string>{"a.txt", "b.txt", "konvertionsfehler.txt"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(OldFiles, ReplaceTest, ::testing::ValuesIn(kReplaceRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(OldFiles, ReplaceTest, ::testing::ValuesIn(kReplaceRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // Names that differ only in case name one file: a source whose copy would land on the log
@@ -260,8 +256,8 @@ class LogNameCaseTest : public ::testing::TestWithParam<CaseRow> {};
 TEST_P(LogNameCaseTest, SourceOntoLogFileIsRefused) {
     const CaseRow& row = GetParam();
     TempFolder folder;
-    WriteFileBytes(folder.path() / row.source, kSource);
-    WriteFileBytes(folder.path() / L"other.deu", kSource);
+    WriteFile(folder.path() / row.source, kSource);
+    WriteFile(folder.path() / L"other.deu", kSource);
     const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
     ASSERT_EQ(names.size(), 2u);
 
@@ -271,15 +267,14 @@ TEST_P(LogNameCaseTest, SourceOntoLogFileIsRefused) {
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, Utf8(row.source));
     EXPECT_EQ(report.converted, 1u);
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"other.txt"), kTarget);
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), Record("other.deu"));
+    EXPECT_EQ(ReadFile(folder.path() / L"other.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), Record("other.deu"));
     const std::set<std::wstring> expectedNames = {row.source, L"other.deu", L"other.txt",
                                                   L"konvertionsfehler.txt"};
     EXPECT_EQ(AllNames(folder.path()), expectedNames);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, LogNameCaseTest, ::testing::ValuesIn(kCaseRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, LogNameCaseTest, ::testing::ValuesIn(kCaseRows), test::RowName());
 
 struct SameNameRow {
     const char* name;
@@ -314,7 +309,7 @@ TEST_P(SameNameTest, ComparesAsTheFileSystemDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SameNameTest, ::testing::ValuesIn(kSameNameRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // A file that another program holds open without sharing: that file fails with the system's
@@ -347,9 +342,9 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
     const HeldRow& row = GetParam();
     TempFolder folder;
     for (const wchar_t* source : {L"a.deu", L"b.deu", L"c.deu"}) {
-        WriteFileBytes(folder.path() / source, kSource);
+        WriteFile(folder.path() / source, kSource);
     }
-    WriteFileBytes(folder.path() / row.held, kOld);
+    WriteFile(folder.path() / row.held, kOld);
 
     Module1 m = German();
     RunReport report;
@@ -367,11 +362,11 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
         EXPECT_FALSE(report.failures[0].reason.empty());
     }
     EXPECT_EQ(report.converted, row.converted);
-    EXPECT_EQ(ReadFileBytes(folder.path() / row.held), kOld);
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), kTarget);
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"b.txt"), row.bTarget);
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"c.txt"), kTarget);
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"konvertionsfehler.txt"), row.log);
+    EXPECT_EQ(ReadFile(folder.path() / row.held), kOld);
+    EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), row.bTarget);
+    EXPECT_EQ(ReadFile(folder.path() / L"c.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), row.log);
     std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"c.deu",
                                             L"a.txt", L"c.txt", L"konvertionsfehler.txt"};
     if (row.bTarget != "<missing>") {
@@ -380,8 +375,7 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
     EXPECT_EQ(AllNames(folder.path()), expectedNames);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // A run holds its folder: nobody can rename it away while the run works there by its path.
@@ -392,7 +386,7 @@ TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
     const fs::path moved = base.path() / L"moved";
     fs::create_directory(folder);
     for (const wchar_t* source : {L"a.deu", L"b.deu", L"c.deu"}) {
-        WriteFileBytes(folder / source, kSource);
+        WriteFile(folder / source, kSource);
     }
     Module1 m = German();
     RunOptions options;
@@ -410,9 +404,9 @@ TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
     EXPECT_TRUE(report.failures.empty());
     EXPECT_EQ(report.converted, 3u);
     for (const wchar_t* target : {L"a.txt", L"b.txt", L"c.txt"}) {
-        EXPECT_EQ(ReadFileBytes(folder / target), kTarget) << Utf8(target);
+        EXPECT_EQ(ReadFile(folder / target), kTarget) << Utf8(target);
     }
-    EXPECT_EQ(ReadFileBytes(folder / L"konvertionsfehler.txt"),
+    EXPECT_EQ(ReadFile(folder / L"konvertionsfehler.txt"),
               Record("a.deu") + Record("b.deu") + Record("c.deu"));
     // Once the run is over, the folder is the user's again.
     EXPECT_TRUE(::MoveFileW(folder.c_str(), moved.c_str()));
@@ -448,12 +442,12 @@ class LeftoverTest : public ::testing::TestWithParam<LeftoverRow> {};
 TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
     const LeftoverRow& row = GetParam();
     TempFolder folder;
-    WriteFileBytes(folder.path() / L"a.deu", kSource);
+    WriteFile(folder.path() / L"a.deu", kSource);
     const fs::path entry = folder.path() / row.entry;
     if (row.attributes == 0) {
         fs::create_directory(entry);
     } else {
-        WriteFileBytes(entry, "half a copy");
+        WriteFile(entry, "half a copy");
         ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), row.attributes));
         if ((row.attributes & FILE_ATTRIBUTE_HIDDEN) == 0 &&
             (::GetFileAttributesW(entry.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
@@ -470,18 +464,18 @@ TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
         report = ConversionRun(m, folder.path(), {"a.deu"});
     }
     EXPECT_TRUE(report.failures.empty());
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"a.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
     EXPECT_EQ(AllNames(folder.path()).count(row.entry) == 0, row.removed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LeftoverTest, ::testing::ValuesIn(kLeftoverRows),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         test::RowName());
 
 // A folder where the target would go: reported, the folder stays, nothing stray is left.
 TEST(WindowsTargets, FolderInTargetsPlaceFails) {
     TempFolder folder;
-    WriteFileBytes(folder.path() / L"a.deu", kSource);
-    WriteFileBytes(folder.path() / L"b.deu", kSource);
+    WriteFile(folder.path() / L"a.deu", kSource);
+    WriteFile(folder.path() / L"b.deu", kSource);
     fs::create_directory(folder.path() / L"a.txt");
 
     Module1 m = German();
@@ -493,7 +487,7 @@ TEST(WindowsTargets, FolderInTargetsPlaceFails) {
                 ::testing::EndsWith(std::make_error_code(std::errc::is_a_directory).message()));
     EXPECT_EQ(report.converted, 1u);
     EXPECT_TRUE(fs::is_directory(folder.path() / L"a.txt"));
-    EXPECT_EQ(ReadFileBytes(folder.path() / L"b.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), kTarget);
     const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
                                                   L"konvertionsfehler.txt"};
     EXPECT_EQ(AllNames(folder.path()), expectedNames);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Test helpers for Linux only.
+// Root's rights to read past permission bits, dropped for a while (Linux).
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -23,6 +23,8 @@ public:
                    (old_[0].effective & (1u << CAP_DAC_OVERRIDE)) != 0;
     }
     ~WithoutReadOverride() { ::syscall(SYS_capset, &header_, old_); }
+    WithoutReadOverride(const WithoutReadOverride&) = delete;
+    WithoutReadOverride& operator=(const WithoutReadOverride&) = delete;
     bool Dropped() const { return dropped_; }
 
 private:

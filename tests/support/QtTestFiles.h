@@ -1,15 +1,17 @@
 #pragma once
 
-// Small helpers the window tests share: UTF-8 texts as QString, whole files in and out, the
-// real dialogs answered from the test side, the end of the program seen from outside, and a
-// conversion run held at a file.
+// What the window tests add to TestFiles.h: UTF-8 texts as QString, whole files in and out by
+// QString path, the real dialogs answered from the test side, the end of the program seen from
+// outside, and a conversion run held at a file.
+
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QDialog>
 #include <QEvent>
-#include <QFile>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QString>
@@ -20,8 +22,11 @@
 
 #include <atomic>
 #include <cstddef>
+#include <exception>
+#include <filesystem>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 namespace rz408::test {
 
@@ -29,20 +34,23 @@ inline QString Utf8Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// Writes BYTES to PATH; a failure fails the calling test function.
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
+inline std::filesystem::path PathOf(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
 }
 
-// The bytes of PATH, or "<missing>" when it cannot be read.
-inline QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QByteArray("<missing>");
+// Writes BYTES to PATH; a failure fails the calling test function.
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+    try {
+        WriteFile(PathOf(path),
+                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const std::exception& e) {
+        QFAIL(e.what());
     }
-    return file.readAll();
+}
+
+// The bytes of PATH, or "<missing>" (kMissing) when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    return QByteArray::fromStdString(ReadFile(PathOf(path)));
 }
 
 // Answers the dialogs that the windows open, as a user does, while it exists. When a dialog
@@ -58,6 +66,20 @@ public:
 
     QStringList messages;
     std::function<void(QDialog*)> answer;
+
+    // Hands every progress dialog to PROGRESS; message boxes are closed as by default, and any
+    // other dialog fails the test.
+    void AnswerProgress(std::function<void(QProgressDialog*)> progress) {
+        answer = [this, progress = std::move(progress)](QDialog* dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+                Close(box);
+                return;
+            }
+            auto* shown = qobject_cast<QProgressDialog*>(dialog);
+            QVERIFY(shown);
+            progress(shown);
+        };
+    }
 
     // Closes message box BOX with Enter, as a user does, noting its text.
     void Close(QMessageBox* box) {
@@ -95,7 +117,8 @@ inline constexpr int kStillRunning = 99;
 // returns the loop's exit code: 0 when ACTION ended the program, kStillRunning when the loop
 // still ran after it.
 inline int ExecAround(const std::function<void()>& action) {
-    QObject guard; // its destruction drops a check that the end of the loop left unrun
+    QObject guard; // its destruction drops a check that the end of the loop left
+                   // unrun
     QTimer::singleShot(0, &guard, [&guard, &action] {
         action();
         QMetaObject::invokeMethod(

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the core's tests share: the profile texts, log entries, a sink that collects what a
-// conversion writes, Unicode text, temporary folders, whole-file reading and writing.
+// What the tests of the conversion share: the profile texts, log entries, a sink that collects
+// what a conversion writes, Unicode text, random line bytes.
 
 #include "Module1.h"
 #include "StreamConverter.h"
@@ -9,10 +9,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -132,64 +128,6 @@ inline std::u32string CharsOfCp1252(std::string_view cp1252) {
         chars += CharOfCp1252(static_cast<unsigned char>(ch));
     }
     return chars;
-}
-
-// A fresh folder under BASE (the system's temporary folder when BASE is no folder), removed
-// with everything in it. /dev/shm, where there is one, is memory: fast for many files.
-class TempFolder {
-public:
-    explicit TempFolder(std::filesystem::path base = std::filesystem::temp_directory_path()) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(base, error)) {
-            base = std::filesystem::temp_directory_path();
-        }
-        // A new folder of a random name (the standard library's own calls, so that the
-        // Windows build has it too).
-        std::random_device random;
-        for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
-            const std::filesystem::path candidate =
-                base /
-                ("rz408-convert-test-" + std::to_string(random()) + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate)) {
-                path_ = candidate;
-            }
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
-    // The names in the folder, sorted, hidden ones included.
-    std::vector<std::string> Names() const { return NamesOf(path_); }
-
-    // The names in FOLDER, sorted, hidden ones included.
-    static std::vector<std::string> NamesOf(const std::filesystem::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Random bytes for line tests: mostly letters and blanks, with codes above 127, grave accents

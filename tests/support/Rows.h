@@ -1,0 +1,18 @@
+#pragma once
+
+// Rows of parameterised GoogleTest cases.
+
+#include <string>
+
+namespace rz408::test {
+
+// Names each case by its row's `name`:
+//   INSTANTIATE_TEST_SUITE_P(Rows, Suite, testing::ValuesIn(kRows), test::RowName());
+struct RowName {
+    template <typename Info>
+    std::string operator()(const Info& info) const {
+        return std::string(info.param.name);
+    }
+};
+
+} // namespace rz408::test

@@ -1,0 +1,187 @@
+#include "Scratch_linux.h"
+
+#include "Processes_linux.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+namespace rz408::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Changes the immutable flag of FILE; returns errno, 0 on success.
+int ChangeImmutable(const fs::path& file, bool on) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return errno;
+    }
+    int flags = 0;
+    int error = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
+        error = errno;
+    } else {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) != 0) {
+            error = errno;
+        }
+    }
+    ::close(fd);
+    return error;
+}
+
+} // namespace
+
+std::uint64_t FreeBytes(const fs::path& path) {
+    struct statvfs info {};
+    if (::statvfs(path.c_str(), &info) != 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+}
+
+std::uint64_t FreeInodes(const fs::path& path) {
+    struct statvfs info {};
+    if (::statvfs(path.c_str(), &info) != 0) {
+        return 0;
+    }
+    return info.f_favail;
+}
+
+Scratch::~Scratch() {
+    for (const fs::path& file : immutable_) {
+        ChangeImmutable(file, false);
+    }
+    for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it) {
+        if (::umount2(it->c_str(), 0) != 0) {
+            ::umount2(it->c_str(), MNT_DETACH);
+        }
+    }
+    // TempFolder then opens unreadable folders again and removes everything.
+}
+
+std::string Scratch::MountTmpfs(const std::string& name, const std::string& options) {
+    const fs::path target = path() / name;
+    std::error_code error;
+    fs::create_directory(target, error);
+    if (error) {
+        return "cannot create the mount point: " + error.message();
+    }
+    if (::mount("tmpfs", target.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+        return "cannot mount a tmpfs (" + options + ") here: " + SystemReason(errno);
+    }
+    mounts_.push_back(target);
+    return {};
+}
+
+std::string Scratch::RemountReadOnly(const std::string& name) {
+    const fs::path target = path() / name;
+    if (::mount(nullptr, target.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+        return "cannot remount the tmpfs read-only here: " + SystemReason(errno);
+    }
+    return {};
+}
+
+std::string Scratch::MountImage(const fs::path& image, std::uint64_t size, const std::string& name,
+                                const std::string& type) {
+    const std::string mkfs = FindTool("mkfs." + type);
+    const std::string mount = FindTool("mount");
+    if (mkfs.empty() || mount.empty()) {
+        return "mkfs." + type + " (e2fsprogs) or mount (util-linux) is not installed";
+    }
+    std::error_code error;
+    WriteFile(image, "");
+    fs::resize_file(image, size, error);
+    if (error) {
+        return "cannot size the image: " + error.message();
+    }
+    // Inode tables (and a journal) written in full: only file contents can then find the thin
+    // disk full.
+    const ChildResult made = RunProgram({mkfs, "-q", "-F", "-b", "4096", "-E",
+                                         "lazy_itable_init=0,lazy_journal_init=0", image.string()},
+                                        std::chrono::seconds(30));
+    if (made.exitCode != 0) {
+        return "mkfs." + type + " failed: " + Describe(made);
+    }
+    const fs::path target = path() / name;
+    fs::create_directory(target, error);
+    const std::string mounted = MountLoop(image, target);
+    return mounted.empty() ? "" : "cannot mount an image through a loop device here: " + mounted;
+}
+
+std::string Scratch::MountPowerCutCopy(const std::string& name, const fs::path& copy,
+                                       const std::string& snapshot) {
+    const fs::path mountPoint = path() / name;
+    const auto it = std::find_if(images_.begin(), images_.end(),
+                                 [&](const auto& image) { return image.second == mountPoint; });
+    if (it == images_.end()) {
+        return "no image is mounted on " + name;
+    }
+    std::error_code error;
+    fs::copy_file(it->first, copy, error);
+    if (error) {
+        return "cannot copy the image: " + error.message();
+    }
+    const std::string fsck = FindTool("e2fsck");
+    if (fsck.empty()) {
+        return "e2fsck (e2fsprogs) is not installed";
+    }
+    // 0: nothing to repair, 1 and 2: repaired (the journal replayed); more: not repaired.
+    const ChildResult repaired =
+        RunProgram({fsck, "-f", "-y", copy.string()}, std::chrono::seconds(60));
+    if (repaired.exitCode < 0 || repaired.exitCode > 2) {
+        return "e2fsck could not repair the copy: " + Describe(repaired) + repaired.out;
+    }
+    const fs::path target = path() / snapshot;
+    fs::create_directory(target, error);
+    const std::string mounted = MountLoop(copy, target);
+    return mounted.empty() ? "" : "cannot mount the copy: " + mounted;
+}
+
+std::string Scratch::RemountImage(const std::string& name) {
+    const fs::path target = path() / name;
+    for (const auto& [image, mountPoint] : images_) {
+        if (mountPoint != target) {
+            continue;
+        }
+        if (::umount2(target.c_str(), 0) != 0) {
+            return "cannot unmount the image: " + SystemReason(errno);
+        }
+        const ChildResult mounted =
+            RunProgram({FindTool("mount"), "-o", "loop", image.string(), target.string()},
+                       std::chrono::seconds(30));
+        return mounted.exitCode == 0 ? "" : "cannot mount the image again: " + mounted.err;
+    }
+    return "no image is mounted on " + name;
+}
+
+std::string Scratch::MountLoop(const fs::path& image, const fs::path& target) {
+    const ChildResult mounted =
+        RunProgram({FindTool("mount"), "-o", "loop", image.string(), target.string()},
+                   std::chrono::seconds(30));
+    if (mounted.exitCode != 0) {
+        return mounted.err;
+    }
+    mounts_.push_back(target);
+    images_.emplace_back(image, target);
+    return {};
+}
+
+std::string Scratch::SetImmutable(const fs::path& file) {
+    if (const int error = ChangeImmutable(file, true)) {
+        return "cannot set the immutable flag on this file system: " + SystemReason(error);
+    }
+    immutable_.push_back(file);
+    return {};
+}
+
+} // namespace rz408::test
