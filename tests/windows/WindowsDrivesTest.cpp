@@ -144,7 +144,7 @@ TEST(WindowsDrives, EntriesAreWellFormedAndAgreeWithTheQuery) {
         const DriveType type = drives->GetDriveTypeA(std::string{entry[0], ':', '\\'});
         const bool named =
             type == DriveType::Fixed || type == DriveType::Remote || type == DriveType::RamDisk;
-        EXPECT_EQ(HasBrackets(entry), named) << "type " << type;
+        EXPECT_EQ(HasBrackets(entry), named) << "type " << static_cast<unsigned>(type);
         EXPECT_EQ(DriveCheckAccepts(*drives, entry), named);
         sawC = sawC || entry.starts_with("c: [");
         sawZ = sawZ || entry.starts_with("z: [");
