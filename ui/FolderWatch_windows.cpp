@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -93,16 +94,10 @@ void FolderWatch::setFolders(const QStringList& folders) {
     sights.reserve(static_cast<std::size_t>(folders.size()));
     for (const QString& given : folders) {
         const QString folder = QDir::toNativeSeparators(given);
-        Sight sight;
-        bool known = false;
-        for (const Sight& seen : state_->sights) {
-            if (seen.folder == folder) {
-                sight = seen;
-                known = true;
-                break;
-            }
-        }
-        sights.push_back(known ? sight : Look(folder));
+        const auto known =
+            std::find_if(state_->sights.begin(), state_->sights.end(),
+                         [&folder](const Sight& seen) { return seen.folder == folder; });
+        sights.push_back(known != state_->sights.end() ? *known : Look(folder));
     }
     state_->sights = std::move(sights);
 }
