@@ -142,9 +142,10 @@ click() {
         $((CAPTION + top + height / 2)) click 1
 }
 keys() { xdotool key --clearmodifiers "$@"; }
-# copied_text: the text of the focused message box, as Ctrl+C copies it.
+# copied_text: the text of the focused message box, as Ctrl+C copies it. The xclip that empties
+# the clipboard stays behind to serve it: its output goes nowhere, so that $(copied_text) ends.
 copied_text() {
-    printf '' | xclip -selection clipboard
+    printf '' | xclip -selection clipboard >/dev/null 2>&1
     keys ctrl+c
     for _ in $(seq 50); do
         if xclip -selection clipboard -o 2>/dev/null | grep -q .; then
