@@ -4,13 +4,7 @@
 // a file held open by another program, and the system's own wording of an error. Temporary
 // folders and whole files: TestFiles.h.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "Win32.h"
 
 #include <filesystem>
 #include <set>

@@ -1052,7 +1052,7 @@ void Form1Test::labelFonts() {
     QCOMPARE(widget->alignment(), Qt::AlignLeft | Qt::AlignTop);
     QVERIFY(widget->wordWrap());
     QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
-    // The face in use is the classic one or a narrow stand-in, never a wider one.
+    // The face in use is "MS Sans Serif" or a narrow stand-in, never a wider one.
     const QString face = QFontInfo(font).family();
     QVERIFY2(face == QLatin1String("MS Sans Serif") || face.endsWith(QLatin1String("Narrow")),
              qPrintable(face));

@@ -1,5 +1,6 @@
 // The drives of the drive list on Windows (run under Wine, whose C: and Z: are fixed disks):
-// the entries in the classic form, kernel32's own GetDriveTypeA, and the drive check over them.
+// each entry as the drive list shows it ("c: [label]" or bare), kernel32's own GetDriveTypeA,
+// and the drive check over them.
 
 #include "WindowsDrives.h"
 
@@ -72,7 +73,7 @@ const EntryRow kEntryRows[] = {
 
 class EntryTest : public ::testing::TestWithParam<EntryRow> {};
 
-TEST_P(EntryTest, ClassicFormAndDriveCheck) {
+TEST_P(EntryTest, ShownFormAndDriveCheck) {
     const EntryRow& row = GetParam();
     EXPECT_EQ(WindowsDriveEntry(row.facts), row.entry);
     const auto drives = Drives();

@@ -44,7 +44,7 @@ std::string Record(const std::string& cp1252Name) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The listing: the classic file list leaves out folders and files marked hidden or system.
+// The listing: the file list leaves out folders and files marked hidden or system.
 
 struct ListingRow {
     const char* name;
