@@ -1,9 +1,9 @@
 // The desktop program's entry: the start window, from which the user chooses the language.
 
-#include "Main.h"
 #include "Controls.h"
 #include "Conversion.h"
 #include "DriveSystem.h"
+#include "Main.h"
 #include "Module1.h"
 #include "WindowServices.h"
 

@@ -4,10 +4,10 @@
 
 #include "BatchCommand.h"
 #include "Encoding.h"
+#include "LogEntry.h"
 #include "Rows.h"
 #include "RunCommand.h"
 #include "TestFiles.h"
-#include "LogEntry.h"
 
 #include <gtest/gtest.h>
 

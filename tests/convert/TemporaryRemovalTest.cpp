@@ -62,7 +62,8 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
     std::string temporary;
     for (int k = 0; k < row.temporaries + 2; ++k) {
         open.push_back(std::make_unique<fileops::File>());
-        if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(), temporary)) {
+        if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(),
+                                     temporary)) {
             ::_exit(3);
         }
         if (fileops::WriteAll(*open.back(), "new", 3)) {

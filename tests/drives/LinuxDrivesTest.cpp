@@ -96,20 +96,21 @@ TEST_P(DriveTypeQuery, AnswersAsTheSystemQueryDoes) {
     EXPECT_EQ(drives.GetDriveTypeA(GetParam().rootText), GetParam().type);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Desktop, DriveTypeQuery,
-    testing::Values(QueryRow{"SystemRoot", "c:\\", DriveType::Fixed},
-                    QueryRow{"UpperCaseLetter", "C:\\", DriveType::Fixed},
-                    QueryRow{"HomePartition", "d:\\", DriveType::Fixed},
-                    QueryRow{"UsbStick", "e:\\", DriveType::Removable},
-                    QueryRow{"Cd", "f:\\", DriveType::CdRom}, QueryRow{"Nfs", "g:\\", DriveType::Remote},
-                    QueryRow{"RamDisk", "h:\\", DriveType::RamDisk},
-                    QueryRow{"AbsentDrive", "q:\\", DriveType::NoRootDir},
-                    QueryRow{"EntryWithLabelIsNoRoot", "c: [SYSTEM]\\", DriveType::NoRootDir},
-                    QueryRow{"NoBackslash", "c:", DriveType::NoRootDir},
-                    QueryRow{"ForwardSlash", "c:/", DriveType::NoRootDir},
-                    QueryRow{"Empty", "", DriveType::NoRootDir}),
-    test::RowName());
+INSTANTIATE_TEST_SUITE_P(Desktop, DriveTypeQuery,
+                         testing::Values(QueryRow{"SystemRoot", "c:\\", DriveType::Fixed},
+                                         QueryRow{"UpperCaseLetter", "C:\\", DriveType::Fixed},
+                                         QueryRow{"HomePartition", "d:\\", DriveType::Fixed},
+                                         QueryRow{"UsbStick", "e:\\", DriveType::Removable},
+                                         QueryRow{"Cd", "f:\\", DriveType::CdRom},
+                                         QueryRow{"Nfs", "g:\\", DriveType::Remote},
+                                         QueryRow{"RamDisk", "h:\\", DriveType::RamDisk},
+                                         QueryRow{"AbsentDrive", "q:\\", DriveType::NoRootDir},
+                                         QueryRow{"EntryWithLabelIsNoRoot", "c: [SYSTEM]\\",
+                                                  DriveType::NoRootDir},
+                                         QueryRow{"NoBackslash", "c:", DriveType::NoRootDir},
+                                         QueryRow{"ForwardSlash", "c:/", DriveType::NoRootDir},
+                                         QueryRow{"Empty", "", DriveType::NoRootDir}),
+                         test::RowName());
 
 struct CheckRow {
     const char* name;

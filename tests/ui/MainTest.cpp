@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
+#include "DriveSystem.h"
 #include "Encoding.h"
 #include "FakeDrives.h"
 #include "FileListBox.h"
@@ -13,7 +14,6 @@
 #include "Module1.h"
 #include "QtTestFiles.h"
 #include "WindowServices.h"
-#include "DriveSystem.h"
 
 #include <QApplication>
 #include <QDir>
