@@ -190,6 +190,9 @@ void Form1::Command1_Click() {
     // ones, which costs the user nothing and keeps them on thin volumes too.
     RunOptions options;
     options.flushToDisk = true;
+    // The run converts the sources the folder holds now, also those that came after the list
+    // was last read and before the notice of them arrived.
+    File1->Refresh();
     BackgroundRun run(module_, ToFsPath(File1->Path()), File1->Names(), options, afterFileHook_);
     run_ = &run;
     const bool ended = AwaitRun(run);
