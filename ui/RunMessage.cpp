@@ -93,8 +93,8 @@ QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunR
         if (source.brokenSequences != 0) {
             how += QStringLiteral(": ") +
                    (source.brokenSequences == 1
-                        ? Text(messages.OneBrokenSequence)
-                        : Fill(messages.BrokenSequences, QString::number(source.brokenSequences)));
+                        ? Text(messages.OneBroken)
+                        : Fill(messages.ManyBroken, QString::number(source.brokenSequences)));
         }
         unicode << QStringLiteral("%1 (%2)").arg(Text(source.name), how);
     }
