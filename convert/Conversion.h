@@ -63,8 +63,8 @@ struct UnicodeSource {
     std::string name; // as listed (UTF-8)
     SourceEncoding encoding = SourceEncoding::Utf8;
     // Sequences of the source that were not valid in its encoding; each became a blank with a
-    // log entry (a UTF-16 source cut off mid-character, a lone surrogate, or a source that is
-    // not in the encoding the user gave).
+    // log entry (a stray byte in UTF-8, a UTF-16 source cut off mid-character, a lone
+    // surrogate, or a source that is not in the encoding the user gave).
     std::uint64_t brokenSequences = 0;
 };
 
@@ -96,8 +96,8 @@ struct RunOptions {
     // file; the files done so far take their places and the log is written for them.
     const std::atomic<bool>* cancel = nullptr;
     // The encoding every source is read in. None: each source is read as UTF-8 or UTF-16 when
-    // it begins with that encoding's byte-order mark, as UTF-8 when it is valid UTF-8 as a whole
-    // and holds a character of more than one byte, and as Windows-1252 otherwise. A Unicode
+    // it begins with that encoding's byte-order mark, as UTF-8 when it is UTF-8 but for a few
+    // broken sequences (Utf8Detector), and as Windows-1252 otherwise. A Unicode
     // source converts as the same text in Windows-1252 would; each character that Windows-1252
     // lacks becomes a blank, logged with '?' and its Unicode number.
     std::optional<SourceEncoding> encoding;

@@ -110,8 +110,8 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
                                      SourceEncoding& encoding, bool& goBack) {
     goBack = false;
     encoding = SourceEncoding::Windows1252;
-    validator_.Reset();
-    if (!validator_.Feed(rest)) {
+    detector_.Reset();
+    if (!detector_.Feed(rest)) {
         return {};
     }
     if (ahead_.empty()) {
@@ -123,13 +123,12 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
             return error;
         }
         if (got == 0) {
-            // Everything from the first byte above 127 on was valid UTF-8, and that byte
-            // began a character of more than one byte.
-            encoding = validator_.Finish() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+            // The end: the detector has seen everything from the first byte above 127 on.
+            encoding = detector_.Finish() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
             return {};
         }
         goBack = true;
-        if (!validator_.Feed(std::string_view(ahead_.data(), got))) {
+        if (!detector_.Feed(std::string_view(ahead_.data(), got))) {
             return {};
         }
     }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Reading a source as the text it holds: Windows-1252, or UTF-8 or UTF-16 where the source
-// says so (a byte-order mark) or its bytes do (valid UTF-8 as a whole), or as the user says.
+// says so (a byte-order mark) or its bytes do (UTF-8 but for a few broken sequences at most),
+// or as the user says.
 
 #include "Conversion.h"
 #include "FileOps.h"
@@ -73,13 +74,16 @@ struct SourceReading {
 // Which encoding, when none is given:
 // - a source that begins with a byte-order mark (EF BB BF, FF FE, FE FF) is UTF-8, UTF-16LE or
 //   UTF-16BE, and the mark is skipped;
-// - else a source that is valid UTF-8 as a whole and holds at least one character of more than
-//   one byte is UTF-8;
+// - else a source whose bytes Utf8Detector takes for UTF-8 is UTF-8: it holds at least one
+//   character of more than one byte, and at most one broken sequence for every eight of them
+//   (valid UTF-8 as a whole, or UTF-8 damaged in a few places); each broken sequence is then
+//   read as U+FFFD, as with UTF-8 given;
 // - every other source is Windows-1252, its bytes passed on as they are.
 // ASCII reads the same either way, so the bytes before the first one above 127 are passed on
 // at once; from there, as long as the source may still be UTF-8, its rest is read ahead without
 // passing anything on, and then read again from that byte in the encoding it turned out to be
-// in. (A Windows-1252 text is seldom valid UTF-8 at its first letter above 127.)
+// in. (A Windows-1252 text is ruled out at its sixteenth letter above 127 at the latest, most
+// often within the block at hand.)
 //
 // With an encoding given, every source is read in it: a byte-order mark of that encoding is
 // skipped; any other bytes that are not valid in it are broken sequences.
@@ -102,7 +106,7 @@ private:
     std::vector<char> ahead_; // for reading ahead, taken when first needed
     Utf8Decoder utf8_;
     Utf16Decoder utf16_;
-    Utf8Validator validator_;
+    Utf8Detector detector_;
 };
 
 // One character of a source.

@@ -48,7 +48,7 @@ inline std::size_t DecodeCommon(const unsigned char* p, std::size_t size, char32
 
 } // namespace
 
-// Walks the UTF-8 of BYTES, for the decoder and the validator alike. A sequence begun earlier
+// Walks the UTF-8 of BYTES, for the decoder and the detector alike. A sequence begun earlier
 // waits in PENDING (PENDING_SIZE bytes); an incomplete one at the end is left there. ASCII(at,
 // size) takes the bytes below 128 at AT (as many as it has room for; 0 stops the walk) and
 // returns how many; CHARACTER(sequence) takes each other sequence, complete or broken, and
@@ -240,30 +240,43 @@ std::error_code Utf8Decoder::Finish(TextSink& sink) {
     return text_.Put(kReplacementCharacter, true, sink);
 }
 
-void Utf8Validator::Reset() {
+void Utf8Detector::Reset() {
     pendingSize_ = 0;
-    valid_ = true;
+    valid_ = 0;
+    broken_ = 0;
+    possible_ = true;
 }
 
-bool Utf8Validator::Feed(std::string_view bytes) {
-    if (valid_) {
+void Utf8Detector::Count(bool broken) {
+    if (!broken) {
+        ++valid_;
+        return;
+    }
+    ++broken_;
+    possible_ = broken_ < kFewBroken || valid_ >= kValidPerBroken * broken_;
+}
+
+bool Utf8Detector::Feed(std::string_view bytes) {
+    if (possible_) {
         WalkUtf8(
             bytes, pending_, pendingSize_,
             [](const unsigned char* at, std::size_t size) {
                 return AsciiRun(reinterpret_cast<const char*>(at), size);
             },
             [this](const Utf8Sequence& sequence) {
-                valid_ = sequence.kind == Utf8Sequence::Kind::Complete;
-                return valid_;
+                Count(sequence.kind == Utf8Sequence::Kind::Broken);
+                return possible_;
             });
     }
-    return valid_;
+    return possible_;
 }
 
-bool Utf8Validator::Finish() {
-    valid_ = valid_ && pendingSize_ == 0;
+bool Utf8Detector::Finish() {
+    if (possible_ && pendingSize_ != 0) {
+        Count(true);
+    }
     pendingSize_ = 0;
-    return valid_;
+    return possible_ && valid_ != 0 && valid_ >= kValidPerBroken * broken_;
 }
 
 // --- UTF-16 ------------------------------------------------------------------------------

@@ -101,19 +101,41 @@ private:
     std::size_t pendingSize_ = 0;
 };
 
-// Tells whether bytes streaming in are valid UTF-8 as a whole.
-class Utf8Validator {
+// Tells whether bytes streaming in are UTF-8 text, but for a few broken sequences at most. It
+// counts the characters of more than one byte (valid) and the broken sequences, each as
+// Utf8Decoder counts it, and takes the bytes for UTF-8 when
+// - at least one character of more than one byte is among them, and
+// - there is at most one broken sequence for every kValidPerBroken of those characters: in the
+//   whole text, and also up to each broken sequence from the kFewBroken-th on.
+// Why: a text in Windows-1252 is seldom valid UTF-8 at any of its letters above 127 (only a
+// capital letter or a sharp s right before a typographic mark, "ß“", or a small accented letter
+// before two of them make valid sequences), so its broken sequences outnumber its valid ones by
+// far, and it is ruled out by its kFewBroken-th broken sequence at the latest, which also keeps
+// the reading ahead short. A UTF-8 text damaged in a few places (a stray byte, a character cut
+// short) is still UTF-8. Left as Windows-1252: a short text with only a few letters above 127
+// and a broken sequence, which could be either; and a text mixing the two encodings that has
+// kFewBroken broken sequences before eight times as many valid ones (the rest of it is not
+// looked at). Windows-1252 text made mostly of mojibake ("Ã¼" for "ü") holds the very bytes of
+// UTF-8 and is taken for it, which undoes the mojibake.
+class Utf8Detector {
 public:
+    static constexpr std::uint64_t kValidPerBroken = 8;
+    static constexpr std::uint64_t kFewBroken = 16;
+
     void Reset();
-    // False once the bytes so far are not the start of valid UTF-8.
+    // False once the bytes so far rule UTF-8 out, whatever follows.
     bool Feed(std::string_view bytes);
-    // Whether the whole text was valid, with nothing cut short at its end.
+    // Whether the whole text is UTF-8 by the rule; a sequence cut short at its end is broken.
     bool Finish();
 
 private:
+    void Count(bool broken);
+
     unsigned char pending_[4] = {};
     std::size_t pendingSize_ = 0;
-    bool valid_ = true;
+    std::uint64_t valid_ = 0;
+    std::uint64_t broken_ = 0;
+    bool possible_ = true;
 };
 
 // Decodes UTF-16 (little or big endian) as it streams in, like Utf8Decoder. A surrogate

@@ -84,6 +84,8 @@ constexpr LanguageProfile kFrenchProfile{
             .OneUnicodeFile = "Ce fichier est enregistré en Unicode et a été lu comme tel\u00a0:",
             .UnicodeFiles = "Ces fichiers sont enregistrés en Unicode et ont été lus comme "
                             "tels\u00a0:",
+            .OneBroken = "1 séquence invalide est devenue une espace",
+            .ManyBroken = "%1 séquences invalides sont devenues des espaces",
             .RunStopped = "La conversion s'est arrêtée\u00a0: %1",
             .FolderFailed = "Impossible d'ouvrir le dossier «\u00a0%1\u00a0»\u00a0: %2",
             .Converting = "Conversion des fichiers en cours…",
@@ -147,6 +149,8 @@ constexpr LanguageProfile kGermanProfile{
                               "gelesen:",
             .UnicodeFiles = "Diese Dateien sind in Unicode gespeichert und wurden entsprechend "
                             "gelesen:",
+            .OneBroken = "1 ungültige Bytefolge wurde zum Leerzeichen",
+            .ManyBroken = "%1 ungültige Bytefolgen wurden zu Leerzeichen",
             .RunStopped = "Die Konvertierung wurde abgebrochen: %1",
             .FolderFailed = "Der Ordner „%1“ kann nicht geöffnet werden: %2",
             .Converting = "Die Dateien werden konvertiert …",
@@ -212,6 +216,8 @@ constexpr LanguageProfile kEnglishProfile{
             .LogFileFailed = "The log file %1 could not be written: %2",
             .OneUnicodeFile = "This file is saved as Unicode and was read as such:",
             .UnicodeFiles = "These files are saved as Unicode and were read as such:",
+            .OneBroken = "1 invalid sequence became a blank",
+            .ManyBroken = "%1 invalid sequences became blanks",
             .RunStopped = "The conversion stopped: %1",
             .FolderFailed = "The folder \"%1\" cannot be opened: %2",
             .Converting = "Converting the files…",

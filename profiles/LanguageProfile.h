@@ -22,6 +22,8 @@ struct ProgramMessages {
     std::string_view LogFileFailed;  // %1 the log file, %2 the system's reason
     std::string_view OneUnicodeFile; // heading of the list of sources read as Unicode, one
     std::string_view UnicodeFiles;   // the same, more than one
+    std::string_view OneBroken;      // behind a source of that list: one broken sequence
+    std::string_view ManyBroken;     // the same: %1 broken sequences
     std::string_view RunStopped;     // the run ended early: %1 why
     std::string_view FolderFailed;   // %1 the folder, %2 the system's reason
     std::string_view Converting;     // the progress dialog's text

@@ -89,7 +89,14 @@ QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunR
 
     QStringList unicode;
     for (const UnicodeSource& source : report.unicodeSources) {
-        unicode << QStringLiteral("%1 (%2)").arg(Text(source.name), EncodingName(source.encoding));
+        QString how = EncodingName(source.encoding);
+        if (source.brokenSequences != 0) {
+            how += QStringLiteral(": ") +
+                   (source.brokenSequences == 1
+                        ? Text(messages.OneBroken)
+                        : Fill(messages.ManyBroken, QString::number(source.brokenSequences)));
+        }
+        unicode << QStringLiteral("%1 (%2)").arg(Text(source.name), how);
     }
     if (!unicode.isEmpty()) {
         sections << Section(

@@ -238,7 +238,8 @@ const EncodingRow kEncodingRows[] = {
     {"EachSourceTellsItsEncoding",
      {},
      {"broken.deu' read as UTF-16BE: 1 invalid sequence became a blank",
-      "utf16.deu' read as UTF-16LE", "utf8.deu' read as UTF-8"},
+      "stray.deu' read as UTF-8: 1 invalid sequence became a blank", "utf16.deu' read as UTF-16LE",
+      "utf8.deu' read as UTF-8"},
      kLineTarget},
     // Every byte on its own, as always: UTF-8's letters become letters and blanks.
     {"Windows1252Given", {"--encoding", "windows-1252"}, {}, "GrA A e a  Halloa  \r\n"},
@@ -246,6 +247,7 @@ const EncodingRow kEncodingRows[] = {
      {"--encoding=utf-8"},
      {"ansi.deu' read as UTF-8: 4 invalid sequences became blanks",
       "broken.deu' read as UTF-8: 2 invalid sequences became blanks",
+      "stray.deu' read as UTF-8: 1 invalid sequence became a blank",
       "utf16.deu' read as UTF-8: 4 invalid sequences became blanks", "utf8.deu' read as UTF-8"},
      kLineTarget},
 };
@@ -271,6 +273,8 @@ TEST_P(Encodings, ConvertedAndNamed) {
     }
     temp.Write("utf16.deu", utf16);
     temp.Write("broken.deu", std::string("\xFE\xFF\0a\0b", 6) + "x");
+    // UTF-8 with a stray byte from Windows-1252 in front.
+    temp.Write("stray.deu", "\xE9" + kLineUtf8 + kLineUtf8);
 
     std::vector<std::string> args = {"-l", "de"};
     args.insert(args.end(), row.options.begin(), row.options.end());
@@ -278,7 +282,7 @@ TEST_P(Encodings, ConvertedAndNamed) {
     const test::CommandResult result = RunCommand(args);
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, kGermanCount + " 4\n");
+    EXPECT_EQ(result.out, kGermanCount + " 5\n");
     std::vector<std::string> errLines;
     for (std::size_t at = 0; at < result.err.size();) {
         const std::size_t end = result.err.find('\n', at);
@@ -297,14 +301,16 @@ TEST_P(Encodings, ConvertedAndNamed) {
     // Read as their text, the three give the same copy and the same log record.
     EXPECT_EQ(ReadFile(temp.path() / "ansi.txt"), kLineTarget);
     EXPECT_EQ(ReadFile(temp.path() / "utf16.txt"), kLineTarget);
-    const std::string entries =
-        " : \r\n             \x84 (ascii werte 132) ist konvertiert zu leerzeichen."
-        "\r\n             \x93 (ascii werte 147) ist konvertiert zu leerzeichen.\r\n";
+    EXPECT_EQ(ReadFile(temp.path() / "stray.txt"), " " + kLineTarget + kLineTarget);
+    const std::string quotes =
+        "\r\n             \x84 (ascii werte 132) ist konvertiert zu leerzeichen."
+        "\r\n             \x93 (ascii werte 147) ist konvertiert zu leerzeichen.";
+    const std::string broken =
+        "\r\n             ? (ascii werte 65533) ist konvertiert zu leerzeichen.";
+    const std::string entries = " : " + quotes + "\r\n";
     EXPECT_EQ(ReadFile(temp.path() / "konvertionsfehler.txt"),
-              "ansi.deu" + entries +
-                  "broken.deu : \r\n             ? (ascii werte 65533) ist konvertiert zu "
-                  "leerzeichen.\r\n" +
-                  "utf16.deu" + entries + "utf8.deu" + entries);
+              "ansi.deu" + entries + "broken.deu : " + broken + "\r\n" + "stray.deu : " + quotes +
+                  broken + quotes + "\r\n" + "utf16.deu" + entries + "utf8.deu" + entries);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows), test::RowName());

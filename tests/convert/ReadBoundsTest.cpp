@@ -113,9 +113,9 @@ TEST(Utf8Decoding, NeverReadsBeyondTheBytesGiven) {
                               sequence.substr(0, size - at));
                 const std::string_view placed = guarded.Place(bytes);
                 const bool whole = at + sequence.size() <= size;
-                Utf8Validator validator;
-                EXPECT_TRUE(validator.Feed(placed));
-                EXPECT_EQ(validator.Finish(), whole);
+                Utf8Detector detector;
+                EXPECT_TRUE(detector.Feed(placed));
+                EXPECT_EQ(detector.Finish(), whole);
                 CountingTextSink counted;
                 Utf8Decoder decoder;
                 ASSERT_FALSE(decoder.Feed(placed, counted));

@@ -139,6 +139,19 @@ TEST_P(SameAsWindows1252, TargetAndLog) {
     }
 }
 
+// COUNT small a umlauts in UTF-8, and what they become.
+std::string Umlauts(std::size_t count) {
+    return Utf8Of(std::u32string(count, U'\u00e4'));
+}
+std::string Ae(std::size_t count) {
+    std::string text;
+    for (std::size_t k = 0; k < count; ++k) {
+        text += "ae";
+    }
+    return text;
+}
+const std::string kSixteenBroken(16, '\xFC');
+
 const std::string kUtf8Mark = "\xEF\xBB\xBF";
 const std::string kLEMark = "\xFF\xFE";
 const std::string kBEMark = "\xFE\xFF";
@@ -195,6 +208,32 @@ INSTANTIATE_TEST_SUITE_P(
                  kCp1252,
                  false,
                  Utf8Of(kGreeting) + std::string(200, 'x') + "\r\n\xFC"},
+        // Too few characters of more than one byte for a broken sequence: one for every eight.
+        SameCase{"SevenLettersAndAStrayByte",
+                 Umlauts(7) + "\xFC",
+                 {},
+                 kCp1252,
+                 false,
+                 Umlauts(7) + "\xFC"},
+        SameCase{"SharpSBeforeAQuoteInWindows1252",
+                 "Fu\xDF\x93 f\xFCr",
+                 {},
+                 kCp1252,
+                 false,
+                 "Fu\xDF\x93 f\xFCr"},
+        // Sixteen broken sequences before eight times as many valid ones: the rest is not read.
+        SameCase{"SixteenBrokenFirst",
+                 kSixteenBroken + Umlauts(200),
+                 {},
+                 kCp1252,
+                 false,
+                 kSixteenBroken + Umlauts(200)},
+        SameCase{"SixteenBrokenAfter127Valid",
+                 Umlauts(127) + kSixteenBroken,
+                 {},
+                 kCp1252,
+                 false,
+                 Umlauts(127) + kSixteenBroken},
         SameCase{"Utf8MarkWithWindows1252Given", kUtf8Mark + Utf8Of(kGreeting), kCp1252, kCp1252,
                  false, kUtf8Mark + Utf8Of(kGreeting)},
         SameCase{"Utf16MarkWithWindows1252Given", kLEMark + Utf16Of(U"Gr\u00fc", false), kCp1252,
@@ -303,6 +342,13 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   " \r\n",
                   GermanOtherEntry(0x10FFFF)},
+        OtherCase{"HighestCharacterInUtf16",
+                  kLEMark + Utf16Of(U"\U0010FFFF", false),
+                  {},
+                  kLE,
+                  0,
+                  " \r\n",
+                  GermanOtherEntry(0x10FFFF)},
         OtherCase{"SurrogatePairLE",
                   kLEMark + Utf16Of(U"a\U0001F600b", false),
                   {},
@@ -383,6 +429,43 @@ INSTANTIATE_TEST_SUITE_P(
                   GermanOtherEntry(0xFFFE)},
         OtherCase{
             "Utf8MarkThenBroken", kUtf8Mark + "a\xFF" + "b", {}, kUtf8, 1, "a b\r\n", kBroken},
+        // UTF-8 but for a few broken sequences, at most one for every eight valid characters of
+        // more than one byte: read as UTF-8, each broken sequence a blank.
+        OtherCase{"Utf8ButForAStrayByte",
+                  Utf8Of(kGreeting + kGreeting) + "\xE9\r\n",
+                  {},
+                  kUtf8,
+                  1,
+                  "Gruesse aus Koeln  Hallo Gruesse aus Koeln  Hallo  \r\n",
+                  GermanEntry(132) + GermanEntry(147) + kBroken},
+        OtherCase{"EightLettersAndAStrayByte",
+                  Umlauts(8) + "\xFC",
+                  {},
+                  kUtf8,
+                  1,
+                  Ae(8) + " \r\n",
+                  kBroken},
+        OtherCase{"EightLettersAndOneCutShort",
+                  Umlauts(8) + "\xC3",
+                  {},
+                  kUtf8,
+                  1,
+                  Ae(8) + " \r\n",
+                  kBroken},
+        OtherCase{"FifteenBrokenFirst",
+                  kSixteenBroken.substr(1) + Umlauts(120),
+                  {},
+                  kUtf8,
+                  15,
+                  std::string(15, ' ') + Ae(120) + "\r\n",
+                  kBroken},
+        OtherCase{"SixteenBrokenAfter128Valid",
+                  Umlauts(128) + kSixteenBroken,
+                  {},
+                  kUtf8,
+                  16,
+                  Ae(128) + std::string(16, ' ') + "\r\n",
+                  kBroken},
         // Given by hand: each broken sequence a blank, counted.
         OtherCase{"Utf8GivenOnBrokenText",
                   "a\xFC\x80"
@@ -476,8 +559,15 @@ INSTANTIATE_TEST_SUITE_P(
     Encodings, Reads,
     testing::Values(
         ReadsCase{"Ascii", kPlain + kPlain, 64, kCp1252, 0, 2004},
-        ReadsCase{"Windows1252", kPlain + kGreeting1252 + kPlain, 64, kCp1252, 0,
-                  2004 + kGreeting1252.size()},
+        // Ruled out at its sixteenth letter above 127, within the block at hand.
+        ReadsCase{"Windows1252", kPlain + kSixteenBroken + kPlain, 64, kCp1252, 0, 2020},
+        // Ruled out at its sixteenth, in the block from byte 1984 on: read ahead to there.
+        ReadsCase{"Windows1252RuledOutFarOn",
+                  kPlain + "\xFC" + kPlain + kSixteenBroken.substr(1) + kPlain, 64, kCp1252, 1,
+                  2048 + 2020},
+        // Fewer than sixteen: read ahead to its end.
+        ReadsCase{"Windows1252FewLetters", kPlain + kGreeting1252 + kPlain, 64, kCp1252, 1,
+                  2 * (2004 + kGreeting1252.size()) - 1004},
         // Within one block: decided there, nothing read again.
         ReadsCase{"Utf8InOneBlock", kPlain + Utf8Of(kGreeting), 4096, kUtf8, 0,
                   1002 + Utf8Of(kGreeting).size()},

@@ -259,8 +259,10 @@ bool BeginsUtf8(const unsigned char* p, std::size_t k) {
 }
 
 // Decodes UTF-8 whole: a character where one is complete, else the longest allowed beginning
-// (at least one byte) is one broken sequence.
-std::vector<long> DecodeUtf8Model(std::string_view bytes, std::size_t* brokenCount) {
+// (at least one byte) is one broken sequence. SEQUENCES, if given, receives for each sequence
+// above 127 in order whether it was broken.
+std::vector<long> DecodeUtf8Model(std::string_view bytes, std::size_t* brokenCount,
+                                  std::vector<bool>* sequences = nullptr) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     std::vector<long> text;
     for (std::size_t i = 0; i < bytes.size();) {
@@ -282,6 +284,9 @@ std::vector<long> DecodeUtf8Model(std::string_view bytes, std::size_t* brokenCou
         } else {
             text.push_back(kBroken);
             ++*brokenCount;
+        }
+        if (sequences != nullptr) {
+            sequences->push_back(k != length);
         }
         i += std::max<std::size_t>(k == length ? length : k, 1);
     }
@@ -317,7 +322,26 @@ std::vector<long> DecodeUtf16Model(std::string_view bytes, bool bigEndian,
     return text;
 }
 
-// How a source is read: its mark, else valid UTF-8 with a byte above 127, else Windows-1252.
+// Whether BYTES are UTF-8 but for a few broken sequences: some character of more than one byte,
+// and at most one broken sequence for every eight of them, in the whole text and up to each
+// broken sequence from the sixteenth on.
+bool MostlyUtf8(std::string_view bytes) {
+    std::size_t broken = 0;
+    std::vector<bool> sequences;
+    DecodeUtf8Model(bytes, &broken, &sequences);
+    std::size_t valid = 0;
+    std::size_t seen = 0;
+    for (const bool isBroken : sequences) {
+        valid += isBroken ? 0 : 1;
+        seen += isBroken ? 1 : 0;
+        if (isBroken && seen >= 16 && valid < 8 * seen) {
+            return false;
+        }
+    }
+    return valid > 0 && valid >= 8 * broken;
+}
+
+// How a source is read: its mark, else UTF-8 when it is mostly that, else Windows-1252.
 std::vector<long> DecodeModel(std::string_view bytes, std::optional<rz408::SourceEncoding> given,
                               rz408::SourceEncoding* encoding, std::size_t* brokenCount) {
     using rz408::SourceEncoding;
@@ -339,11 +363,7 @@ std::vector<long> DecodeModel(std::string_view bytes, std::optional<rz408::Sourc
     } else if (mark) {
         *encoding = *mark;
     } else {
-        std::size_t broken = 0;
-        DecodeUtf8Model(bytes, &broken);
-        const bool high = std::any_of(bytes.begin(), bytes.end(),
-                                      [](char c) { return static_cast<unsigned char>(c) >= 128; });
-        *encoding = broken == 0 && high ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+        *encoding = MostlyUtf8(bytes) ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
     }
     if (mark && *encoding == *mark) {
         bytes.remove_prefix(markSize);

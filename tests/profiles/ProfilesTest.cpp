@@ -72,6 +72,7 @@ const MessageField kMessageFields[] = {
     RZ408_MESSAGE(CannotWrite, 2),    RZ408_MESSAGE(CopyIsLog, 1),
     RZ408_MESSAGE(AndMore, 1),        RZ408_MESSAGE(LogFileFailed, 2),
     RZ408_MESSAGE(OneUnicodeFile, 0), RZ408_MESSAGE(UnicodeFiles, 0),
+    RZ408_MESSAGE(OneBroken, 0),      RZ408_MESSAGE(ManyBroken, 1),
     RZ408_MESSAGE(RunStopped, 1),     RZ408_MESSAGE(FolderFailed, 2),
     RZ408_MESSAGE(Converting, 0),     RZ408_MESSAGE(FilesDone, 2),
     RZ408_MESSAGE(Cancel, 0),         RZ408_MESSAGE(Stopping, 0),

@@ -720,6 +720,16 @@ void Form1Test::runMessage_data() {
                                 {"c.deu", SourceEncoding::Utf16BE}}
         << QStringList{"@", t(de.UnicodeFiles), "a.deu (UTF-8)", "b.deu (UTF-16 LE)",
                        "c.deu (UTF-16 BE)"};
+    QTest::newRow("broken sequences of Unicode sources counted, in French")
+        << &kFrenchProfile << 2 << QList<FileFailure>{}
+        << QList<UnicodeSource>{{"a.fra", SourceEncoding::Utf8, 1},
+                                {"b.fra", SourceEncoding::Utf16LE, 3}}
+        << QStringList{"@", t(fr.UnicodeFiles), "a.fra (UTF-8: " + t(fr.OneBroken) + ")",
+                       "b.fra (UTF-16 LE: " + t(fr.ManyBroken).arg(3) + ")"};
+    QTest::newRow("a broken sequence of a UTF-8 source counted, in German")
+        << &kGermanProfile << 1 << QList<FileFailure>{}
+        << QList<UnicodeSource>{{"a.deu", SourceEncoding::Utf8, 1}}
+        << QStringList{"@", t(de.OneUnicodeFile), "a.deu (UTF-8: " + t(de.OneBroken) + ")"};
     QList<UnicodeSource> many;
     QStringList manyLines{"@", t(de.UnicodeFiles)};
     for (int i = 0; i < 23; ++i) {

@@ -2,7 +2,7 @@
 # awkward-sources.sh FOLDER [EXT...]: fills FOLDER (made if missing) with sources that are hard
 # to convert: all 256 codes, every kind of line end, NUL bytes, several dots, umlauts in names,
 # hidden files, random bytes, Unicode texts (UTF-8, UTF-16, with and without a byte order mark,
-# broken ones), and folders and files named like sources or like the log files.
+# broken ones, UTF-8 with a few stray bytes), and folders and files named like sources or like the log files.
 # EXT: the extensions to give the sources (default: deu fra DEU Fra). Used by the Windows
 # tests that compare the Windows programs with the Linux batch command.
 set -euo pipefail
@@ -50,11 +50,16 @@ for ext in "${extensions[@]}"; do
     put "utf16be$tag.$ext" '\376\377\000a\330\075\000b\000\r\000c\330'
     put "markonly$tag.$ext" '\357\273\277'
     put "brokenutf8$tag.$ext" '\357\273\277a\377b\342\202'
+    # UTF-8 but for two stray bytes from Windows-1252: read as UTF-8, each stray byte a blank.
+    put "strayutf8$tag.$ext" 'Gr\303\274\303\237e \342\200\236Hallo\342\200\234 \303\244\303\266\303\274\303\237\351\r\n\374ber K\303\266ln \342\200\223 \303\251t\303\251 \303\240 \303\247a \303\242\303\256\303\264\r\n'
 done
-# Valid UTF-8 beyond the first block read, then a byte that is not: Windows-1252 after all.
+# Valid UTF-8 beyond the first block read, then a stray byte: UTF-8 all the same; then
+# Windows-1252 text after it: Windows-1252 after all.
 for k in $(seq 1 20000); do printf 'Gr\303\274\303\237e \342\200\236Hallo\342\200\234\r\n'; done >"$src/farutf8.deu"
 cp "$src/farutf8.deu" "$src/longutf8.deu"
 printf '\374\r\n' >>"$src/farutf8.deu"
+cp "$src/longutf8.deu" "$src/farmixed.deu"
+for k in $(seq 1 20000); do printf 'Gr\374\337e \204Hallo\223\r\n'; done >>"$src/farmixed.deu"
 mkdir -p "$src/folder.deu" "$src/folder.fra" "$src/empty"
 put noext 'not a source \226'
 put konvertionsfehler.deu 'the German log by name \226\r\n'
