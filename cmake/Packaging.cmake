@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packages made by CPack from the install rules: `cmake --build build --target package` (or
 # `cpack` in the build folder). Included at the end of the top-level CMakeLists.txt.
 set(CPACK_PACKAGE_NAME rz408-textconverter)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # build-qt-windows.sh [--prefix]: Qt for 64-bit Windows (static, MinGW-w64), built once per
 # machine from Debian's own source package of the Qt that is installed for Linux, whose tools
 # (moc, rcc, uic) serve as the host tools of the cross build.

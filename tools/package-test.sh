@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # package-test.sh [BUILD_DIR]   (default: build/)
 #
 # The Debian package end to end: builds it from BUILD_DIR (`--target package`), requires no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch command's arguments and its usage errors, in-process.
 
 #include "BatchCommand.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # docs-agree.sh RZ408_CONVERT MANUAL_PAGE COMPLETION
 #
 # --help, the manual page and the bash completion of rz408-convert say the same: every option of

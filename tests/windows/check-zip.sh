@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-zip.sh ZIP: checks the players' zip that CPack made (cmake --build build/windows
 # --target package):
 #   - one folder named like the zip, holding rz408-textconverter.exe, rz408-convert.exe and
