@@ -357,6 +357,20 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
     }
 }
 
+TEST(Version, NamesVersionAndLicenseOneLineEach) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch({"--version"}, out, err), kExitConverted);
+    EXPECT_EQ(err.str(), "");
+    std::istringstream lines(out.str());
+    std::string version, license, more;
+    std::getline(lines, version);
+    std::getline(lines, license);
+    EXPECT_EQ(version, "rz408-convert " RZ408_VERSION);
+    EXPECT_TRUE(license.starts_with("License " RZ408_LICENSE ": ")) << license;
+    EXPECT_FALSE(std::getline(lines, more)) << out.str();
+}
+
 TEST(Output, AFailedStandardOutputIsAFailure) {
     test::TempFolder temp;
     temp.Write("x.deu", "abc\r\n");
