@@ -31,6 +31,19 @@ else()
   # The libraries the programs link against, as dpkg-shlibdeps finds them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+  # Stripped as Debian strips its own packages' programs (dh_strip): the compiler's notes
+  # (.comment, .note) go too.
+  set(rz408_programs rz408-convert)
+  if(RZ408_BUILD_UI)
+    list(APPEND rz408_programs rz408-textconverter)
+  endif()
+  foreach(program IN LISTS rz408_programs)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()")
+  endforeach()
   # The extended description: lines of at most 80 characters, an empty line between paragraphs.
   set(CPACK_PACKAGE_DESCRIPTION
       "The RZ408 userpatch for Vandrok refuses every character code above 127,
