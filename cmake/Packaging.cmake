@@ -22,6 +22,39 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/ui/packaging/README-windows.txt
                  ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+
+  # What passing the zip on requires: the programs' license (LICENSE) and SOURCES.txt, which says
+  # where the source of everything in the zip is; for the static Qt of tools/build-qt-windows.sh
+  # linked into the desktop program, Qt's license texts and Debian's copyright file of Qt (Qt/);
+  # and the notices of the MinGW-w64 runtime and threads library linked into both programs.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+  set(RZ408_QT_SOURCES "")
+  if(RZ408_BUILD_UI AND RZ408_QT_WINDOWS)
+    set(qt_notices ${RZ408_QT_WINDOWS}/notices)
+    if(NOT EXISTS ${qt_notices}/.complete)
+      message(FATAL_ERROR "Qt for Windows in ${RZ408_QT_WINDOWS} lacks its notices (notices/): "
+                          "run tools/build-qt-windows.sh once more, which adds them")
+    endif()
+    install(FILES ${qt_notices}/LICENSE.LGPL3 ${qt_notices}/LICENSE.GPL3 ${qt_notices}/copyright
+            DESTINATION Qt)
+    file(STRINGS ${qt_notices}/debian-version RZ408_QT_DEBIAN_VERSION LIMIT_COUNT 1)
+    string(REGEX REPLACE "[+~-].*" "" RZ408_QT_VERSION "${RZ408_QT_DEBIAN_VERSION}")
+    file(STRINGS ${qt_notices}/options qt_options)
+    list(JOIN qt_options "\n        " RZ408_QT_OPTIONS)
+    file(READ ${PROJECT_SOURCE_DIR}/ui/packaging/SOURCES-qt.txt.in qt_sources)
+    string(CONFIGURE "${qt_sources}" RZ408_QT_SOURCES @ONLY)
+  elseif(RZ408_BUILD_UI)
+    message(STATUS "The zip carries no license of Qt: the desktop program is not built with the "
+                   "Qt of tools/build-qt-windows.sh")
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/ui/packaging/SOURCES-windows.txt.in
+                 ${PROJECT_BINARY_DIR}/packaging/SOURCES.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/SOURCES.txt DESTINATION .)
+  # Debian's MinGW-w64 (cmake/toolchain-mingw-w64.cmake): its copyright file.
+  set(mingw_notices /usr/share/doc/mingw-w64-x86-64-dev/copyright)
+  if(CMAKE_CROSSCOMPILING AND EXISTS ${mingw_notices})
+    install(FILES ${mingw_notices} DESTINATION MinGW-w64)
+  endif()
   # ---- end of Windows ----------------------------------------------------------------------
 else()
   # ---- Linux: a Debian package, rz408-textconverter_<version>_<arch>.deb ------------------
