@@ -73,7 +73,7 @@ for exe in rz408-textconverter rz408-convert; do
         fail "$exe.exe's version resource does not name $exe.exe"
     grep -q 'VALUE "LegalCopyright", ".*GPL-3.0-or-later' <<<"$resources" ||
         fail "$exe.exe's version resource names no license GPL-3.0-or-later"
-    echo "$exe.exe: $(stat -c %s "$file") bytes, DllCharacteristics $characteristics imports" \
+    echo "$exe.exe: $(stat -c %s "$file") bytes, DllCharacteristics ${characteristics% }, imports" \
         "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
 done
 desktop=$work/$name/rz408-textconverter.exe
