@@ -121,7 +121,8 @@ if ! flock -n 9; then
     say "another build of Qt for Windows runs on this machine; waiting for it to finish"
     flock 9
 fi
-if [ -f "$prefix/.complete" ] && [ -f "$prefix/notices/.complete" ]; then # built by the run we waited for
+# Built by the run we waited for.
+if [ -f "$prefix/.complete" ] && [ -f "$prefix/notices/.complete" ]; then
     echo "$prefix"
     exit 0
 fi
@@ -178,9 +179,10 @@ write_notices() {
     local target=$1 tmp=$1/notices.partial name
     rm -rf "$tmp"
     mkdir -p "$tmp/src"
-    tar -xf "$(ls "$source_dir"/qt6-base_*.orig.tar.*)" -C "$tmp/src" --no-same-owner --strip-components=1 \
-        --wildcards '*LICENSE*'
-    tar -xf "$(ls "$source_dir"/qt6-base_*.debian.tar.*)" -C "$tmp/src" --no-same-owner debian/copyright
+    tar -xf "$(ls "$source_dir"/qt6-base_*.orig.tar.*)" -C "$tmp/src" --no-same-owner \
+        --strip-components=1 --wildcards '*LICENSE*'
+    tar -xf "$(ls "$source_dir"/qt6-base_*.debian.tar.*)" -C "$tmp/src" --no-same-owner \
+        debian/copyright
     for name in LGPL3:LGPL-3.0-only GPL3:GPL-3.0-only; do
         # Newer Qt keeps them in LICENSES/, older Qt at the top of its source.
         if [ -f "$tmp/src/LICENSES/${name#*:}.txt" ]; then

@@ -15,7 +15,9 @@ license=GPL-3.0-or-later
 if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     list_files() { git -C "$root" ls-files -z --cached --others --exclude-standard; }
 else
-    list_files() { (cd "$root" && find . -path ./build -prune -o -path ./dist -prune -o -type f -printf '%P\0'); }
+    list_files() {
+        (cd "$root" && find . -path ./build -prune -o -path ./dist -prune -o -type f -printf '%P\0')
+    }
 fi
 
 has_shebang() { [ "$(head -c 2 "$root/$1" | tr -d '\0')" = '#!' ]; }
@@ -53,5 +55,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     printf '  %s\n' "${missing[@]}" >&2
     status=1
 fi
-[ "$status" -ne 0 ] || echo "LICENSE is the GPL 3; every source, script and build file names $license."
+[ "$status" -ne 0 ] ||
+    echo "LICENSE is the GPL 3; every source, script and build file names $license."
 exit "$status"

@@ -83,7 +83,8 @@ git -C "$work/clone" -c user.name=test -c user.email=test@example.org commit -q 
 refused() { # refused WHAT PIECE-OF-MESSAGE: tools/release in the clone ends with 2 and says why.
     local status=0
     "$work/clone/tools/release" --dry-run >"$work/refusal.log" 2>&1 || status=$?
-    if [ "$status" -ne 2 ] || ! grep -qF -- "$2" "$work/refusal.log" || [ -e "$work/clone/dist" ]; then
+    if [ "$status" -ne 2 ] || ! grep -qF -- "$2" "$work/refusal.log" ||
+        [ -e "$work/clone/dist" ]; then
         fail "tools/release does not refuse $1 (exit $status): $(cat "$work/refusal.log")"
     else
         echo "tools/release refuses $1: $(head -n 1 "$work/refusal.log")"
