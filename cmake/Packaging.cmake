@@ -38,7 +38,9 @@ if(WIN32)
     file(STRINGS ${qt_notices}/options qt_options)
     list(JOIN qt_options "\n        " RZ408_QT_OPTIONS)
     file(READ ${PROJECT_SOURCE_DIR}/ui/packaging/SOURCES-qt.txt.in qt_sources)
-    string(CONFIGURE "${qt_sources}" RZ408_QT_SOURCES @ONLY)
+    string(CONFIGURE "${qt_sources}" qt_sources @ONLY)
+    # configure_file's NEWLINE_STYLE ends the lines of the template, not those inside a value.
+    string(REPLACE "\n" "\r\n" RZ408_QT_SOURCES "${qt_sources}")
   elseif(RZ408_BUILD_UI AND RZ408_QT_WINDOWS)
     # The programs build and test without them; the zip is not fit to pass on (check-zip.sh).
     message(WARNING "Qt for Windows in ${RZ408_QT_WINDOWS} lacks its notices (notices/), so the "
