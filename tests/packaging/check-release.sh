@@ -90,9 +90,12 @@ refused() { # refused WHAT PIECE-OF-MESSAGE: tools/release in the clone ends wit
         echo "tools/release refuses $1: $(head -n 1 "$work/refusal.log")"
     fi
 }
-touch "$work/clone/new-file.cpp"
-refused "a tree with a new file" "new-file.cpp"
-rm "$work/clone/new-file.cpp"
+touch "$work/clone/notes.txt"
+refused "a tree with a new file" "?? notes.txt"
+rm "$work/clone/notes.txt"
+printf 'int x;\n' >"$work/clone/new.cpp"
+refused "a source file that does not name the license" "Files without 'SPDX-License-Identifier"
+rm "$work/clone/new.cpp"
 sed -i 's/^\(project([^)]* VERSION \)[0-9][0-9.]*/\19.8.7/' "$work/clone/CMakeLists.txt"
 refused "a version without a changelog entry" "CHANGELOG.md does not describe version 9.8.7"
 git -C "$work/clone" checkout -q CMakeLists.txt
