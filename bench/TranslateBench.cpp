@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The inner loop of a conversion: the line translation of one line (TranslateLine), and the
 // streaming path that the conversion run uses, on German game-style text and on plain ASCII.
 

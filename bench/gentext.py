@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes test texts for the converter benchmark.
 
   gentext.py game  SIZE_MB FILE    German game-style text in Windows-1252, CRLF lines: accented

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures rz408-convert against cat and iconv on generated texts, and against cp -r on a
 # folder of many small files. Usage:
 #

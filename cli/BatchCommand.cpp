@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchCommand.h"
 
 #include "CheckCommand.h"
@@ -16,6 +17,9 @@
 
 #ifndef RZ408_VERSION
 #define RZ408_VERSION "unknown"
+#endif
+#ifndef RZ408_LICENSE
+#define RZ408_LICENSE "unknown"
 #endif
 
 namespace rz408 {
@@ -220,7 +224,7 @@ std::string HelpText() {
            "                       and takes a column, so a file with line feeds only\n"
            "                       is one line. A summary per folder on standard error\n"
            "  -h, --help           show this help\n"
-           "  -V, --version        show the version\n"
+           "  -V, --version        show the version and the license\n"
            "\n"
            "Exit status: 0 all files converted, 1 a file or folder failed (named on\n"
            "standard error; the other files are still converted), 2 bad arguments.\n"
@@ -235,7 +239,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         out << HelpText() << std::flush;
         return out ? kExitConverted : kExitFileFailed;
     case BatchArguments::Action::Version:
-        out << kProgram << ' ' << RZ408_VERSION << '\n' << std::flush;
+        out << kProgram << ' ' << RZ408_VERSION << '\n'
+            << "License " RZ408_LICENSE ": GNU GPL version 3 or later "
+               "<https://www.gnu.org/licenses/gpl-3.0.html>\n"
+            << std::flush;
         return out ? kExitConverted : kExitFileFailed;
     case BatchArguments::Action::UsageError:
         err << kProgram << ": " << parsed.error << '\n'

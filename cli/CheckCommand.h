@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // rz408-convert --check: which characters of the sources would become blanks, for translators

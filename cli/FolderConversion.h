@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The conversion of folders by the batch command, and what its commands write alike: the exit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // --recursive: a folder and every folder below it, each converted as if it had been given by

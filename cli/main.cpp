@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rz408-convert: the batch command. Everything it does lives in rz408_cli.
 
 #include "BatchCommand.h"

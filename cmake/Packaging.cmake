@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Packages made by CPack from the install rules: `cmake --build build --target package` (or
 # `cpack` in the build folder). Included at the end of the top-level CMakeLists.txt.
 set(CPACK_PACKAGE_NAME rz408-textconverter)
@@ -21,6 +22,41 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/ui/packaging/README-windows.txt
                  ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+
+  # What passing the zip on requires: the programs' license (LICENSE) and SOURCES.txt, which says
+  # where the source of everything in the zip is; for the static Qt of tools/build-qt-windows.sh
+  # linked into the desktop program, Qt's license texts and Debian's copyright file of Qt (Qt/);
+  # and the notices of the MinGW-w64 runtime and threads library linked into both programs.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+  set(RZ408_QT_SOURCES "")
+  set(qt_notices ${RZ408_QT_WINDOWS}/notices)
+  if(RZ408_BUILD_UI AND RZ408_QT_WINDOWS AND EXISTS ${qt_notices}/.complete)
+    install(FILES ${qt_notices}/LICENSE.LGPL3 ${qt_notices}/LICENSE.GPL3 ${qt_notices}/copyright
+            DESTINATION Qt)
+    file(STRINGS ${qt_notices}/debian-version RZ408_QT_DEBIAN_VERSION LIMIT_COUNT 1)
+    string(REGEX REPLACE "[+~-].*" "" RZ408_QT_VERSION "${RZ408_QT_DEBIAN_VERSION}")
+    file(STRINGS ${qt_notices}/options qt_options)
+    list(JOIN qt_options "\n        " RZ408_QT_OPTIONS)
+    file(READ ${PROJECT_SOURCE_DIR}/ui/packaging/SOURCES-qt.txt.in qt_sources)
+    string(CONFIGURE "${qt_sources}" qt_sources @ONLY)
+    # configure_file's NEWLINE_STYLE ends the lines of the template, not those inside a value.
+    string(REPLACE "\n" "\r\n" RZ408_QT_SOURCES "${qt_sources}")
+  elseif(RZ408_BUILD_UI AND RZ408_QT_WINDOWS)
+    # The programs build and test without them; the zip is not fit to pass on (check-zip.sh).
+    message(WARNING "Qt for Windows in ${RZ408_QT_WINDOWS} lacks its notices (notices/), so the "
+                    "zip will lack Qt's license: run tools/build-qt-windows.sh, which adds them")
+  elseif(RZ408_BUILD_UI)
+    message(STATUS "The zip carries no license of Qt: the desktop program is not built with the "
+                   "Qt of tools/build-qt-windows.sh")
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/ui/packaging/SOURCES-windows.txt.in
+                 ${PROJECT_BINARY_DIR}/packaging/SOURCES.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/SOURCES.txt DESTINATION .)
+  # Debian's MinGW-w64 (cmake/toolchain-mingw-w64.cmake): its copyright file.
+  set(mingw_notices /usr/share/doc/mingw-w64-x86-64-dev/copyright)
+  if(CMAKE_CROSSCOMPILING AND EXISTS ${mingw_notices})
+    install(FILES ${mingw_notices} DESTINATION MinGW-w64)
+  endif()
   # ---- end of Windows ----------------------------------------------------------------------
 else()
   # ---- Linux: a Debian package, rz408-textconverter_<version>_<arch>.deb ------------------
@@ -30,6 +66,19 @@ else()
   # The libraries the programs link against, as dpkg-shlibdeps finds them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+  # Stripped as Debian strips its own packages' programs (dh_strip): the compiler's notes
+  # (.comment, .note) go too.
+  set(rz408_programs rz408-convert)
+  if(RZ408_BUILD_UI)
+    list(APPEND rz408_programs rz408-textconverter)
+  endif()
+  foreach(program IN LISTS rz408_programs)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()")
+  endforeach()
   # The extended description: lines of at most 80 characters, an empty line between paragraphs.
   set(CPACK_PACKAGE_DESCRIPTION
       "The RZ408 userpatch for Vandrok refuses every character code above 127,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 include_guard(GLOBAL)
 
 # rz408_platform_sources(VAR Name...): in VAR, the source of each Name for the system built for,

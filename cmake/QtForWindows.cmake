@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Qt for the Windows cross build: the static Qt that tools/build-qt-windows.sh builds once per
 # machine from Debian's source (in ~/.cache/rz408/), with Debian's Linux Qt of the same version
 # as the host tools (moc, rcc, uic). Included by the top-level CMakeLists.txt when the desktop

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # GoogleTest built from source with the project's own toolchain: for cross builds, where no
 # GoogleTest package exists for the target. Debian's "googletest" package holds the sources.
 # Gives the same target names as find_package(GTest): GTest::gtest, GTest::gtest_main,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (posix threads), tests run under Wine.
 #
 #   cmake --preset windows            (or: cmake -S . -B build/windows

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # wine-run.sh PREFIX PROGRAM.exe [ARGS...]   runs a Windows program of the build under Wine
 # wine-run.sh PREFIX --start                 only makes the prefix ready and Wine's server run
 # wine-run.sh PREFIX --stop                  ends Wine's server and its services in PREFIX

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Finding the bytes of a line that need more than a copy: codes above 127, the carriage return

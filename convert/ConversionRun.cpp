@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion run: every listed file to its .txt copy, and the log file.
 
 #include "Conversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the file operations of both systems share: the names of temporary files and the
 // program's own errors.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operations on Linux (syncfs and O_PATH are Linux's own; the rest is POSIX).
 
 #include "FileOps.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operations on Windows: the wide-character (UTF-16) Win32 calls throughout, so that
 // every file name the system holds can be read, listed and written, whatever the code page.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line translation and the names and texts that go with it.
 
 #include "Conversion.h"

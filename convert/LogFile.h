@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The log file of a conversion run, written in place of the old one only when it is whole.

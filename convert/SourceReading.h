@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reading a source as the text it holds: Windows-1252, or UTF-8 or UTF-16 where the source

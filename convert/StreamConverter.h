@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The conversion of one file's bytes as they stream in: the lines as a carriage return ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Characters of Unicode text as the conversion sees them: their Windows-1252 codes where

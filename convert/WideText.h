@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The UTF-16 text of the Windows calls as UTF-8 or in a code page. Built for Windows only

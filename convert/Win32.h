@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // <windows.h> for the Windows sources of every layer: without the min and max macros, and

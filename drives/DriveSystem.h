@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The drives of the machine as the drive list shows them, and the drive-type query of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drives of a Windows machine: its drive letters, volume labels and network shares, and
 // kernel32's own GetDriveTypeA.
 

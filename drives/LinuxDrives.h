@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The drives of a Linux machine: its mounted volumes that hold user files, given letters so

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # build-qt-windows.sh [--prefix]: Qt for 64-bit Windows (static, MinGW-w64), built once per
 # machine from Debian's own source package of the Qt that is installed for Linux, whose tools
 # (moc, rcc, uic) serve as the host tools of the cross build.
@@ -12,6 +13,9 @@
 # folder and moved into place, and a search for the scratch folder's name inside it must come
 # up empty. A lock makes a second run on the same machine wait for the first one instead of
 # building again. The build runs under nice, so that other builds on the machine stay usable.
+# Beside Qt, in PREFIX/notices, lies what a program linked with it must carry or tell when it is
+# passed on: Qt's license texts and Debian's copyright file of Qt, the exact version of the
+# source package and Qt's options (added to a Qt built before they were kept with it).
 #
 # Only what the desktop program and its window tests use is built: Core, Gui, Widgets, Test, the
 # windows and offscreen platform plugins and the native Windows style, with the third-party
@@ -106,7 +110,7 @@ ensure_packages qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64-posix cmake
     dpkg-dev xz-utils
 version=$(host_qt_version)
 prefix=$(cache_folder "$version")
-if [ -f "$prefix/.complete" ]; then
+if [ -f "$prefix/.complete" ] && [ -f "$prefix/notices/.complete" ]; then
     echo "$prefix"
     exit 0
 fi
@@ -117,7 +121,8 @@ if ! flock -n 9; then
     say "another build of Qt for Windows runs on this machine; waiting for it to finish"
     flock 9
 fi
-if [ -f "$prefix/.complete" ]; then # built by the run we waited for
+# Built by the run we waited for.
+if [ -f "$prefix/.complete" ] && [ -f "$prefix/notices/.complete" ]; then
     echo "$prefix"
     exit 0
 fi
@@ -163,6 +168,42 @@ if ! ls "$source_dir"/qt6-base_*.dsc >/dev/null 2>&1; then
     mkdir -p "$source_dir.partial"
     (cd "$source_dir.partial" && apt-get source --download-only "qt6-base=$version" >&2)
     rm -rf "$source_dir" && mv "$source_dir.partial" "$source_dir"
+fi
+
+# ---- What goes with every program linked with this Qt -------------------------------------
+# PREFIX/notices: Qt's license texts (LICENSE.LGPL3, and LICENSE.GPL3, the GPL 3 that the LGPL 3
+# builds on), Debian's copyright file of qt6-base (the holders and licenses of Qt and of the
+# libraries it bundles), and what this Qt was built from: the source package's version
+# (debian-version) and Qt's options (options, one per line).
+write_notices() {
+    local target=$1 tmp=$1/notices.partial name
+    rm -rf "$tmp"
+    mkdir -p "$tmp/src"
+    tar -xf "$(ls "$source_dir"/qt6-base_*.orig.tar.*)" -C "$tmp/src" --no-same-owner \
+        --strip-components=1 --wildcards '*LICENSE*'
+    tar -xf "$(ls "$source_dir"/qt6-base_*.debian.tar.*)" -C "$tmp/src" --no-same-owner \
+        debian/copyright
+    for name in LGPL3:LGPL-3.0-only GPL3:GPL-3.0-only; do
+        # Newer Qt keeps them in LICENSES/, older Qt at the top of its source.
+        if [ -f "$tmp/src/LICENSES/${name#*:}.txt" ]; then
+            mv "$tmp/src/LICENSES/${name#*:}.txt" "$tmp/LICENSE.${name%%:*}"
+        else
+            mv "$tmp/src/LICENSE.${name%%:*}" "$tmp/LICENSE.${name%%:*}"
+        fi
+    done
+    mv "$tmp/src/debian/copyright" "$tmp/copyright"
+    rm -rf "$tmp/src"
+    echo "$version" >"$tmp/debian-version"
+    printf '%s\n' "${QT_OPTIONS[@]}" >"$tmp/options"
+    touch "$tmp/.complete"
+    rm -rf "$target/notices"
+    mv "$tmp" "$target/notices"
+}
+if [ -f "$prefix/.complete" ]; then # built before its notices were kept with it
+    say "adding Qt's license texts and sources to $prefix/notices"
+    write_notices "$prefix"
+    echo "$prefix"
+    exit 0
 fi
 
 # ---- Unpack (with Debian's patches), configure, build, install -----------------------------
@@ -247,6 +288,7 @@ fi
     echo "Processor time of the build (user, system): $(times | tail -n1)"
 } >"$staging/rz408-build-info.txt"
 cp "$log" "$staging/rz408-build.log"
+write_notices "$staging"
 rm -rf "$prefix"
 mv "$staging" "$prefix"
 touch "$prefix/.complete"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check-case.sh [ROOT]: fails when two tracked paths (files or folders) differ only in letter
 # case. Windows and macOS keep one of such a pair in a checkout, so the tree must not hold any.
 set -euo pipefail

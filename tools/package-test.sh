@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # package-test.sh [BUILD_DIR]   (default: build/)
 #
 # The Debian package end to end: builds it from BUILD_DIR (`--target package`), requires no
-# lintian error, installs it with apt-get, runs the installed rz408-convert on a folder tree and
-# compares everything with the build's own rz408-convert, checks that both manual pages render,
-# that the desktop entry validates, that the bash completion loads and that the desktop program
-# starts, and removes the package again.
+# lintian error or warning, hardened programs (hardening-check) and a machine-readable copyright
+# file naming the license (tests/packaging/check-deb.sh), installs it with apt-get, runs the
+# installed rz408-convert on a folder tree and compares everything with the build's own
+# rz408-convert, checks that both manual pages render, that the desktop entry validates, that the
+# bash completion loads and that the desktop program starts, and removes the package again.
 #
 # The machine is left as it was: the package is removed whatever fails (trap); nothing is
 # installed when apt-get would bring in other packages too, or when the package, or a file of
@@ -16,7 +18,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 build=$(cd "${1:-$ROOT/build}" && pwd)
 name=rz408-textconverter
-ensure_packages lintian desktop-file-utils man-db dpkg-dev file
+ensure_packages lintian desktop-file-utils man-db dpkg-dev file devscripts
 
 fail() {
     echo "package test: FAIL: $*" >&2
@@ -53,12 +55,8 @@ for path in /usr/bin/rz408-convert /usr/bin/rz408-textconverter \
     printf '%s\n' "${files[@]}" | grep -qxF "$path" || fail "the package lacks $path"
 done
 
-# ---- lintian: no error; warnings and notes are shown ---------------------------------------
-lintian_out=$(lintian --fail-on error --display-info "$deb" 2>&1) || {
-    echo "$lintian_out"
-    fail "lintian reports an error"
-}
-grep -v 'running with root privileges' <<<"$lintian_out" | sed 's/^/lintian: /' || true
+# ---- lintian, hardening-check and the copyright file (tests/packaging/check-deb.sh) ----------
+"$ROOT/tests/packaging/check-deb.sh" "$deb" "$build" || fail "the package is not fit to pass on"
 
 # ---- Installed for real, one test run of the machine at a time -----------------------------
 lock=${TMPDIR:-/tmp}/rz408-package-test.lock

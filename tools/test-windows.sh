@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # test-windows.sh: the Windows part of ./tools/test. Cross-builds both programs for 64-bit
 # Windows (cmake --preset windows, with the static Qt of tools/build-qt-windows.sh, built first
 # when this machine has none yet), runs the Windows tests under Wine (CTest), compares the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One conversion run on a thread of its own, so that the window's thread stays free to repaint

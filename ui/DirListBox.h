@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The folder list: the open folder's ancestors from the root down, the open folder, then its

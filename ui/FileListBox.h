@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The file list: the names of the ordinary files of one folder that match a wildcard pattern,

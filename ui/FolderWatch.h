@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The watch behind the converter window's lists: tells when entries come and go in a set of

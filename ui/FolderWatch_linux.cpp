@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder watch on Linux: the system's notices, through QFileSystemWatcher.
 
 #include "FolderWatch.h"

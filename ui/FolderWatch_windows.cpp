@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder watch on Windows: looks at the folders on a timer and holds nothing open on them.
 // A watch through the system's change notices keeps a handle on each folder: while the window
 // is open the player could then neither rename nor move that folder or any folder above it,

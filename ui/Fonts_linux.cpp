@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window font on Linux.
 
 #include "WindowServices.h"

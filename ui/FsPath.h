@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Between Qt's texts and the file system's paths, without a round trip through the local

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's entry: the start window, from which the user chooses the language.
 
 #include "Controls.h"

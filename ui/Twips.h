@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Positions and sizes of the windows are kept in twips, 1440 to the inch, as the window layouts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch command's arguments and its usage errors, in-process.
 
 #include "BatchCommand.h"
@@ -354,6 +355,20 @@ TEST(Help, NamesUsageFilesAndExitCodes) {
         SCOPED_TRACE(part);
         EXPECT_NE(out.str().find(part), std::string::npos) << out.str();
     }
+}
+
+TEST(Version, NamesVersionAndLicenseOneLineEach) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunBatch({"--version"}, out, err), kExitConverted);
+    EXPECT_EQ(err.str(), "");
+    std::istringstream lines(out.str());
+    std::string version, license, more;
+    std::getline(lines, version);
+    std::getline(lines, license);
+    EXPECT_EQ(version, "rz408-convert " RZ408_VERSION);
+    EXPECT_TRUE(license.starts_with("License " RZ408_LICENSE ": ")) << license;
+    EXPECT_FALSE(std::getline(lines, more)) << out.str();
 }
 
 TEST(Output, AFailedStandardOutputIsAFailure) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch command end to end: the built rz408-convert run on temporary folders, its files,
 // its output and its exit codes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rz408-convert --check end to end: each character it finds, where it stands and how it is shown,
 // against the log file that a real conversion of the same folder writes; its exit codes, and
 // that it writes nothing.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # docs-agree.sh RZ408_CONVERT MANUAL_PAGE COMPLETION
 #
 # --help, the manual page and the bash completion of rz408-convert say the same: every option of
@@ -48,6 +49,22 @@ for option in $manual_options; do
     [ "$option" = "--" ] && continue # the end of the options, not an option
     grep -qxF -- "$option" <<<"$help_options" || fail "the manual page has $option, --help not"
 done
+
+# --version: the version and the license, one line each; --help and the manual page say so, the
+# manual page names the same license, and its header the same version.
+mapfile -t version_lines < <("$command" --version)
+[ ${#version_lines[@]} -eq 2 ] || fail "--version prints ${#version_lines[@]} lines, not 2"
+license=$(sed -n 's/^License \([^ :]*\): .*/\1/p' <<<"${version_lines[1]:-}")
+[ -n "$license" ] || fail "--version names no license: '${version_lines[1]:-}'"
+manual_text=$(sed 's/\\-/-/g' "$manual")
+[ -z "$license" ] || grep -qF -- "($license)" <<<"$manual_text" ||
+    fail "the manual page does not name the license $license"
+grep -qF -- "Show the version and the license, one line each" <<<"$manual_text" ||
+    fail "the manual page does not say that --version shows the license"
+grep -qE -- '^ +-V, --version +show the version and the license$' <(LC_ALL=C "$command" --help) ||
+    fail "--help does not say that --version shows the license"
+grep -qF -- "\"rz408-textconverter ${version_lines[0]#rz408-convert }\"" <<<"$manual_text" ||
+    fail "the manual page's header does not name the version of '${version_lines[0]}'"
 
 # Every language offered is taken by the command, and german and french are offered.
 mkdir "$work/empty"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search for the bytes that need translation, eight and sixteen at a time.
 
 #include "ByteScan.h"

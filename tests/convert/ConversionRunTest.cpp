@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion runs on real folders: the files written, byte for byte, and what happens when
 // something goes wrong.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows-1252 for the log file, UTF-8 for everything the program shows.
 
 #include "Encoding.h"

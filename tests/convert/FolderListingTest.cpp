@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list's rules: which names match a pattern, which files a folder lists, in what order.
 
 #include "FolderListing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The streaming conversion of one file: the line rules, the log record, and that it agrees
 // with TranslateLine line by line.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The streaming converter reads ahead in blocks of 16 and 64 bytes: it must never read beyond
 // the bytes it was given. They are placed right before a page that cannot be read, so that
 // any read beyond them ends the test with a fault.

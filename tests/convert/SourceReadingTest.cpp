@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sources read as the text they hold: which encoding, and that a Unicode source converts as the
 // same text in Windows-1252 would, whatever the size of the blocks it is read in.
 

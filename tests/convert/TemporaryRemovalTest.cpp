@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program stopped by a signal removes the temporary files that exist at that moment, and only
 // those: a file that already took its target's place stays, and so does everything else in the
 // folder. Each row runs in a forked child, which the signal then ends.

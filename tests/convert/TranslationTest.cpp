@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The translation table, the line translation, and the names and number texts around them.
 
 #include "Conversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drives of a Linux machine, read from mount tables that the tests write.
 
 #include "LinuxDrives.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built batch command at its limits: a folder of 33,000 sources (past the old 16-bit
 // counter), hardly any file descriptors, and arguments it must refuse without touching any
 // folder.

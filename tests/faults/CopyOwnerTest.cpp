@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whose copy is it: a copy that replaces an old one keeps the old file's owner and group where
 // the run may give them (as root), and otherwise gets the runner's; a set-user-ID or
 // set-group-ID bit of the old file stays only under its old owner and group, never passing to

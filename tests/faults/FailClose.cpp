@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preloaded into the batch command by the fault tests (LD_PRELOAD, see FailingClose in
 // FolderFaultsTest.cpp): close() closes the file and then fails with EIO for every file whose
 // path holds the text in RZ408_FAIL_CLOSE, as a network or quota-limited file system reports a

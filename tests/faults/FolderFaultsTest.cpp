@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults provoked for real in a folder of three German sources a.deu, b.deu and c.deu, where
 // b.deu is the one in trouble: a full disk, no inodes left, a read-only file system, an
 // unreadable source or folder, a folder, FIFO, device or symbolic link where a file belongs, a

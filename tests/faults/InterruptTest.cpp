@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch command stopped in the middle of a file by a signal that ends a program politely
 // (Ctrl+C, kill, a closed terminal): the old copy and the old log stay, and nothing stray is left
 // in the folder, not even the half-written copy, however long the folder's path. Killed outright

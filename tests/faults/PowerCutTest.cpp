@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A power cut right after a run: an ext4 disk image on a tmpfs, mounted through a loop device.
 // After the run, one small file beside the folder is flushed: that commits ext4's journal, so the
 // run's renames are on the disk, while file data that nobody flushed and that ext4 did not write

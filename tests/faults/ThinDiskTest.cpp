@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A disk that is full only when written data reaches it: an ext2 image on a full tmpfs, mounted
 // through a loop device, as thin-provisioned volumes and network shares behave. Each write of
 // the run succeeds at once, into the cache; the room is missed only when the data is flushed.

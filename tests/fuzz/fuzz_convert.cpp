@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzing the line reader, the line translation and the reading of Unicode sources: random
 // bytes, fed in random pieces through random block sizes, must come out as a deliberately
 // simple model of the rules says, and as TranslateLine says line by line. The same bytes also

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three language profiles: every text exactly as the game's players have always seen it,
 // and the program-wide texts as they reach the log file and the messages.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Root's rights to read past permission bits, dropped for a while (Linux).

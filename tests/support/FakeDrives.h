@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A drive set made up by a test: each drive has an entry as the drive list shows it, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Processes_linux.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the window tests add to TestFiles.h: UTF-8 texts as QString, whole files in and out by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Scratch_linux.h"
 
 #include "Processes_linux.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A temporary folder that can hold small disks: tmpfs mounts, file-system images on loop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole files and removal on Linux: the standard streams, and folders a test made unreadable
 // or unsearchable opened again.
 

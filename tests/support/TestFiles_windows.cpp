@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole files and removal on Windows: the wide-character calls, so that every name the
 // system holds can be written and read, and the marks that stop a removal taken off.
 

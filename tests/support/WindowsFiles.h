@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What only the Windows tests need: every name in a folder as the system holds it (UTF-16),

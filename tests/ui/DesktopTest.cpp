@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program end to end on an X display with a window manager, as a player meets it:
 // the program's own drives, windows framed and placed by the window manager, files copied in
 // by another program, and a long run with its progress dialog. tools/with-desktop starts the

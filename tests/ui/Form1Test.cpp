@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converter window: its drive check, the lists that follow one another, the convert
 // button, its texts and its layout.
 

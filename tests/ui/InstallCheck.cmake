@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks that a Linux desktop finds everything:
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P InstallCheck.cmake
 file(REMOVE_RECURSE "${PREFIX}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive list, the folder list and the file list on their own.
 
 #include "FakeDrives.h"

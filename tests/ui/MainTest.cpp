@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start window and the installation of the language profiles, driven as a user drives
 // them: by the buttons' clicks, on the offscreen platform.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message box and the end of the program, as the user meets them.
 
 #include "WindowServices.h"

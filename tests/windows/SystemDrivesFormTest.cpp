@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converter window over the drives of the machine, under Wine: the drive check asks
 // kernel32's own GetDriveTypeA about Wine's drives, where the Linux tests use made-up drives.
 // The test prefix has the fixed disks C: and Z:, a floppy drive A: and a CD-ROM drive D:

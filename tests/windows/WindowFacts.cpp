@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rz408-window-facts.exe: prints what the desktop program's test under Wine
 // (desktop-under-wine.sh) looks for on the screen, taken from the program's own code rather
 // than copied into the test: each window's caption and client size, the place of each named

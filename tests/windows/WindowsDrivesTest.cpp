@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drives of the drive list on Windows (run under Wine, whose C: and Z: are fixed disks):
 // each entry as the drive list shows it ("c: [label]" or bare), kernel32's own GetDriveTypeA,
 // and the drive check over them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion and the listing on Windows' own file system (run under Wine): names in
 // UTF-16, hidden and system marks, replacing targets and the log, names that differ only in
 // case, and files that another program holds open.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # awkward-sources.sh FOLDER [EXT...]: fills FOLDER (made if missing) with sources that are hard
 # to convert: all 256 codes, every kind of line end, NUL bytes, several dots, umlauts in names,
 # hidden files, random bytes, Unicode texts (UTF-8, UTF-16, with and without a byte order mark,

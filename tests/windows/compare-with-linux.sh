@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # compare-with-linux.sh LINUX_EXE WINDOWS_EXE WINEPREFIX WORKDIR
 #
 # Converts two copies of one folder of awkward sources, one with the Linux rz408-convert and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # desktop-under-wine.sh LINUX_CONVERT WINDOWS_BIN WINEPREFIX WORKDIR
 #
 # The Windows desktop program as a player uses it: rz408-textconverter.exe (from WINDOWS_BIN,

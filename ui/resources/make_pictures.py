@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's pictures and writes them next to this script.
 
     rz408.png     window icon, 32x32, a black cross with white edges on a red ground, opaque
