@@ -92,7 +92,7 @@ void CheckFolder(const Module1& m, const LanguageProfile& profile, const fileops
         }
         WriteSummary(err, path, names.size(), report);
     } catch (const std::exception& e) {
-        err << kProgram << ": folder " << Quoted(path) << ": " << e.what() << '\n';
+        err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
         state.failed = true;
     }
 }

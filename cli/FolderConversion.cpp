@@ -153,7 +153,7 @@ int ConvertFolder(const LanguageProfile& profile, const fileops::Folder& folder,
         err << kProgram << ": folder " << Quoted(path) << ": converted " << report.converted
             << " of " << names.size() << " files\n";
     } catch (const std::exception& e) {
-        err << kProgram << ": folder " << Quoted(path) << ": " << e.what() << '\n';
+        err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
     }
     return kExitFileFailed;
 }
@@ -169,7 +169,7 @@ int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& 
                 exitCode = kExitFileFailed;
             }
         } catch (const std::exception& e) {
-            err << kProgram << ": folder " << Quoted(path) << ": " << e.what() << '\n';
+            err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
             exitCode = kExitFileFailed;
         }
     }
