@@ -111,7 +111,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             check = true;
         } else if (arg == "--language" || arg == "-l") {
             if (i + 1 == args.size()) {
-                return UsageError("option '" + arg + "' needs a language: german or french");
+                return UsageError("option " + QuotedText(arg) +
+                                  " needs a language: german or french");
             }
             language = args[++i];
         } else if (arg.starts_with("--language=")) {
@@ -127,11 +128,11 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             const std::string& name =
                 joined ? arg.substr(std::string_view("--encoding=").size()) : args[++i];
             if (!EncodingForName(name, encoding)) {
-                return UsageError("unknown encoding '" + name + "': use " +
+                return UsageError("unknown encoding " + QuotedText(name) + ": use " +
                                   std::string(kEncodings));
             }
         } else {
-            return UsageError("unknown option '" + arg + "'");
+            return UsageError("unknown option " + QuotedText(arg));
         }
     }
 
@@ -153,7 +154,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
             return UsageError("the English profile has conversion switched off; use --language "
                               "german or --language french");
         }
-        return UsageError("unknown language '" + *language + "': use german (de) or french (fr)");
+        return UsageError("unknown language " + QuotedText(*language) +
+                          ": use german (de) or french (fr)");
     }
     if (folders.empty()) {
         return UsageError("no folder given");
@@ -256,17 +258,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitUsage;
     }
     if (parsed.check) {
-        std::vector<fs::path> folders;
-        for (const fs::path& folder : parsed.folders) {
-            if (!parsed.recursive) {
-                folders.push_back(folder);
-                continue;
-            }
-            for (TreeFolder& below : FolderTree(folder)) {
-                folders.push_back(std::move(below.path));
-            }
-        }
-        return CheckSources(*parsed.profile, folders, parsed.encoding, out, err);
+        return CheckSources(*parsed.profile, parsed.folders, parsed.encoding, out, err,
+                            parsed.recursive);
     }
     Module1 m;
     RunOptions options;

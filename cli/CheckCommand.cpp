@@ -4,6 +4,7 @@
 #include "BlankCheck.h"
 #include "FolderConversion.h"
 #include "FolderListing.h"
+#include "FolderTree.h"
 
 #include <exception>
 #include <ostream>
@@ -19,11 +20,6 @@ namespace {
 
 constexpr std::size_t kOutputPiece = 64 * 1024;
 
-std::string Utf8(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return std::string(utf8.begin(), utf8.end());
-}
-
 // "1 file", "2 files".
 std::string Count(std::uint64_t n, std::string_view one, std::string_view more) {
     return std::to_string(n) + " " + std::string(n == 1 ? one : more);
@@ -32,7 +28,7 @@ std::string Count(std::uint64_t n, std::string_view one, std::string_view more) 
 // The folder's summary: "checked 12 files, 3 characters in 2 files would become blanks".
 void WriteSummary(std::ostream& err, const fs::path& folder, std::size_t listed,
                   const CheckReport& report) {
-    err << kProgram << ": folder '" << Utf8(folder) << "': checked " << report.checked;
+    err << kProgram << ": folder " << Quoted(folder) << ": checked " << report.checked;
     if (report.checked != listed) {
         err << " of " << listed;
     }
@@ -46,66 +42,85 @@ void WriteSummary(std::ostream& err, const fs::path& folder, std::size_t listed,
     }
 }
 
+// What the check found so far.
+struct CheckState {
+    bool failed = false;
+    bool found = false;
+};
+
+// Checks the sources of the open FOLDER, shown by its PATH (a folder that is not open is named
+// as one that cannot be read).
+void CheckFolder(const Module1& m, const LanguageProfile& profile, const fileops::Folder& folder,
+                 const fs::path& path, std::optional<SourceEncoding> encoding, std::ostream& out,
+                 std::ostream& err, CheckState& state) {
+    try {
+        std::error_code ec;
+        const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
+        if (ec) {
+            WriteUnreadableFolder(err, path, ec);
+            state.failed = true;
+            return;
+        }
+        std::string_view pathOf; // the source whose PATH is at hand
+        std::string shown;
+        // The lines go out in large pieces: a standard output that writes each piece at once
+        // (a console, or NUL on Windows) takes as long for a short one as for a long one.
+        std::string lines;
+        const CheckReport report = CheckRun(
+            m, folder, names, encoding, [&](std::string_view name, const BlankFinding& finding) {
+                if (name.data() != pathOf.data()) {
+                    pathOf = name;
+                    shown = Shown(PathInFolder(path, name));
+                }
+                lines += shown + ':' + std::to_string(finding.line) + ':' +
+                         std::to_string(finding.column) + ": " + FindingText(m, finding) + '\n';
+                if (lines.size() >= kOutputPiece) {
+                    out << lines;
+                    lines.clear();
+                }
+            });
+        out << lines << std::flush;
+        state.found = state.found || report.blanks != 0;
+        for (const FileFailure& failure : report.failures) {
+            const bool copyIsLog = failure.action == FileFailure::Action::CopyIsLog;
+            err << kProgram << ": " << Quoted(PathInFolder(path, failure.name))
+                << (copyIsLog ? " would not be converted: " : " not checked: ")
+                << ShownText(failure.reason) << '\n';
+            state.failed = true;
+        }
+        for (const UnicodeSource& source : report.unicodeSources) {
+            WriteUnicodeSource(err, path, source, true);
+        }
+        WriteSummary(err, path, names.size(), report);
+    } catch (const std::exception& e) {
+        err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
+        state.failed = true;
+    }
+}
+
 } // namespace
 
 int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& folders,
-                 std::optional<SourceEncoding> encoding, std::ostream& out, std::ostream& err) {
-    bool failed = false;
-    bool found = false;
+                 std::optional<SourceEncoding> encoding, std::ostream& out, std::ostream& err,
+                 bool recursive) {
+    CheckState state;
     Module1 m;
     InstallProgramTexts(profile, m);
-    for (const fs::path& folder : folders) {
-        try {
-            std::error_code ec;
-            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
-            if (ec) {
-                err << kProgram << ": folder '" << Utf8(folder)
-                    << "' cannot be read: " << ec.message() << '\n';
-                failed = true;
-                continue;
-            }
-            std::string_view pathOf; // the source whose PATH is at hand
-            std::string path;
-            // The lines go out in large pieces: a standard output that writes each piece at once
-            // (a console, or NUL on Windows) takes as long for a short one as for a long one.
-            std::string lines;
-            const CheckReport report =
-                CheckRun(m, folder, names, encoding,
-                         [&](std::string_view name, const BlankFinding& finding) {
-                             if (name.data() != pathOf.data()) {
-                                 pathOf = name;
-                                 path = Utf8(PathInFolder(folder, name));
-                             }
-                             lines += path + ':' + std::to_string(finding.line) + ':' +
-                                      std::to_string(finding.column) + ": " +
-                                      FindingText(m, finding) + '\n';
-                             if (lines.size() >= kOutputPiece) {
-                                 out << lines;
-                                 lines.clear();
-                             }
-                         });
-            out << lines << std::flush;
-            found = found || report.blanks != 0;
-            for (const FileFailure& failure : report.failures) {
-                const bool copyIsLog = failure.action == FileFailure::Action::CopyIsLog;
-                err << kProgram << ": '" << Utf8(PathInFolder(folder, failure.name))
-                    << (copyIsLog ? "' would not be converted: " : "' not checked: ")
-                    << failure.reason << '\n';
-                failed = true;
-            }
-            for (const UnicodeSource& source : report.unicodeSources) {
-                WriteUnicodeSource(err, folder, source, true);
-            }
-            WriteSummary(err, folder, names.size(), report);
-        } catch (const std::exception& e) {
-            err << kProgram << ": folder '" << Utf8(folder) << "': " << e.what() << '\n';
-            failed = true;
+    for (const fs::path& path : folders) {
+        if (recursive) {
+            state.failed |= !WalkFolderTree(path, err, [&](const TreeFolder& folder) {
+                CheckFolder(m, profile, folder.folder, folder.path, encoding, out, err, state);
+            });
+            continue;
         }
+        fileops::Folder folder;
+        fileops::OpenFolder(path, folder);
+        CheckFolder(m, profile, folder, path, encoding, out, err, state);
     }
     if (!FlushOutput(out, err, "the findings")) {
-        failed = true;
+        state.failed = true;
     }
-    return failed ? kExitFileFailed : found ? kExitBlanksFound : kExitConverted;
+    return state.failed ? kExitFileFailed : state.found ? kExitBlanksFound : kExitConverted;
 }
 
 } // namespace rz408

@@ -3,6 +3,7 @@
 
 #include "FolderListing.h"
 #include "SourceReading.h"
+#include "Unicode.h"
 
 #include <exception>
 #include <ostream>
@@ -12,9 +13,91 @@ namespace rz408 {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const fs::path& path) {
+namespace {
+
+std::string Utf8(const fs::path& path) {
     const std::u8string utf8 = path.u8string();
-    return "'" + std::string(utf8.begin(), utf8.end()) + "'";
+    return {utf8.begin(), utf8.end()};
+}
+
+// Appends the byte CODE as the shell's $'...' writes it: by its letter where it has one, else as
+// three octal digits.
+void AppendEscaped(std::string& out, unsigned char code) {
+    constexpr char kLetters[] = "abtnvfr"; // the codes 7 to 13
+    out += '\\';
+    if (code >= 7 && code <= 13) {
+        out += kLetters[code - 7];
+        return;
+    }
+    out += static_cast<char>('0' + (code >> 6));
+    out += static_cast<char>('0' + ((code >> 3) & 7));
+    out += static_cast<char>('0' + (code & 7));
+}
+
+// TEXT as the shell would take it back: the runs of characters that stay as they are, in single
+// quotes when QUOTED, and the others as $'...'.
+std::string ShownInPieces(std::string_view text, bool quoted) {
+    std::string out;
+    bool inPlain = false;   // within '...'
+    bool inEscaped = false; // within $'...'
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Sequence sequence = DecodeUtf8Sequence(bytes + i, text.size() - i);
+        const bool complete = sequence.kind == Utf8Sequence::Kind::Complete;
+        const std::size_t length = complete ? sequence.length : 1;
+        const char32_t c = sequence.c;
+        if (complete && c >= 0x20 && c != 0x7F && (c < 0x80 || c > 0x9F)) {
+            if (inEscaped) {
+                out += '\'';
+                inEscaped = false;
+            }
+            if (quoted && !inPlain) {
+                out += '\'';
+                inPlain = true;
+            }
+            out.append(text.substr(i, length));
+        } else {
+            if (inPlain) {
+                out += '\'';
+                inPlain = false;
+            }
+            if (!inEscaped) {
+                out += "$'";
+                inEscaped = true;
+            }
+            for (std::size_t k = 0; k < length; ++k) {
+                AppendEscaped(out, bytes[i + k]);
+            }
+        }
+        i += length;
+    }
+    if (inPlain || inEscaped) {
+        out += '\'';
+    }
+    return quoted && out.empty() ? "''" : out;
+}
+
+} // namespace
+
+std::string ShownText(std::string_view text) {
+    return ShownInPieces(text, false);
+}
+
+std::string Shown(const fs::path& path) {
+    return ShownText(Utf8(path));
+}
+
+std::string QuotedText(std::string_view text) {
+    return ShownInPieces(text, true);
+}
+
+std::string Quoted(const fs::path& path) {
+    return QuotedText(Utf8(path));
+}
+
+void WriteUnreadableFolder(std::ostream& err, const fs::path& path, const std::error_code& reason) {
+    err << kProgram << ": folder " << Quoted(path) << " cannot be read: " << reason.message()
+        << '\n';
 }
 
 bool FlushOutput(std::ostream& out, std::ostream& err, std::string_view what) {
@@ -39,43 +122,55 @@ void WriteUnicodeSource(std::ostream& err, const fs::path& folder, const Unicode
     err << '\n';
 }
 
+int ConvertFolder(const LanguageProfile& profile, const fileops::Folder& folder,
+                  const fs::path& path, Module1& m, std::ostream& out, std::ostream& err,
+                  const RunOptions& options) {
+    try {
+        InstallProgramTexts(profile, m);
+
+        // A folder that cannot be listed is a failure, never an empty folder.
+        std::error_code ec;
+        const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
+        if (ec) {
+            WriteUnreadableFolder(err, path, ec);
+            return kExitFileFailed;
+        }
+
+        const RunReport report = ConversionRun(m, folder, names, options);
+        out << CountMessageText(m, report) << '\n';
+
+        for (const UnicodeSource& source : report.unicodeSources) {
+            WriteUnicodeSource(err, path, source);
+        }
+        if (report.failures.empty()) {
+            return kExitConverted;
+        }
+        for (const FileFailure& failure : report.failures) {
+            const bool source = failure.kind == FileFailure::Kind::Source;
+            err << kProgram << ": " << Quoted(PathInFolder(path, failure.name))
+                << (source ? " not converted: " : " not written: ") << ShownText(failure.reason)
+                << '\n';
+        }
+        err << kProgram << ": folder " << Quoted(path) << ": converted " << report.converted
+            << " of " << names.size() << " files\n";
+    } catch (const std::exception& e) {
+        err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
+    }
+    return kExitFileFailed;
+}
+
 int ConvertFolders(const LanguageProfile& profile, const std::vector<fs::path>& folders, Module1& m,
                    std::ostream& out, std::ostream& err, const RunOptions& options) {
     int exitCode = kExitConverted;
-    for (const fs::path& folder : folders) {
+    for (const fs::path& path : folders) {
         try {
-            InstallProgramTexts(profile, m);
-
-            // A folder that cannot be listed is a failure, never an empty folder.
-            std::error_code ec;
-            const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
-            if (ec) {
-                err << kProgram << ": folder " << Quoted(folder)
-                    << " cannot be read: " << ec.message() << '\n';
-                exitCode = kExitFileFailed;
-                continue;
-            }
-
-            const RunReport report = ConversionRun(m, folder, names, options);
-            out << CountMessageText(m, report) << '\n';
-
-            for (const UnicodeSource& source : report.unicodeSources) {
-                WriteUnicodeSource(err, folder, source);
-            }
-
-            if (!report.failures.empty()) {
-                for (const FileFailure& failure : report.failures) {
-                    const bool source = failure.kind == FileFailure::Kind::Source;
-                    err << kProgram << ": " << Quoted(PathInFolder(folder, failure.name))
-                        << (source ? " not converted: " : " not written: ") << failure.reason
-                        << '\n';
-                }
-                err << kProgram << ": folder " << Quoted(folder) << ": converted "
-                    << report.converted << " of " << names.size() << " files\n";
+            fileops::Folder folder;
+            fileops::OpenFolder(path, folder);
+            if (ConvertFolder(profile, folder, path, m, out, err, options) != kExitConverted) {
                 exitCode = kExitFileFailed;
             }
         } catch (const std::exception& e) {
-            err << kProgram << ": folder " << Quoted(folder) << ": " << e.what() << '\n';
+            err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
             exitCode = kExitFileFailed;
         }
     }

@@ -6,12 +6,14 @@
 // standard output.
 
 #include "Conversion.h"
+#include "FileOps.h"
 #include "LanguageProfile.h"
 
 #include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace rz408 {
@@ -25,8 +27,21 @@ inline constexpr int kExitBlanksFound = 3; // --check: some character would beco
 // The name that begins each message of the batch command.
 inline constexpr std::string_view kProgram = "rz408-convert";
 
-// A path as messages show it: UTF-8, in quotes.
+// The one rule by which everything the batch command prints shows names and paths (UTF-8), so
+// that no name can move the cursor of a terminal or begin a line of its own: each run of control
+// characters (the codes below 32, 127, the C1 controls U+0080 to U+009F) and of bytes that are no
+// UTF-8 is written as the shell writes it, $'\n' or $'\033[2J', as ls shows such names on a
+// terminal. Everything else stays as it is. Shown (ShownText): the text alone (the lines of
+// --check, the folders of the count lines); Quoted (QuotedText): in single quotes ('a'$'\n''b'), as
+// messages name files.
+std::string ShownText(std::string_view text);
+std::string Shown(const std::filesystem::path& path);
+std::string QuotedText(std::string_view text);
 std::string Quoted(const std::filesystem::path& path);
+
+// Names on ERR a folder that cannot be read, with the reason.
+void WriteUnreadableFolder(std::ostream& err, const std::filesystem::path& path,
+                           const std::error_code& reason);
 
 // Converts every folder under PROFILE: the count message of each on OUT, one line per folder,
 // every failure on ERR, and on ERR too one line for each source read as UTF-8 or UTF-16 (which
@@ -34,6 +49,12 @@ std::string Quoted(const std::filesystem::path& path);
 int ConvertFolders(const LanguageProfile& profile,
                    const std::vector<std::filesystem::path>& folders, Module1& m, std::ostream& out,
                    std::ostream& err, const RunOptions& options = {});
+
+// The same for one FOLDER already open (or not, when it could not be opened: then it is named as
+// a folder that cannot be read), shown by its PATH. Does not flush OUT.
+int ConvertFolder(const LanguageProfile& profile, const fileops::Folder& folder,
+                  const std::filesystem::path& path, Module1& m, std::ostream& out,
+                  std::ostream& err, const RunOptions& options);
 
 // Writes to ERR that SOURCE of FOLDER was read as UTF-8 or UTF-16, with the number of its broken
 // sequences, which became blanks (for a CHECK: would become blanks).

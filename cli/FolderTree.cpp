@@ -4,7 +4,7 @@
 #include "FolderConversion.h"
 #include "FolderListing.h"
 
-#include <algorithm>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <utility>
@@ -13,23 +13,62 @@ namespace rz408 {
 
 namespace fs = std::filesystem;
 
-std::vector<TreeFolder> FolderTree(const fs::path& root) {
-    std::vector<TreeFolder> tree;
-    // Folders still to be walked, the next one last; the relative paths as paths, so that they
-    // take the system's separator.
-    std::vector<std::pair<fs::path, fs::path>> pending{{root, fs::path()}};
-    while (!pending.empty()) {
-        auto [folder, relative] = std::move(pending.back());
-        pending.pop_back();
-        const std::vector<std::string> names = ListSubfolders(folder);
-        for (auto name = names.rbegin(); name != names.rend(); ++name) {
-            const fs::path inside = PathInFolder(fs::path(), *name);
-            pending.emplace_back(folder / inside, relative / inside);
+namespace {
+
+// A folder of the walk, held open while the folders inside it are walked.
+struct Level {
+    fileops::Folder folder;
+    fs::path path;
+    fs::path relative;                // as a path, so that it takes the system's separator
+    std::vector<std::string> pending; // the folders inside still to be walked, the next one last
+};
+
+} // namespace
+
+bool WalkFolderTree(const fs::path& root, std::ostream& err,
+                    const std::function<void(const TreeFolder&)>& visit) {
+    bool named = false;
+    std::vector<std::unique_ptr<Level>> levels;
+    // Lists the folders inside LEVEL, visits it, and holds it for the folders inside.
+    const auto enter = [&](std::unique_ptr<Level> level) {
+        Subfolders inside = ListSubfolders(level->folder);
+        if (inside.error) {
+            WriteUnreadableFolder(err, level->path, inside.error);
+            named = true;
+            return;
         }
-        const std::u8string label = relative.empty() ? u8"." : relative.u8string();
-        tree.push_back({std::move(folder), std::string(label.begin(), label.end())});
+        for (const auto& [name, why] : inside.unknown) {
+            err << kProgram << ": " << Quoted(PathInFolder(level->path, name))
+                << ": cannot tell whether it is a folder: " << why.message() << '\n';
+            named = true;
+        }
+        const std::u8string label = level->relative.empty() ? u8"." : level->relative.u8string();
+        visit({level->folder, level->path, std::string(label.begin(), label.end())});
+        level->pending.assign(inside.names.rbegin(), inside.names.rend());
+        levels.push_back(std::move(level));
+    };
+
+    auto top = std::make_unique<Level>();
+    top->path = root;
+    fileops::OpenFolder(root, top->folder);
+    enter(std::move(top));
+    while (!levels.empty()) {
+        Level& parent = *levels.back();
+        if (parent.pending.empty()) {
+            levels.pop_back();
+            continue;
+        }
+        const std::string name = std::move(parent.pending.back());
+        parent.pending.pop_back();
+        auto level = std::make_unique<Level>();
+        const fs::path inside = PathInFolder(fs::path(), name);
+        level->path = parent.path / inside;
+        level->relative = parent.relative / inside;
+        // A folder that is no longer one (a link now) is not opened: its listing names it.
+        fileops::OpenSubfolder(parent.folder, name, level->folder);
+        enter(std::move(level));
     }
-    return tree;
+    return !named;
 }
 
 int ConvertFolderTrees(const LanguageProfile& profile, const std::vector<fs::path>& roots,
@@ -37,18 +76,21 @@ int ConvertFolderTrees(const LanguageProfile& profile, const std::vector<fs::pat
                        const RunOptions& options) {
     int exitCode = kExitConverted;
     for (const fs::path& root : roots) {
-        for (const TreeFolder& folder : FolderTree(root)) {
+        const bool whole = WalkFolderTree(root, err, [&](const TreeFolder& folder) {
             std::ostringstream count;
-            exitCode =
-                std::max(exitCode, ConvertFolders(profile, {folder.path}, m, count, err, options));
-            if (!count.str().empty()) {
-                out << folder.label << ": " << count.str();
+            if (ConvertFolder(profile, folder.folder, folder.path, m, count, err, options) !=
+                kExitConverted) {
+                exitCode = kExitFileFailed;
             }
+            if (!count.str().empty()) {
+                out << ShownText(folder.label) << ": " << count.str();
+            }
+        });
+        if (!whole) {
+            exitCode = kExitFileFailed;
         }
     }
-    out.flush();
-    if (!out) {
-        err << "rz408-convert: the count messages could not be written to standard output\n";
+    if (!FlushOutput(out, err, "the count messages")) {
         exitCode = kExitFileFailed;
     }
     return exitCode;

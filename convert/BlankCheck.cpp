@@ -109,7 +109,7 @@ std::string NumberForm(char32_t c) {
 
 } // namespace
 
-CheckReport CheckRun(const Module1& m, const std::filesystem::path& folder,
+CheckReport CheckRun(const Module1& m, const fileops::Folder& folder,
                      const std::vector<std::string>& names, std::optional<SourceEncoding> encoding,
                      const std::function<void(std::string_view name, const BlankFinding&)>& each) {
     CheckReport report;

@@ -49,7 +49,7 @@ struct CheckReport {
 // source by source, in the order they stand. Opens every file for reading only; never creates,
 // changes or removes anything (not even the leftovers of earlier runs that a conversion removes).
 // No exception leaves it.
-CheckReport CheckRun(const Module1& m, const std::filesystem::path& folder,
+CheckReport CheckRun(const Module1& m, const fileops::Folder& folder,
                      const std::vector<std::string>& names, std::optional<SourceEncoding> encoding,
                      const std::function<void(std::string_view name, const BlankFinding&)>& each);
 

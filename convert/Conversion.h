@@ -16,6 +16,10 @@
 
 namespace rz408 {
 
+namespace fileops {
+class Folder;
+}
+
 // Rewrites m.CurrentLine so that it holds no code above 127, appending one log entry to
 // m.FileLog for each code of the line that had no transliteration and became blanks, lowest
 // code first. Leaves m.CharCode at 256, and m.LineBefore as the line stood before its last
@@ -142,6 +146,11 @@ struct RunOptions {
 //
 // No exception leaves the run.
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
+                        const std::vector<std::string>& names, const RunOptions& options = {});
+
+// The same in a folder already open (fileops::OpenFolder or OpenSubfolder): the run works in that
+// folder, found through its descriptor alone.
+RunReport ConversionRun(Module1& m, const fileops::Folder& folder,
                         const std::vector<std::string>& names, const RunOptions& options = {});
 
 // True when a source whose target is named TARGET_NAME would overwrite the log file

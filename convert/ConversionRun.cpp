@@ -91,17 +91,15 @@ struct RunEnd {
 
 // The run itself. It reads the installed texts of M and leaves in END what the program-wide
 // variables become.
-RunReport Run(const Module1& m, const std::filesystem::path& folder,
-              const std::vector<std::string>& names, const RunOptions& options, RunEnd& end) {
+RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<std::string>& names,
+              const RunOptions& options, RunEnd& end) {
     RunReport report;
     std::string logName;
     try {
         fileops::FailWritesBeyondTheSizeLimit();
         logName = LogFileName(m);
-        // Every file of the run is named in the folder opened here, whatever becomes of its path
-        // meanwhile. A folder that cannot be opened fails every file with its reason.
-        fileops::Folder dir;
-        fileops::OpenFolder(folder, dir);
+        // Every file of the run is named in the open folder, whatever becomes of its path
+        // meanwhile. A folder that could not be opened fails every file with its reason.
         fileops::RemoveLeftovers(dir);
         LogFile log(dir, logName, report.failures, options.flushToDisk);
         PendingBatch batch(dir, log, report, end.lastLine, options);
@@ -130,7 +128,7 @@ RunReport Run(const Module1& m, const std::filesystem::path& folder,
                     AddCopyIsLog(report.failures, name, targetName);
                     continue;
                 }
-                end.recordStart = Utf8ToCp1252(name) + " : ";
+                end.recordStart = NameToCp1252(name) + " : ";
                 end.fileRead = true;
                 Temporary temporary(dir);
                 std::uint64_t recordBegin = 0;
@@ -190,6 +188,17 @@ bool WouldOverwriteLog(std::string_view targetName, std::string_view logFileName
 }
 
 RunReport ConversionRun(Module1& m, const std::filesystem::path& folder,
+                        const std::vector<std::string>& names, const RunOptions& options) {
+    fileops::Folder dir;
+    try {
+        fileops::OpenFolder(folder, dir);
+    } catch (...) {
+        // No memory for the path: the folder stays closed, and every file fails.
+    }
+    return ConversionRun(m, dir, names, options);
+}
+
+RunReport ConversionRun(Module1& m, const fileops::Folder& folder,
                         const std::vector<std::string>& names, const RunOptions& options) {
     RunEnd end;
     RunReport report = Run(m, folder, names, options, end);

@@ -42,6 +42,20 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::string NameToCp1252(std::string_view utf8) {
+    std::string out = Utf8ToCp1252(utf8);
+    for (char& ch : out) {
+        const auto code = static_cast<unsigned char>(ch);
+        // The five C1 codes that Windows-1252 leaves undefined stand for themselves.
+        const bool c1 =
+            code == 0x81 || code == 0x8D || code == 0x8F || code == 0x90 || code == 0x9D;
+        if (code < 0x20 || code == 0x7F || c1) {
+            ch = '?';
+        }
+    }
+    return out;
+}
+
 std::string Cp1252ToUtf8(std::string_view cp1252) {
     std::string out;
     out.reserve(cp1252.size() + cp1252.size() / 2);

@@ -14,9 +14,12 @@ namespace rz408 {
 // the C1 controls U+0081, U+008D, U+008F, U+0090, U+009D become their own codes, so that
 // Cp1252ToUtf8 and this function undo each other on every Windows-1252 text.
 //
-// File names go into the log file through this function: a Linux file name with characters
-// outside Windows-1252 (or bytes that are not UTF-8) shows a '?' for each of them there.
 std::string Utf8ToCp1252(std::string_view utf8);
+
+// A file name for the log file: as Utf8ToCp1252, but each control character (the codes below 32,
+// 127, and the C1 controls U+0080 to U+009F) becomes a '?' as well, so that no name can end a
+// line of the log or forge a record, whatever it holds.
+std::string NameToCp1252(std::string_view utf8);
 
 // Decodes Windows-1252 to UTF-8. The five codes that Windows-1252 leaves undefined
 // (129, 141, 143, 144, 157) become the C1 control characters of the same value.

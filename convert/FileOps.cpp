@@ -21,15 +21,31 @@ bool IsLetterOrDigit(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-enum class OwnError { NotRegularFile = 1, NotAFileName };
+enum class OwnError {
+    NotRegularFile = 1,
+    NotAFileName,
+    LinkNotFollowed,
+    LinkToAnotherOwner,
+    NotTheFolderOwners
+};
 
 class OwnCategory : public std::error_category {
 public:
     const char* name() const noexcept override { return "rz408"; }
     std::string message(int code) const override {
-        return static_cast<OwnError>(code) == OwnError::NotRegularFile
-                   ? "not a regular file"
-                   : "not the name of a file in the folder";
+        switch (static_cast<OwnError>(code)) {
+        case OwnError::NotRegularFile:
+            return "not a regular file";
+        case OwnError::NotAFileName:
+            return "not the name of a file in the folder";
+        case OwnError::LinkNotFollowed:
+            return "a symbolic link, not followed";
+        case OwnError::LinkToAnotherOwner:
+            return "a link to another owner's file, in a folder others can write to";
+        case OwnError::NotTheFolderOwners:
+            return "another owner's file that the folder's owner may not read";
+        }
+        return "unknown error";
     }
 };
 
@@ -46,6 +62,18 @@ std::error_code NotRegularFile() {
 
 std::error_code NotAFileName() {
     return Own(OwnError::NotAFileName);
+}
+
+std::error_code LinkNotFollowed() {
+    return Own(OwnError::LinkNotFollowed);
+}
+
+std::error_code LinkToAnotherOwner() {
+    return Own(OwnError::LinkToAnotherOwner);
+}
+
+std::error_code NotTheFolderOwners() {
+    return Own(OwnError::NotTheFolderOwners);
 }
 
 std::string RandomSuffix() {

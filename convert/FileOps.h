@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -74,9 +75,43 @@ private:
 // Opens FOLDER for the operations below.
 std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder);
 
+// Opens the folder NAME of the open folder PARENT for the operations below: only a real folder,
+// never a symbolic link (nor, on Windows, a junction) that took its place, so that a walk over a
+// folder tree never leaves it, whatever is renamed or replaced meanwhile. The opened folder
+// cannot be swapped for another while it is open (on Linux it is held by its descriptor; on
+// Windows it cannot be renamed or removed), and it is found relative to PARENT, so the length
+// of its path does not matter.
+std::error_code OpenSubfolder(const Folder& parent, std::string_view name, Folder& folder);
+
+// What a listing tells of an entry of a folder.
+enum class EntryKind {
+    Hidden,       // a hidden entry: a name that starts with a dot (Windows: hidden or system)
+    File,         // a regular file, or a symbolic link that leads to one
+    Unfollowable, // a symbolic link that cannot be followed: leading nowhere, in a loop, or into
+                  // a folder that cannot be searched
+    Folder,       // a real folder, never a link to one (nor, on Windows, a junction)
+    Other,        // anything else: a link to a folder, a FIFO, a socket, a device
+    Unknown,      // what the entry is could not be read (the listing gives the reason)
+};
+
+// Calls EACH with the name (UTF-8) and kind of every entry of FOLDER but "." and "..", and for
+// an entry of kind Unknown the reason. Each entry is looked at relative to the open folder, so
+// the length of the folder's path does not matter; an entry gone since it was read is left out.
+// Returns why the folder could not be listed, also part way.
+using EntryVisitor =
+    std::function<void(std::string_view name, EntryKind kind, std::error_code why)>;
+std::error_code ListEntries(const Folder& folder, const EntryVisitor& each);
+
 // Opens the file NAME of FOLDER for reading. Only regular files are opened (a symbolic link
 // counts as what it points at): the check is made before opening, and again on the open file,
 // and the open never waits, so a FIFO or device put in place of a source cannot hang the run.
+//
+// In a folder that others can write to (on Linux: one whose owner is not the user running, or
+// that its group or everyone may write to), nothing that the folder's owner could not read is
+// handed over to the folder: a symbolic link made by another user than the one running is
+// followed only to a file of the link's own owner (LinkToAnotherOwner otherwise), and a file
+// whose owner is not the folder's is read only when everyone may read it (NotTheFolderOwners
+// otherwise). So a run as root in a user's folder never copies a file only root may read there.
 std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file);
 
 // Reads up to SIZE bytes; GOT is 0 at the end of the file.
@@ -159,15 +194,17 @@ void FailWritesBeyondTheSizeLimit();
 void RemoveTemporariesOnInterrupt();
 
 // True for the entries the file list shows: ordinary files (or links to them) that are not
-// hidden, and links named like them that cannot be followed (leading nowhere, in a loop, or
-// into a folder that cannot be searched), so that the run names them as failed instead of
-// passing over them. NAME is the entry's name as the listing returns it.
-bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name);
+// hidden, and links named like them that cannot be followed, and entries whose kind could not be
+// read, so that the run names them as failed with the reason instead of passing over them.
+inline bool IsListable(EntryKind kind) {
+    return kind == EntryKind::File || kind == EntryKind::Unfollowable || kind == EntryKind::Unknown;
+}
 
 // True for the folders a walk over a folder tree enters: real folders that are not hidden, never
-// a link to a folder (which could lead outside the tree, or back into it). NAME is the entry's
-// name as the listing returns it.
-bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name);
+// a link to a folder (which could lead outside the tree, or back into it).
+inline bool IsEnterableFolder(EntryKind kind) {
+    return kind == EntryKind::Folder;
+}
 
 // True when two file names (UTF-8) of one folder name the same file.
 bool SameFileName(std::string_view a, std::string_view b);
@@ -177,5 +214,14 @@ std::error_code NotRegularFile();
 
 // The error of a name that is no single name of a folder ("", ".", "..", or with a separator).
 std::error_code NotAFileName();
+
+// The error of a symbolic link (or junction) where OpenSubfolder looks for a folder.
+std::error_code LinkNotFollowed();
+
+// The errors of a source that a run in a folder others can write to does not copy there: a
+// symbolic link that its owner, another user than the one running, made to a file of another
+// owner; a file of another owner than the folder's that not everyone may read.
+std::error_code LinkToAnotherOwner();
+std::error_code NotTheFolderOwners();
 
 } // namespace rz408::fileops

@@ -289,6 +289,139 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
     return {};
 }
 
+std::error_code OpenSubfolder(const Folder& parent, std::string_view name, Folder& folder) {
+    Handles::PathOf(folder) = Handles::PathOf(parent) / std::u8string(name.begin(), name.end());
+    std::error_code& error = Handles::ErrorOf(folder);
+    std::string cName;
+    if (!parent.IsOpen()) {
+        error = Handles::ErrorOf(parent);
+        return error;
+    }
+    if ((error = NameInFolder(name, cName))) {
+        return error;
+    }
+    // Never through a link: O_NOFOLLOW fails on a link in the folder's place.
+    const int fd =
+        ::openat(Fd(parent), cName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        error = LastError();
+        struct stat entry {};
+        if ((errno == ENOTDIR || errno == ELOOP) &&
+            ::fstatat(Fd(parent), cName.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(entry.st_mode)) {
+            error = LinkNotFollowed();
+        }
+        return error;
+    }
+    Handles::Of(folder) = fd;
+    error.clear();
+    return {};
+}
+
+namespace {
+
+// What the entry NAME of the folder DIR is, as the listing gave its TYPE (a DT_ value).
+EntryKind KindOf(int dir, const char* name, unsigned char type, std::error_code& why) {
+    if (name[0] == '.') {
+        return EntryKind::Hidden;
+    }
+    struct stat info {};
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dir, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            why = LastError();
+            return errno == ENOENT ? EntryKind::Other : EntryKind::Unknown; // gone meanwhile
+        }
+        type = static_cast<unsigned char>(IFTODT(info.st_mode));
+    }
+    switch (type) {
+    case DT_REG:
+        return EntryKind::File; // known from the listing itself, even where it cannot be searched
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+        break;
+    default:
+        return EntryKind::Other;
+    }
+    if (::fstatat(dir, name, &info, 0) != 0) {
+        return EntryKind::Unfollowable;
+    }
+    return S_ISREG(info.st_mode) ? EntryKind::File : EntryKind::Other;
+}
+
+} // namespace
+
+std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
+    if (!folder.IsOpen()) {
+        return Handles::ErrorOf(folder);
+    }
+    // Read through the folder's own descriptor, from the start (it is read for nothing else):
+    // no descriptor more, and a folder that may be read but not searched is listed too (its
+    // entries then fail one by one, each with the reason).
+    const int fd = Fd(folder);
+    if (::lseek(fd, 0, SEEK_SET) < 0 && errno != EBADF) {
+        return LastError();
+    }
+    alignas(dirent64) char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno != EBADF) {
+                return LastError();
+            }
+            // Opened without reading rights (O_PATH): why it cannot be read.
+            const int again = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (again < 0) {
+                return LastError();
+            }
+            ::close(again);
+            return std::make_error_code(std::errc::bad_file_descriptor);
+        }
+        if (got == 0) {
+            return {};
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* const entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::error_code why;
+            const EntryKind kind = KindOf(fd, entry->d_name, entry->d_type, why);
+            each(name, kind, why);
+        }
+    }
+}
+
+namespace {
+
+// Whether a source opened in FOLDER may be copied there: SOURCE is the open file, LINK the
+// symbolic link it was reached through (null when none). A run as root in a user's folder, say:
+// the user may have put there a link to a file only root may read, or a hard link to one; its
+// copy would hand the file to the user. In a folder that only the user running can write to, all
+// its links and files are that user's doing.
+std::error_code CheckOwners(const Folder& folder, const struct stat* link,
+                            const struct stat& source) {
+    struct stat dir {};
+    if (::fstat(Fd(folder), &dir) != 0) {
+        return LastError();
+    }
+    const uid_t runner = ::geteuid();
+    if (dir.st_uid == runner && (dir.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
+        return {};
+    }
+    if (link != nullptr && link->st_uid != runner && link->st_uid != source.st_uid) {
+        return LinkToAnotherOwner();
+    }
+    if (dir.st_uid != runner && source.st_uid != dir.st_uid && (source.st_mode & S_IROTH) == 0) {
+        return NotTheFolderOwners();
+    }
+    return {};
+}
+
+} // namespace
+
 std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
     if (!folder.IsOpen()) {
         return Handles::ErrorOf(folder);
@@ -297,15 +430,21 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     if (auto error = NameInFolder(name, cName)) {
         return error;
     }
-    struct stat info {};
-    if (::fstatat(Fd(folder), cName.c_str(), &info, 0) != 0) {
+    struct stat entry {};
+    if (::fstatat(Fd(folder), cName.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+        return LastError();
+    }
+    const bool link = S_ISLNK(entry.st_mode);
+    struct stat info = entry;
+    if (link && ::fstatat(Fd(folder), cName.c_str(), &info, 0) != 0) {
         return LastError();
     }
     if (auto error = CheckRegular(info)) {
         return error;
     }
-    const int fd =
-        ::openat(Fd(folder), cName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // A name that was no link is opened as no link: a link put in its place meanwhile fails.
+    const int fd = ::openat(Fd(folder), cName.c_str(),
+                            O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (link ? 0 : O_NOFOLLOW));
     if (fd < 0) {
         return LastError();
     }
@@ -313,7 +452,12 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     if (::fstat(fd, &info) != 0) {
         return LastError();
     }
-    return CheckRegular(info);
+    if (auto error = CheckRegular(info)) {
+        return error;
+    }
+    // The owners of the file opened, not of what the link led to before: a link swapped for
+    // another meanwhile is another user's link too.
+    return CheckOwners(folder, link ? &entry : nullptr, info);
 }
 
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got) {
@@ -536,33 +680,6 @@ void RemoveTemporariesOnInterrupt() {
         }
         ::sigaction(signal, &action, nullptr);
     }
-}
-
-bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
-    if (name.empty() || name.front() == '.') {
-        return false;
-    }
-    std::error_code error;
-    const std::filesystem::file_type type = entry.symlink_status(error).type();
-    if (type == std::filesystem::file_type::regular) {
-        return true; // known from the listing itself, even where it cannot be looked at closer
-    }
-    if (type != std::filesystem::file_type::symlink) {
-        return false;
-    }
-    // A link: listed when it leads to a regular file, or when it cannot be followed.
-    const std::filesystem::file_type target = entry.status(error).type();
-    return target == std::filesystem::file_type::regular || error ||
-           target == std::filesystem::file_type::not_found;
-}
-
-bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name) {
-    if (name.empty() || name.front() == '.') {
-        return false;
-    }
-    std::error_code error;
-    // The entry's own type: a symbolic link to a folder is a link, not a folder.
-    return entry.symlink_status(error).type() == std::filesystem::file_type::directory;
 }
 
 bool SameFileName(std::string_view a, std::string_view b) {

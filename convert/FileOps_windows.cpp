@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace rz408::fileops {
 
@@ -145,6 +146,132 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
     Handles::Of(folder) = reinterpret_cast<std::intptr_t>(handle);
     Handles::ErrorOf(folder).clear();
     return {};
+}
+
+namespace {
+
+// True for a reparse point that stands for another entry (a symbolic link, a junction), and for
+// one that tells no tag (Wine's view of a Unix link). Others are real files and folders with
+// data elsewhere: a folder of a cloud drive whose files come on demand.
+bool IsLinkTag(DWORD tag) {
+    return tag == 0 || IsReparseTagNameSurrogate(tag);
+}
+
+// What the entry found as DATA in the folder PATH is.
+EntryKind KindOf(const std::filesystem::path& folder, const WIN32_FIND_DATAW& data) {
+    const DWORD attributes = data.dwFileAttributes;
+    // The file list leaves out hidden and system entries by their marks; a name that starts
+    // with a dot is an ordinary name here.
+    if ((attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        return EntryKind::Hidden;
+    }
+    const bool reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return reparse && IsLinkTag(data.dwReserved0) ? EntryKind::Other : EntryKind::Folder;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+        return EntryKind::Other;
+    }
+    if (!reparse) {
+        return EntryKind::File;
+    }
+    // A link named like a file: what it leads to.
+    const HANDLE handle =
+        ::CreateFileW((folder / data.cFileName).c_str(), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return EntryKind::Unfollowable;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(handle, &info);
+    ::CloseHandle(handle);
+    if (!known) {
+        return EntryKind::Unfollowable;
+    }
+    return (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0
+               ? EntryKind::Other
+               : EntryKind::File;
+}
+
+} // namespace
+
+std::error_code OpenSubfolder(const Folder& parent, std::string_view name, Folder& folder) {
+    std::wstring path;
+    std::error_code& error = Handles::ErrorOf(folder);
+    if ((error = PathIn(parent, name, path))) {
+        return error;
+    }
+    Handles::PathOf(folder) = path;
+    // The entry itself, never what a link or junction leads to; held without letting anyone
+    // delete it, so that it cannot be renamed, removed or swapped while it is open.
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = LastError();
+        return error;
+    }
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) {
+        BY_HANDLE_FILE_INFORMATION basic{};
+        if (!::GetFileInformationByHandle(handle, &basic)) {
+            error = LastError();
+            ::CloseHandle(handle);
+            return error;
+        }
+        info.FileAttributes = basic.dwFileAttributes;
+        info.ReparseTag = 0; // unknown: a reparse point then counts as a link
+    }
+    if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        error = Win32Error(ERROR_DIRECTORY);
+    } else if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+               IsLinkTag(info.ReparseTag)) {
+        error = LinkNotFollowed();
+    }
+    if (error) {
+        ::CloseHandle(handle);
+        return error;
+    }
+    Handles::Of(folder) = reinterpret_cast<std::intptr_t>(handle);
+    return {};
+}
+
+std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
+    if (!folder.IsOpen()) {
+        return Handles::ErrorOf(folder);
+    }
+    const std::filesystem::path& path = Handles::PathOf(folder);
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = ::FindFirstFileExW((path / L"*").c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // The root of an empty drive has not even "." and "..".
+        return error == ERROR_FILE_NOT_FOUND ? std::error_code() : Win32Error(error);
+    }
+    struct Close {
+        HANDLE find;
+        ~Close() { ::FindClose(find); }
+    } const closing{find};
+    do {
+        const std::wstring_view wide = data.cFileName;
+        if (wide == L"." || wide == L"..") {
+            continue;
+        }
+        std::string name;
+        try {
+            name = Utf8(data.cFileName);
+        } catch (const std::system_error&) {
+            // A name that is no valid UTF-16 has no UTF-8 form: that one entry is left out, not
+            // the whole folder.
+            continue;
+        }
+        each(name, KindOf(path, data), {});
+    } while (::FindNextFileW(find, &data));
+    const DWORD error = ::GetLastError();
+    return error == ERROR_NO_MORE_FILES ? std::error_code() : Win32Error(error);
 }
 
 std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
@@ -395,52 +522,6 @@ void FailWritesBeyondTheSizeLimit() {}
 // leaves behind is hidden, so neither the file list nor a listing shows it, and the next run in
 // the folder removes it (RemoveLeftovers).
 void RemoveTemporariesOnInterrupt() {}
-
-bool IsListable(const std::filesystem::directory_entry& entry, std::string_view name) {
-    // The file list leaves out hidden and system files by their marks; a name that starts with
-    // a dot is an ordinary name on Windows.
-    if (name.empty()) {
-        return false;
-    }
-    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                       FILE_ATTRIBUTE_DEVICE)) != 0) {
-        return false;
-    }
-    // A regular file, or a link named like one that cannot be followed.
-    std::error_code error;
-    const std::filesystem::file_type type = entry.status(error).type();
-    return type == std::filesystem::file_type::regular ||
-           ((error || type == std::filesystem::file_type::not_found) && entry.is_symlink(error));
-}
-
-bool IsEnterableFolder(const std::filesystem::directory_entry& entry, std::string_view name) {
-    // Hidden and system folders are left out as hidden and system files are. The attributes are
-    // the entry's own: a symbolic link or a junction to a folder is a reparse point.
-    if (name.empty()) {
-        return false;
-    }
-    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-        return false;
-    }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-        return true;
-    }
-    // A reparse point that stands for another entry (a symbolic link, a junction) is a link. One
-    // that does not is a real folder: a folder of a cloud drive whose files come on demand. A
-    // reparse point that tells no tag (Wine's view of a Unix link) counts as a link.
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(entry.path().c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    ::FindClose(search);
-    const DWORD tag = found.dwReserved0;
-    return tag != 0 && !IsReparseTagNameSurrogate(tag);
-}
 
 bool SameFileName(std::string_view a, std::string_view b) {
     // Windows' file systems compare names without regard to case, letter by letter as the

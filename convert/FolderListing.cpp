@@ -54,30 +54,20 @@ bool NameLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-// The names (UTF-8) of the entries of FOLDER that KEEP accepts, sorted by NameLess. When the
-// folder cannot be read (or fails part way), none, and ERROR says why; cleared otherwise.
+// The names (UTF-8) of the entries of FOLDER that KEEP accepts, sorted by NameLess; KEEP is
+// called with each name and kind and the reason for an Unknown one. When the folder cannot be
+// read (or fails part way), none, and ERROR says why; cleared otherwise.
 template <typename Keep>
-std::vector<std::string> SortedNames(const std::filesystem::path& folder, Keep keep,
+std::vector<std::string> SortedNames(const fileops::Folder& folder, Keep keep,
                                      std::error_code& error) {
     std::vector<std::string> names;
-    error.clear();
     try {
-        std::filesystem::directory_iterator it(folder, error);
-        const std::filesystem::directory_iterator end;
-        for (; !error && it != end; it.increment(error)) {
-            std::string name;
-            try {
-                const std::u8string u8 = it->path().filename().u8string();
-                name.assign(u8.begin(), u8.end());
-            } catch (const std::system_error&) {
-                // A Windows name that is no valid UTF-16 has no UTF-8 form: that one entry is
-                // left out, not the whole folder.
-                continue;
-            }
-            if (keep(*it, name)) {
-                names.push_back(std::move(name));
-            }
-        }
+        error = fileops::ListEntries(
+            folder, [&](std::string_view name, fileops::EntryKind kind, std::error_code why) {
+                if (keep(name, kind, why)) {
+                    names.emplace_back(name);
+                }
+            });
     } catch (const std::bad_alloc&) {
         error = std::make_error_code(std::errc::not_enough_memory);
     } catch (const std::system_error& e) {
@@ -124,29 +114,45 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
-std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern,
+std::vector<std::string> ListFolder(const fileops::Folder& folder, std::string_view pattern,
                                     std::error_code& error) {
     return SortedNames(
         folder,
-        [pattern](const auto& entry, const std::string& name) {
-            return MatchesPattern(name, pattern) && fileops::IsListable(entry, name);
+        [pattern](std::string_view name, fileops::EntryKind kind, std::error_code) {
+            return fileops::IsListable(kind) && MatchesPattern(name, pattern);
         },
         error);
 }
 
-std::vector<std::string> ListSubfolders(const std::filesystem::path& folder) {
-    std::error_code ignored;
-    return SortedNames(
-        folder,
-        [](const auto& entry, const std::string& name) {
-            return fileops::IsEnterableFolder(entry, name);
-        },
-        ignored);
+std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern,
+                                    std::error_code& error) {
+    fileops::Folder opened;
+    if ((error = fileops::OpenFolder(folder, opened))) {
+        return {};
+    }
+    return ListFolder(opened, pattern, error);
 }
 
 std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::string_view pattern) {
     std::error_code ignored;
     return ListFolder(folder, pattern, ignored);
+}
+
+Subfolders ListSubfolders(const fileops::Folder& folder) {
+    Subfolders subfolders;
+    subfolders.names = SortedNames(
+        folder,
+        [&](std::string_view name, fileops::EntryKind kind, std::error_code why) {
+            if (kind == fileops::EntryKind::Unknown) {
+                subfolders.unknown.emplace_back(name, why);
+            }
+            return fileops::IsEnterableFolder(kind);
+        },
+        subfolders.error);
+    if (subfolders.error) {
+        subfolders.unknown.clear();
+    }
+    return subfolders;
 }
 
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name) {

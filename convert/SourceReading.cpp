@@ -243,12 +243,15 @@ SourceReading ReadCharacters(const std::filesystem::path& folder, std::string_vi
                              std::optional<SourceEncoding> encoding,
                              const std::function<void(const SourceCharacter&)>& each) {
     fileops::Folder opened;
+    fileops::OpenFolder(folder, opened);
+    return ReadCharacters(opened, name, encoding, each);
+}
+
+SourceReading ReadCharacters(const fileops::Folder& folder, std::string_view name,
+                             std::optional<SourceEncoding> encoding,
+                             const std::function<void(const SourceCharacter&)>& each) {
     fileops::File file;
-    std::error_code error = fileops::OpenFolder(folder, opened);
-    if (!error) {
-        error = fileops::OpenForReading(opened, name, file);
-    }
-    if (error) {
+    if (const std::error_code error = fileops::OpenForReading(folder, name, file)) {
         SourceReading result;
         result.readError = error;
         return result;

@@ -127,5 +127,8 @@ SourceReading ReadCharacters(ByteSource& source, std::optional<SourceEncoding> e
 SourceReading ReadCharacters(const std::filesystem::path& folder, std::string_view name,
                              std::optional<SourceEncoding> encoding,
                              const std::function<void(const SourceCharacter&)>& each);
+SourceReading ReadCharacters(const fileops::Folder& folder, std::string_view name,
+                             std::optional<SourceEncoding> encoding,
+                             const std::function<void(const SourceCharacter&)>& each);
 
 } // namespace rz408

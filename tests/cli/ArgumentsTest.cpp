@@ -3,6 +3,7 @@
 
 #include "BatchCommand.h"
 #include "CheckCommand.h"
+#include "FolderConversion.h"
 #include "Rows.h"
 #include "TestFiles.h"
 
@@ -370,6 +371,38 @@ TEST(Version, NamesVersionAndLicenseOneLineEach) {
     EXPECT_TRUE(license.starts_with("License " RZ408_LICENSE ": ")) << license;
     EXPECT_FALSE(std::getline(lines, more)) << out.str();
 }
+
+// The one rule by which the command shows names: control characters and bytes that are no UTF-8
+// as the shell's $'...', everything else as it is; in messages within single quotes.
+struct ShownRow {
+    const char* name;
+    std::string text;
+    std::string quoted;
+    std::string shown;
+};
+
+// clang-format off
+const ShownRow kShownRows[] = {
+    {"Plain", "a b\xC3\xBC.deu", "'a b\xC3\xBC.deu'", "a b\xC3\xBC.deu"},
+    {"Empty", "", "''", ""},
+    {"LineFeedForgesNoLine", "a\nFORGED.deu:9:9: x", "'a'$'\\n''FORGED.deu:9:9: x'",
+     "a$'\\n'FORGED.deu:9:9: x"},
+    {"EscapeSequenceFirst", "\x1B[2Jx", "$'\\033''[2Jx'", "$'\\033'[2Jx"},
+    {"RunOfControlsLast", "x\r\t\x07\x7F", "'x'$'\\r\\t\\a\\177'", "x$'\\r\\t\\a\\177'"},
+    {"C1ControlAsUtf8", "a\xC2\x9B" "b", "'a'$'\\302\\233''b'", "a$'\\302\\233'b"},
+    {"BytesThatAreNoUtf8", "Gr\xFC\xDF" "e", "'Gr'$'\\374\\337''e'", "Gr$'\\374\\337'e"},
+};
+// clang-format on
+
+class Shown : public ::testing::TestWithParam<ShownRow> {};
+
+TEST_P(Shown, ControlsAsTheShellWritesThem) {
+    const ShownRow& row = GetParam();
+    EXPECT_EQ(QuotedText(row.text), row.quoted);
+    EXPECT_EQ(ShownText(row.text), row.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Shown, ::testing::ValuesIn(kShownRows), test::RowName());
 
 TEST(Output, AFailedStandardOutputIsAFailure) {
     test::TempFolder temp;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <iterator>
 #include <ostream>
@@ -506,6 +508,90 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Tree, ::testing::ValuesIn(kTreeRows), test::RowName());
+
+// ---------------------------------------------------------------------------------------
+// Names with control characters: everything the command prints shows them escaped, so that no
+// name moves the cursor or forges a line; the log shows them as '?'.
+
+// The temporary folder holds game/, and in it the folder kSub with the UTF-8 source kForger
+// ("„", a blank at 1:1), and the source kBlocked with a folder where its copy belongs.
+const std::string kSub = "s\x1B]0;x\x07";
+const std::string kForger = "a\nFORGED.deu:9:9: x\x1B[2J.deu";
+const std::string kBlocked = "b\r.deu";
+
+struct ControlsRow {
+    const char* name;
+    std::vector<std::string> options; // before "-l de -r @game"
+    int exitCode;
+    std::string out;                   // behind the folder's path (UTF-8) where "@" stands
+    std::vector<std::string> errParts; // "@" stands for the folder's path, quoted in pieces
+};
+
+const ControlsRow kControlsRows[] = {
+    {"Convert",
+     {},
+     1,
+     // The folder in b\r.deu's copy's place is a folder of the tree.
+     ".: " + kGermanCount + " 0\n" + "b$'\\r'.txt: " + kGermanCount + " 0\n" +
+         "s$'\\033']0;x$'\\a': " + kGermanCount + " 1\n",
+     {"@/b'$'\\r''.deu' not converted: cannot write b$'\\r'.txt: Is a directory",
+      "@/s'$'\\033'']0;x'$'\\a''/a'$'\\n''FORGED.deu:9:9: x'$'\\033''[2J.deu' read as UTF-8"}},
+    {"Check",
+     {"--check"},
+     3,
+     "@/s$'\\033']0;x$'\\a'/a$'\\n'FORGED.deu:9:9: x$'\\033'[2J.deu:1:1: \u201E (ascii werte 132) "
+     "ist konvertiert zu leerzeichen.\n",
+     {"@/s'$'\\033'']0;x'$'\\a''/a'$'\\n''FORGED.deu:9:9: x'$'\\033''[2J.deu' read as UTF-8",
+      "@/s'$'\\033'']0;x'$'\\a': checked 1 file"}},
+};
+
+class Controls : public ::testing::TestWithParam<ControlsRow> {};
+
+void PrintTo(const ControlsRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+TEST_P(Controls, NamesShownEscapedEverywhere) {
+    const ControlsRow& row = GetParam();
+    TempFolder temp;
+    const fs::path game = temp.path() / "game";
+    try {
+        temp.Write(fs::path("game") / kSub / kForger, "\xE2\x80\x9E");
+        temp.Write(fs::path("game") / kBlocked, "ok");
+        fs::create_directory(game / "b\r.txt");
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no control characters in names here: " << e.what();
+    }
+    std::vector<std::string> args = row.options;
+    args.insert(args.end(), {"-l", "de", "-r", Utf8(game)});
+
+    const test::CommandResult result = RunCommand(args);
+
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    const auto withPath = [&](std::string text, const std::string& path) {
+        const std::size_t at = text.find('@');
+        return at == std::string::npos ? text : text.replace(at, 1, path);
+    };
+    EXPECT_EQ(result.out, withPath(row.out, Utf8(game)));
+    for (const std::string& part : row.errParts) {
+        const std::string expected = withPath(part, "'" + Utf8(game));
+        EXPECT_NE(result.err.find(expected), std::string::npos) << expected << " in " << result.err;
+    }
+    for (const std::string& printed : {result.out, result.err}) {
+        EXPECT_EQ(
+            std::count_if(printed.begin(), printed.end(),
+                          [](char c) { return (c >= 0 && c < ' ' && c != '\n') || c == 127; }),
+            0)
+            << printed;
+    }
+    if (row.options.empty()) {
+        EXPECT_EQ(ReadFile(game / kSub / "konvertionsfehler.txt"),
+                  "a?FORGED.deu:9:9: x?[2J.deu : \r\n             \x84 (ascii werte 132) ist "
+                  "konvertiert zu leerzeichen.\r\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Controls, ::testing::ValuesIn(kControlsRows), test::RowName());
 
 // ---------------------------------------------------------------------------------------
 // The command line itself: usage errors and help through the real executable.

@@ -92,6 +92,8 @@ const SourceRow kSourceRows[] = {
     {"NoVisibleFormUnicode", "a\xE2\x80\x8B\xC2\x85", {},
      "1:2 \u200B 8203 <U+200B>, 1:3 \xC2\x85 133 <U+0085>"},
     {"French", "\x96\xE9", {}, "1:1 \u2013 150", &kFrenchProfile},
+    // The last character of two bytes in UTF-8 and the first of three.
+    {"Utf8TwoAndThreeBytes", "\xDF\xBF\xE0\xA0\x80", {}, "1:1 \u07FF 2047, 1:2 \u0800 2048"},
 };
 // clang-format on
 
@@ -163,8 +165,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows), test::R
 //     .hidden/   h.deu with a blank
 //   outside/   l.deu with a blank
 // and, as the row asks: game/b.deu and game/locked/ (with k.deu), both unreadable; or
-// game/konvertionsfehler.deu, whose copy would be the log file.
-enum class Extra { None, Locked, LogName };
+// game/konvertionsfehler.deu, whose copy would be the log file; or game/shut/ (with s.deu), which
+// may be read but not searched.
+enum class Extra { None, Locked, LogName, Unsearchable };
 
 struct FolderRow {
     const char* name;
@@ -193,6 +196,8 @@ const FolderRow kFolderRows[] = {
       "overwrite the log file"}},
     {"MissingFolderChecksNothing", Extra::None, {"@game", "@missing"}, kExitUsage, {},
      {"missing' does not exist"}},
+    {"UnsearchableFolderNamesItsSources", Extra::Unsearchable, {"@game/shut"}, kExitFileFailed, {},
+     {"s.deu' not checked: cannot read s.deu: Permission denied", "checked 0 of 1 file"}},
 };
 // clang-format on
 
@@ -214,12 +219,17 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     }
     std::error_code ec;
     fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
-    if (row.extra == Extra::Locked) {
+    if (row.extra == Extra::Locked || row.extra == Extra::Unsearchable) {
         if (const std::string why = test::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
+    }
+    if (row.extra == Extra::Locked) {
         fs::permissions(temp.Write("game/b.deu", "\x96"), fs::perms::none);
         fs::permissions(temp.Write("game/locked/k.deu", "\x96").parent_path(), fs::perms::none);
+    } else if (row.extra == Extra::Unsearchable) {
+        fs::permissions(temp.Write("game/shut/s.deu", "\x96").parent_path(),
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     } else if (row.extra == Extra::LogName) {
         temp.Write("game/konvertionsfehler.deu", "\x96");
     }
@@ -247,6 +257,7 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     }
     EXPECT_EQ(Snapshot(temp.path()), before) << "the check changed the folder";
     fs::permissions(temp.path() / "game/locked", fs::perms::owner_all, ec); // removable again
+    fs::permissions(temp.path() / "game/shut", fs::perms::owner_all, ec);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows), test::RowName());

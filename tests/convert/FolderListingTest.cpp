@@ -199,6 +199,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   std::errc::too_many_files_open}),
     test::RowName());
 
+// A folder that may be read but not searched lists its files (their kinds known from the listing
+// itself), so that a run names each as failed with the reason instead of passing over them; the
+// window's file list shows them too.
+TEST(UnsearchableFolder, ListsItsFiles) {
+    TempFolder folder;
+    WriteFile(folder / "a.deu", "x");
+    ::chmod(folder.path().c_str(), 0444);
+    std::error_code error;
+    std::vector<std::string> names;
+    {
+        test::WithoutReadOverride unprivileged;
+        names = ListFolder(folder.path(), "*.deu", error);
+    }
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_EQ(names, std::vector<std::string>{"a.deu"});
+    EXPECT_FALSE(error) << error.message();
+}
+
 TEST(PathInFolder, Rows) {
     const std::filesystem::path folder = "/games/rz";
     EXPECT_EQ(PathInFolder(folder, "MAP.DEU").native(), "/games/rz/MAP.DEU");

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -122,6 +126,60 @@ TEST(FewDescriptors, EveryFileThatCannotBeOpenedIsNamed) {
         EXPECT_NE(result.err.find(named), std::string::npos) << named << " not in:\n" << result.err;
     }
     EXPECT_EQ(Names(dir), before) << "files written, or stray files left";
+}
+
+// ---------------------------------------------------------------------------------------
+// Paths longer than the system takes (PATH_MAX, 4,096 bytes): a tree 18 folders deep, each named
+// with 250 letters and holding a source as long. The walk reaches every folder relative to the
+// one above it, and a folder given by name lists and converts its source whose path is too long.
+
+TEST(LongPaths, EveryFolderAndSourceReachedAtAnyDepth) {
+    constexpr int kDepth = 18;
+    const std::string folderName(250, 'f');
+    const std::string sourceName = std::string(246, 's') + ".deu";
+    Scratch scratch;
+    const fs::path top = scratch.path() / "top";
+    // Made, and removed again, through descriptors: the paths are too long to be given whole.
+    struct RemovedWhole {
+        fs::path path;
+        ~RemovedWhole() { RunProgram({"rm", "-rf", path.string()}, 60s); }
+    } const removed{top};
+    fs::create_directory(top);
+    int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    fs::path deepestNamed; // the deepest folder whose path the system still takes
+    std::string expected = ".: " + kCount + " 1\n";
+    std::string label;
+    for (int level = 0; level <= kDepth && fd >= 0; ++level) {
+        const int source = ::openat(fd, sourceName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(source, 0) << SystemReason(errno);
+        ASSERT_EQ(::write(source, "\xE4", 1), 1);
+        ::close(source);
+        if (level == kDepth) {
+            break;
+        }
+        ASSERT_EQ(::mkdirat(fd, folderName.c_str(), 0755), 0) << SystemReason(errno);
+        const int below = ::openat(fd, folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = below;
+        label += (label.empty() ? "" : "/") + folderName;
+        expected += label + ": " + kCount + " 1\n";
+        if ((top / label).string().size() < 4096) {
+            deepestNamed = top / label;
+        }
+    }
+    ::close(fd);
+    ASSERT_GE((deepestNamed / sourceName).string().size(), 4096u);
+
+    const ChildResult tree = RunProgram({RZ408_CONVERT_EXE, "-l", "de", "-r", top.string()}, 60s);
+    ASSERT_FALSE(tree.timedOut) << Describe(tree);
+    EXPECT_EQ(tree.exitCode, 0) << tree.err;
+    EXPECT_EQ(tree.out, expected);
+    EXPECT_EQ(tree.err, "");
+
+    const ChildResult named =
+        RunProgram({RZ408_CONVERT_EXE, "-l", "de", deepestNamed.string()}, 60s);
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_EQ(named.out, kCount + " 1\n");
 }
 
 // ---------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "TestFiles.h"
 
 #include "Conversion.h"
+#include "FileOps.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
@@ -492,6 +493,31 @@ TEST(WindowsTargets, FolderInTargetsPlaceFails) {
     const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
                                                   L"konvertionsfehler.txt"};
     EXPECT_EQ(AllNames(folder.path()), expectedNames);
+}
+
+// A folder of a walk over a tree (-r) is held while open, so that it cannot be swapped for
+// another, and a link or junction in a folder's place is never opened as one.
+TEST(WindowsSubfolders, HeldOpenAndNeverALink) {
+    TempFolder temp;
+    fs::create_directory(temp.path() / L"sub");
+    fileops::Folder parent;
+    ASSERT_FALSE(fileops::OpenFolder(temp.path(), parent));
+    {
+        fileops::Folder sub;
+        ASSERT_FALSE(fileops::OpenSubfolder(parent, "sub", sub));
+        EXPECT_FALSE(::MoveFileW((temp.path() / L"sub").c_str(), (temp.path() / L"x").c_str()));
+    }
+    // Wine reports the link as made, but makes none.
+    const fs::path link = temp.path() / L"link";
+    if (!::CreateSymbolicLinkW(link.c_str(), (temp.path() / L"sub").c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY |
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+        ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no symbolic links here: " << SystemReason(::GetLastError());
+    }
+    fileops::Folder opened;
+    EXPECT_EQ(fileops::OpenSubfolder(parent, "link", opened), fileops::LinkNotFollowed());
+    EXPECT_FALSE(opened.IsOpen());
 }
 
 } // namespace
