@@ -71,3 +71,15 @@ extern "C" int openat64(int dir, const char* path, int flags, ...) {
     va_end(more);
     return fd;
 }
+
+// What a program built with _FORTIFY_SOURCE calls where the flags are not known when it is
+// compiled and no mode is given.
+extern "C" int __openat_2(int dir, const char* path, int flags) {
+    SwapWhenOpening(path);
+    return SystemOpenAt()(dir, path, flags, 0);
+}
+
+extern "C" int __openat64_2(int dir, const char* path, int flags) {
+    SwapWhenOpening(path);
+    return SystemOpenAt()(dir, path, flags, 0);
+}
