@@ -10,10 +10,7 @@ namespace rz408 {
 PendingBatch::PendingBatch(const fileops::Folder& folder, LogFile& log, RunReport& report,
                            LastLine& lastLine, const RunOptions& options)
     : folder_(folder), log_(log), report_(report), lastLine_(lastLine),
-      flushToDisk_(options.flushToDisk),
-      // Without the flush there is nothing to wait for: each copy takes its place at once.
-      files_(flushToDisk_ ? std::max<std::size_t>(options.batchFiles, 1) : 1),
-      bytes_(options.batchBytes) {
+      files_(std::max<std::size_t>(options.batchFiles, 1)), bytes_(options.batchBytes) {
     entries_.reserve(files_);
     takenOut_.reserve(files_);
 }
@@ -32,7 +29,7 @@ void PendingBatch::Commit() noexcept {
     if (entries_.empty()) {
         return;
     }
-    const bool allOnDisk = !flushToDisk_ || !fileops::FlushFileSystem(folder_);
+    const bool allOnDisk = !fileops::FlushFileSystem(folder_);
     for (Entry& entry : entries_) {
         std::error_code error;
         if (!allOnDisk) {
