@@ -29,7 +29,9 @@ void PendingBatch::Commit() noexcept {
     if (entries_.empty()) {
         return;
     }
-    const bool allOnDisk = !fileops::FlushFileSystem(folder_);
+    // Many copies are flushed by one flush of the file system, a single one (a large copy, the
+    // last of a small folder) by itself, without waiting for what others wrote meanwhile.
+    const bool allOnDisk = entries_.size() > 1 && !fileops::FlushFileSystem(folder_);
     for (Entry& entry : entries_) {
         std::error_code error;
         if (!allOnDisk) {
