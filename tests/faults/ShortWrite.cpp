@@ -32,7 +32,3 @@ extern "C" ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offs
     static const Pwrite systemPwrite = rz408::shim::SystemFunction<Pwrite>("pwrite");
     return systemPwrite(fd, data, Allowed(fd, size), offset);
 }
-
-extern "C" ssize_t pwrite64(int fd, const void* data, std::size_t size, off_t offset) {
-    return pwrite(fd, data, size, offset);
-}
