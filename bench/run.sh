@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Measures rz408-convert against cat and iconv on generated texts, and against cp -r on a
-# folder of many small files. Usage:
+# Measures rz408-convert against cat, iconv and a durable copy (dd conv=fdatasync) on generated
+# texts, and against cp -r (alone, and followed by sync) on a folder of many small files. Every
+# run of rz408-convert flushes its copies to the disk, so the durable copies are its measure; on
+# a RAM disk (the default) the flushes cost nothing, so measure on a real disk with BENCH_DIR.
+# Usage:
 #
 #   bench/run.sh [SIZE_MB [RUNS]]        (defaults: 100 MB, 5 runs of each command)
 #
@@ -10,7 +13,7 @@
 #                             timed in the same rounds, interleaved, for a before/after figure
 #              BENCH_DIR      where the texts go (default: a new folder in /dev/shm, or in /tmp
 #                             when /dev/shm is missing; removed at the end)
-#              SMALL_FILES    how many 2 KB files for the many-files case (default 10000)
+#              SMALL_FILES    how many 2 KB files for the many-files case (default 2000)
 #              MICRO_BUILD    build folder for the Google Benchmark of the inner loop, run last
 #                             (default: build-bench; MICRO_BUILD=none skips it)
 # Installs what it needs (python3, GNU time) and builds the command when it is missing; uses
@@ -20,7 +23,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../tools/common.sh"
 SIZE_MB=${1:-100}
 RUNS=${2:-5}
-SMALL_FILES=${SMALL_FILES:-10000}
+SMALL_FILES=${SMALL_FILES:-2000}
 
 ensure_packages time python3 libc-bin coreutils
 if [ -n "${RZ408_CONVERT:-}" ]; then
@@ -107,25 +110,30 @@ measure_text() {
     bytes=$(stat -c %s "$src")
     high=$(LC_ALL=C tr -d '\000-\177' <"$src" | wc -c)
     local iconv_cmd=(iconv -f "$encoding" -t ASCII//TRANSLIT "$src")
+    local dd_cmd=(dd if="$src" of="$dir/dd.out" bs=1M conv=fdatasync status=none)
 
-    local ours=() cats=() iconvs=() befores=() i
+    local ours=() cats=() iconvs=() dds=() befores=() i
     # One round to warm the page cache and check that every command works. The copy and the
     # log exist from then on: every timed run replaces them, as a second run in a game folder.
     "$CONVERT" -l de "$dir" >/dev/null
     cat "$src" >"$dir/cat.out"
     "${iconv_cmd[@]}" >"$dir/iconv.out"
+    "${dd_cmd[@]}"
     for ((i = 0; i < RUNS; i++)); do
         ours+=("$(measure /dev/null "$CONVERT" -l de "$dir")")
         cats+=("$(measure "$dir/cat.out" cat "$src")")
         iconvs+=("$(measure "$dir/iconv.out" "${iconv_cmd[@]}")")
+        dds+=("$(measure /dev/null "${dd_cmd[@]}")")
         if [ -n "$BEFORE" ]; then
             befores+=("$(measure /dev/null "$BEFORE" -l de "$dir")")
         fi
     done
-    local o c v po pc pv
+    local o c v d po pc pv pd
     o=$(median_of 1 "${ours[@]}")
     c=$(median_of 1 "${cats[@]}")
     v=$(median_of 1 "${iconvs[@]}")
+    d=$(median_of 1 "${dds[@]}")
+    pd=$(median_of 2 "${dds[@]}")
     po=$(median_of 2 "${ours[@]}")
     pc=$(median_of 2 "${cats[@]}")
     pv=$(median_of 2 "${iconvs[@]}")
@@ -140,11 +148,13 @@ measure_text() {
     printf '  %-24s %9s %9s %10s %9s\n' \
         "rz408-convert -l de" "$(secs "$o")" "$(mbps "$bytes" "$o")" "$(secs "$po")" "$(mib "$mo")" \
         "cat" "$(secs "$c")" "$(mbps "$bytes" "$c")" "$(secs "$pc")" "$(mib "$mc")" \
-        "iconv $encoding" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")"
+        "iconv $encoding" "$(secs "$v")" "$(mbps "$bytes" "$v")" "$(secs "$pv")" "$(mib "$mv")" \
+        "dd conv=fdatasync" "$(secs "$d")" "$(mbps "$bytes" "$d")" "$(secs "$pd")" ""
     echo "  ours wrote the copy ($(($(stat -c %s "$dir/text.txt") / 1000000)) MB) and the log file ($(($(stat -c %s "$dir/konvertionsfehler.txt") / 1000000)) MB: one entry line per blanked character and line)"
     echo "  ours / cat   = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
+    echo "  ours / dd conv=fdatasync = $(ratio "$o" "$d") wall"
     echo "  iconv / ours = $(ratio "$v" "$o") wall, $(ratio "$pv" "$po") cpu"
-    echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,}"
+    echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cat ${cats[*]// /,} | iconv ${iconvs[*]// /,} | dd ${dds[*]// /,}"
     if [ -n "$BEFORE" ]; then
         local b pb
         b=$(median_of 1 "${befores[@]}")
@@ -163,7 +173,7 @@ measure_text() {
             -n iconv "iconv -f $encoding -t ASCII//TRANSLIT '$src' >'$dir/iconv.out'" 2>&1 |
             grep -E 'Time|±|faster|ours|cat|iconv' | sed 's/^/  /'
     fi
-    rm -f "$dir/cat.out" "$dir/iconv.out"
+    rm -f "$dir/cat.out" "$dir/iconv.out" "$dir/dd.out"
 }
 
 # measure_line KIND: the KIND text of measure_text (generated first) as one single line of half
@@ -189,37 +199,48 @@ measure_line() {
 measure_small() {
     local dir="$WORK/small"
     python3 "$ROOT/bench/gentext.py" small "$SMALL_FILES" "$dir/src"
-    local ours=() cps=() befores=() i
+    # Every command writes into folders of its own, made for the round: nothing is removed until
+    # the end, since ext4 makes the creation of files slow for a while after many were removed
+    # (it passes over the inodes freed recently), which would blame whatever comes next.
+    local ours=() cps=() syncs=() befores=() i
     for ((i = 0; i <= RUNS; i++)); do
-        rm -f "$dir"/src/*.txt
-        rm -rf "$dir/copy"
-        local o c b=
-        o=$(measure /dev/null "$CONVERT" -l de "$dir/src")
-        c=$(measure /dev/null cp -r "$dir/src" "$dir/copy")
+        local round="$dir/round$i"
+        mkdir -p "$round"
+        cp -r "$dir/src" "$round/ours"
+        [ -z "$BEFORE" ] || cp -r "$dir/src" "$round/before"
+        sync
+        local o c s b=
+        o=$(measure /dev/null "$CONVERT" -l de "$round/ours")
+        c=$(measure /dev/null cp -r "$dir/src" "$round/copy")
+        s=$(measure /dev/null sh -c 'cp -r "$1" "$2" && sync' - "$dir/src" "$round/synced")
         if [ -n "$BEFORE" ]; then
-            rm -f "$dir"/src/*.txt
-            b=$(measure /dev/null "$BEFORE" -l de "$dir/src")
+            b=$(measure /dev/null "$BEFORE" -l de "$round/before")
         fi
         # The first round only warms the caches.
         if [ "$i" -gt 0 ]; then
             ours+=("$o")
             cps+=("$c")
+            syncs+=("$s")
             [ -z "$b" ] || befores+=("$b")
         fi
     done
-    local o c po pc m
+    local o c s po pc m
     o=$(median_of 1 "${ours[@]}")
     c=$(median_of 1 "${cps[@]}")
+    s=$(median_of 1 "${syncs[@]}")
     po=$(median_of 2 "${ours[@]}")
     pc=$(median_of 2 "${cps[@]}")
-    m=$(peak_kib "$CONVERT" -l de "$dir/src")
+    m=$(peak_kib "$CONVERT" -l de "$dir/round0/ours")
+    rm -rf "$dir"/round*
     echo
     echo "== $SMALL_FILES files of 2 KB (new targets each run); median of $RUNS"
     printf '  %-24s %9s %10s %9s\n' "" "wall s" "cpu s" "peak MiB"
     printf '  %-24s %9s %10s %9s\n' "rz408-convert -l de" "$(secs "$o")" "$(secs "$po")" "$(mib "$m")"
     printf '  %-24s %9s %10s\n' "cp -r" "$(secs "$c")" "$(secs "$pc")"
+    printf '  %-24s %9s\n' "cp -r + sync" "$(secs "$s")"
     echo "  ours / cp -r = $(ratio "$o" "$c") wall, $(ratio "$po" "$pc") cpu"
-    echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cp -r ${cps[*]// /,}"
+    echo "  ours / (cp -r + sync) = $(ratio "$o" "$s") wall"
+    echo "  runs (wall,cpu us): ours ${ours[*]// /,} | cp -r ${cps[*]// /,} | cp -r + sync ${syncs[*]// /,}"
     if [ -n "$BEFORE" ]; then
         echo "  before: $(secs "$(median_of 1 "${befores[@]}")") s wall, $(secs "$(median_of 2 "${befores[@]}")") s cpu; runs ${befores[*]// /,}"
     fi

@@ -89,7 +89,6 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     bool help = false;
     bool version = false;
     bool optionsEnded = false;
-    bool sync = false;
     bool recursive = false;
     bool check = false;
 
@@ -104,7 +103,8 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--version" || arg == "-V") {
             version = true;
         } else if (arg == "--sync") {
-            sync = true;
+            // Every run flushes its copies to the disk; scripts written for earlier versions
+            // still pass it.
         } else if (arg == "--recursive" || arg == "-r") {
             recursive = true;
         } else if (arg == "--check") {
@@ -162,7 +162,6 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     }
     result.action = BatchArguments::Action::Convert;
     result.folders = std::move(folders);
-    result.sync = sync;
     result.encoding = encoding;
     result.recursive = recursive;
     result.check = check;
@@ -213,8 +212,8 @@ std::string HelpText() {
            "                       hidden folders and links to folders are not entered;\n"
            "                       each count line starts with the folder's path\n"
            "                       relative to FOLDER ('.' for FOLDER itself)\n"
-           "      --sync           flush each copy to the disk before it replaces the old\n"
-           "                       one (slower; for thin-provisioned volumes)\n"
+           "      --sync           accepted for older scripts: every copy is on the disk\n"
+           "                       before it replaces the old one anyway\n"
            "      --check          convert nothing and write nothing: list each character\n"
            "                       that would become a blank on standard output, one\n"
            "                       line each, as PATH:LINE:COLUMN: the character, its\n"
@@ -263,7 +262,6 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     Module1 m;
     RunOptions options;
-    options.flushToDisk = parsed.sync;
     options.encoding = parsed.encoding;
     if (parsed.recursive) {
         return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);

@@ -25,7 +25,6 @@ struct BatchArguments {
     Action action = Action::UsageError;
     const LanguageProfile* profile = nullptr; // set for Convert
     std::vector<std::filesystem::path> folders;
-    bool sync = false; // --sync: flush the copies to the disk before they replace the old ones
     // --encoding: the encoding every source is read in; none (auto) to tell it by each source.
     std::optional<SourceEncoding> encoding;
     std::string error; // set for UsageError: what was wrong, in one line

@@ -85,13 +85,10 @@ struct RunReport {
 // How a run reads and writes.
 struct RunOptions {
     std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
-    // Flush every copy and the log to the disk before it replaces the old file. Local disks
-    // report a full disk at the write itself, so this matters only on volumes that find out
-    // later (thin-provisioned ones); it writes everything to the disk at once, which costs
-    // several times the conversion itself on large files, so it is asked for, not the default.
-    bool flushToDisk = false;
-    // With flushToDisk, copies flushed to the disk together, and then put in their targets'
-    // places: a batch ends at this many files or bytes of copies, and at the end of the run.
+    // Every copy and the log are flushed to the disk before they replace the old files; the
+    // copies in batches, by one flush of the file system for many of them, and then put in
+    // their targets' places: a batch ends at this many files or bytes of copies, and at the end
+    // of the run.
     std::size_t batchFiles = 512;
     std::uint64_t batchBytes = std::uint64_t{32} << 20;
     // Called on the run's thread after each listed file, converted or failed, with the number
@@ -119,14 +116,14 @@ struct RunOptions {
 // old file's place, by a rename over it, only when it was written and closed whole without
 // error; whatever fails, the old file stays as it was and no temporary file is left (also when
 // the program is stopped by a signal, once RemoveTemporariesOnInterrupt was called, at any length
-// of the folder's path). On ext4 the rename makes the new data reach the disk before the new
-// name does: after a power cut a target is the old copy or the whole new one. A copy that
-// replaces a file keeps its access rights, and its owner and group where the program may (as
-// root); set-ID bits stay only under the old owner and group. A write beyond the file-size
-// limit fails that file ("File too large"). With RunOptions::flushToDisk the copies are also
-// flushed to the disk before they take their places, in batches, by one flush of the file system
-// for many files; a copy the disk refuses then (a thin volume, full only when the data arrives)
-// fails, with its log record.
+// of the folder's path). Each copy and the log are on the disk before they take their places,
+// so that after a power cut a target is the old copy or the whole new one, on any file system:
+// the copies are flushed in batches, by one flush of the file system for many files (the write
+// of a large copy to the disk starts while it is converted); a copy the disk refuses then (a thin
+// volume, full only when the data arrives) fails, with its log record. A temporary file is its
+// maker's alone until it is written. A copy that replaces a file keeps its access rights, and its
+// owner and group where the program may (as root); set-ID bits stay only under the old owner and
+// group. A write beyond the file-size limit fails that file ("File too large").
 // A target that is a symbolic link is replaced, never written through; a folder in a target's
 // place is a failure. A source is read only when it is a regular file (a FIFO or device named
 // like a source is never read); a name that does not lead to one (a link leading nowhere or in a

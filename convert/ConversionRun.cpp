@@ -24,19 +24,19 @@ namespace {
 class RunSink : public ConvertSink {
 public:
     explicit RunSink(LogFile& log) : log_(log) {}
-    void SetTarget(fileops::File* target) {
+    void SetTarget(Temporary* target) {
         target_ = target;
         targetBytes_ = 0;
     }
     std::error_code WriteTarget(std::string_view bytes) override {
         targetBytes_ += bytes.size();
-        return fileops::WriteAll(*target_, bytes.data(), bytes.size());
+        return target_->Write(bytes);
     }
     void WriteLog(std::string_view bytes) override { log_.Write(bytes); }
     std::uint64_t TargetBytes() const { return targetBytes_; }
 
 private:
-    fileops::File* target_ = nullptr;
+    Temporary* target_ = nullptr;
     std::uint64_t targetBytes_ = 0;
     LogFile& log_;
 };
@@ -62,7 +62,7 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
     if (auto error = temporary.Create(targetName)) {
         return write(error);
     }
-    sink.SetTarget(&temporary.File());
+    sink.SetTarget(&temporary);
     FileSource bytes(source);
     reading = reader.Read(bytes, encoding, converter);
     if (reading.readError) {
@@ -101,7 +101,7 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
         // Every file of the run is named in the open folder, whatever becomes of its path
         // meanwhile. A folder that could not be opened fails every file with its reason.
         fileops::RemoveLeftovers(dir);
-        LogFile log(dir, logName, report.failures, options.flushToDisk);
+        LogFile log(dir, logName, report.failures);
         PendingBatch batch(dir, log, report, end.lastLine, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);

@@ -70,6 +70,8 @@ private:
     std::filesystem::path path_;
     // Why OpenFolder failed: every operation in a folder that is not open reports it.
     std::error_code error_ = std::make_error_code(std::errc::bad_file_descriptor);
+    // Linux: the access rights a new file gets (0666 less the umask), read once when it opens.
+    std::uint32_t newFileRights_ = 0644;
 };
 
 // Opens FOLDER for the operations below.
@@ -118,17 +120,22 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got);
 
 // Creates a new, empty, hidden file in FOLDER for writing, to take the place of the file
-// TARGET_NAME later (Replace); TEMPORARY_NAME receives its name. When TARGET_NAME is a file, the
-// new one gets its access rights, and its owner and group where this program may give them (run
-// as root); set-user-ID and set-group-ID bits stay only under the old file's owner and group
-// (otherwise they are dropped, as cp drops them). A new file gets what any new file gets.
-// As long as the new file stays open it is marked as in use, and RemoveLeftovers of any run
-// leaves it alone; the mark ends with the program, however it ends.
+// TARGET_NAME later (Replace); TEMPORARY_NAME receives its name. Until then only the program may
+// open it (on Linux it is created with rights for its owner alone). As long as it stays open it
+// is marked as in use, and RemoveLeftovers of any run leaves it alone; the mark ends with the
+// program, however it ends. It also carries a mark that only this program sets (its time of
+// last access, set to a moment ahead that depends on its name: TemporaryMark), by which
+// RemoveLeftovers tells it from a file that someone merely named like it.
 std::error_code CreateTemporary(const Folder& folder, std::string_view targetName, File& file,
                                 std::string& temporaryName);
 
 // Writes all SIZE bytes, or reports why not.
 std::error_code WriteAll(File& file, const char* data, std::size_t size);
+
+// Starts writing what was written to FILE so far to the disk, without waiting for it, so that a
+// flush later (FlushData, FlushFileSystem) finds little left to wait for. Does nothing where the
+// system offers no such start (Windows).
+void StartWriteBack(File& file);
 
 // Reads up to SIZE bytes at OFFSET of a file made by CreateTemporary, and writes SIZE bytes
 // there (records moved within the log). Where WriteAll goes on afterwards is not fixed: a
@@ -157,8 +164,12 @@ std::error_code FlushFileSystem(const Folder& folder);
 // Closes TEMPORARY (made by CreateTemporary as TEMPORARY_NAME), reporting what closing found (a
 // write the system could not complete), and puts it in the place of TARGET_NAME in one step: a
 // file that was there is replaced whole, a symbolic link that was there is replaced itself (never
-// written through); a folder there stays and the call fails. A rename over the old file, so that
-// file systems that write a new file to the disk before it replaces an old one (ext4) do so.
+// written through); a folder there stays and the call fails. The caller has flushed its data to
+// the disk before (FlushData, FlushFileSystem): a name never points at data that is not there.
+// First the file gets its final rights: when TARGET_NAME is a file, its access rights, and its
+// owner and group where this program may give them (run as root); set-user-ID and set-group-ID
+// bits stay only under the old file's owner and group (otherwise they are dropped, as cp drops
+// them); a new file gets what any new file gets. Its mark of a temporary file is taken off.
 // On failure the temporary file stays, closed, for RemoveQuietly.
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
                         std::string_view targetName);
@@ -168,18 +179,25 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
 void RemoveQuietly(const Folder& folder, File& file, std::string_view name);
 
 // Removes from FOLDER the temporary files that runs which did not end normally left behind (a
-// killed program, a power cut): the files named like temporary files (IsTemporaryName) that no
-// live program holds open (CreateTemporary). Returns how many it removed.
+// killed program, a power cut): the regular files named like temporary files (IsTemporaryName)
+// that carry the mark CreateTemporary sets for that name, and that no live program holds open.
+// Anything else stays, however much it looks like one. Never waits. Returns how many it removed.
 std::size_t RemoveLeftovers(const Folder& folder);
 
-// True for the names CreateTemporary gives: "." NAME ".rz408-" and six letters or digits.
+// True for the names CreateTemporary gives: "." NAME ".rz408-tmp-" and twelve small letters or
+// digits.
 bool IsTemporaryName(std::string_view name);
 
-// The name of a new temporary file for TARGET_NAME ending in SUFFIX (six letters or digits):
-// hidden, and short enough for any file system whatever the length of TARGET_NAME.
+// The name of a new temporary file for TARGET_NAME ending in SUFFIX (RandomSuffix): hidden, and
+// short enough for any file system whatever the length of TARGET_NAME.
 std::string TemporaryName(std::string_view targetName, std::string_view suffix);
 
-// Six letters or digits, different for every call.
+// The moment (seconds since 1970, UTC) that marks the temporary file TEMPORARY_NAME as this
+// program's own: far ahead, an even second (file systems that keep times to two seconds keep it
+// whole), different for different names.
+std::int64_t TemporaryMark(std::string_view temporaryName);
+
+// Twelve small letters or digits, different for every call.
 std::string RandomSuffix();
 
 // From now on a write beyond the process's file-size limit fails with "File too large" for that

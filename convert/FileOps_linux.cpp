@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The file operations on Linux (syncfs and O_PATH are Linux's own; the rest is POSIX).
+// The file operations on Linux (syncfs, sync_file_range and O_PATH are Linux's own; the rest is
+// POSIX).
 
 #include "FileOps.h"
 #include "FileOpsHandles.h"
@@ -7,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -163,53 +165,61 @@ private:
 };
 
 // A temporary file is marked as in use by an exclusive lock (flock) on its open file, which the
-// system lifts when the file is closed or the program ends. The folder's own lock covers the
-// moments when a temporary file has a name but no lock of its own (just created, or closed before
-// the rename): runs that name or replace files hold it shared, RemoveLeftovers exclusive. Where
-// the folder cannot be locked (a network file system, a folder opened without reading rights) the
-// run goes on without: RemoveLeftovers then removes nothing there.
-class FolderLock {
-public:
-    FolderLock(const Folder& folder, int how) : fd_(Fd(folder)) {
-        // Another run's RemoveLeftovers holds the lock for one pass over the folder: wait for
-        // it, but never for ever (some other program could hold the folder's lock).
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            if (::flock(fd_, how | LOCK_NB) == 0) {
-                locked_ = true;
-                return;
-            }
-            if (errno != EWOULDBLOCK || how == LOCK_EX) {
-                return;
-            }
-            const timespec pause{0, 2'000'000};
-            ::nanosleep(&pause, nullptr);
-        }
-    }
-    ~FolderLock() {
-        if (locked_) {
-            ::flock(fd_, LOCK_UN);
-        }
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    bool Locked() const { return locked_; }
+// system lifts when the file is closed or the program ends, and as the program's own by its time
+// of last access (TemporaryMark). The mark is set only once the lock is held, and taken off
+// before the file is closed: a marked file whose lock can be taken belongs to a run that is gone.
+// No lock of the folder is needed for that, so nobody who can read the folder can make a run
+// wait. A file that cannot be locked (some network file systems) gets no mark, and stays.
+bool SetAccessTime(int fd, std::int64_t seconds) {
+    timespec times[2] = {{static_cast<time_t>(seconds), 0}, {0, UTIME_OMIT}};
+    return ::futimens(fd, times) == 0;
+}
 
-private:
-    int fd_;
-    bool locked_ = false;
-};
+bool Marked(const struct stat& info, std::string_view temporaryName) {
+    return info.st_atim.tv_sec == TemporaryMark(temporaryName);
+}
+
+void TakeMarkOff(int fd) {
+    timespec times[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
+    ::futimens(fd, times);
+}
+
+// The access rights a new file gets: 0666 less the umask. Read from /proc, which leaves the
+// umask as it is; where /proc is missing, set and set back at once.
+std::uint32_t NewFileRights() {
+    mode_t umask = 022;
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    char status[4096];
+    ssize_t got = fd >= 0 ? ::read(fd, status, sizeof status - 1) : -1;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    const char* line = nullptr;
+    if (got > 0) {
+        status[got] = '\0';
+        line = std::strstr(status, "\nUmask:");
+    }
+    if (line != nullptr) {
+        umask = static_cast<mode_t>(std::strtoul(line + 7, nullptr, 8));
+    } else {
+        umask = ::umask(022);
+        ::umask(umask);
+    }
+    return 0666 & ~umask & 0777;
+}
 
 // A copy that replaces an older file keeps what the older file had: its access rights, and its
 // owner and group where this program may give them (as root, or a group the user belongs to). A
 // set-user-ID or set-group-ID bit stays only under the old file's owner or group: a copy never
-// carries it to another owner (the content comes from a source someone else may control).
-// Done when the file is made, so that it is never more open to others than the old one, and
-// again before it takes the old one's place: the system takes set-ID bits off a file that a user
-// other than root writes to.
-void KeepOwnerAndRights(const Folder& folder, const std::string& targetName, int fd) {
+// carries it to another owner (the content comes from a source someone else may control). A new
+// file gets the rights any new file gets. Done once the file is written, before it takes the old
+// one's place: until then the file is its maker's alone (CreateTemporary), and the system would
+// take set-ID bits off a file that a user other than root writes to.
+void GiveFinalRights(const Folder& folder, const std::string& targetName, int fd) {
     struct stat old {};
     if (::fstatat(Fd(folder), targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(old.st_mode)) {
+        ::fchmod(fd, static_cast<mode_t>(Handles::NewFileRightsOf(folder)));
         return;
     }
     struct stat mine {};
@@ -286,6 +296,7 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
     }
     Handles::Of(folder) = fd;
     Handles::ErrorOf(folder).clear();
+    Handles::NewFileRightsOf(folder) = NewFileRights();
     return {};
 }
 
@@ -476,14 +487,16 @@ std::error_code CreateTemporary(const Folder& folder, std::string_view targetNam
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryName = TemporaryName(target, RandomSuffix());
         const StopSignalsHeld held;
-        const FolderLock shared(folder, LOCK_SH);
+        // For its owner alone until it is written (Replace gives it its final rights): nobody
+        // else can open it, read it half-written or keep it open to write into the copy later.
         const int fd = ::openat(Fd(folder), temporaryName.c_str(),
-                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd >= 0) {
-            ::flock(fd, LOCK_EX | LOCK_NB); // in use: RemoveLeftovers leaves it alone
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) { // in use: RemoveLeftovers leaves it alone
+                SetAccessTime(fd, TemporaryMark(temporaryName));
+            }
             temporaries.Add(Fd(folder), temporaryName.c_str());
             Handles::Of(file) = fd;
-            KeepOwnerAndRights(folder, target, fd);
             return {};
         }
         if (errno != EEXIST) {
@@ -522,6 +535,11 @@ std::error_code WriteFully(int fd, const char* data, std::size_t size,
 
 std::error_code WriteAll(File& file, const char* data, std::size_t size) {
     return WriteFully(Fd(file), data, size, nullptr);
+}
+
+void StartWriteBack(File& file) {
+    // Only starts: the pages not yet on their way are handed to the disk, nothing waits.
+    ::sync_file_range(Fd(file), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
@@ -577,18 +595,17 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
     if (auto error = NameInFolder(targetName, to)) {
         return error;
     }
-    KeepOwnerAndRights(folder, to, Fd(temporary));
-    // Closing ends the file's own lock: the folder's lock covers it until the rename.
-    const FolderLock shared(folder, LOCK_SH);
     const int fd = Fd(temporary);
+    // The mark comes off while the file is still locked: from now on no run takes it for a
+    // leftover, also once it is closed.
+    TakeMarkOff(fd);
+    GiveFinalRights(folder, to, fd);
     Handles::Of(temporary) = File::kNoHandle;
     if (auto error = CloseFd(fd)) {
         return error;
     }
-    // A plain rename over the old file, never an exchange of the two names: ext4 (auto_da_alloc)
-    // then writes the new file's data to the disk before the rename reaches it, so that after a
-    // power cut the target is either the old file or the whole new one, as after mv. A folder in
-    // the target's place stays ("Is a directory").
+    // A plain rename over the old file, never an exchange of the two names. A folder in the
+    // target's place stays ("Is a directory").
     if (::renameat(Fd(folder), from.c_str(), Fd(folder), to.c_str()) != 0) {
         return LastError();
     }
@@ -614,12 +631,6 @@ std::size_t RemoveLeftovers(const Folder& folder) {
     if (!folder.IsOpen()) {
         return 0;
     }
-    // Exclusive: no run is between naming a temporary file and locking it meanwhile. When
-    // another run holds the lock, this run leaves the cleaning to a later one.
-    const FolderLock exclusive(folder, LOCK_EX);
-    if (!exclusive.Locked()) {
-        return 0;
-    }
     const int listing = ::openat(Fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listing < 0) {
         return 0;
@@ -631,23 +642,31 @@ std::size_t RemoveLeftovers(const Folder& folder) {
     }
     std::size_t removed = 0;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTemporaryName(entry->d_name)) {
+        const char* const name = entry->d_name;
+        // Only a regular file named and marked as a temporary file: never opened otherwise (a
+        // FIFO or device could block or do something when opened).
+        struct stat named {};
+        if (!IsTemporaryName(name) ||
+            ::fstatat(Fd(folder), name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(named.st_mode) || !Marked(named, name)) {
             continue;
         }
-        const int fd = ::openat(Fd(folder), entry->d_name,
-                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int fd =
+            ::openat(Fd(folder), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
             continue;
         }
-        // Nobody holds its lock: the run that wrote it is gone. Removed only while it is still
-        // the file at that name.
+        // Nobody holds its lock and it is still marked: the run that wrote it is gone (a live
+        // run takes the mark off before it lets the lock go). Removed only while it is still the
+        // file at that name.
         struct stat opened {};
-        struct stat named {};
-        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(Fd(folder), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
-            ::unlinkat(Fd(folder), entry->d_name, 0) == 0) {
+        struct stat again {};
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_dev == named.st_dev &&
+            opened.st_ino == named.st_ino && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstat(fd, &opened) == 0 && Marked(opened, name) &&
+            ::fstatat(Fd(folder), name, &again, AT_SYMLINK_NOFOLLOW) == 0 &&
+            again.st_dev == opened.st_dev && again.st_ino == opened.st_ino &&
+            ::unlinkat(Fd(folder), name, 0) == 0) {
             ++removed;
         }
         ::close(fd);

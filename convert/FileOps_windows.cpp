@@ -103,6 +103,22 @@ std::string Utf8(const wchar_t* wide) {
     return {u8.begin(), u8.end()};
 }
 
+// A moment (seconds since 1970, UTC) as Windows keeps file times: 100-nanosecond steps since 1601.
+LARGE_INTEGER FileTimeOf(std::int64_t seconds) {
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+    LARGE_INTEGER time;
+    time.QuadPart = (seconds + kSecondsFrom1601To1970) * 10000000;
+    return time;
+}
+
+// The temporary file TEMPORARY_NAME carries the mark of this program (TemporaryMark) as its time
+// of last access, which nothing but a program that asks for it sets to a moment ahead.
+bool Marked(const FILETIME& accessed, std::string_view temporaryName) {
+    const LARGE_INTEGER mark = FileTimeOf(TemporaryMark(temporaryName));
+    return accessed.dwLowDateTime == mark.LowPart &&
+           accessed.dwHighDateTime == static_cast<DWORD>(mark.HighPart);
+}
+
 std::error_code CloseHandleOf(File& file) {
     const HANDLE handle = Handle(file);
     Handles::Of(file) = File::kNoHandle;
@@ -327,14 +343,18 @@ std::error_code CreateTemporary(const Folder& folder, std::string_view targetNam
         if (auto error = PathIn(folder, temporaryName, path)) {
             return error;
         }
-        // Hidden, so that no listing shows it. Held open without letting anyone delete it (the
-        // run itself renames it through this handle): RemoveLeftovers of another run cannot
-        // remove it, and once the program ends, however it ends, it can.
-        const HANDLE handle =
-            ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        // Hidden, so that no listing shows it. Held open without letting anyone else open or
+        // delete it (the run itself renames it through this handle): nobody reads it
+        // half-written or keeps it open to write into the copy later, RemoveLeftovers of another
+        // run cannot remove it, and once the program ends, however it ends, it can.
+        const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             Handles::Of(file) = reinterpret_cast<std::intptr_t>(handle);
+            // The mark of this program's own temporary files (RemoveLeftovers).
+            FILE_BASIC_INFO basic{};
+            basic.LastAccessTime = FileTimeOf(TemporaryMark(temporaryName));
+            ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
             return {};
         }
         const DWORD error = ::GetLastError();
@@ -376,6 +396,9 @@ std::error_code WriteFully(HANDLE handle, const char* data, std::size_t size,
 std::error_code WriteAll(File& file, const char* data, std::size_t size) {
     return WriteFully(Handle(file), data, size, nullptr);
 }
+
+// Windows writes a file's data on its own meanwhile; Replace flushes the rest.
+void StartWriteBack(File&) {}
 
 // At an offset, through OVERLAPPED: the file pointer then moves too (TruncateTo sets it).
 std::error_code ReadAt(File& file, std::uint64_t offset, char* data, std::size_t size,
@@ -430,10 +453,15 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view,
     }
     const HANDLE handle = Handle(temporary);
     // Before the temporary file takes the target's place: every byte of it on the disk, and
-    // its hidden mark taken off, so that the target is an ordinary file that the lists show.
+    // its hidden mark and the mark of a temporary file taken off, so that the target is an
+    // ordinary file that the lists show.
     FILE_BASIC_INFO basic{};
     bool done = ::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
     if (done) {
+        FILETIME now{};
+        ::GetSystemTimeAsFileTime(&now);
+        basic.LastAccessTime.LowPart = now.dwLowDateTime;
+        basic.LastAccessTime.HighPart = static_cast<LONG>(now.dwHighDateTime);
         basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
         if (basic.FileAttributes == 0) {
             basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -501,11 +529,14 @@ std::size_t RemoveLeftovers(const Folder& folder) {
     }
     std::size_t removed = 0;
     do {
+        // Only a hidden file (no folder, link or device) named and marked as a temporary file.
         // A live run holds its temporary files open without letting anyone delete them: the
         // deletion of those fails.
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 &&
-            IsTemporaryName(Utf8(data.cFileName)) &&
+        const std::string name = Utf8(data.cFileName);
+        if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                                      FILE_ATTRIBUTE_DEVICE)) == 0 &&
+            (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 && IsTemporaryName(name) &&
+            Marked(data.ftLastAccessTime, name) &&
             ::DeleteFileW((Handles::PathOf(folder) / data.cFileName).c_str())) {
             ++removed;
         }

@@ -9,8 +9,8 @@
 namespace rz408 {
 
 LogFile::LogFile(const fileops::Folder& folder, std::string name,
-                 std::vector<FileFailure>& failures, bool flushToDisk)
-    : name_(std::move(name)), failures_(failures), flushToDisk_(flushToDisk), temporary_(folder) {
+                 std::vector<FileFailure>& failures)
+    : name_(std::move(name)), failures_(failures), temporary_(folder) {
     Check(temporary_.Create(name_));
 }
 
@@ -65,8 +65,8 @@ void LogFile::Finish() {
         return;
     }
     WriteBuffer();
-    if (!failed_ && flushToDisk_) {
-        Check(fileops::FlushData(temporary_.File()));
+    if (!failed_) {
+        Check(fileops::FlushData(temporary_.File())); // on the disk before its name points at it
     }
     if (!failed_) {
         Check(temporary_.Replace(name_));
@@ -74,7 +74,7 @@ void LogFile::Finish() {
 }
 
 void LogFile::WriteBuffer() {
-    if (Check(fileops::WriteAll(temporary_.File(), buffer_.data(), buffer_.size()))) {
+    if (Check(temporary_.Write(buffer_))) {
         written_ += buffer_.size();
     }
     buffer_.clear();

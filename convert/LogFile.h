@@ -30,8 +30,7 @@ struct ByteRange {
 // place is taken out again (TakeOut).
 class LogFile {
 public:
-    LogFile(const fileops::Folder& folder, std::string name, std::vector<FileFailure>& failures,
-            bool flushToDisk);
+    LogFile(const fileops::Folder& folder, std::string name, std::vector<FileFailure>& failures);
 
     void Write(std::string_view bytes) {
         if (failed_) {
@@ -64,7 +63,6 @@ private:
 
     std::string name_;
     std::vector<FileFailure>& failures_;
-    const bool flushToDisk_;
     Temporary temporary_;
     bool failed_ = false;
     std::string buffer_;

@@ -11,10 +11,7 @@ namespace rz408 {
 PendingBatch::PendingBatch(const fileops::Folder& folder, LogFile& log, RunReport& report,
                            LastLine& lastLine, const RunOptions& options)
     : folder_(folder), log_(log), report_(report), lastLine_(lastLine),
-      flushToDisk_(options.flushToDisk),
-      // Without the flush there is nothing to wait for: each copy takes its place at once.
-      files_(flushToDisk_ ? std::max<std::size_t>(options.batchFiles, 1) : 1),
-      bytes_(options.batchBytes) {
+      files_(std::max<std::size_t>(options.batchFiles, 1)), bytes_(options.batchBytes) {
     entries_.reserve(files_);
     takenOut_.reserve(files_);
 }
@@ -33,7 +30,9 @@ void PendingBatch::Commit() noexcept {
     if (entries_.empty()) {
         return;
     }
-    const bool allOnDisk = !flushToDisk_ || !fileops::FlushFileSystem(folder_);
+    // Many copies are flushed by one flush of the file system, a single one (a large copy, the
+    // last of a small folder) by itself, without waiting for what others wrote meanwhile.
+    const bool allOnDisk = entries_.size() > 1 && !fileops::FlushFileSystem(folder_);
     for (Entry& entry : entries_) {
         std::error_code error;
         if (!allOnDisk) {

@@ -24,14 +24,15 @@ struct LastLine {
     std::string text;
 };
 
-// The converted files whose copies wait to take their targets' places (when the run flushes
-// to the disk; otherwise each copy takes its place as soon as it is written). Flushing each copy
-// to the disk by itself costs a disk round trip per file, many times the time of writing a small
-// one; so they wait here, a batch at a time, for one flush of the file system. Only then does
-// each copy replace its target, and only then does the file count as converted and its log
-// record stay. A copy the disk refused (a thin or network volume that finds itself full only
-// when the data arrives) is removed and reported, its old target and the log untouched by it.
-// The waiting copies stay open, so that no other run takes them for leftovers.
+// The converted files whose copies wait to take their targets' places. A copy's data is on the
+// disk before its name points at it, so that a power cut leaves the old copy or the whole new
+// one, on any file system. Flushing each copy to the disk by itself costs a disk round trip per
+// file, many times the time of writing a small one; so they wait here, a batch at a time, for
+// one flush of the file system. Only then does each copy replace its target, and only then does
+// the file count as converted and its log record stay. A copy the disk refused (a thin or network
+// volume that finds itself full only when the data arrives) is removed and reported, its old target
+// and the log untouched by it. The waiting copies stay open, so that no other run takes them for
+// leftovers.
 class PendingBatch {
 public:
     // The copies that take their places count in REPORT, and the last line of the last of them
@@ -71,7 +72,6 @@ private:
     LogFile& log_;
     RunReport& report_;
     LastLine& lastLine_;
-    const bool flushToDisk_;
     const std::size_t files_;   // a full batch: this many files
     const std::uint64_t bytes_; // or this many bytes of copies
     std::vector<Entry> entries_;

@@ -187,10 +187,8 @@ void Form1::Command1_Click() {
     if (run_ != nullptr) {
         return; // one run at a time
     }
-    // A game folder is small: the copies are flushed to the disk before they replace the old
-    // ones, which costs the user nothing and keeps them on thin volumes too.
+    // The copies are flushed to the disk before they replace the old ones, as every run does.
     RunOptions options;
-    options.flushToDisk = true;
     // The run converts the sources the folder holds now, also those that came after the list
     // was last read and before the notice of them arrived.
     File1->Refresh();

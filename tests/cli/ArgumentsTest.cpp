@@ -178,14 +178,15 @@ TEST_P(Parse, Arguments) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows), test::RowName());
 
-// Flushing to the disk is asked for with --sync, anywhere among the options, and never taken
-// from a folder's name.
-TEST(ParseSync, OnlyWhenAskedFor) {
-    EXPECT_FALSE(ParseArguments({"-l", "de", "x"}).sync);
-    EXPECT_TRUE(ParseArguments({"--sync", "-l", "de", "x"}).sync);
-    EXPECT_TRUE(ParseArguments({"-l", "de", "x", "--sync"}).sync);
+// --sync, which scripts pass, is taken anywhere among the options (every run flushes its copies
+// anyway), and never taken from a folder's name.
+TEST(ParseSync, AcceptedAndNeverAFolder) {
+    for (const Args& args : {Args{"--sync", "-l", "de", "x"}, Args{"-l", "de", "x", "--sync"}}) {
+        const BatchArguments parsed = ParseArguments(args);
+        EXPECT_EQ(parsed.action, BatchArguments::Action::Convert) << parsed.error;
+        EXPECT_EQ(parsed.folders, std::vector<fs::path>{"x"});
+    }
     const BatchArguments folderNamedSync = ParseArguments({"-l", "de", "--", "--sync"});
-    EXPECT_FALSE(folderNamedSync.sync);
     ASSERT_EQ(folderNamedSync.folders.size(), 1u);
     EXPECT_EQ(folderNamedSync.folders[0], fs::path("--sync"));
 }

@@ -5,6 +5,7 @@
 
 #include "BatchCommand.h"
 #include "Encoding.h"
+#include "FileOps.h"
 #include "LogEntry.h"
 #include "Rows.h"
 #include "RunCommand.h"
@@ -210,12 +211,23 @@ void PrintTo(const FolderRow& row, std::ostream* os) {
 TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
     const FolderRow& row = GetParam();
     TempFolder temp;
-    const std::pair<const char*, const char*> files[] = {
-        {"game/a.deu", "ok \x96"},        {"game/clean/c.deu", "ok"},
-        {"game/scenario/s.deu", "\x84x"}, {"game/.hidden/h.deu", "\x96"},
-        {"outside/l.deu", "\x96"},        {"game/.a.txt.rz408-AbCdEf", "left by a killed run"}};
+    const std::pair<const char*, const char*> files[] = {{"game/a.deu", "ok \x96"},
+                                                         {"game/clean/c.deu", "ok"},
+                                                         {"game/scenario/s.deu", "\x84x"},
+                                                         {"game/.hidden/h.deu", "\x96"},
+                                                         {"outside/l.deu", "\x96"}};
     for (const auto& [path, bytes] : files) {
         temp.Write(path, bytes);
+    }
+    {
+        // The temporary file of a run that ended in the middle of it, which a conversion would
+        // remove.
+        fileops::Folder game;
+        fileops::File left;
+        std::string name;
+        ASSERT_FALSE(fileops::OpenFolder(temp.path() / "game", game));
+        ASSERT_FALSE(fileops::CreateTemporary(game, "a.txt", left, name));
+        ASSERT_FALSE(fileops::WriteAll(left, "half a co", 9));
     }
     std::error_code ec;
     fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);

@@ -7,6 +7,7 @@
 #include "ConvertSupport.h"
 #include "FileOps.h"
 #include "FolderListing.h"
+#include "Processes_linux.h"
 #include "Rows.h"
 #include "Scratch_linux.h"
 #include "TestFiles.h"
@@ -20,6 +21,7 @@
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace rz408 {
@@ -114,9 +116,20 @@ TEST(ConversionRun, GermanFolderByteForByte) {
     EXPECT_EQ(m.CharCode, 256);
 }
 
+// The size of a batch of copies flushed together: one file, or the run's own.
+class BatchSizes : public ::testing::TestWithParam<std::size_t> {
+public:
+    static std::string Name(const testing::TestParamInfo<std::size_t>& info) {
+        return info.param == 1 ? "BatchesOfOne" : "BatchesOf" + std::to_string(info.param);
+    }
+};
+
+const auto kBatchSizes = ::testing::Values(std::size_t{1}, RunOptions().batchFiles);
+
 // Cancelled from the progress report after the second file: the first two are converted and
-// logged, the others untouched; flushed or not, nothing is left waiting.
-class CancelCases : public ::testing::TestWithParam<bool> {};
+// logged, the others untouched, and nothing is left waiting. Each copy takes its place only with
+// its batch: in batches of one at once, otherwise at the end.
+using CancelCases = BatchSizes;
 
 TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
     TempFolder folder;
@@ -125,10 +138,12 @@ TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
     std::atomic<bool> cancel{false};
     std::vector<std::size_t> reported;
     RunOptions options;
-    options.flushToDisk = GetParam();
+    options.batchFiles = GetParam();
     options.cancel = &cancel;
     options.progress = [&](std::size_t done, std::size_t listed) {
         EXPECT_EQ(listed, kGermanFolder.size());
+        const std::string& copy = kGermanFolder[done - 1].targetName;
+        EXPECT_EQ(std::filesystem::exists(folder / copy), GetParam() == 1) << copy;
         reported.push_back(done);
         cancel = done == 2;
     };
@@ -144,8 +159,7 @@ TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
     ExpectNoTemporaryFiles(folder);
 }
 
-INSTANTIATE_TEST_SUITE_P(ConversionRun, CancelCases, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Flushed" : "NotFlushed"; });
+INSTANTIATE_TEST_SUITE_P(ConversionRun, CancelCases, kBatchSizes, BatchSizes::Name);
 
 TEST(ConversionRun, SecondRunWritesTheSameFiles) {
     TempFolder folder;
@@ -196,8 +210,8 @@ std::string Repeated(const std::string& text, std::size_t times) {
 }
 
 // Each source is listed as it was read; those read as Unicode are reported, in the list's
-// order, once their copies are in place (flushed in batches or not).
-class UnicodeFolder : public testing::TestWithParam<bool> {};
+// order, once their copies are in place (in batches of any size).
+using UnicodeFolder = BatchSizes;
 
 TEST_P(UnicodeFolder, ConvertedAsTheirTextAndReported) {
     TempFolder folder;
@@ -222,7 +236,7 @@ TEST_P(UnicodeFolder, ConvertedAsTheirTextAndReported) {
     std::filesystem::create_directory(folder / "i.txt"); // i.deu cannot take its place
     Module1 m = test::German();
     RunOptions options;
-    options.flushToDisk = GetParam();
+    options.batchFiles = GetParam();
     const RunReport report = RunFolder(m, folder, "*.deu", options);
     EXPECT_EQ(report.converted, 8u);
     ASSERT_EQ(report.failures.size(), 1u);
@@ -263,8 +277,7 @@ TEST_P(UnicodeFolder, ConvertedAsTheirTextAndReported) {
     ExpectNoTemporaryFiles(folder);
 }
 
-INSTANTIATE_TEST_SUITE_P(ConversionRun, UnicodeFolder, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Flushed" : "NotFlushed"; });
+INSTANTIATE_TEST_SUITE_P(ConversionRun, UnicodeFolder, kBatchSizes, BatchSizes::Name);
 
 // An encoding given for the run: every source is read in it.
 TEST(ConversionRun, GivenEncodingForEverySource) {
@@ -486,7 +499,6 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
     }
     Module1 m = test::German();
     RunOptions options;
-    options.flushToDisk = true;
     options.batchFiles = row.batchFiles;
     options.batchBytes = row.batchBytes;
     const RunReport report = ConversionRun(m, folder.path(), names, options);
@@ -582,58 +594,100 @@ INSTANTIATE_TEST_SUITE_P(
     test::RowName());
 
 // What an earlier run left when it was killed (or cut off by a power cut) is removed by the next
-// run in the folder; nothing else is, however much it looks like it.
+// run in the folder; nothing else is, however much it looks like it: a file someone named like
+// one, a temporary file's mark on another name, or on a folder, link, FIFO or device.
 struct LeftoverCase {
     const char* name;
     friend void PrintTo(const LeftoverCase& row, std::ostream* out) { *out << row.name; }
-    const char* entry;
-    std::filesystem::file_type type; // regular, directory or symlink (to a file outside)
+    const char* target; // of the dead run's temporary file
+    const char* entry;  // what is named so in the end; nullptr: as the dead run named it
+    std::filesystem::file_type type; // regular, directory, symlink (to a file outside), fifo or
+                                     // character (a device)
+    bool marked; // it carries the times of the dead run's temporary file; otherwise it is new
     bool removed;
 };
 
 class Leftovers : public testing::TestWithParam<LeftoverCase> {};
 
 TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
+    namespace fs = std::filesystem;
     const LeftoverCase& row = GetParam();
     TempFolder folder;
     TempFolder outside;
     WriteFile(outside / "precious.txt", "must stay");
     WriteFile(folder / "a.deu", "\xE4");
-    const std::filesystem::path entry = folder / row.entry;
-    if (row.type == std::filesystem::file_type::directory) {
-        std::filesystem::create_directory(entry);
-    } else if (row.type == std::filesystem::file_type::symlink) {
-        std::filesystem::create_symlink(outside / "precious.txt", entry);
-    } else {
-        WriteFile(entry, std::string(100000, 'x'));
+    // A run that ends in the middle of writing its temporary file, which stays.
+    const test::ChildResult dead = test::RunForked(
+        [&] {
+            fileops::Folder dir;
+            fileops::File file;
+            std::string name;
+            if (fileops::OpenFolder(folder.path(), dir) ||
+                fileops::CreateTemporary(dir, row.target, file, name) ||
+                fileops::WriteAll(file, "half a co", 9)) {
+                return std::string();
+            }
+            return name;
+        },
+        std::chrono::seconds(10));
+    ASSERT_FALSE(dead.out.empty()) << test::Describe(dead);
+    const fs::path left = folder / dead.out;
+    const fs::path entry = folder / (row.entry != nullptr ? row.entry : dead.out.c_str());
+    if (row.entry != nullptr || row.type != fs::file_type::regular || !row.marked) {
+        struct stat times {};
+        ASSERT_EQ(::lstat(left.c_str(), &times), 0);
+        fs::remove(left);
+        if (row.type == fs::file_type::directory) {
+            fs::create_directory(entry);
+        } else if (row.type == fs::file_type::symlink) {
+            fs::create_symlink(outside / "precious.txt", entry);
+        } else if (row.type == fs::file_type::fifo) {
+            ASSERT_EQ(::mkfifo(entry.c_str(), 0600), 0);
+        } else if (row.type == fs::file_type::character) {
+            if (::mknod(entry.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0) {
+                GTEST_SKIP() << "cannot make a device here: " << test::SystemReason(errno);
+            }
+        } else {
+            WriteFile(entry, "a file of someone's own");
+        }
+        const timespec marked[2] = {times.st_atim, times.st_mtim};
+        ASSERT_TRUE(!row.marked ||
+                    ::utimensat(AT_FDCWD, entry.c_str(), marked, AT_SYMLINK_NOFOLLOW) == 0);
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
     EXPECT_EQ(report.converted, 1u);
     EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
-    EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(entry)), !row.removed);
+    EXPECT_EQ(fs::exists(fs::symlink_status(entry)), !row.removed);
     EXPECT_EQ(ReadFile(outside / "precious.txt"), "must stay");
 }
+
+constexpr auto kRegular = std::filesystem::file_type::regular;
 
 INSTANTIATE_TEST_SUITE_P(
     ConversionRun, Leftovers,
     testing::Values(
-        LeftoverCase{"CopyOfADeadRun", ".a.txt.rz408-AbC123", std::filesystem::file_type::regular,
-                     true},
-        LeftoverCase{"LogOfADeadRun", ".konvertionsfehler.txt.rz408-000000",
-                     std::filesystem::file_type::regular, true},
-        LeftoverCase{"OfAnotherFile", ".other.txt.rz408-zzzzzz",
-                     std::filesystem::file_type::regular, true},
-        LeftoverCase{"NotHidden", "a.txt.rz408-AbC123", std::filesystem::file_type::regular, false},
-        LeftoverCase{"SuffixTooShort", ".a.txt.rz408-AbC12", std::filesystem::file_type::regular,
+        LeftoverCase{"CopyOfADeadRun", "a.txt", nullptr, kRegular, true, true},
+        LeftoverCase{"LogOfADeadRun", "konvertionsfehler.txt", nullptr, kRegular, true, true},
+        LeftoverCase{"OfAnotherFile", "other.txt", nullptr, kRegular, true, true},
+        LeftoverCase{"NamedLikeOneByAPerson", "a.txt", nullptr, kRegular, false, false},
+        LeftoverCase{"HiddenBackup", "a.txt", ".notes.rz408-backup", kRegular, false, false},
+        LeftoverCase{"HiddenSettings", "a.txt", ".cfg.rz408-2024v1", kRegular, false, false},
+        LeftoverCase{"MarkOfAnotherName", "a.txt", ".a.txt.rz408-tmp-abcdefgh1234", kRegular, true,
                      false},
-        LeftoverCase{"SuffixNotLettersAndDigits", ".a.txt.rz408-AbC_23",
-                     std::filesystem::file_type::regular, false},
-        LeftoverCase{"OtherMark", ".a.txt.rz409-AbC123", std::filesystem::file_type::regular,
+        LeftoverCase{"NotHidden", "a.txt", "a.txt.rz408-tmp-abcdefgh1234", kRegular, false, false},
+        LeftoverCase{"SuffixTooShort", "a.txt", ".a.txt.rz408-tmp-abcdefgh123", kRegular, false,
                      false},
-        LeftoverCase{"Folder", ".a.txt.rz408-AbC123", std::filesystem::file_type::directory, false},
-        LeftoverCase{"LinkOutOfTheFolder", ".a.txt.rz408-AbC123",
-                     std::filesystem::file_type::symlink, false}),
+        LeftoverCase{"SuffixNotSmallLettersAndDigits", "a.txt", ".a.txt.rz408-tmp-abcdeFgh1234",
+                     kRegular, false, false},
+        LeftoverCase{"OtherMark", "a.txt", ".a.txt.rz409-tmp-abcdefgh1234", kRegular, false, false},
+        LeftoverCase{"Folder", "a.txt", nullptr, std::filesystem::file_type::directory, true,
+                     false},
+        LeftoverCase{"LinkOutOfTheFolder", "a.txt", nullptr, std::filesystem::file_type::symlink,
+                     true, false},
+        LeftoverCase{"Fifo", "a.txt", nullptr, std::filesystem::file_type::fifo, true, false},
+        LeftoverCase{"Device", "a.txt", nullptr, std::filesystem::file_type::character, true,
+                     false}),
     test::RowName());
 
 // A temporary file that a live run holds open is never taken for a leftover.
@@ -664,7 +718,6 @@ TEST(ConversionRun, WaitingCopiesMakeRoomForFurtherFiles) {
     }
     Module1 m = test::German();
     RunOptions options;
-    options.flushToDisk = true;
     RunReport report;
     {
         // Room for the run's folder, its log, one source and a dozen copies.

@@ -32,6 +32,7 @@ struct StopRow {
     int temporaries;            // made and still there when the signal comes
     bool ignoredBefore;         // the signal was ignored before the handlers were installed
     std::size_t pathLength = 0; // the files lie in a folder whose path is at least this long
+    int placedBefore = 0;       // temporary files that took "placed.txt"'s place before
 };
 
 // A folder below FOLDER whose path is at least LENGTH bytes long (FOLDER itself for 0), made of
@@ -61,6 +62,13 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
     }
     std::vector<std::unique_ptr<fileops::File>> open;
     std::string temporary;
+    for (int k = 0; k < row.placedBefore; ++k) {
+        fileops::File file;
+        if (fileops::CreateTemporary(dir, "placed.txt", file, temporary) ||
+            fileops::Replace(dir, file, temporary, "placed.txt")) {
+            ::_exit(3);
+        }
+    }
     for (int k = 0; k < row.temporaries + 2; ++k) {
         open.push_back(std::make_unique<fileops::File>());
         if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(),
@@ -121,7 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
                     StopRow{"IgnoredBeforeStaysIgnored", SIGHUP, 2, true},
                     // Far beyond any fixed room for a path, up to the longest the system takes.
                     StopRow{"LongFolderPath", SIGTERM, 2, false, 1000},
-                    StopRow{"LongestFolderPath", SIGINT, 2, false, 3800}),
+                    StopRow{"LongestFolderPath", SIGINT, 2, false, 3800},
+                    // More than the handler's table holds: those in place are out of it.
+                    StopRow{"AfterManyInPlace", SIGTERM, 2, false, 0, 1500}),
     test::RowName());
 
 } // namespace

@@ -3,7 +3,8 @@
 // the run may give them (as root), and otherwise gets the runner's; a set-user-ID or
 // set-group-ID bit of the old file stays only under its old owner and group, never passing to
 // another owner with content from a source someone else controls. Each row runs the built batch
-// command as root, as root without the right to give files away, or as the user nobody.
+// command as root, as root without the right to give files away, or as the user nobody (also as
+// a member of the old file's group).
 //
 // Whose source is it: run as root in a folder that a user can write to (as install scripts do),
 // the command never copies into the folder what the folder's owner could not read, whether the
@@ -16,11 +17,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rz408::test {
@@ -32,19 +39,23 @@ using namespace std::chrono_literals;
 
 constexpr uid_t kRoot = 0;
 constexpr uid_t kNobody = 65534; // nobody:nogroup
+constexpr gid_t kPlayers = 4242; // a group that nobody belongs to with Runner::NobodyInPlayers
 
 enum class Runner {
     Root,
     RootWithoutChown, // without CAP_CHOWN
     Nobody,
+    NobodyInPlayers, // nobody, a member of the group kPlayers too
 };
 
 struct OwnerRow {
     const char* name;
     Runner runner;
-    uid_t oldOwner; // of the old a.txt, whose group has the same number
+    uid_t oldOwner; // of the old a.txt
+    gid_t oldGroup;
     mode_t oldMode;
-    uid_t newOwner; // of the copy, and its group
+    uid_t newOwner; // of the copy
+    gid_t newGroup;
     mode_t newMode;
 };
 
@@ -52,13 +63,26 @@ void PrintTo(const OwnerRow& row, std::ostream* os) {
     *os << row.name;
 }
 
+// clang-format off
 const OwnerRow kOwnerRows[] = {
-    {"RootKeepsOwnerGroupAndSetIdBits", Runner::Root, kNobody, 06755, kNobody, 06755},
-    {"RootKeepsOwnerAndGroupOfAPlainFile", Runner::Root, kNobody, 0640, kNobody, 0640},
-    {"RootThatCannotGiveAwayDropsSetIdBits", Runner::RootWithoutChown, kNobody, 06755, kRoot, 0755},
-    {"AnotherUserDropsSetIdBits", Runner::Nobody, kRoot, 06755, kNobody, 0755},
-    {"TheOwnerKeepsSetIdBits", Runner::Nobody, kNobody, 06755, kNobody, 06755},
+    {"RootKeepsOwnerGroupAndSetIdBits", Runner::Root,
+        kNobody, kNobody, 06755, kNobody, kNobody, 06755},
+    {"RootKeepsOwnerAndGroupOfAPlainFile", Runner::Root,
+        kNobody, kNobody, 0640, kNobody, kNobody, 0640},
+    {"RootThatCannotGiveAwayDropsSetIdBits", Runner::RootWithoutChown,
+        kNobody, kNobody, 06755, kRoot, kRoot, 0755},
+    {"AnotherUserDropsSetIdBits", Runner::Nobody,
+        kRoot, kRoot, 06755, kNobody, kNobody, 0755},
+    {"TheOwnerKeepsSetIdBits", Runner::Nobody,
+        kNobody, kNobody, 06755, kNobody, kNobody, 06755},
+    // The same group, another owner: the set-group-ID bit goes too.
+    {"AnotherOwnerInTheSameGroupDropsSetGroupId", Runner::Nobody,
+        kRoot, kNobody, 02755, kNobody, kNobody, 0755},
+    // A member of the old file's group gives the copy that group, though not the owner.
+    {"AMemberKeepsTheGroup", Runner::NobodyInPlayers,
+        kRoot, kPlayers, 0640, kNobody, kPlayers, 0640},
 };
+// clang-format on
 
 class CopyOwner : public ::testing::TestWithParam<OwnerRow> {};
 
@@ -74,9 +98,11 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     std::vector<std::string> argv;
     if (row.runner == Runner::RootWithoutChown) {
         argv = {setpriv, "--inh-caps=-all", "--bounding-set=-chown", "--"};
-    } else if (row.runner == Runner::Nobody) {
+    } else if (row.runner == Runner::Nobody || row.runner == Runner::NobodyInPlayers) {
         argv = {setpriv, "--reuid=" + std::to_string(kNobody), "--regid=" + std::to_string(kNobody),
-                "--clear-groups", "--"};
+                row.runner == Runner::Nobody ? "--clear-groups"
+                                             : "--groups=" + std::to_string(kPlayers),
+                "--"};
     }
     Scratch scratch;
     fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_read |
@@ -87,13 +113,14 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     fs::permissions(dir, fs::perms::all);
     WriteFile(dir / "a.deu", "neu\xE4");
     WriteFile(dir / "a.txt", "old program\r\n");
-    ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.oldOwner, row.oldOwner), 0);
+    ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.oldOwner, row.oldGroup), 0);
     ASSERT_EQ(::chmod((dir / "a.txt").c_str(), row.oldMode), 0);
 
     argv.insert(argv.end(), {RZ408_CONVERT_EXE, "-l", "de", dir.string()});
     const ChildResult result = RunProgram(argv, 20s);
     ASSERT_FALSE(result.timedOut) << Describe(result);
-    if (row.runner == Runner::Nobody && result.exitCode == 127) {
+    if ((row.runner == Runner::Nobody || row.runner == Runner::NobodyInPlayers) &&
+        result.exitCode == 127) {
         GTEST_SKIP() << "nobody cannot start the command here: " << result.err;
     }
     ASSERT_EQ(result.exitCode, 0) << Describe(result);
@@ -102,7 +129,7 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     struct stat copy {};
     ASSERT_EQ(::stat((dir / "a.txt").c_str(), &copy), 0);
     EXPECT_EQ(copy.st_uid, row.newOwner);
-    EXPECT_EQ(copy.st_gid, row.newOwner);
+    EXPECT_EQ(copy.st_gid, row.newGroup);
     EXPECT_EQ(copy.st_mode & 07777, row.newMode) << std::oct << (copy.st_mode & 07777);
 }
 
@@ -191,6 +218,90 @@ TEST_P(SourceOwner, NothingTheFolderOwnerCouldNotReadIsCopied) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SourceOwner, ::testing::ValuesIn(kSourceRows), RowName());
+
+// The user nobody watches DIR and opens each temporary file the moment it appears, until "done"
+// appears (or nothing happens for a minute); writes to RESULT how many of them it could open, or
+// -1 when it could not watch. Announces itself with ".watching".
+[[noreturn]] void PeekAsNobody(const fs::path& dir, int result) {
+    int opened = -1;
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    if (::setgroups(0, nullptr) == 0 && ::setresgid(kNobody, kNobody, kNobody) == 0 &&
+        ::setresuid(kNobody, kNobody, kNobody) == 0 && watch >= 0 &&
+        ::inotify_add_watch(watch, dir.c_str(), IN_CREATE) >= 0) {
+        opened = 0;
+        ::close(::open((dir / ".watching").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+        alignas(inotify_event) char events[64 * 1024];
+        pollfd waiting{watch, POLLIN, 0};
+        for (bool done = false; !done && ::poll(&waiting, 1, 60000) == 1;) {
+            const ssize_t got = ::read(watch, events, sizeof events);
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                const std::string name = event->len != 0 ? event->name : "";
+                done = done || name == "done";
+                const int fd = name.find(".rz408-") == std::string::npos
+                                   ? -1
+                                   : ::open((dir / name).c_str(), O_RDONLY | O_CLOEXEC);
+                if (fd >= 0) {
+                    ++opened;
+                    ::close(fd);
+                }
+            }
+        }
+    }
+    [[maybe_unused]] const ssize_t written = ::write(result, &opened, sizeof opened);
+    ::_exit(0);
+}
+
+// Root converts a folder whose old copies only root may read, as an install script would, with
+// a umask that leaves new files open to others: a user who watches the folder cannot open a
+// single temporary copy, neither to read it half-written nor to keep it open and write into the
+// finished copy later.
+TEST(TemporaryCopies, NeverOpenToOtherUsers) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "watching as another user needs root";
+    }
+    constexpr int kFiles = 2000;
+    Scratch scratch;
+    fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+    const fs::path dir = scratch.path() / "dir";
+    fs::create_directory(dir);
+    fs::permissions(dir, fs::perms::all);
+    for (int k = 0; k < kFiles; ++k) {
+        const std::string name = "s" + std::to_string(k);
+        WriteFile(dir / (name + ".deu"), "neu\xE4");
+        WriteFile(dir / (name + ".txt"), "root's old copy\r\n");
+        ASSERT_EQ(::chmod((dir / (name + ".txt")).c_str(), 0600), 0);
+    }
+    int result[2];
+    ASSERT_EQ(::pipe2(result, O_CLOEXEC), 0);
+    const pid_t watcher = ::fork();
+    ASSERT_GE(watcher, 0);
+    if (watcher == 0) {
+        PeekAsNobody(dir, result[1]);
+    }
+    ::close(result[1]);
+    for (int k = 0; k < 2000 && !fs::exists(dir / ".watching"); ++k) {
+        std::this_thread::sleep_for(10ms);
+    }
+    const mode_t umask = ::umask(002);
+    const ChildResult run = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 300s);
+    ::umask(umask);
+    WriteFile(dir / "done", "");
+    int opened = -2;
+    EXPECT_EQ(::read(result[0], &opened, sizeof opened), static_cast<ssize_t>(sizeof opened));
+    ::close(result[0]);
+    ::waitpid(watcher, nullptr, 0);
+    ASSERT_EQ(run.exitCode, 0) << Describe(run);
+    ASSERT_GE(opened, 0) << "nobody could not watch the folder";
+    EXPECT_EQ(opened, 0) << "temporary copies opened by another user";
+    struct stat copy {};
+    ASSERT_EQ(::stat((dir / "s0.txt").c_str(), &copy), 0);
+    EXPECT_EQ(ReadFile(dir / "s0.txt"), "neuae\r\n");
+    EXPECT_EQ(copy.st_mode & 07777, 0600u) << std::oct << (copy.st_mode & 07777);
+}
 
 } // namespace
 } // namespace rz408::test

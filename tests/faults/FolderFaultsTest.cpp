@@ -3,7 +3,9 @@
 // b.deu is the one in trouble: a full disk, no inodes left, a read-only file system, an
 // unreadable source or folder, a folder, FIFO, device or symbolic link where a file belongs, a
 // link named like a source that leads nowhere, an immutable target, a source gone after the
-// listing, a file-size limit, a close() that fails.
+// listing, a file-size limit, a close() that fails, writes that write a few bytes at a time, a
+// check that each file is on the disk before it gets its name, a lock on the folder held by
+// someone else.
 //
 // Each row runs either the built batch command on the folder (and on a second, healthy folder
 // after it) or the conversion run on a listing taken before the fault, and checks: the exit
@@ -25,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +53,19 @@ using namespace std::chrono_literals;
 std::vector<std::string> FailingClose(const std::string& pathPart) {
     return {"env", std::string("LD_PRELOAD=") + RZ408_FAIL_CLOSE_LIB,
             "RZ408_FAIL_CLOSE=" + pathPart};
+}
+
+// A prefix that makes write() and pwrite() write at most 3 bytes a call to every file whose path
+// holds PATH_PART (ShortWrite.cpp).
+std::vector<std::string> ShortWrites(const std::string& pathPart) {
+    return {"env", std::string("LD_PRELOAD=") + RZ408_SHORT_WRITE_LIB,
+            "RZ408_SHORT_WRITE=" + pathPart};
+}
+
+// A prefix that names on standard error every file renamed before the data written to it was
+// flushed to the disk (FlushCheck.cpp).
+std::vector<std::string> CheckedFlushes() {
+    return {"env", std::string("LD_PRELOAD=") + RZ408_FLUSH_CHECK_LIB};
 }
 
 constexpr auto kDeadline = 20s;
@@ -121,6 +138,9 @@ enum class Wrap {
     FileSizeLimit,       // no file may grow beyond 100 KiB (ulimit -f 100)
     CloseFailsForB,      // closing b.deu's copy fails with EIO
     CloseFailsForTheLog, // closing the log file fails with EIO
+    ShortWrites,         // every write to a hidden file of the folder writes 3 bytes at most
+    CheckedFlushes,      // a rename of a file not flushed since it was written is named
+    FolderLocked,        // someone else holds an exclusive lock (flock) on the folder
 };
 
 struct FaultRow {
@@ -442,6 +462,12 @@ const FaultRow kFaultRows[] = {
         1, {WriteFailed("b", kIoError)}, "ac", {"dir/b.txt"}, " 2"},
     {"CloseFailsForTheLog", Via::Command, nullptr, Wrap::CloseFailsForTheLog, NoFault,
         1, {{kLogName, kIoError}}, "abc", {"dir/" + kLogName}, " 3"},
+    {"ShortWrites", Via::Command, nullptr, Wrap::ShortWrites, NoFault,
+        0, {}, "abc", {}, " 3"},
+    {"EveryFileOnTheDiskBeforeItIsNamed", Via::Command, nullptr, Wrap::CheckedFlushes, NoFault,
+        0, {}, "abc", {}, " 3"},
+    {"SomeoneElseLocksTheFolder", Via::Command, nullptr, Wrap::FolderLocked, NoFault,
+        0, {}, "abc", {}, " 3"},
     {"DanglingLinkNamedLikeSource", Via::Command, nullptr, Wrap::None, DanglingLinkAsSource,
         1, {ReadFailed("b", "No such file or directory")}, "ac", {"dir/b.txt"}, " 2"},
     {"LinkLoopNamedLikeSource", Via::Command, nullptr, Wrap::None, LinkLoopAsSource,
@@ -526,6 +552,14 @@ std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& pref
     case Wrap::CloseFailsForTheLog:
         prefix = FailingClose((scene.dir / ("." + kLogName + ".rz408-")).string());
         return {};
+    case Wrap::ShortWrites:
+        prefix = ShortWrites((scene.dir / ".").string());
+        return {};
+    case Wrap::CheckedFlushes:
+        prefix = CheckedFlushes();
+        return {};
+    case Wrap::FolderLocked:
+        return {};
     }
     return "unknown wrap";
 }
@@ -595,7 +629,16 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
         std::vector<std::string> argv = prefix;
         argv.insert(argv.end(), {RZ408_CONVERT_EXE, "--language", "german", scene.dir.string(),
                                  scene.more.string()});
-        const ChildResult result = RunProgram(argv, kDeadline);
+        // Someone else's lock on the folder, held all along: it must not hold the run up (a
+        // wait of a moment per file would far exceed the shorter deadline).
+        const int locker = row.wrap == Wrap::FolderLocked
+                               ? ::open(scene.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                               : -1;
+        ASSERT_TRUE(locker < 0 || ::flock(locker, LOCK_EX) == 0);
+        const ChildResult result = RunProgram(argv, locker >= 0 ? kDeadline / 2 : kDeadline);
+        if (locker >= 0) {
+            ::close(locker);
+        }
         ASSERT_FALSE(result.timedOut) << Describe(result);
         EXPECT_EQ(result.exitCode, row.exitCode) << Describe(result);
 

@@ -3,8 +3,8 @@
 // through a loop device, as thin-provisioned volumes and network shares behave. Each write of
 // the run succeeds at once, into the cache; the room is missed only when the data is flushed.
 // A run that does not flush before a copy takes the old file's place reports success and leaves
-// zeros where the copies and the old files were; the batch command flushes with --sync (the
-// desktop program always does).
+// zeros where the copies and the old files were; every run flushes, the batch command's without
+// being asked to.
 //
 // After the run the image is mounted again, so that the check reads what is on the disk. Every
 // source must then be either converted (its copy on the disk, byte for byte) or named as failed
@@ -124,7 +124,7 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
     }
 
     const ChildResult result =
-        RunProgram({RZ408_CONVERT_EXE, "--sync", "--language", "german", dir.string()}, 20s);
+        RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 20s);
     ASSERT_FALSE(result.timedOut) << Describe(result);
     const std::string why = scratch.RemountImage("thin");
     ASSERT_EQ(why, "");

@@ -32,12 +32,14 @@ public:
     // Makes a mount made by MountTmpfs read-only. Returns why it could not.
     std::string RemountReadOnly(const std::string& name);
 
-    // Makes a file system of TYPE ("ext2", "ext4") in the new file IMAGE (of SIZE bytes, sparse)
-    // and mounts it through a loop device on the new folder NAME. Put on a small tmpfs, the image
-    // is a thin disk: it offers more room than it has, and a write that finds no room fails only
-    // when it reaches the disk (a flush), not when it is made. Returns why it could not.
+    // Makes a file system of TYPE ("ext2", "ext4", "xfs") in the new file IMAGE (of SIZE bytes,
+    // sparse) and mounts it through a loop device on the new folder NAME, with the mount OPTIONS
+    // given besides the file system's own defaults. Put on a small tmpfs, the image is a thin
+    // disk: it offers more room than it has, and a write that finds no room fails only when it
+    // reaches the disk (a flush), not when it is made. Returns why it could not.
     std::string MountImage(const std::filesystem::path& image, std::uint64_t size,
-                           const std::string& name, const std::string& type = "ext2");
+                           const std::string& name, const std::string& type = "ext2",
+                           const std::string& options = "");
 
     // The disk after a power cut: copies the image mounted on NAME to COPY as it stands now (what
     // the system has not written to it yet is lost), repairs the copy as the system does at the
@@ -45,6 +47,19 @@ public:
     // Returns why it could not.
     std::string MountPowerCutCopy(const std::string& name, const std::filesystem::path& copy,
                                   const std::string& snapshot);
+
+    // The disk after a power cut at this very moment: a copy of the image mounted on NAME made in
+    // one step (FICLONE), while it is being written to, as the disk stands between two of its
+    // writes. COPY must lie on the file system that holds the image (one that clones files:
+    // XFS, Btrfs). Returns why it could not.
+    std::string CloneImage(const std::string& name, const std::filesystem::path& copy);
+
+    // Repairs the image COPY as the system does at the next start (e2fsck -fy: the journal
+    // replayed) and mounts it read-only on the new folder SNAPSHOT. Returns why it could not.
+    std::string MountRepaired(const std::filesystem::path& copy, const std::string& snapshot);
+
+    // Unmounts what is mounted on NAME (its loop device goes with it). Returns why it could not.
+    std::string Unmount(const std::string& name);
 
     // Unmounts and mounts again the image mounted on NAME, so that what is read afterwards
     // comes from the disk, not from the cache. Returns why it could not.
@@ -57,7 +72,11 @@ public:
 private:
     // Mounts IMAGE through a loop device on the folder TARGET and notes both; returns mount's
     // error output when it could not.
-    std::string MountLoop(const std::filesystem::path& image, const std::filesystem::path& target);
+    std::string MountLoop(const std::filesystem::path& image, const std::filesystem::path& target,
+                          const std::string& options = "");
+
+    // The image file mounted on NAME; empty when none is.
+    std::filesystem::path ImageMountedOn(const std::string& name) const;
 
     std::vector<std::filesystem::path> mounts_;
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>>

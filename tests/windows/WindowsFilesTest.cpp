@@ -416,28 +416,47 @@ TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
 
 // ---------------------------------------------------------------------------------------
 // What a stopped run left (its hidden temporary files) is removed by the next run in the folder;
-// a temporary file that a live run holds open, and anything merely named like one, stays.
+// a temporary file that a live run holds open, and anything merely named like one, stays: a file
+// someone named so, the mark of a temporary file (its time of last access) on another name, a
+// folder.
 
 struct LeftoverRow {
     const char* name;
-    const wchar_t* entry;
-    DWORD attributes; // 0: a folder of that name
-    bool heldOpen;    // by "another run", without delete sharing
+    const wchar_t* entry; // what is named so in the end; nullptr: as the stopped run named it
+    DWORD attributes;     // 0: a folder of that name
+    bool marked;          // with the time of last access of the stopped run's temporary file
+    bool heldOpen;        // by "another run", without delete sharing
     bool removed;
 };
 void PrintTo(const LeftoverRow& row, std::ostream* os) {
     *os << row.name;
 }
 
+constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
+
 const LeftoverRow kLeftoverRows[] = {
-    {"CopyOfAStoppedRun", L".a.txt.rz408-AbC123", FILE_ATTRIBUTE_HIDDEN, false, true},
-    {"LogOfAStoppedRun", L".konvertionsfehler.txt.rz408-000000", FILE_ATTRIBUTE_HIDDEN, false,
-     true},
-    {"HeldByALiveRun", L".a.txt.rz408-AbC123", FILE_ATTRIBUTE_HIDDEN, true, false},
-    {"NotHidden", L".a.txt.rz408-AbC123", FILE_ATTRIBUTE_NORMAL, false, false},
-    {"OtherMark", L".a.txt.rz409-AbC123", FILE_ATTRIBUTE_HIDDEN, false, false},
-    {"Folder", L".a.txt.rz408-AbC123", 0, false, false},
+    {"CopyOfAStoppedRun", nullptr, kHidden, true, false, true},
+    {"HeldByALiveRun", nullptr, kHidden, true, true, false},
+    {"NamedLikeOneByAPerson", L".a.txt.rz408-tmp-abcdefgh1234", kHidden, false, false, false},
+    {"HiddenBackup", L".notes.rz408-backup", kHidden, false, false, false},
+    {"MarkOfAnotherName", L".a.txt.rz408-tmp-abcdefgh1234", kHidden, true, false, false},
+    {"NotHidden", nullptr, FILE_ATTRIBUTE_NORMAL, true, false, false},
+    {"Folder", nullptr, 0, true, false, false},
 };
+
+// Sets the time of last access of ENTRY (a file or a folder).
+void SetLastAccess(const fs::path& entry, const FILETIME& time) {
+    const HANDLE handle =
+        ::CreateFileW(entry.c_str(), FILE_WRITE_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    FILE_BASIC_INFO basic{};
+    basic.LastAccessTime.LowPart = time.dwLowDateTime;
+    basic.LastAccessTime.HighPart = static_cast<LONG>(time.dwHighDateTime);
+    EXPECT_TRUE(::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic));
+    ::CloseHandle(handle);
+}
 
 class LeftoverTest : public ::testing::TestWithParam<LeftoverRow> {};
 
@@ -445,15 +464,35 @@ TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
     const LeftoverRow& row = GetParam();
     TempFolder folder;
     WriteFile(folder.path() / L"a.deu", kSource);
-    const fs::path entry = folder.path() / row.entry;
-    if (row.attributes == 0) {
-        fs::create_directory(entry);
-    } else {
-        WriteFile(entry, "half a copy");
-        ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), row.attributes));
-        if ((row.attributes & FILE_ATTRIBUTE_HIDDEN) == 0 &&
-            (::GetFileAttributesW(entry.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
-            GTEST_SKIP() << "this system marks every name that starts with a dot hidden (Wine)";
+    // A run stopped in the middle of writing its temporary file, which stays.
+    std::string name;
+    {
+        fileops::Folder dir;
+        fileops::File file;
+        ASSERT_FALSE(fileops::OpenFolder(folder.path(), dir));
+        ASSERT_FALSE(fileops::CreateTemporary(dir, "a.txt", file, name));
+        ASSERT_FALSE(fileops::WriteAll(file, "half a co", 9));
+    }
+    const fs::path left = folder.path() / std::u8string(name.begin(), name.end());
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(left.c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    ::FindClose(search);
+    const fs::path entry = row.entry != nullptr ? folder.path() / row.entry : left;
+    if (row.entry != nullptr || row.attributes != kHidden || !row.marked) {
+        ASSERT_TRUE(::DeleteFileW(left.c_str()));
+        if (row.attributes == 0) {
+            fs::create_directory(entry);
+        } else {
+            WriteFile(entry, "half a copy");
+            ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), row.attributes));
+            if ((row.attributes & FILE_ATTRIBUTE_HIDDEN) == 0 &&
+                (::GetFileAttributesW(entry.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
+                GTEST_SKIP() << "this system marks every name that starts with a dot hidden (Wine)";
+            }
+        }
+        if (row.marked) {
+            SetLastAccess(entry, found.ftLastAccessTime);
         }
     }
     Module1 m = German();
@@ -467,11 +506,33 @@ TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
     }
     EXPECT_TRUE(report.failures.empty());
     EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
-    EXPECT_EQ(AllNames(folder.path()).count(row.entry) == 0, row.removed);
+    EXPECT_EQ(AllNames(folder.path()).count(entry.filename().wstring()) == 0, row.removed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LeftoverTest, ::testing::ValuesIn(kLeftoverRows),
                          test::RowName());
+
+// A temporary file is the run's alone until it takes its target's place: no other program opens
+// it, neither to read it half-written nor to keep it open and write into the copy later.
+TEST(WindowsTemporaryFiles, NobodyElseOpensThem) {
+    TempFolder folder;
+    fileops::Folder dir;
+    fileops::File file;
+    std::string name;
+    ASSERT_FALSE(fileops::OpenFolder(folder.path(), dir));
+    ASSERT_FALSE(fileops::CreateTemporary(dir, "a.txt", file, name));
+    const fs::path path = folder.path() / std::u8string(name.begin(), name.end());
+    const HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD why = ::GetLastError();
+    if (other != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(other);
+    }
+    EXPECT_EQ(other, INVALID_HANDLE_VALUE) << "opened by another program";
+    EXPECT_EQ(why, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    fileops::RemoveQuietly(dir, file, name);
+}
 
 // A folder where the target would go: reported, the folder stays, nothing stray is left.
 TEST(WindowsTargets, FolderInTargetsPlaceFails) {

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Preloaded into the batch command by the fault tests (LD_PRELOAD, see ShortWrites in
+// FolderFaultsTest.cpp): write() and pwrite() write at most 3 bytes at a time to every file whose
+// path holds the text in RZ408_SHORT_WRITE, as a write interrupted by a signal, or one to a pipe
+// or a network file system, may; the caller must go on behind what was written. Every other
+// write is the system's own.
+
+#include "ShimPaths.h"
+
+#include <sys/types.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t kMost = 3;
+
+std::size_t Allowed(int fd, std::size_t size) {
+    return rz408::shim::PathHolds(fd, "RZ408_SHORT_WRITE") ? std::min(size, kMost) : size;
+}
+
+} // namespace
+
+extern "C" ssize_t write(int fd, const void* data, std::size_t size) {
+    using Write = ssize_t (*)(int, const void*, std::size_t);
+    static const Write systemWrite = rz408::shim::SystemFunction<Write>("write");
+    return systemWrite(fd, data, Allowed(fd, size));
+}
+
+extern "C" ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) {
+    using Pwrite = ssize_t (*)(int, const void*, std::size_t, off_t);
+    static const Pwrite systemPwrite = rz408::shim::SystemFunction<Pwrite>("pwrite");
+    return systemPwrite(fd, data, Allowed(fd, size), offset);
+}
