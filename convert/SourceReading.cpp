@@ -115,12 +115,12 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
     if (!detector_.Feed(rest)) {
         return {};
     }
-    if (ahead_.empty()) {
-        ahead_.resize(blockSize_);
+    if (ahead_.Empty()) {
+        ahead_ = ReadBlock(blockSize_);
     }
     for (;;) {
         std::size_t got = 0;
-        if (auto error = source.Read(ahead_.data(), ahead_.size(), got)) {
+        if (auto error = source.Read(ahead_.Data(), ahead_.Size(), got)) {
             return error;
         }
         if (got == 0) {
@@ -129,7 +129,7 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
             return {};
         }
         goBack = true;
-        if (!detector_.Feed(std::string_view(ahead_.data(), got))) {
+        if (!detector_.Feed(std::string_view(ahead_.Data(), got))) {
             return {};
         }
     }
@@ -139,7 +139,7 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
                                  TextSink& sink) {
     SourceReading result;
     result.encoding = encoding.value_or(SourceEncoding::Windows1252);
-    char* const block = block_.data();
+    char* const block = block_.Data();
     std::uint64_t next = 0; // where the next read starts; the bytes at hand end there
 
     // The first bytes: enough for a byte-order mark (Windows-1252 given: one block, as later).
@@ -147,7 +147,7 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
     bool atEnd = false;
     do {
         std::size_t got = 0;
-        const std::size_t room = std::min(blockSize_, block_.size() - size);
+        const std::size_t room = std::min(blockSize_, block_.Size() - size);
         if (auto error = source.Read(block + size, room, got)) {
             result.readError = error;
             return result;

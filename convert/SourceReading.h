@@ -7,6 +7,7 @@
 
 #include "Conversion.h"
 #include "FileOps.h"
+#include "ReadBlock.h"
 #include "Unicode.h"
 
 #include <cstddef>
@@ -16,7 +17,6 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace rz408 {
 
@@ -103,8 +103,8 @@ private:
     std::error_code Decode(SourceEncoding encoding, std::string_view bytes, TextSink& sink);
 
     std::size_t blockSize_;
-    std::vector<char> block_;
-    std::vector<char> ahead_; // for reading ahead, taken when first needed
+    ReadBlock block_;
+    ReadBlock ahead_; // for reading ahead, taken when first needed
     Utf8Decoder utf8_;
     Utf16Decoder utf16_;
     Utf8Detector detector_;
