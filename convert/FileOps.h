@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace rz408::fileops {
@@ -204,6 +205,11 @@ std::string RandomSuffix();
 // file, instead of ending the program (SIGXFSZ on Linux; nothing to do on Windows). Every run
 // calls it.
 void FailWritesBeyondTheSizeLimit();
+
+// Starts WORK on a thread of its own that no signal is delivered to (on Linux every signal is
+// held back there), so that signals reach the threads they reached before, and the thread's
+// calls are never cut short by one. Throws when no thread can be started.
+std::thread StartQuietThread(std::function<void()> work);
 
 // From now on, when the program is ended by a request to stop (Ctrl+C, a termination request,
 // a closed terminal), the temporary files that exist at that moment are removed first, and the

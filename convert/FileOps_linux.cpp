@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace rz408::fileops {
 
 namespace {
@@ -683,6 +685,18 @@ void FailWritesBeyondTheSizeLimit() {
         (action.sa_flags & SA_SIGINFO) == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
     }
+}
+
+std::thread StartQuietThread(std::function<void()> work) {
+    sigset_t all;
+    sigfillset(&all);
+    sigset_t before;
+    ::pthread_sigmask(SIG_BLOCK, &all, &before); // the new thread starts with this mask
+    struct Restore {
+        const sigset_t& mask;
+        ~Restore() { ::pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
+    } restore{before};
+    return std::thread(std::move(work));
 }
 
 void RemoveTemporariesOnInterrupt() {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace rz408::fileops {
 
@@ -547,6 +548,10 @@ std::size_t RemoveLeftovers(const Folder& folder) {
 
 // No signal ends a program for writing a large file here.
 void FailWritesBeyondTheSizeLimit() {}
+
+std::thread StartQuietThread(std::function<void()> work) {
+    return std::thread(std::move(work)); // Windows delivers no signals to threads
+}
 
 // Nothing to do here: a console's Ctrl+C ends the program from a thread of its own while the
 // run goes on writing, and the open temporary file could not be deleted then. What a stop

@@ -116,7 +116,7 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
         return {};
     }
     if (ahead_.Empty()) {
-        ahead_ = ReadBlock(blockSize_);
+        ahead_ = ByteBlock(blockSize_);
     }
     for (;;) {
         std::size_t got = 0;

@@ -5,9 +5,9 @@
 // says so (a byte-order mark) or its bytes do (UTF-8 but for a few broken sequences at most),
 // or as the user says.
 
+#include "ByteBlock.h"
 #include "Conversion.h"
 #include "FileOps.h"
-#include "ReadBlock.h"
 #include "Unicode.h"
 
 #include <cstddef>
@@ -103,8 +103,8 @@ private:
     std::error_code Decode(SourceEncoding encoding, std::string_view bytes, TextSink& sink);
 
     std::size_t blockSize_;
-    ReadBlock block_;
-    ReadBlock ahead_; // for reading ahead, taken when first needed
+    ByteBlock block_;
+    ByteBlock ahead_; // for reading ahead, taken when first needed
     Utf8Decoder utf8_;
     Utf16Decoder utf16_;
     Utf8Detector detector_;

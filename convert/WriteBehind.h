@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Writing the run's files on a thread of their own while the run converts on.
+
+#include "ByteBlock.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace rz408 {
+
+class Temporary;
+
+// Writes blocks to temporary files on a thread of its own, in the order they are handed over,
+// while the run's thread converts the next ones: the system's work of taking the data into its
+// cache and starting it on its way to the disk is done beside the conversion instead of between
+// its blocks. At most kWaiting blocks wait at a time; handing over one more waits until the oldest
+// is written. The first write that fails for a file is kept for it (Temporary::Settle), and its
+// later blocks are not written. Where no thread can be started, each block is written at once.
+class WriteBehind {
+public:
+    static constexpr std::size_t kWaiting = 3;
+
+    WriteBehind();
+    ~WriteBehind(); // writes the blocks still waiting, then ends the thread
+    WriteBehind(const WriteBehind&) = delete;
+    WriteBehind& operator=(const WriteBehind&) = delete;
+
+    // Hands the first SIZE bytes of BLOCK over, to be written to TO behind the blocks handed over
+    // before; BLOCK receives another block of the same size in exchange, which begins with the
+    // KEEP bytes that followed them. When an earlier block for TO could not be written, returns
+    // that error instead and writes nothing (BLOCK then begins with the KEEP bytes all the same).
+    // Throws (no memory) only before taking anything over.
+    std::error_code Write(Temporary& to, ByteBlock& block, std::size_t size, std::size_t keep);
+
+    // Waits until every block handed over is written.
+    void Wait() noexcept;
+
+private:
+    struct Job {
+        Temporary* to = nullptr;
+        ByteBlock block;
+        std::size_t size = 0;
+    };
+
+    void Work() noexcept;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Job jobs_[kWaiting]; // a ring: COUNT_ jobs from FIRST_ on
+    std::size_t first_ = 0;
+    std::size_t count_ = 0;
+    std::vector<ByteBlock> free_; // blocks written, for the next exchanges
+    bool stopping_ = false;
+    std::thread thread_; // not joinable when none could be started
+};
+
+} // namespace rz408
