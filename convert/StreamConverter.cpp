@@ -48,6 +48,10 @@ std::error_code ConvertSink::WriteBlock(ByteBlock& block, std::size_t size, std:
     return error;
 }
 
+std::error_code ConvertSink::Restart() {
+    return std::make_error_code(std::errc::operation_not_supported);
+}
+
 StreamConverter::StreamConverter(const Module1& m, ConvertSink& sink, std::size_t blockSize)
     : m_(m), sink_(sink), block_(std::max<std::size_t>(blockSize, 1) + kSlack),
       limit_(std::max<std::size_t>(blockSize, 1)) {}
@@ -66,6 +70,14 @@ void StreamConverter::Start(std::string recordStart) {
     lastLineStart_ = -1;
     lastLineEnd_ = -1;
     lastLine_.clear();
+}
+
+std::error_code StreamConverter::Restart() {
+    if (auto error = sink_.Restart()) {
+        return error;
+    }
+    Start(std::move(recordStart_));
+    return {};
 }
 
 std::error_code StreamConverter::Feed(std::string_view bytes) {

@@ -30,6 +30,11 @@ public:
     // BLOCK over and puts another block of its size in its place. By default they are written at
     // once (WriteTarget).
     virtual std::error_code WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep);
+    // Whether the sink can take back what it was given of the file at hand (Restart), and its
+    // log record.
+    virtual bool CanRestart() const { return false; }
+    // Takes it all back: the file's target and record are then written anew from their start.
+    virtual std::error_code Restart();
     // The next bytes of the file's log record (record start, entries, the closing CR LF).
     virtual void WriteLog(std::string_view bytes) = 0;
 };
@@ -64,6 +69,9 @@ public:
     std::error_code Text(std::string_view cp1252) override { return Feed(cp1252); }
     std::error_code Other(char32_t c, bool broken) override;
     std::size_t TextBelow128(std::string_view bytes, std::error_code& error) override;
+    // The file comes anew from its start, when the sink can take back what it was given.
+    bool CanRestart() const override { return sink_.CanRestart(); }
+    std::error_code Restart() override;
 
     // Ends the file: its last line, its log record, and the last output block.
     std::error_code Finish();
