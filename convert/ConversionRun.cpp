@@ -38,6 +38,12 @@ public:
         return target_->WriteBlock(block, size, keep);
     }
     void WriteLog(std::string_view bytes) override { log_.Write(bytes); }
+    bool CanRestart() const override { return true; }
+    std::error_code Restart() override {
+        log_.Rollback();
+        targetBytes_ = 0;
+        return target_->Restart();
+    }
     std::uint64_t TargetBytes() const { return targetBytes_; }
 
 private:

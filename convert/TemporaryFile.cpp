@@ -52,6 +52,14 @@ std::error_code Temporary::WriteBlock(ByteBlock& block, std::size_t size, std::s
     return error;
 }
 
+std::error_code Temporary::Restart() {
+    if (auto error = Settle()) {
+        return error;
+    }
+    notStarted_ = 0;
+    return fileops::TruncateTo(file_, 0);
+}
+
 std::error_code Temporary::Settle() {
     if (behind_ != nullptr) {
         behind_->Wait();
@@ -69,6 +77,10 @@ std::error_code Temporary::WriteNow(std::string_view bytes) {
         notStarted_ = 0;
     }
     return {};
+}
+
+void Temporary::GiveRoomBack() noexcept {
+    [[maybe_unused]] const std::error_code error = fileops::TruncateTo(file_, 0);
 }
 
 std::error_code Temporary::Replace(std::string_view targetName) {

@@ -47,6 +47,9 @@ public:
     // failed.
     std::error_code WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep);
 
+    // Empties it, to be written anew from its start.
+    std::error_code Restart();
+
     // Waits until every block handed over is written; reports the first that could not be.
     std::error_code Settle();
 
@@ -61,6 +64,8 @@ private:
 
     // Writes BYTES at the file's position now (on the thread that calls).
     std::error_code WriteNow(std::string_view bytes);
+    // Empties the file after a write failed: its room on the disk is free again at once.
+    void GiveRoomBack() noexcept;
 
     const fileops::Folder* folder_;
     WriteBehind* behind_;

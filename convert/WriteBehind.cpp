@@ -104,6 +104,9 @@ void WriteBehind::Work() noexcept {
         std::error_code error;
         if (!failed) {
             error = to.WriteNow(std::string_view(job.block.Data(), job.size));
+            if (error) {
+                to.GiveRoomBack();
+            }
         }
         lock.lock();
         if (error) {

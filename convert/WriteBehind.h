@@ -21,7 +21,9 @@ class Temporary;
 // cache and starting it on its way to the disk is done beside the conversion instead of between
 // its blocks. At most kWaiting blocks wait at a time; handing over one more waits until the oldest
 // is written. The first write that fails for a file is kept for it (Temporary::Settle), and its
-// later blocks are not written. Where no thread can be started, each block is written at once.
+// later blocks are not written; the file is emptied at once, so that the room it took on the disk
+// is free for the blocks of the other file behind it (a full disk fails the copy or the log, never
+// both). Where no thread can be started, each block is written at once.
 class WriteBehind {
 public:
     static constexpr std::size_t kWaiting = 3;
