@@ -70,7 +70,7 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
     if (auto error = fileops::OpenForReading(folder, sourceName, source)) {
         return read(error);
     }
-    if (auto error = temporary.Create(targetName)) {
+    if (auto error = temporary.Create(targetName, fileops::CopyRights(source))) {
         return write(error);
     }
     sink.SetTarget(&temporary);

@@ -71,8 +71,8 @@ private:
     std::filesystem::path path_;
     // Why OpenFolder failed: every operation in a folder that is not open reports it.
     std::error_code error_ = std::make_error_code(std::errc::bad_file_descriptor);
-    // Linux: the access rights a new file gets (0666 less the umask), read once when it opens.
-    std::uint32_t newFileRights_ = 0644;
+    // Linux: the umask, which a new file's access rights are less of, read once when it opens.
+    std::uint32_t umask_ = 022;
 };
 
 // Opens FOLDER for the operations below.
@@ -170,10 +170,19 @@ std::error_code FlushFileSystem(const Folder& folder);
 // First the file gets its final rights: when TARGET_NAME is a file, its access rights, and its
 // owner and group where this program may give them (run as root); set-user-ID and set-group-ID
 // bits stay only under the old file's owner and group (otherwise they are dropped, as cp drops
-// them); a new file gets what any new file gets. Its mark of a temporary file is taken off.
-// On failure the temporary file stays, closed, for RemoveQuietly.
+// them); a new file gets NEW_RIGHTS less the umask (CopyRights, kNewFileRights). Its mark of a
+// temporary file is taken off. On failure the temporary file stays, closed, for RemoveQuietly.
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
-                        std::string_view targetName);
+                        std::string_view targetName, std::uint32_t newRights);
+
+// The access rights a new copy of the open file SOURCE gets (less the umask) where no file stood
+// in its place, as cp gives them: on Linux the source's read, write and execute bits for its
+// owner, its group and others, never a set-ID bit; so a copy is never more open than its source.
+// (Windows: kNewFileRights; a new file there gets the rights its folder passes on.)
+std::uint32_t CopyRights(const File& source);
+
+// The access rights of any other new file (the log), less the umask.
+inline constexpr std::uint32_t kNewFileRights = 0666;
 
 // Closes FILE when it is open and removes the file NAME of FOLDER, ignoring errors (cleaning up
 // after a failure).

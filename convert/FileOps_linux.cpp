@@ -186,9 +186,9 @@ void TakeMarkOff(int fd) {
     ::futimens(fd, times);
 }
 
-// The access rights a new file gets: 0666 less the umask. Read from /proc, which leaves the
-// umask as it is; where /proc is missing, set and set back at once.
-std::uint32_t NewFileRights() {
+// The umask, which the access rights of a new file are less of. Read from /proc, which leaves
+// the umask as it is; where /proc is missing, set and set back at once.
+std::uint32_t Umask() {
     mode_t umask = 022;
     const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
     char status[4096];
@@ -207,21 +207,23 @@ std::uint32_t NewFileRights() {
         umask = ::umask(022);
         ::umask(umask);
     }
-    return 0666 & ~umask & 0777;
+    return umask & 0777;
 }
 
 // A copy that replaces an older file keeps what the older file had: its access rights, and its
 // owner and group where this program may give them (as root, or a group the user belongs to). A
 // set-user-ID or set-group-ID bit stays only under the old file's owner or group: a copy never
 // carries it to another owner (the content comes from a source someone else may control). A new
-// file gets the rights any new file gets. Done once the file is written, before it takes the old
-// one's place: until then the file is its maker's alone (CreateTemporary), and the system would
-// take set-ID bits off a file that a user other than root writes to.
-void GiveFinalRights(const Folder& folder, const std::string& targetName, int fd) {
+// file gets NEW_RIGHTS less the umask (a copy its source's: never more open than that). Done once
+// the file is written, before it takes the old one's place: until then the file is its maker's
+// alone (CreateTemporary), and the system would take set-ID bits off a file that a user other
+// than root writes to.
+void GiveFinalRights(const Folder& folder, const std::string& targetName, int fd,
+                     std::uint32_t newRights) {
     struct stat old {};
     if (::fstatat(Fd(folder), targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(old.st_mode)) {
-        ::fchmod(fd, static_cast<mode_t>(Handles::NewFileRightsOf(folder)));
+        ::fchmod(fd, static_cast<mode_t>(newRights & ~Handles::UmaskOf(folder) & 0777));
         return;
     }
     struct stat mine {};
@@ -298,7 +300,7 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
     }
     Handles::Of(folder) = fd;
     Handles::ErrorOf(folder).clear();
-    Handles::NewFileRightsOf(folder) = NewFileRights();
+    Handles::UmaskOf(folder) = Umask();
     return {};
 }
 
@@ -584,8 +586,16 @@ std::error_code FlushFileSystem(const Folder& folder) {
     return {};
 }
 
+std::uint32_t CopyRights(const File& source) {
+    struct stat info {};
+    if (::fstat(Fd(source), &info) != 0) {
+        return 0600; // unknown: for its owner alone
+    }
+    return info.st_mode & 0777;
+}
+
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
-                        std::string_view targetName) {
+                        std::string_view targetName, std::uint32_t newRights) {
     if (!folder.IsOpen()) {
         return Handles::ErrorOf(folder);
     }
@@ -601,7 +611,7 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
     // The mark comes off while the file is still locked: from now on no run takes it for a
     // leftover, also once it is closed.
     TakeMarkOff(fd);
-    GiveFinalRights(folder, to, fd);
+    GiveFinalRights(folder, to, fd, newRights);
     Handles::Of(temporary) = File::kNoHandle;
     if (auto error = CloseFd(fd)) {
         return error;

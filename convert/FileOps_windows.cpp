@@ -445,8 +445,12 @@ std::error_code FlushFileSystem(const Folder&) {
 }
 
 // The temporary file is renamed through its open handle; its name is not needed.
+std::uint32_t CopyRights(const File&) {
+    return kNewFileRights;
+}
+
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view,
-                        std::string_view targetName) {
+                        std::string_view targetName, std::uint32_t) {
     std::wstring target;
     if (auto error = PathIn(folder, targetName, target)) {
         CloseHandleOf(temporary);

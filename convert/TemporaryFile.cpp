@@ -19,12 +19,13 @@ constexpr std::uint64_t kWriteBackStep = 1 << 20;
 Temporary::Temporary(Temporary&& other) noexcept
     : folder_(other.folder_), behind_(other.behind_), file_(std::move(other.file_)),
       name_(std::move(other.name_)), exists_(std::exchange(other.exists_, false)),
-      notStarted_(std::exchange(other.notStarted_, 0)),
+      newRights_(other.newRights_), notStarted_(std::exchange(other.notStarted_, 0)),
       behindError_(std::exchange(other.behindError_, {})) {}
 
-std::error_code Temporary::Create(std::string_view targetName) {
+std::error_code Temporary::Create(std::string_view targetName, std::uint32_t newRights) {
     Discard();
     behindError_.clear();
+    newRights_ = newRights;
     const std::error_code error = fileops::CreateTemporary(*folder_, targetName, file_, name_);
     exists_ = !error;
     notStarted_ = 0;
@@ -87,7 +88,7 @@ std::error_code Temporary::Replace(std::string_view targetName) {
     if (auto error = Settle()) {
         return error;
     }
-    const std::error_code error = fileops::Replace(*folder_, file_, name_, targetName);
+    const std::error_code error = fileops::Replace(*folder_, file_, name_, targetName, newRights_);
     exists_ = static_cast<bool>(error);
     return error;
 }

@@ -32,8 +32,10 @@ public:
     Temporary& operator=(const Temporary&) = delete;
     ~Temporary() { Discard(); }
 
-    // Creates it, to take the place of TARGET_NAME.
-    std::error_code Create(std::string_view targetName);
+    // Creates it, to take the place of TARGET_NAME; where no file stood there, it gets NEW_RIGHTS
+    // less the umask (fileops::Replace).
+    std::error_code Create(std::string_view targetName,
+                           std::uint32_t newRights = fileops::kNewFileRights);
 
     // The file, once every block handed over is written.
     fileops::File& File();
@@ -72,6 +74,7 @@ private:
     fileops::File file_;
     std::string name_;
     bool exists_ = false;
+    std::uint32_t newRights_ = fileops::kNewFileRights;
     std::uint64_t notStarted_ = 0; // bytes written since the write-back was last started
     std::error_code behindError_;  // the first block the WriteBehind could not write
 };
