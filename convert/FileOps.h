@@ -215,6 +215,16 @@ std::string RandomSuffix();
 // calls it.
 void FailWritesBeyondTheSizeLimit();
 
+// Opens the file NAME of FOLDER, a file about to be replaced, for ForgetCached when it is a
+// regular file of 1 MiB or more (never a link, FIFO or device); SIZE receives its size. False
+// when it is not (always on Windows).
+bool OpenToForget(const Folder& folder, std::string_view name, File& file, std::uint64_t& size);
+
+// Drops the data of FILE from OFFSET on, SIZE bytes, from the system's cache (on Linux; data not
+// yet written stays): freeing the cache of a large file takes many milliseconds, which replacing
+// the file would otherwise cost.
+void ForgetCached(File& file, std::uint64_t offset, std::uint64_t size);
+
 // Starts WORK on a thread of its own that no signal is delivered to (on Linux every signal is
 // held back there), so that signals reach the threads they reached before, and the thread's
 // calls are never cut short by one. Throws when no thread can be started.

@@ -697,6 +697,36 @@ void FailWritesBeyondTheSizeLimit() {
     }
 }
 
+bool OpenToForget(const Folder& folder, std::string_view name, File& file, std::uint64_t& size) {
+    std::string cName;
+    struct stat named {};
+    if (!folder.IsOpen() || NameInFolder(name, cName) ||
+        ::fstatat(Fd(folder), cName.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(named.st_mode) || named.st_size < (off_t{1} << 20)) {
+        return false;
+    }
+    // Opened only while it is the file seen above: never a FIFO or device put in its place.
+    const int fd = ::openat(Fd(folder), cName.c_str(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat opened {};
+    if (fd < 0 || ::fstat(fd, &opened) != 0 || opened.st_dev != named.st_dev ||
+        opened.st_ino != named.st_ino) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    file = File();
+    Handles::Of(file) = fd;
+    size = static_cast<std::uint64_t>(opened.st_size);
+    return true;
+}
+
+void ForgetCached(File& file, std::uint64_t offset, std::uint64_t size) {
+    ::posix_fadvise(Fd(file), static_cast<off_t>(offset), static_cast<off_t>(size),
+                    POSIX_FADV_DONTNEED);
+}
+
 std::thread StartQuietThread(std::function<void()> work) {
     sigset_t all;
     sigfillset(&all);

@@ -553,6 +553,12 @@ std::size_t RemoveLeftovers(const Folder& folder) {
 // No signal ends a program for writing a large file here.
 void FailWritesBeyondTheSizeLimit() {}
 
+bool OpenToForget(const Folder&, std::string_view, File&, std::uint64_t&) {
+    return false; // Windows frees a replaced file's cache on its own
+}
+
+void ForgetCached(File&, std::uint64_t, std::uint64_t) {}
+
 std::thread StartQuietThread(std::function<void()> work) {
     return std::thread(std::move(work)); // Windows delivers no signals to threads
 }

@@ -66,7 +66,7 @@ public:
     void Finish();
 
 private:
-    static constexpr std::size_t kBuffer = 64 * 1024;
+    static constexpr std::size_t kBuffer = 256 * 1024;
 
     // Writes the buffer: hands it over to be written later (by the WriteBehind, if any), or
     // writes it at once, behind everything handed over.

@@ -19,13 +19,16 @@ constexpr std::uint64_t kWriteBackStep = 1 << 20;
 Temporary::Temporary(Temporary&& other) noexcept
     : folder_(other.folder_), behind_(other.behind_), file_(std::move(other.file_)),
       name_(std::move(other.name_)), exists_(std::exchange(other.exists_, false)),
-      newRights_(other.newRights_), notStarted_(std::exchange(other.notStarted_, 0)),
+      newRights_(other.newRights_), target_(std::move(other.target_)),
+      forgetting_(other.forgetting_), notStarted_(std::exchange(other.notStarted_, 0)),
       behindError_(std::exchange(other.behindError_, {})) {}
 
 std::error_code Temporary::Create(std::string_view targetName, std::uint32_t newRights) {
     Discard();
     behindError_.clear();
     newRights_ = newRights;
+    target_.assign(targetName);
+    forgetting_ = false;
     const std::error_code error = fileops::CreateTemporary(*folder_, targetName, file_, name_);
     exists_ = !error;
     notStarted_ = 0;
@@ -46,6 +49,12 @@ std::error_code Temporary::Write(std::string_view bytes) {
 
 std::error_code Temporary::WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep) {
     if (behind_ != nullptr) {
+        if (!forgetting_) {
+            // A file written behind is a large one: the cache of the file it is to replace is
+            // dropped meanwhile.
+            forgetting_ = true;
+            behind_->Forget(*folder_, target_);
+        }
         return behind_->Write(*this, block, size, keep);
     }
     const std::error_code error = WriteNow(std::string_view(block.Data(), size));

@@ -75,6 +75,8 @@ private:
     std::string name_;
     bool exists_ = false;
     std::uint32_t newRights_ = fileops::kNewFileRights;
+    std::string target_;           // the file it is to replace
+    bool forgetting_ = false;      // the WriteBehind drops that file's cache
     std::uint64_t notStarted_ = 0; // bytes written since the write-back was last started
     std::error_code behindError_;  // the first block the WriteBehind could not write
 };

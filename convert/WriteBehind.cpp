@@ -12,6 +12,10 @@ namespace rz408 {
 
 namespace {
 
+// The cache of a file is dropped this much at a time, so that a block handed over meanwhile waits
+// little.
+constexpr std::uint64_t kForgetStep = std::uint64_t{4} << 20;
+
 // Blocks kept for exchanges: those of the two sizes the run hands over (copies and log), as many
 // as can be out at once.
 constexpr std::size_t kFreeKept = 2 * (WriteBehind::kWaiting + 1);
@@ -81,6 +85,39 @@ std::error_code WriteBehind::Write(Temporary& to, ByteBlock& block, std::size_t 
     return {};
 }
 
+void WriteBehind::Forget(const fileops::Folder& folder, std::string_view name) noexcept {
+    if (!thread_.joinable()) {
+        return;
+    }
+    fileops::File file;
+    std::uint64_t size = 0;
+    if (!fileops::OpenToForget(folder, name, file, size)) {
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        for (Forgotten& slot : forgotten_) {
+            if (!slot.file.IsOpen()) {
+                slot.file = std::move(file);
+                slot.size = size;
+                slot.done = 0;
+                break;
+            }
+        }
+    }
+    changed_.notify_all();
+    // All slots taken: FILE is closed here, its cache left to the replacement.
+}
+
+bool WriteBehind::Forgetting() const {
+    for (const Forgotten& slot : forgotten_) {
+        if (slot.file.IsOpen()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void WriteBehind::Wait() noexcept {
     if (!thread_.joinable()) {
         return;
@@ -92,9 +129,33 @@ void WriteBehind::Wait() noexcept {
 void WriteBehind::Work() noexcept {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return count_ > 0 || stopping_; });
-        if (count_ == 0) {
+        changed_.wait(lock, [this] { return count_ > 0 || stopping_ || Forgetting(); });
+        if (count_ == 0 && stopping_) {
+            for (Forgotten& slot : forgotten_) {
+                slot.file = fileops::File();
+            }
             return;
+        }
+        if (count_ == 0) {
+            // Nothing to write: a piece of a cache to drop. Only this thread empties a slot, and
+            // the run's thread fills only empty ones.
+            for (Forgotten& slot : forgotten_) {
+                if (slot.file.IsOpen()) {
+                    const std::uint64_t from = slot.done;
+                    slot.done += kForgetStep;
+                    fileops::File last;
+                    if (slot.done >= slot.size) {
+                        last = std::move(slot.file);
+                    }
+                    fileops::File& file = last.IsOpen() ? last : slot.file;
+                    lock.unlock();
+                    fileops::ForgetCached(file, from, kForgetStep);
+                    last = fileops::File();
+                    lock.lock();
+                    break;
+                }
+            }
+            continue;
         }
         // The run's thread adds jobs behind this one and leaves it alone until it is done.
         Job& job = jobs_[first_];

@@ -4,10 +4,12 @@
 // Writing the run's files on a thread of their own while the run converts on.
 
 #include "ByteBlock.h"
+#include "FileOps.h"
 
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -43,6 +45,12 @@ public:
     // Waits until every block handed over is written.
     void Wait() noexcept;
 
+    // Drops the cached data of the file NAME of FOLDER, which a temporary file is to replace, from
+    // the system's cache, a piece at a time whenever the thread has no block to write: otherwise
+    // the replacement would spend that time on the run's thread. Only a large file, a few at a
+    // time; nothing without a thread.
+    void Forget(const fileops::Folder& folder, std::string_view name) noexcept;
+
 private:
     struct Job {
         Temporary* to = nullptr;
@@ -52,12 +60,21 @@ private:
 
     void Work() noexcept;
 
+    // A file whose cache is dropped: DONE of its SIZE bytes so far.
+    struct Forgotten {
+        fileops::File file;
+        std::uint64_t size = 0;
+        std::uint64_t done = 0;
+    };
+    bool Forgetting() const;
+
     std::mutex mutex_;
     std::condition_variable changed_;
     Job jobs_[kWaiting]; // a ring: COUNT_ jobs from FIRST_ on
     std::size_t first_ = 0;
     std::size_t count_ = 0;
     std::vector<ByteBlock> free_; // blocks written, for the next exchanges
+    Forgotten forgotten_[2];
     bool stopping_ = false;
     std::thread thread_; // not joinable when none could be started
 };
