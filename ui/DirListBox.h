@@ -62,6 +62,7 @@ private:
     bool Open(const QString& folder);
     // Opens the open folder again, or its nearest ancestor that still exists.
     void Reopen();
+    // Shows the open folder's chain and subfolders as they are now; rows that stay are kept.
     void Fill();
 
     DriveSystem& drives_;

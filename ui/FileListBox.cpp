@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QScrollBar>
 
+#include <utility>
+
 namespace rz408 {
 
 namespace {
@@ -45,9 +47,13 @@ QString FileListBox::List(int index) const {
 }
 
 void FileListBox::Refresh() {
+    std::vector<std::string> names = ListFolder(ToFsPath(path_), pattern_.toStdString());
+    if (names == names_ && count() == ListCount()) {
+        return; // the same names: the entries, the selection and the scrolling stay as they are
+    }
+    names_ = std::move(names);
     const QString selected = currentItem() != nullptr ? currentItem()->text() : QString();
     const int scrolled = verticalScrollBar()->value();
-    names_ = ListFolder(ToFsPath(path_), pattern_.toStdString());
     clear();
     for (const std::string& name : names_) {
         auto* item = new QListWidgetItem(QString::fromStdString(name), this);

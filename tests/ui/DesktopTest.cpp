@@ -21,6 +21,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -92,6 +93,7 @@ private slots:
     void framesCentred();
     void listsFollowAnotherProgram();
     void longRunShowsProgressAndCancels();
+    void doubleClicksOpenWhileAFolderAboveIsBusy();
 };
 
 void DesktopTest::initTestCase() {
@@ -178,6 +180,59 @@ void DesktopTest::longRunShowsProgressAndCancels() {
     QCOMPARE(d.dialogs.messages,
              QStringList{Utf8Text(kGermanProfile.CountMessage) + QStringLiteral(" 40")});
     QCOMPARE(QDir(game).entryList({QStringLiteral("*.txt")}, QDir::Files).size(), kHeld + 1);
+}
+
+// Another program writes in the game folder every 50 ms while the player opens the folders
+// below it by double clicks, real X double clicks of 300 ms between the two clicks: each one
+// opens its folder.
+void DesktopTest::doubleClicksOpenWhileAFolderAboveIsBusy() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        QSKIP("needs xdotool for real double clicks (package xdotool)");
+    }
+    Desktop d;
+    const QString game = d.folder.path();
+    const QString outer = game + QStringLiteral("/scenario");
+    const QString inner = outer + QStringLiteral("/alt");
+    QVERIFY(QDir(inner).mkpath(QStringLiteral(".")));
+    Form1* form = d.German();
+    QTRY_VERIFY(NearCentre(OffCentre(*form))); // placed by the window manager, where it stays
+    auto* dir = form->findChild<DirListBox*>(QStringLiteral("Dir1"));
+    dir->setPath(outer);
+
+    QProcess busy;
+    busy.setWorkingDirectory(game);
+    busy.start(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("while :; do touch saves.dat; sleep 0.05; done")});
+    QVERIFY(busy.waitForStarted());
+    constexpr int kDoubleClicks = 20;
+    int opened = 0;
+    for (int i = 0; i < kDoubleClicks; ++i) {
+        // Down into the subfolder, then up again by the open folder's entry.
+        const QString target = dir->Path() == outer ? inner : outer;
+        int row = 0;
+        while (row < dir->count() && dir->EntryPath(row) != target) {
+            ++row;
+        }
+        QVERIFY(row < dir->count());
+        // The list lays out its entries after the next turn of the event loop.
+        QTRY_VERIFY(dir->viewport()->rect().contains(dir->visualItemRect(dir->item(row)).center()));
+        const QPoint at =
+            dir->viewport()->mapToGlobal(dir->visualItemRect(dir->item(row)).center());
+        QProcess click;
+        click.start(QStringLiteral("xdotool"),
+                    {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                     QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                     QStringLiteral("--delay"), QStringLiteral("300"), QStringLiteral("1")});
+        // The window takes its events while the clicks come.
+        QVERIFY(QTest::qWaitFor([&click] { return click.state() == QProcess::NotRunning; }, 10000));
+        QCOMPARE(click.exitCode(), 0);
+        opened += QTest::qWaitFor([&] { return dir->Path() == target; }, 1500) ? 1 : 0;
+    }
+    busy.kill();
+    busy.waitForFinished();
+    qInfo("%d of %d double clicks opened their folder", opened, kDoubleClicks);
+    QCOMPARE(opened, kDoubleClicks);
 }
 
 QTEST_MAIN(DesktopTest)

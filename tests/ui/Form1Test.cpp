@@ -111,12 +111,14 @@ struct Rig {
     }
 
     // Opens (or only selects, with "select") the entry ROW of Dir1 as a user does: "select",
-    // "doubleclick" or "enter"; "write" writes its path.
+    // "doubleclick" or "enter"; "write" writes its path. "doubleclick over a re-read": a file
+    // comes into the open folder between the two clicks, and the lists show it before the
+    // second.
     void Act(const QString& action, int row) {
         DirListBox* dir = form->Dir1;
         if (action == QLatin1String("select")) {
             dir->setCurrentRow(row);
-        } else if (action == QLatin1String("doubleclick")) {
+        } else if (action.startsWith(QLatin1String("doubleclick"))) {
             // The list lays out its entries after the next turn of the event loop.
             dir->scrollToItem(dir->item(row));
             QTRY_VERIFY(
@@ -126,6 +128,11 @@ struct Rig {
             QSignalSpy changes(dir, &DirListBox::Change);
             QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, rect.center());
             QCOMPARE(changes.size(), 0);
+            if (action.endsWith(QLatin1String("re-read"))) {
+                auto* files = form->findChild<FileListBox*>(QStringLiteral("File1"));
+                WriteFile(dir->Path() + QStringLiteral("/neu.deu"), "n");
+                QTRY_COMPARE(files->List(files->ListCount() - 1), QStringLiteral("neu.deu"));
+            }
             QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, rect.center());
         } else if (action == QLatin1String("enter")) {
             dir->setCurrentRow(row);
@@ -329,6 +336,8 @@ void Form1Test::folderListFeedsFileList_data() {
 
     QTest::newRow("selecting a subfolder opens nothing") << "select" << false;
     QTest::newRow("double click opens it") << "doubleclick" << true;
+    QTest::newRow("double click opens it over a re-read of the lists")
+        << "doubleclick over a re-read" << true;
     QTest::newRow("Enter opens it") << "enter" << true;
     QTest::newRow("writing Path opens it") << "write" << true;
 }
