@@ -34,11 +34,6 @@ public:
         shifted.rect.adjust(index.data(kLevelRole).toInt() * kIndentPixels, 0, 0, 0);
         FocusFrameDelegate::paint(painter, shifted, index);
     }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return FocusFrameDelegate::sizeHint(option, index) +
-               QSize(index.data(kLevelRole).toInt() * kIndentPixels, 0);
-    }
 };
 
 // Why the entries of FOLDER cannot be read; no error where they can.
@@ -72,14 +67,9 @@ QString Absolute(const QString& folder) {
 
 } // namespace
 
-DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
-    : QListWidget(parent), drives_(drives) {
+DirListBox::DirListBox(DriveSystem& drives, QWidget* parent) : ListBox(parent), drives_(drives) {
     LoadPictures();
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setItemDelegate(new IndentDelegate(this));
-    // No sideways scrolling: a long name ends in "..." and its tooltip holds the whole path.
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new IndentDelegate(this)); // a long name's tooltip holds the whole path
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenEntry(row(item)); });
     if (!Open(QDir::currentPath())) {
@@ -167,7 +157,7 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
 }
 
 bool DirListBox::Open(const QString& folder) {

@@ -5,14 +5,15 @@
 // folder's picture, the subfolders a shut one. A double click or Enter on an entry opens that
 // folder; selecting an entry opens nothing.
 
-#include <QListWidget>
+#include "Controls.h"
+
 #include <QString>
 
 namespace rz408 {
 
 class DriveSystem;
 
-class DirListBox : public QListWidget {
+class DirListBox : public ListBox {
     Q_OBJECT
 public:
     // The list opens the process's current folder.

@@ -17,11 +17,8 @@ const QString kEveryFile = QStringLiteral("*");
 } // namespace
 
 FileListBox::FileListBox(QWidget* parent)
-    : QListWidget(parent), path_(QDir::toNativeSeparators(QDir::currentPath())),
-      pattern_(kEveryFile) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    : ListBox(parent), path_(QDir::toNativeSeparators(QDir::currentPath())), pattern_(kEveryFile) {
     setUniformItemSizes(true); // folders of many thousand files fill quickly
-    setItemDelegate(new FocusFrameDelegate(this));
     Refresh();
 }
 
