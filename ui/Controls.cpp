@@ -70,6 +70,14 @@ bool ListBox::viewportEvent(QEvent* event) {
     return QListWidget::viewportEvent(event);
 }
 
+void ListBox::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    if (hasFocus() && !currentIndex().isValid()) {
+        QPainter painter(viewport());
+        DrawFocusFrame(painter, viewport()->rect(), palette());
+    }
+}
+
 QString Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

@@ -61,7 +61,9 @@ public:
 };
 
 // A list of the converter window: one column of entries drawn by a FocusFrameDelegate (or one
-// derived from it), no sideways scrolling, a text too long for the list ending in "…".
+// derived from it), no sideways scrolling, a text too long for the list ending in "…". While
+// the list has the keyboard focus and no current entry to frame (an empty list), the frame
+// runs round the inside of the list.
 class ListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -69,6 +71,7 @@ public:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace rz408

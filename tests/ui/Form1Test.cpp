@@ -1129,28 +1129,47 @@ void Form1Test::focusAndTabOrder() {
 
 void Form1Test::focusPlainlyVisible_data() {
     QTest::addColumn<QString>("control");
-    QTest::newRow("drive list") << "Drive1";
-    QTest::newRow("folder list") << "Dir1";
-    QTest::newRow("file list") << "File1";
+    QTest::addColumn<bool>("empty"); // the list holds nothing; Tab brings the focus
+    QTest::newRow("drive list") << "Drive1" << false;
+    QTest::newRow("folder list") << "Dir1" << false;
+    QTest::newRow("file list") << "File1" << false;
+    QTest::newRow("empty file list, by Tab") << "File1" << true;
 }
 
-// Taking the focus changes the look of the list's current entry plainly: along at least its
-// whole outline, by a contrast of 3 to 1 or more.
+// Taking the focus changes the look of the list's current entry plainly, or of the whole list
+// when it holds none: along at least its whole outline, by a contrast of 3 to 1 or more.
 void Form1Test::focusPlainlyVisible() {
     QFETCH(QString, control);
+    QFETCH(bool, empty);
 
     Rig rig;
+    if (empty) {
+        QVERIFY(QFile::remove(rig.Folder(QStringLiteral("c")) + QStringLiteral("/c.deu")));
+        rig.form->findChild<FileListBox*>(QStringLiteral("File1"))->Refresh();
+    }
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     QWidget* list = rig.form->findChild<QWidget*>(control);
     QVERIFY(list);
-    rig.form->Command2->setFocus();
-    QTRY_VERIFY(rig.form->Command2->hasFocus());
+    QWidget* before =
+        rig.form->findChild<QWidget*>(empty ? QStringLiteral("Dir1") : QStringLiteral("Command2"));
+    before->setFocus();
+    QTRY_VERIFY(before->hasFocus());
     QImage without = list->grab().toImage();
-    list->setFocus();
+    if (empty) {
+        QTest::keyClick(before, Qt::Key_Tab);
+    } else {
+        list->setFocus();
+    }
     QTRY_VERIFY(list->hasFocus());
     QImage with = list->grab().toImage();
-    if (control != QLatin1String("Drive1")) {
+    if (empty) {
+        auto* view = qobject_cast<QAbstractItemView*>(list);
+        QCOMPARE(view->model()->rowCount(), 0);
+        const QRect inside = view->viewport()->geometry();
+        without = without.copy(inside);
+        with = with.copy(inside);
+    } else if (control != QLatin1String("Drive1")) {
         // The current entry only: it is the same entry in both pictures.
         auto* view = qobject_cast<QAbstractItemView*>(list);
         const QRect entry =
