@@ -48,6 +48,9 @@ namespace {
 // The two languages that convert, for rows that run the conversion.
 const std::pair<const char*, const LanguageProfile*> kConvertingProfiles[] = {
     {"German", &kGermanProfile}, {"French", &kFrenchProfile}};
+// And every language.
+const std::pair<const char*, const LanguageProfile*> kEveryProfile[] = {
+    {"French", &kFrenchProfile}, {"German", &kGermanProfile}, {"English", &kEnglishProfile}};
 
 // One converter window over a temporary folder and a made-up drive set; its message boxes
 // are read and closed as a user does.
@@ -687,13 +690,16 @@ void Form1Test::runMessage_data() {
     log.reason = "Permission denied";
     log.kind = FileFailure::Kind::LogFile;
 
-    QTest::newRow("a source that cannot be read")
-        << &kGermanProfile << 1
-        << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Permission denied")}
-        << QList<UnicodeSource>{}
-        << QStringList{
-               "@", t(de.OneFileFailed),
-               t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("a.deu", "Permission denied"))};
+    for (const auto& [language, profile] : kEveryProfile) {
+        const ProgramMessages& words = profile->Messages;
+        QTest::addRow("%s, a source that cannot be read, named once", language)
+            << profile << 1
+            << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Permission denied")}
+            << QList<UnicodeSource>{}
+            << QStringList{
+                   "@", t(words.OneFileFailed),
+                   t(words.FailedFile).arg("a.deu", t(words.CannotRead).arg("Permission denied"))};
+    }
     QTest::newRow("a copy that would overwrite the log file")
         << &kGermanProfile << 0
         << QList<FileFailure>{Failed("konvertionsfehler.deu", A::CopyIsLog, "konvertionsfehler.txt",
@@ -745,15 +751,14 @@ void Form1Test::runMessage_data() {
         << &kGermanProfile << 1
         << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Input/output error"), log}
         << QList<UnicodeSource>{{"b.deu", SourceEncoding::Utf8}}
-        << QStringList{
-               "@",
-               t(de.OneFileFailed),
-               t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("a.deu", "Input/output error")),
-               "@",
-               t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied"),
-               "@",
-               t(de.OneUnicodeFile),
-               "b.deu (UTF-8)"};
+        << QStringList{"@",
+                       t(de.OneFileFailed),
+                       t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("Input/output error")),
+                       "@",
+                       t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied"),
+                       "@",
+                       t(de.OneUnicodeFile),
+                       "b.deu (UTF-8)"};
     // Placeholders in names are names: each part goes in once, as it is.
     QTest::newRow("names that hold %1 and %2 stay as they are")
         << &kGermanProfile << 0
@@ -780,7 +785,14 @@ void Form1Test::runMessage() {
     report.unicodeSources.assign(unicode.begin(), unicode.end());
     expected.prepend(Utf8Text(CountMessageText(m, report)));
     expected.replaceInStrings(QRegularExpression(QStringLiteral("^@$")), QString());
-    QCOMPARE(RunMessage(m, profile->Messages, report).split(QLatin1Char('\n')), expected);
+    const QString message = RunMessage(m, profile->Messages, report);
+    QCOMPARE(message.split(QLatin1Char('\n')), expected);
+    // Each source that failed is named once.
+    for (const FileFailure& failure : failures) {
+        if (failure.kind == FileFailure::Kind::Source) {
+            QCOMPARE(message.count(Utf8Text(failure.name)), 1);
+        }
+    }
 }
 
 void Form1Test::longRun_data() {
@@ -985,9 +997,7 @@ void Form1Test::everyTextFits_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
 
-    const std::pair<const char*, const LanguageProfile*> profiles[] = {
-        {"French", &kFrenchProfile}, {"German", &kGermanProfile}, {"English", &kEnglishProfile}};
-    for (const auto& [language, profile] : profiles) {
+    for (const auto& [language, profile] : kEveryProfile) {
         for (int i = 0; i < 7; ++i) {
             const QString label = QStringLiteral("Label%1").arg(i + 1);
             QTest::addRow("%s %s", language, qPrintable(label))
