@@ -853,11 +853,14 @@ void Form1Test::longRun() {
     QStringList seen; // the progress dialog's title, text, count and button
     QString stopping;
     bool repainted = false;
+    int lastCount = 0; // the files done the dialog showed last
     rig.dialogs.AnswerProgress([&](QProgressDialog* progress) {
         ++progressDialogs;
         auto* bar = progress->findChild<QProgressBar*>();
         auto* cancel = progress->findChild<QPushButton*>();
         QVERIFY(bar && cancel);
+        lastCount = bar->value();
+        connect(bar, &QProgressBar::valueChanged, [&lastCount](int done) { lastCount = done; });
         if (holdAt == 0) {
             return; // the run goes on to its end
         }
@@ -915,6 +918,9 @@ void Form1Test::longRun() {
     }
     if (action == QLatin1String("cancel") || action == QLatin1String("escape")) {
         QCOMPARE(stopping, Utf8Text(words.Stopping) + QStringLiteral("|disabled"));
+    }
+    if (holdAt > 0 && action == QLatin1String("wait")) {
+        QCOMPARE(lastCount, kListed); // the count went on after the first it showed
     }
     QCOMPARE(rig.messages,
              counted ? QStringList{Utf8Text(CountMessageText(rig.module,
