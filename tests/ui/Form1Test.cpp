@@ -13,6 +13,11 @@
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "QtTestFiles.h"
+#if defined(__linux__)
+#include "Scratch_linux.h"
+
+#include <unistd.h>
+#endif
 #include "RunMessage.h"
 #include "WindowServices.h"
 
@@ -186,6 +191,9 @@ private slots:
     void convertButtonEndToEnd();
     void failedFileIsReportedAndWindowGoesOn_data();
     void failedFileIsReportedAndWindowGoesOn();
+#if defined(__linux__)
+    void copiesOnTheDiskBeforeTheyReplace();
+#endif
     void runMessage_data();
     void runMessage();
     void longRun_data();
@@ -661,6 +669,45 @@ void Form1Test::failedFileIsReportedAndWindowGoesOn() {
         QVERIFY(convert->isEnabled());
     }
 }
+
+#if defined(__linux__)
+// The window's run flushes each copy to the disk before the copy takes the old one's place: on
+// a disk that finds itself full only when the data reaches it, the copies are named as failed
+// and the old ones stay, never counted as converted over zeros.
+void Form1Test::copiesOnTheDiskBeforeTheyReplace() {
+    if (::geteuid() != 0) {
+        QSKIP("mounting needs root");
+    }
+    Scratch scratch;
+    if (const std::string why = scratch.MountThinDisk("thin"); !why.empty()) {
+        QSKIP(why.c_str());
+    }
+    const QString folder = QString::fromStdString((scratch.path() / "thin" / "dir").string());
+    QVERIFY(QDir().mkpath(folder));
+    WriteFile(folder + QStringLiteral("/a.deu"), "Gr\xfc\xdf"
+                                                 "e\r\n");
+    WriteFile(folder + QStringLiteral("/b.deu"), "zwei\r\n");
+    WriteFile(folder + QStringLiteral("/b.txt"), "old copy of b\r\n");
+    if (const std::string why = scratch.RunOutOfRoom("thin", PathOf(folder)); !why.empty()) {
+        QSKIP(why.c_str());
+    }
+
+    Rig rig;
+    rig.form->findChild<DirListBox*>(QStringLiteral("Dir1"))->setPath(folder);
+    QCOMPARE(ExecAround([&] {
+                 QTest::mouseClick(rig.form->findChild<QPushButton*>(QStringLiteral("Command1")),
+                                   Qt::LeftButton);
+             }),
+             kStillRunning);
+    QCOMPARE(scratch.RemountImage("thin"), std::string());
+
+    QCOMPARE(rig.messages.size(), 1);
+    QCOMPARE(rig.messages[0].section(QLatin1Char('\n'), 2, 2),
+             Utf8Text(kGermanProfile.Messages.FilesFailed).arg(2));
+    QCOMPARE(ReadFile(folder + QStringLiteral("/a.txt")), QByteArray("<missing>"));
+    QCOMPARE(ReadFile(folder + QStringLiteral("/b.txt")), QByteArray("old copy of b\r\n"));
+}
+#endif
 
 // A failure of source NAME as the run reports it.
 FileFailure Failed(const char* name, FileFailure::Action action, const char* file,
