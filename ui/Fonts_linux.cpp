@@ -7,6 +7,10 @@
 
 namespace rz408 {
 
+QByteArray PlatformChoice() {
+    return {};
+}
+
 void InstallFontSubstitutes() {
     static const QString kWindowFont = QStringLiteral("MS Sans Serif");
     if (QFontDatabase::hasFamily(kWindowFont)) {
