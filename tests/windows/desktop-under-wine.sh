@@ -411,8 +411,11 @@ for way in "close button" "alt+F4"; do
     fi
     if ! waits_for_end 60; then
         fail "$way during a run: the program did not end"
-        kill "$app" 2>/dev/null || true
+        # Ends it, and whatever else runs in the prefix.
+        "$wine_run" "$prefix" --stop
+        wait "$app" 2>/dev/null || true
         app=""
+        "$wine_run" "$prefix" --start
         continue
     fi
     [ "$status" -eq 0 ] || fail "$way during a run: the program ended with exit code $status"
