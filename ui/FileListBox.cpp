@@ -45,7 +45,7 @@ QString FileListBox::List(int index) const {
 
 void FileListBox::Refresh() {
     std::vector<std::string> names = ListFolder(ToFsPath(path_), pattern_.toStdString());
-    if (names == names_ && count() == ListCount()) {
+    if (names == names_) {
         return; // the same names: the entries, the selection and the scrolling stay as they are
     }
     names_ = std::move(names);
