@@ -39,9 +39,11 @@ step "the batch command under Wine and on Linux"
     "$build/bin/rz408-convert.exe" "$build/wineprefix" "$build/compare" || status=$?
 "$ROOT/cmake/wine-run.sh" "$build/wineprefix" --stop
 
-step "the desktop program under Wine, driven with xdotool"
-"$ROOT/tests/windows/desktop-under-wine.sh" "$ROOT/build/bin/rz408-convert" "$build/bin" \
-    "$build/wineprefix-desktop" "$build/desktop" || status=$?
+step "the desktop program under Wine, driven with xdotool, at 96 and at 144 dpi (150 %)"
+for dpi in 96 144; do
+    "$ROOT/tests/windows/desktop-under-wine.sh" "$ROOT/build/bin/rz408-convert" "$build/bin" \
+        "$build/wineprefix-desktop" "$build/desktop-$dpi" "$dpi" || status=$?
+done
 
 step "the players' zip (CPack)"
 cmake --build "$build" --target package >/dev/null

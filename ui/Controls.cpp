@@ -47,6 +47,38 @@ void FocusFrameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     }
 }
 
+QSize FocusFrameDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+    QSize hint = QStyledItemDelegate::sizeHint(option, index);
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(option.widget)) {
+        hint.setWidth(view->viewport()->width());
+    }
+    return hint;
+}
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new FocusFrameDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
+}
+
+bool ListBox::viewportEvent(QEvent* event) {
+    // The entries take the new width (a vertical scroll bar came or went).
+    if (event->type() == QEvent::Resize) {
+        scheduleDelayedItemsLayout();
+    }
+    return QListWidget::viewportEvent(event);
+}
+
+void ListBox::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    if (hasFocus() && !currentIndex().isValid()) {
+        QPainter painter(viewport());
+        DrawFocusFrame(painter, viewport()->rect(), palette());
+    }
+}
+
 QString Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QListWidget>
 #include <QRect>
 #include <QString>
 #include <QStyledItemDelegate>
@@ -49,13 +50,29 @@ void LoadPictures();
 void DrawFocusFrame(QPainter& painter, const QRect& rect, const QPalette& palette);
 
 // Draws the entries of a list as usual, and the focus frame around the current entry while
-// the list has the keyboard focus.
+// the list has the keyboard focus. Each entry is as wide as the list shows: a longer text ends
+// in the list's ellipsis.
 class FocusFrameDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
+// A list of the converter window: one column of entries drawn by a FocusFrameDelegate (or one
+// derived from it), no sideways scrolling, a text too long for the list ending in "…". While
+// the list has the keyboard focus and no current entry to frame (an empty list), the frame
+// runs round the inside of the list.
+class ListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace rz408

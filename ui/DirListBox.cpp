@@ -9,15 +9,18 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QSet>
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace rz408 {
 
 namespace {
 
 constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kOpenRole = Qt::UserRole + 2; // the open folder or one of its ancestors
 constexpr int kIndentPixels = 8;
 
 // Draws each entry indented by its depth in the tree, and the focus frame around the current
@@ -31,11 +34,6 @@ public:
         QStyleOptionViewItem shifted(option);
         shifted.rect.adjust(index.data(kLevelRole).toInt() * kIndentPixels, 0, 0, 0);
         FocusFrameDelegate::paint(painter, shifted, index);
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return FocusFrameDelegate::sizeHint(option, index) +
-               QSize(index.data(kLevelRole).toInt() * kIndentPixels, 0);
     }
 };
 
@@ -70,14 +68,9 @@ QString Absolute(const QString& folder) {
 
 } // namespace
 
-DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
-    : QListWidget(parent), drives_(drives) {
+DirListBox::DirListBox(DriveSystem& drives, QWidget* parent) : ListBox(parent), drives_(drives) {
     LoadPictures();
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setItemDelegate(new IndentDelegate(this));
-    // No sideways scrolling: a long name ends in "..." and its tooltip holds the whole path.
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new IndentDelegate(this)); // a long name's tooltip holds the whole path
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenEntry(row(item)); });
     if (!Open(QDir::currentPath())) {
@@ -165,46 +158,80 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
 }
 
 bool DirListBox::Open(const QString& folder) {
     if (WhyNotOpen(folder)) {
         return false;
     }
+    const QString before = path_;
     path_ = Absolute(folder);
     Fill();
+    if (path_ != before) {
+        setCurrentRow(openRow_);
+    }
     return true;
 }
 
 void DirListBox::Fill() {
-    clear();
-    entryPaths_.clear();
-    const QIcon open(QStringLiteral(":/pictures/folder-open.png"));
-    const QIcon closed(QStringLiteral(":/pictures/folder-closed.png"));
-
+    // The entries the list is to show: the chain open, then the subfolders shut, each at its
+    // depth.
+    struct Entry {
+        QString path;
+        int level;
+        bool open;
+    };
+    std::vector<Entry> wanted;
     const QStringList chain = FolderChain(path_);
-    int level = 0;
     for (const QString& folder : chain) {
-        const QString name =
-            QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
-        auto* item = new QListWidgetItem(open, name, this);
-        item->setData(kLevelRole, level++);
-        item->setToolTip(QDir::toNativeSeparators(folder));
-        entryPaths_.append(folder);
+        wanted.push_back({folder, static_cast<int>(wanted.size()), true});
+    }
+    const int subLevel = static_cast<int>(chain.size());
+    const QDir dir(path_);
+    for (const QString& name :
+         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+        wanted.push_back({dir.absoluteFilePath(name), subLevel, false});
     }
     openRow_ = static_cast<int>(chain.size()) - 1;
 
-    const QDir dir(path_);
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : subfolders) {
-        auto* item = new QListWidgetItem(closed, name, this);
-        item->setData(kLevelRole, level);
-        item->setToolTip(QDir::toNativeSeparators(dir.absoluteFilePath(name)));
-        entryPaths_.append(dir.absoluteFilePath(name));
+    // Rows that stay are left in place, so that a click on one of them, a double click half
+    // done, the selection and the scrolling outlast a read of the same folder: only the rows
+    // that went are taken out and those that came are put in. Both lists are in the same
+    // order, so the rows that stay come in the order wanted.
+    const auto key = [](const QString& path, int level, bool open) {
+        return QStringLiteral("%1|%2|").arg(level).arg(open) + path;
+    };
+    const auto rowKey = [this, &key](int row) {
+        return key(entryPaths_[row], item(row)->data(kLevelRole).toInt(),
+                   item(row)->data(kOpenRole).toBool());
+    };
+    QSet<QString> wantedKeys;
+    for (const Entry& entry : wanted) {
+        wantedKeys.insert(key(entry.path, entry.level, entry.open));
     }
-    setCurrentRow(openRow_);
+    for (int row = count() - 1; row >= 0; --row) {
+        if (!wantedKeys.contains(rowKey(row))) {
+            delete takeItem(row);
+            entryPaths_.removeAt(row);
+        }
+    }
+    const QIcon open(QStringLiteral(":/pictures/folder-open.png"));
+    const QIcon closed(QStringLiteral(":/pictures/folder-closed.png"));
+    for (int row = 0; row < static_cast<int>(wanted.size()); ++row) {
+        const Entry& entry = wanted[static_cast<std::size_t>(row)];
+        if (row < count() && rowKey(row) == key(entry.path, entry.level, entry.open)) {
+            continue;
+        }
+        const QString name = QDir(entry.path).isRoot() ? QDir::toNativeSeparators(entry.path)
+                                                       : QFileInfo(entry.path).fileName();
+        auto* added = new QListWidgetItem(entry.open ? open : closed, name);
+        added->setData(kLevelRole, entry.level);
+        added->setData(kOpenRole, entry.open);
+        added->setToolTip(QDir::toNativeSeparators(entry.path));
+        insertItem(row, added);
+        entryPaths_.insert(row, entry.path);
+    }
 }
 
 } // namespace rz408

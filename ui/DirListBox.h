@@ -6,14 +6,15 @@
 // folder's picture, the subfolders a shut one. A double click or Enter on an entry opens that
 // folder; selecting an entry opens nothing.
 
-#include <QListWidget>
+#include "Controls.h"
+
 #include <QString>
 
 namespace rz408 {
 
 class DriveSystem;
 
-class DirListBox : public QListWidget {
+class DirListBox : public ListBox {
     Q_OBJECT
 public:
     // The list opens the process's current folder.
@@ -63,6 +64,7 @@ private:
     bool Open(const QString& folder);
     // Opens the open folder again, or its nearest ancestor that still exists.
     void Reopen();
+    // Shows the open folder's chain and subfolders as they are now; rows that stay are kept.
     void Fill();
 
     DriveSystem& drives_;

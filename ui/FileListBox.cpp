@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QScrollBar>
 
+#include <utility>
+
 namespace rz408 {
 
 namespace {
@@ -16,11 +18,8 @@ const QString kEveryFile = QStringLiteral("*");
 } // namespace
 
 FileListBox::FileListBox(QWidget* parent)
-    : QListWidget(parent), path_(QDir::toNativeSeparators(QDir::currentPath())),
-      pattern_(kEveryFile) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    : ListBox(parent), path_(QDir::toNativeSeparators(QDir::currentPath())), pattern_(kEveryFile) {
     setUniformItemSizes(true); // folders of many thousand files fill quickly
-    setItemDelegate(new FocusFrameDelegate(this));
     Refresh();
 }
 
@@ -46,9 +45,13 @@ QString FileListBox::List(int index) const {
 }
 
 void FileListBox::Refresh() {
+    std::vector<std::string> names = ListFolder(ToFsPath(path_), pattern_.toStdString());
+    if (names == names_) {
+        return; // the same names: the entries, the selection and the scrolling stay as they are
+    }
+    names_ = std::move(names);
     const QString selected = currentItem() != nullptr ? currentItem()->text() : QString();
     const int scrolled = verticalScrollBar()->value();
-    names_ = ListFolder(ToFsPath(path_), pattern_.toStdString());
     clear();
     for (const std::string& name : names_) {
         auto* item = new QListWidgetItem(QString::fromStdString(name), this);

@@ -5,7 +5,8 @@
 // in order of name, through the same folder listing as the conversion uses. Each entry's
 // tooltip holds its whole name, which the list cuts short with "…" where it is too long.
 
-#include <QListWidget>
+#include "Controls.h"
+
 #include <QString>
 
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace rz408 {
 
-class FileListBox : public QListWidget {
+class FileListBox : public ListBox {
     Q_OBJECT
 public:
     // The list shows every file of the process's current folder.

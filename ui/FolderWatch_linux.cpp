@@ -21,17 +21,31 @@ FolderWatch::FolderWatch(QWidget* window)
 FolderWatch::~FolderWatch() = default;
 
 void FolderWatch::setFolders(const QStringList& folders) {
+    // Only the folders that leave or join the set change: the watch on a folder that stays is
+    // kept, as is what it is about to tell.
     QFileSystemWatcher& watcher = *state_->watcher;
-    const QStringList watched = watcher.directories();
-    if (!watched.isEmpty()) {
-        watcher.removePaths(watched);
-    }
     QStringList paths;
     for (const QString& folder : folders) {
         paths << QDir::fromNativeSeparators(folder);
     }
-    if (!paths.isEmpty()) {
-        watcher.addPaths(paths);
+    QStringList gone;
+    for (const QString& watched : watcher.directories()) {
+        if (!paths.contains(watched)) {
+            gone << watched;
+        }
+    }
+    if (!gone.isEmpty()) {
+        watcher.removePaths(gone);
+    }
+    const QStringList watched = watcher.directories();
+    QStringList added;
+    for (const QString& path : paths) {
+        if (!watched.contains(path)) {
+            added << path;
+        }
+    }
+    if (!added.isEmpty()) {
+        watcher.addPaths(added);
     }
 }
 

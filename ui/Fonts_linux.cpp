@@ -8,6 +8,10 @@
 
 namespace rz408 {
 
+QByteArray PlatformChoice() {
+    return {};
+}
+
 void InstallFontSubstitutes() {
     static const QString kWindowFont = QStringLiteral("MS Sans Serif");
     if (QFontDatabase::hasFamily(kWindowFont)) {

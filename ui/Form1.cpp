@@ -47,6 +47,47 @@ constexpr int kRefreshDelayMs = 200;
 // How the wait for a run ends.
 enum RunWait { kRunEnded = 1, kShowProgress, kCancelPressed };
 
+// Keeps the user's input from WINDOW and its controls while it lives: the progress dialog of
+// a run takes it instead. The dialog does not block the window as a modal one would, since a
+// window blocked by a modal dialog is not told when the user closes it through its frame;
+// closing it, and moving it, stay the window manager's.
+class InputShield : public QObject {
+public:
+    explicit InputShield(QWidget& window) : window_(window) { qApp->installEventFilter(this); }
+    ~InputShield() override { qApp->removeEventFilter(this); }
+    InputShield(const InputShield&) = delete;
+    InputShield& operator=(const InputShield&) = delete;
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(object);
+        if (widget == nullptr || widget->window() != &window_) {
+            return false;
+        }
+        // Left unhandled, so that the system's own keys (Alt+F4 on Windows) still act.
+        event->ignore();
+        return true;
+    }
+
+private:
+    QWidget& window_;
+};
+
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool bold, bool italic,
                   const QString& text) {
     auto* label = new QLabel(text, parent);
@@ -242,11 +283,13 @@ bool Form1::AwaitRun(BackgroundRun& run) {
         return how == kRunEnded;
     }
 
-    // A long run: the progress dialog, modal, whose Cancel stops the run after its file.
+    // A long run: the progress dialog, whose Cancel stops the run after its file. It alone
+    // takes input; the window can still be closed, which ends the program after that file.
     const ProgramMessages& messages = profile_->Messages;
+    const InputShield shield(*this);
     QProgressDialog dialog(this);
     dialog.setWindowTitle(QString::fromUtf8(ProgramName));
-    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setWindowModality(Qt::NonModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     // Cancel keeps the dialog and its count until the run has ended.

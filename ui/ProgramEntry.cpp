@@ -13,6 +13,9 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !rz408::PlatformChoice().isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", rz408::PlatformChoice());
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rz408-textconverter"));
     rz408::InstallFontSubstitutes();

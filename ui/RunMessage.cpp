@@ -34,7 +34,7 @@ QString WhatFailed(const ProgramMessages& messages, const FileFailure& failure) 
     const QString cause = Text(failure.cause);
     switch (failure.action) {
     case FileFailure::Action::Read:
-        return Fill(messages.CannotRead, file, cause);
+        return Fill(messages.CannotRead, cause); // the source, named once by FailedFile
     case FileFailure::Action::Write:
         return Fill(messages.CannotWrite, file, cause);
     case FileFailure::Action::CopyIsLog:

@@ -5,6 +5,7 @@
 // of the program, centring on the screen and the window icon. One WindowServices object is
 // made by the program's entry and handed to every window.
 
+#include <QByteArray>
 #include <QIcon>
 #include <QString>
 
@@ -43,6 +44,11 @@ void CentreWhenFirstShown(QWidget& window);
 // The window icon of both windows and of the program (":/icons/rz408.png"); a null icon
 // while the program carries no such resource.
 QIcon ProgramIcon();
+
+// The platform the program asks Qt for (QT_QPA_PLATFORM) unless the user chose one: on Windows
+// the native windows with Qt's own FreeType font engine (Fonts_windows.cpp), empty where Qt's
+// default serves. The program's entry sets it before the application object is made.
+QByteArray PlatformChoice();
 
 // Makes the window font "MS Sans Serif" land on a font of its metrics. Where the family is
 // missing (Linux): an installed font of similar metrics (Liberation Sans, Arial). On Windows,

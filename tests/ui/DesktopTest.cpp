@@ -4,6 +4,7 @@
 // by another program, and a long run with its progress dialog. tools/with-desktop starts the
 // display and the window manager and runs this with QT_QPA_PLATFORM=xcb.
 
+#include "Conversion.h"
 #include "DirListBox.h"
 #include "DriveSystem.h"
 #include "FileListBox.h"
@@ -22,6 +23,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
@@ -83,6 +85,15 @@ QStringList Listed(const FileListBox& list) {
     return names;
 }
 
+// Runs xdotool with ARGUMENTS, real input through the X server, while the program takes its
+// events; true once it ended well.
+bool Xdotool(const QStringList& arguments) {
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    return QTest::qWaitFor([&xdotool] { return xdotool.state() == QProcess::NotRunning; }, 10000) &&
+           xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
+}
+
 } // namespace
 
 class DesktopTest : public QObject {
@@ -92,7 +103,9 @@ private slots:
     void initTestCase();
     void framesCentred();
     void listsFollowAnotherProgram();
+    void longRunShowsProgressAndCancels_data();
     void longRunShowsProgressAndCancels();
+    void doubleClicksOpenWhileAFolderAboveIsBusy();
 };
 
 void DesktopTest::initTestCase() {
@@ -146,15 +159,28 @@ void DesktopTest::listsFollowAnotherProgram() {
     QCOMPARE(form->File1->Path(), form->Dir1->Path());
 }
 
+void DesktopTest::longRunShowsProgressAndCancels_data() {
+    QTest::addColumn<QString>("stop"); // how the player stops the run while its progress shows
+    QTest::newRow("Cancel in the progress dialog") << "cancel";
+    QTest::newRow("the converter window's close button") << "close button";
+    QTest::newRow("Alt+F4 on the converter window") << "alt+F4";
+}
+
 // A run held at its 40th file of 120: the window goes on painting, the progress dialog comes
-// up framed by the window manager, and Cancel stops the run after that file.
+// up framed by the window manager, and Cancel stops the run after that file; closing the
+// converter window, by its frame's close button or Alt+F4, does so too and ends the program.
 void DesktopTest::longRunShowsProgressAndCancels() {
+    QFETCH(QString, stop);
+    const bool closes = stop != QLatin1String("cancel");
+    if (closes && QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        QSKIP("needs xdotool for input through the window manager (package xdotool)");
+    }
     Desktop d;
     const QString game = d.folder.path();
     constexpr int kListed = 120;
     constexpr int kHeld = 40;
     for (int i = 1; i <= kListed; ++i) {
-        WriteFile(game + QStringLiteral("/k%1.deu").arg(i, 3, 10, QLatin1Char('0')), "\x96");
+        WriteFile(game + QStringLiteral("/s%1.deu").arg(i, 3, 10, QLatin1Char('0')), "\x96");
     }
     Form1* form = d.German();
     form->Dir1->setPath(game);
@@ -170,15 +196,91 @@ void DesktopTest::longRunShowsProgressAndCancels() {
         QTRY_COMPARE(progress->findChild<QProgressBar*>()->text(),
                      Utf8Text(kGermanProfile.Messages.FilesDone)
                          .arg(QString::number(kHeld), QString::number(kListed)));
-        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        if (stop == QLatin1String("cancel")) {
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        } else if (stop == QLatin1String("close button")) {
+            // The last button of openbox's title bar, as high as the bar.
+            const QRect frame = form->frameGeometry();
+            const int bar = form->windowHandle()->frameMargins().top();
+            QVERIFY(Xdotool({QStringLiteral("mousemove"), QString::number(frame.right() - bar / 2),
+                             QString::number(frame.top() + bar / 2), QStringLiteral("click"),
+                             QStringLiteral("1")}));
+        } else {
+            QVERIFY(Xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                             QString::number(form->winId()), QStringLiteral("key"), stop}));
+        }
+        if (closes) {
+            QVERIFY2(QTest::qWaitFor([form] { return !form->isVisible(); }, 5000),
+                     "the converter window is still open");
+        }
         hold.Release();
     });
-    QCOMPARE(ExecAround([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }), kStillRunning);
+    QCOMPARE(ExecAround([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }),
+             closes ? 0 : kStillRunning);
 
     QVERIFY(framed);
     QCOMPARE(d.dialogs.messages,
-             QStringList{Utf8Text(kGermanProfile.CountMessage) + QStringLiteral(" 40")});
-    QCOMPARE(QDir(game).entryList({QStringLiteral("*.txt")}, QDir::Files).size(), kHeld + 1);
+             closes ? QStringList{}
+                    : QStringList{Utf8Text(kGermanProfile.CountMessage) + QStringLiteral(" 40")});
+    // The copies of the files done, each whole, and the log file with a record for each.
+    const QStringList copies = QDir(game).entryList({QStringLiteral("s*.txt")}, QDir::Files);
+    QCOMPARE(copies.size(), kHeld);
+    for (const QString& copy : copies) {
+        QCOMPARE(ReadFile(game + QStringLiteral("/") + copy), QByteArray(" \r\n"));
+    }
+    QCOMPARE(ReadFile(game + QStringLiteral("/") + Utf8Text(LogFileName(d.module)))
+                 .count(QByteArrayLiteral(".deu : \r\n")),
+             kHeld);
+}
+
+// Another program writes in the game folder every 50 ms while the player opens the folders
+// below it by double clicks, real X double clicks of 300 ms between the two clicks: each one
+// opens its folder.
+void DesktopTest::doubleClicksOpenWhileAFolderAboveIsBusy() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        QSKIP("needs xdotool for real double clicks (package xdotool)");
+    }
+    Desktop d;
+    const QString game = d.folder.path();
+    const QString outer = game + QStringLiteral("/scenario");
+    const QString inner = outer + QStringLiteral("/alt");
+    QVERIFY(QDir(inner).mkpath(QStringLiteral(".")));
+    Form1* form = d.German();
+    QTRY_VERIFY(NearCentre(OffCentre(*form))); // placed by the window manager, where it stays
+    auto* dir = form->findChild<DirListBox*>(QStringLiteral("Dir1"));
+    dir->setPath(outer);
+
+    QProcess busy;
+    busy.setWorkingDirectory(game);
+    busy.start(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("while :; do touch saves.dat; sleep 0.05; done")});
+    QVERIFY(busy.waitForStarted());
+    constexpr int kDoubleClicks = 20;
+    int opened = 0;
+    for (int i = 0; i < kDoubleClicks; ++i) {
+        // Down into the subfolder, then up again by the open folder's entry.
+        const QString target = dir->Path() == outer ? inner : outer;
+        int row = 0;
+        while (row < dir->count() && dir->EntryPath(row) != target) {
+            ++row;
+        }
+        QVERIFY(row < dir->count());
+        // The list lays out its entries after the next turn of the event loop.
+        QTRY_VERIFY(dir->viewport()->rect().contains(dir->visualItemRect(dir->item(row)).center()));
+        const QPoint at =
+            dir->viewport()->mapToGlobal(dir->visualItemRect(dir->item(row)).center());
+        // The window takes its events while the clicks come.
+        QVERIFY(
+            Xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                     QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                     QStringLiteral("--delay"), QStringLiteral("300"), QStringLiteral("1")}));
+        opened += QTest::qWaitFor([&] { return dir->Path() == target; }, 1500) ? 1 : 0;
+    }
+    busy.kill();
+    busy.waitForFinished();
+    qInfo("%d of %d double clicks opened their folder", opened, kDoubleClicks);
+    QCOMPARE(opened, kDoubleClicks);
 }
 
 QTEST_MAIN(DesktopTest)

@@ -14,6 +14,11 @@
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "QtTestFiles.h"
+#if defined(__linux__)
+#include "Scratch_linux.h"
+
+#include <unistd.h>
+#endif
 #include "RunMessage.h"
 #include "WindowServices.h"
 
@@ -49,6 +54,9 @@ namespace {
 // The two languages that convert, for rows that run the conversion.
 const std::pair<const char*, const LanguageProfile*> kConvertingProfiles[] = {
     {"German", &kGermanProfile}, {"French", &kFrenchProfile}};
+// And every language.
+const std::pair<const char*, const LanguageProfile*> kEveryProfile[] = {
+    {"French", &kFrenchProfile}, {"German", &kGermanProfile}, {"English", &kEnglishProfile}};
 
 // One converter window over a temporary folder and a made-up drive set; its message boxes
 // are read and closed as a user does.
@@ -112,12 +120,14 @@ struct Rig {
     }
 
     // Opens (or only selects, with "select") the entry ROW of Dir1 as a user does: "select",
-    // "doubleclick" or "enter"; "write" writes its path.
+    // "doubleclick" or "enter"; "write" writes its path. "doubleclick over a re-read": a file
+    // comes into the open folder between the two clicks, and the lists show it before the
+    // second.
     void Act(const QString& action, int row) {
         DirListBox* dir = form->Dir1;
         if (action == QLatin1String("select")) {
             dir->setCurrentRow(row);
-        } else if (action == QLatin1String("doubleclick")) {
+        } else if (action.startsWith(QLatin1String("doubleclick"))) {
             // The list lays out its entries after the next turn of the event loop.
             dir->scrollToItem(dir->item(row));
             QTRY_VERIFY(
@@ -127,6 +137,11 @@ struct Rig {
             QSignalSpy changes(dir, &DirListBox::Change);
             QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, rect.center());
             QCOMPARE(changes.size(), 0);
+            if (action.endsWith(QLatin1String("re-read"))) {
+                auto* files = form->findChild<FileListBox*>(QStringLiteral("File1"));
+                WriteFile(dir->Path() + QStringLiteral("/neu.deu"), "n");
+                QTRY_COMPARE(files->List(files->ListCount() - 1), QStringLiteral("neu.deu"));
+            }
             QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, rect.center());
         } else if (action == QLatin1String("enter")) {
             dir->setCurrentRow(row);
@@ -177,6 +192,9 @@ private slots:
     void convertButtonEndToEnd();
     void failedFileIsReportedAndWindowGoesOn_data();
     void failedFileIsReportedAndWindowGoesOn();
+#if defined(__linux__)
+    void copiesOnTheDiskBeforeTheyReplace();
+#endif
     void runMessage_data();
     void runMessage();
     void longRun_data();
@@ -330,6 +348,8 @@ void Form1Test::folderListFeedsFileList_data() {
 
     QTest::newRow("selecting a subfolder opens nothing") << "select" << false;
     QTest::newRow("double click opens it") << "doubleclick" << true;
+    QTest::newRow("double click opens it over a re-read of the lists")
+        << "doubleclick over a re-read" << true;
     QTest::newRow("Enter opens it") << "enter" << true;
     QTest::newRow("writing Path opens it") << "write" << true;
 }
@@ -651,6 +671,45 @@ void Form1Test::failedFileIsReportedAndWindowGoesOn() {
     }
 }
 
+#if defined(__linux__)
+// The window's run flushes each copy to the disk before the copy takes the old one's place: on
+// a disk that finds itself full only when the data reaches it, the copies are named as failed
+// and the old ones stay, never counted as converted over zeros.
+void Form1Test::copiesOnTheDiskBeforeTheyReplace() {
+    if (::geteuid() != 0) {
+        QSKIP("mounting needs root");
+    }
+    Scratch scratch;
+    if (const std::string why = scratch.MountThinDisk("thin"); !why.empty()) {
+        QSKIP(why.c_str());
+    }
+    const QString folder = QString::fromStdString((scratch.path() / "thin" / "dir").string());
+    QVERIFY(QDir().mkpath(folder));
+    WriteFile(folder + QStringLiteral("/a.deu"), "Gr\xfc\xdf"
+                                                 "e\r\n");
+    WriteFile(folder + QStringLiteral("/b.deu"), "zwei\r\n");
+    WriteFile(folder + QStringLiteral("/b.txt"), "old copy of b\r\n");
+    if (const std::string why = scratch.RunOutOfRoom("thin", PathOf(folder)); !why.empty()) {
+        QSKIP(why.c_str());
+    }
+
+    Rig rig;
+    rig.form->findChild<DirListBox*>(QStringLiteral("Dir1"))->setPath(folder);
+    QCOMPARE(ExecAround([&] {
+                 QTest::mouseClick(rig.form->findChild<QPushButton*>(QStringLiteral("Command1")),
+                                   Qt::LeftButton);
+             }),
+             kStillRunning);
+    QCOMPARE(scratch.RemountImage("thin"), std::string());
+
+    QCOMPARE(rig.messages.size(), 1);
+    QCOMPARE(rig.messages[0].section(QLatin1Char('\n'), 2, 2),
+             Utf8Text(kGermanProfile.Messages.FilesFailed).arg(2));
+    QCOMPARE(ReadFile(folder + QStringLiteral("/a.txt")), QByteArray("<missing>"));
+    QCOMPARE(ReadFile(folder + QStringLiteral("/b.txt")), QByteArray("old copy of b\r\n"));
+}
+#endif
+
 // A failure of source NAME as the run reports it.
 FileFailure Failed(const char* name, FileFailure::Action action, const char* file,
                    const char* cause, const char* reason = "") {
@@ -679,13 +738,16 @@ void Form1Test::runMessage_data() {
     log.reason = "Permission denied";
     log.kind = FileFailure::Kind::LogFile;
 
-    QTest::newRow("a source that cannot be read")
-        << &kGermanProfile << 1
-        << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Permission denied")}
-        << QList<UnicodeSource>{}
-        << QStringList{
-               "@", t(de.OneFileFailed),
-               t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("a.deu", "Permission denied"))};
+    for (const auto& [language, profile] : kEveryProfile) {
+        const ProgramMessages& words = profile->Messages;
+        QTest::addRow("%s, a source that cannot be read, named once", language)
+            << profile << 1
+            << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Permission denied")}
+            << QList<UnicodeSource>{}
+            << QStringList{
+                   "@", t(words.OneFileFailed),
+                   t(words.FailedFile).arg("a.deu", t(words.CannotRead).arg("Permission denied"))};
+    }
     QTest::newRow("a copy that would overwrite the log file")
         << &kGermanProfile << 0
         << QList<FileFailure>{Failed("konvertionsfehler.deu", A::CopyIsLog, "konvertionsfehler.txt",
@@ -747,15 +809,14 @@ void Form1Test::runMessage_data() {
         << &kGermanProfile << 1
         << QList<FileFailure>{Failed("a.deu", A::Read, "a.deu", "Input/output error"), log}
         << QList<UnicodeSource>{{"b.deu", SourceEncoding::Utf8}}
-        << QStringList{
-               "@",
-               t(de.OneFileFailed),
-               t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("a.deu", "Input/output error")),
-               "@",
-               t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied"),
-               "@",
-               t(de.OneUnicodeFile),
-               "b.deu (UTF-8)"};
+        << QStringList{"@",
+                       t(de.OneFileFailed),
+                       t(de.FailedFile).arg("a.deu", t(de.CannotRead).arg("Input/output error")),
+                       "@",
+                       t(de.LogFileFailed).arg("konvertionsfehler.txt", "Permission denied"),
+                       "@",
+                       t(de.OneUnicodeFile),
+                       "b.deu (UTF-8)"};
     // Placeholders in names are names: each part goes in once, as it is.
     QTest::newRow("names that hold %1 and %2 stay as they are")
         << &kGermanProfile << 0
@@ -782,7 +843,14 @@ void Form1Test::runMessage() {
     report.unicodeSources.assign(unicode.begin(), unicode.end());
     expected.prepend(Utf8Text(CountMessageText(m, report)));
     expected.replaceInStrings(QRegularExpression(QStringLiteral("^@$")), QString());
-    QCOMPARE(RunMessage(m, profile->Messages, report).split(QLatin1Char('\n')), expected);
+    const QString message = RunMessage(m, profile->Messages, report);
+    QCOMPARE(message.split(QLatin1Char('\n')), expected);
+    // Each source that failed is named once.
+    for (const FileFailure& failure : failures) {
+        if (failure.kind == FileFailure::Kind::Source) {
+            QCOMPARE(message.count(Utf8Text(failure.name)), 1);
+        }
+    }
 }
 
 void Form1Test::longRun_data() {
@@ -843,11 +911,14 @@ void Form1Test::longRun() {
     QStringList seen; // the progress dialog's title, text, count and button
     QString stopping;
     bool repainted = false;
+    int lastCount = 0; // the files done the dialog showed last
     rig.dialogs.AnswerProgress([&](QProgressDialog* progress) {
         ++progressDialogs;
         auto* bar = progress->findChild<QProgressBar*>();
         auto* cancel = progress->findChild<QPushButton*>();
         QVERIFY(bar && cancel);
+        lastCount = bar->value();
+        connect(bar, &QProgressBar::valueChanged, [&lastCount](int done) { lastCount = done; });
         if (holdAt == 0) {
             return; // the run goes on to its end
         }
@@ -876,7 +947,11 @@ void Form1Test::longRun() {
             });
             return;
         }
-        if (action == QLatin1String("close")) {
+        if (action == QLatin1String("wait")) {
+            // The window takes no input meanwhile: its back button does nothing.
+            QTest::mouseClick(rig.form->findChild<QPushButton*>(QStringLiteral("Command2")),
+                              Qt::LeftButton);
+        } else if (action == QLatin1String("close")) {
             rig.form->close();
         } else if (action == QLatin1String("back")) {
             rig.form->Command2->click();
@@ -901,6 +976,9 @@ void Form1Test::longRun() {
     }
     if (action == QLatin1String("cancel") || action == QLatin1String("escape")) {
         QCOMPARE(stopping, Utf8Text(words.Stopping) + QStringLiteral("|disabled"));
+    }
+    if (holdAt > 0 && action == QLatin1String("wait")) {
+        QCOMPARE(lastCount, kListed); // the count went on after the first it showed
     }
     QCOMPARE(rig.messages,
              counted ? QStringList{Utf8Text(CountMessageText(rig.module,
@@ -983,9 +1061,7 @@ void Form1Test::everyTextFits_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
 
-    const std::pair<const char*, const LanguageProfile*> profiles[] = {
-        {"French", &kFrenchProfile}, {"German", &kGermanProfile}, {"English", &kEnglishProfile}};
-    for (const auto& [language, profile] : profiles) {
+    for (const auto& [language, profile] : kEveryProfile) {
         for (int i = 0; i < 7; ++i) {
             const QString label = QStringLiteral("Label%1").arg(i + 1);
             QTest::addRow("%s %s", language, qPrintable(label))
@@ -1127,35 +1203,53 @@ void Form1Test::focusAndTabOrder() {
 
 void Form1Test::focusPlainlyVisible_data() {
     QTest::addColumn<QString>("control");
-    QTest::newRow("drive list") << "Drive1";
-    QTest::newRow("folder list") << "Dir1";
-    QTest::newRow("file list") << "File1";
+    QTest::addColumn<bool>("empty"); // the list holds nothing; Tab brings the focus
+    QTest::newRow("drive list") << "Drive1" << false;
+    QTest::newRow("folder list") << "Dir1" << false;
+    QTest::newRow("file list") << "File1" << false;
+    QTest::newRow("empty file list, by Tab") << "File1" << true;
 }
 
-// Taking the focus changes the look of the list's current entry plainly: along at least its
-// whole outline, by a contrast of 3 to 1 or more.
+// Taking the focus changes the look of the list's current entry plainly, or of the whole list
+// when it holds none: along at least its whole outline, by a contrast of 3 to 1 or more.
 void Form1Test::focusPlainlyVisible() {
     QFETCH(QString, control);
+    QFETCH(bool, empty);
 
     Rig rig;
+    if (empty) {
+        QVERIFY(QFile::remove(rig.Folder(QStringLiteral("c")) + QStringLiteral("/c.deu")));
+        rig.form->findChild<FileListBox*>(QStringLiteral("File1"))->Refresh();
+    }
     rig.form->show();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     QWidget* list = rig.form->findChild<QWidget*>(control);
     QVERIFY(list);
-    rig.form->Command2->setFocus();
-    QTRY_VERIFY(rig.form->Command2->hasFocus());
+    QWidget* before =
+        rig.form->findChild<QWidget*>(empty ? QStringLiteral("Dir1") : QStringLiteral("Command2"));
+    before->setFocus();
+    QTRY_VERIFY(before->hasFocus());
     QImage without = list->grab().toImage();
-    list->setFocus();
+    if (empty) {
+        QTest::keyClick(before, Qt::Key_Tab);
+    } else {
+        list->setFocus();
+    }
     QTRY_VERIFY(list->hasFocus());
     QImage with = list->grab().toImage();
     if (control != QLatin1String("Drive1")) {
-        // The current entry only: it is the same entry in both pictures.
+        // The current entry only, the same entry in both pictures; in an empty list the whole
+        // inside. The pictures count device pixels, the list logical ones.
         auto* view = qobject_cast<QAbstractItemView*>(list);
-        const QRect entry =
-            view->visualRect(view->currentIndex()).translated(view->viewport()->pos());
-        QVERIFY(entry.isValid());
-        without = without.copy(entry);
-        with = with.copy(entry);
+        QCOMPARE(view->model()->rowCount() == 0, empty);
+        const QRect part =
+            empty ? view->viewport()->geometry()
+                  : view->visualRect(view->currentIndex()).translated(view->viewport()->pos());
+        QVERIFY(part.isValid());
+        const qreal ratio = with.devicePixelRatio();
+        const QRect pixels(part.topLeft() * ratio, part.size() * ratio);
+        without = without.copy(pixels);
+        with = with.copy(pixels);
     }
     QCOMPARE(with.size(), without.size());
     int changed = 0;

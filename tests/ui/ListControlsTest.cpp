@@ -10,9 +10,12 @@
 
 #include <QDir>
 #include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 using namespace rz408;
 using namespace rz408::test;
@@ -45,6 +48,7 @@ private slots:
     void dirShowsTree();
     void filePattern_data();
     void filePattern();
+    void longNameHasItsTooltip_data();
     void longNameHasItsTooltip();
     void fileNamesDecoded();
 };
@@ -245,18 +249,60 @@ void ListControlsTest::filePattern() {
     QCOMPARE(list.List(-1), QString());
 }
 
-// A name longer than the list is wide is cut short on screen; its tooltip holds it whole.
+void ListControlsTest::longNameHasItsTooltip_data() {
+    QTest::addColumn<bool>("folders"); // the folder list, else the file list
+    QTest::addColumn<int>("others");   // short names beside the long one
+    QTest::newRow("file list") << false << 0;
+    QTest::newRow("file list with a scroll bar") << false << 40;
+    QTest::newRow("folder list with a scroll bar") << true << 40;
+}
+
+// A name longer than the list is wide ends in "…" within the list, no scrolling sideways; its
+// tooltip holds it whole.
 void ListControlsTest::longNameHasItsTooltip() {
+    QFETCH(bool, folders);
+    QFETCH(int, others);
+
     QTemporaryDir root;
     const QString name = QStringLiteral("Kampagne der vereinigten Nordprovinzen, Kapitel 12.deu");
-    WriteFile(root.path() + QStringLiteral("/") + name, QByteArray());
-    FileListBox list;
-    list.resize(113, 201);
-    list.setPath(root.path());
-    list.setPattern(QStringLiteral("*.deu"));
-    QCOMPARE(list.ListCount(), 1);
-    QVERIFY(list.fontMetrics().horizontalAdvance(name) > list.width());
-    QCOMPARE(list.item(0)->toolTip(), name);
+    QStringList names{name};
+    for (int i = 0; i < others; ++i) {
+        names << QStringLiteral("k%1.deu").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    for (const QString& entry : names) {
+        const QString path = root.path() + QStringLiteral("/") + entry;
+        if (folders) {
+            QVERIFY(QDir().mkdir(path));
+        } else {
+            WriteFile(path, QByteArray());
+        }
+    }
+    FakeDrives drives;
+    std::unique_ptr<QListWidget> list;
+    if (folders) {
+        auto dir = std::make_unique<DirListBox>(drives);
+        dir->setPath(root.path());
+        list = std::move(dir);
+    } else {
+        auto files = std::make_unique<FileListBox>();
+        files->setPath(root.path());
+        files->setPattern(QStringLiteral("*.deu"));
+        list = std::move(files);
+    }
+    list->resize(113, 201);
+    list->show();
+    QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    QVERIFY(list->fontMetrics().horizontalAdvance(name) > list->width());
+    QCOMPARE(found[0]->toolTip(),
+             folders ? QDir::toNativeSeparators(root.path() + QStringLiteral("/") + name) : name);
+    QCOMPARE(list->verticalScrollBar()->isVisible(), others > 0);
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    // The entry is drawn within the list, its text cut with an ellipsis at the end.
+    QCOMPARE(list->textElideMode(), Qt::ElideRight);
+    list->scrollToItem(found[0]);
+    QTRY_VERIFY(list->viewport()->rect().contains(list->visualItemRect(found[0])));
 }
 
 void ListControlsTest::fileNamesDecoded() {

@@ -75,5 +75,6 @@ int main(int argc, char* argv[]) {
         Print(prefix + QStringLiteral("LogBaseName"), text(profile->LogBaseName));
     }
     Print(QStringLiteral("MessageBoxCaption"), QString::fromUtf8(rz408::ProgramName));
+    Print(QStringLiteral("Platform"), QString::fromLatin1(rz408::PlatformChoice()));
     return 0;
 }
