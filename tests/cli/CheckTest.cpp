@@ -198,7 +198,7 @@ const FolderRow kFolderRows[] = {
     {"MissingFolderChecksNothing", Extra::None, {"@game", "@missing"}, kExitUsage, {},
      {"missing' does not exist"}},
     {"UnsearchableFolderNamesItsSources", Extra::Unsearchable, {"@game/shut"}, kExitFileFailed, {},
-     {"s.deu' not checked: cannot read s.deu: Permission denied", "checked 0 of 1 file"}},
+     {"s.deu' not checked: cannot be read: Permission denied", "checked 0 of 1 file"}},
 };
 // clang-format on
 
