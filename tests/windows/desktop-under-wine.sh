@@ -366,7 +366,11 @@ main=$(visible_window "$(fact Main.caption)") || {
 # STOP.
 [ -z "$main" ] || click "$main" Main Command4
 if ! waits_for_end 60; then
-    fail "STOP did not end the program (the start window ${main:+was shown}${main:-did not come back})"
+    if [ -n "$main" ]; then
+        fail "STOP did not end the program"
+    else
+        fail "the start window did not come back after \"$(fact french.BackCaption)\""
+    fi
     stop_program
 elif [ "$status" -eq 0 ]; then
     ok "STOP ends the program with exit code 0"
