@@ -369,7 +369,7 @@ if ! waits_for_end 60; then
     if [ -n "$main" ]; then
         fail "STOP did not end the program"
     else
-        fail "the start window did not come back after \"$(fact french.BackCaption)\""
+        fail "the start window did not come back after the French back button"
     fi
     stop_program
 elif [ "$status" -eq 0 ]; then
