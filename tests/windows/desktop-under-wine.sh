@@ -24,7 +24,8 @@
 # The texts of the message boxes are read as a player copies them, with Ctrl+C (Wine hands the
 # Windows clipboard to X). Captions, texts and the places of the buttons come from the
 # program's own code through rz408-window-facts.exe. Screenshots of each step land in
-# WORKDIR/screenshots; with RZ408_SCREENSHOTS=DIR the README's are copied there as well (at 96 dpi).
+# WORKDIR/screenshots; with RZ408_SCREENSHOTS=DIR those of docs/windows.md are copied there as well
+# (at 96 dpi).
 # WINEPREFIX is kept between runs (Wine takes seconds to make one).
 set -euo pipefail
 
@@ -34,7 +35,7 @@ bin=$(absolute "$2")
 prefix=$(absolute "$3")
 work=$(absolute "$4")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-wine_run=$(cd "$here/../../cmake" && pwd)/wine-run.sh
+wine_run=$here/wine-run.sh
 exe=$bin/rz408-textconverter.exe
 dpi=${5:-96}
 # scaled PIXELS: a length of the program's own code (at 96 dpi) on this screen.
