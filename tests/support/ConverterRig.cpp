@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConverterRig.h"
 
+#include <QTest>
+
 namespace rz408::test {
 
 ConverterRig::ConverterRig(const QStringList& driveRows, char start) {
@@ -24,6 +26,16 @@ ConverterRig::ConverterRig(const QStringList& driveRows, char start) {
 
 ConverterRig::~ConverterRig() {
     QDir::setCurrent(PreviousCurrent);
+}
+
+bool ConverterRig::Show() const {
+    Form->show();
+    return QTest::qWaitForWindowExposed(Form.get());
+}
+
+bool ConverterRig::ShowActive() const {
+    Form->show();
+    return QTest::qWaitForWindowActive(Form.get());
 }
 
 QString ConverterRig::Folder(const QString& letter) const {

@@ -39,6 +39,10 @@ struct ConverterRig {
     QString Folder(const QString& letter) const;
     QString Folder(char letter) const { return Folder(QString(QLatin1Char(letter))); }
 
+    // Shows the window and waits until it is exposed, or until it is the active window.
+    bool Show() const;
+    bool ShowActive() const;
+
     // The window's controls, by their objectName.
     DriveListBox& Drive1() const { return Control<DriveListBox>(*Form, QStringLiteral("Drive1")); }
     DirListBox& Dir1() const { return Control<DirListBox>(*Form, QStringLiteral("Dir1")); }

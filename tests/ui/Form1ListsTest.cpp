@@ -179,8 +179,7 @@ void Form1ListsTest::userPicksFloppy() {
     QFETCH(bool, clickOk);
 
     ConverterRig rig({QStringLiteral("a:|2"), QStringLiteral("c: [SYSTEM]|3")}, 'c');
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowActive(rig.Form.get()));
+    QVERIFY(rig.ShowActive());
     DriveListBox& list = rig.Drive1();
     QSignalSpy changes(&list, &DriveListBox::Change);
     if (clickOk) {
@@ -227,8 +226,7 @@ void Form1ListsTest::folderListFeedsFileList() {
     QVERIFY(QDir().mkpath(sub));
     WriteFile(sub + QStringLiteral("/MAP.DEU"), "m");
     WriteFile(sub + QStringLiteral("/z.deu"), "z");
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     DirListBox& dir = rig.Dir1();
     FileListBox& files = rig.File1();
     dir.SetPath(dir.Path()); // reads the new subfolder
@@ -281,8 +279,7 @@ void Form1ListsTest::folderThatCannotBeOpened() {
     QVERIFY(QDir().mkpath(sub));
     DirListBox& dir = rig.Dir1();
     dir.SetPath(dir.Path()); // reads the new subfolder
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     const int row = RowOf(dir, sub);
     QVERIFY(row > RowOf(dir, dir.Path()));
 
@@ -374,8 +371,7 @@ void Form1ListsTest::listsFollowTheDisk() {
     DirListBox& dir = rig.Dir1();
     FileListBox& list = rig.File1();
     dir.SetPath(c + (open.isEmpty() ? QString() : QStringLiteral("/") + open));
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowActive(rig.Form.get()));
+    QVERIFY(rig.ShowActive());
     if (open.isEmpty()) {
         dir.setCurrentRow(RowOf(dir, c + QStringLiteral("/beta")));
     }

@@ -200,8 +200,7 @@ void Form1LooksTest::geometryInPixels() {
     QFETCH(QRect, twips);
 
     ConverterRig rig;
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     const QRect pixels(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
     if (control == QLatin1String("Form1")) {
         QCOMPARE(rig.Form->size(), pixels.size());
@@ -237,8 +236,7 @@ void Form1LooksTest::focusPlainlyVisible() {
         QVERIFY(QFile::remove(rig.Folder('c') + QStringLiteral("/c.deu")));
         rig.File1().Refresh();
     }
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowActive(rig.Form.get()));
+    QVERIFY(rig.ShowActive());
     QWidget* list = rig.Form->findChild<QWidget*>(control);
     QVERIFY(list);
     QWidget* before =

@@ -146,8 +146,7 @@ void Form1RunTest::failedFileIsReportedAndWindowGoesOn() {
         QVERIFY(QDir(folder).mkdir(logName));
     }
     rig.File1().Refresh();
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
 
     const QString reason = QStringLiteral("Is a directory");
     QStringList expected{Utf8Text(profile->CountMessage) + QStringLiteral(" 1"), QString(),
@@ -263,8 +262,7 @@ void Form1RunTest::longRun() {
     rig.File1().Refresh();
     QWidget start;
     connect(rig.Form.get(), &Form1::Back, &start, &QWidget::show);
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
 
     rig.Progress.HoldAt(static_cast<std::size_t>(holdAt));
     int progressDialogs = 0;

@@ -33,8 +33,7 @@ private slots:
 
 void Form1WindowTest::focusAndTabOrder() {
     ConverterRig rig;
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowActive(rig.Form.get()));
+    QVERIFY(rig.ShowActive());
     QCOMPARE(QApplication::focusWidget(), &rig.Drive1());
     const QStringList order{QStringLiteral("Dir1"), QStringLiteral("File1"),
                             QStringLiteral("Command1"), QStringLiteral("Command2"),
@@ -73,8 +72,7 @@ void Form1WindowTest::enterPressesTheFocusedButton() {
     ConverterRig rig;
     QWidget start;
     connect(rig.Form.get(), &Form1::Back, &start, &QWidget::show);
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowActive(rig.Form.get()));
+    QVERIFY(rig.ShowActive());
     QWidget* target = rig.Form->findChild<QWidget*>(focus);
     target->setFocus();
     QTRY_VERIFY(target->hasFocus());
@@ -91,8 +89,7 @@ void Form1WindowTest::enterPressesTheFocusedButton() {
 
 void Form1WindowTest::centredOnFirstShowOnly() {
     ConverterRig rig;
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     const QRect area = rig.Form->screen()->availableGeometry();
     const QRect frame = rig.Form->frameGeometry();
     QVERIFY(area.width() > frame.width() && area.height() > frame.height());
@@ -103,8 +100,7 @@ void Form1WindowTest::centredOnFirstShowOnly() {
     const QPoint left = frame.topLeft() + QPoint(20, 10);
     rig.Form->move(left);
     rig.Form->hide();
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     QCOMPARE(rig.Form->frameGeometry().topLeft(), left);
 }
 
@@ -113,8 +109,7 @@ void Form1WindowTest::closingEndsProgram() {
     ConverterRig rig;
     QWidget other;
     other.show();
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     QCOMPARE(ExecAround([&] { rig.Form->close(); }), 0);
     QVERIFY(!rig.Form->isVisible());
     QVERIFY(!other.isVisible());
@@ -134,8 +129,7 @@ void Form1WindowTest::backButton() {
     if (withStartWindow) {
         connect(rig.Form.get(), &Form1::Back, &start, &QWidget::show);
     }
-    rig.Form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.Form.get()));
+    QVERIFY(rig.Show());
     const QString folder = rig.Dir1().Path();
     QCOMPARE(ExecAround([&] { QTest::mouseClick(&rig.Button("Command2"), Qt::LeftButton); }),
              withStartWindow ? kStillRunning : 0);
