@@ -13,7 +13,10 @@
 #include "Main.h"
 #include "Module1.h"
 #include "QtTestFiles.h"
+#include "RunProgress.h"
+#include "WindowFont.h"
 #include "WindowServices.h"
+#include "WindowTests.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -37,27 +40,40 @@ namespace {
 
 // The program as its entry makes it, started in a game folder of its own.
 struct Desktop {
-    QTemporaryDir folder;
-    QString previous = QDir::currentPath();
-    Module1 module;
-    WindowServices services;
-    DialogCatcher dialogs;
-    std::unique_ptr<DriveSystem> drives;
-    std::unique_ptr<Main> main;
+    QTemporaryDir Folder;
+    QString Previous = QDir::currentPath();
+    Module1 Module;
+    WindowServices Services;
+    HeldProgress Progress;
+    DialogCatcher Dialogs;
+    std::unique_ptr<DriveSystem> Drives;
+    std::unique_ptr<Main> Start;
 
     Desktop() {
-        QDir::setCurrent(folder.path());
-        drives = MakeSystemDrives();
-        main = std::make_unique<Main>(module, services, *drives);
-        main->ShowWindow();
+        QDir::setCurrent(Folder.path());
+        Drives = MakeSystemDrives();
+        Start = std::make_unique<Main>(Module, Services, *Drives, Progress);
+        Start->ShowWindow();
     }
-    ~Desktop() { QDir::setCurrent(previous); }
+    ~Desktop() { QDir::setCurrent(Previous); }
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
 
+    // A click on the start window's German choice; returns the converter window.
     Form1* German() {
-        main->Command2->click();
-        return main->ConverterWindow();
+        QTest::mouseClick(&Control<QPushButton>(*Start, QStringLiteral("Command2")),
+                          Qt::LeftButton);
+        return TopLevel<Form1>(QStringLiteral("Form1"));
     }
 };
+
+// The converter window's lists.
+DirListBox& Dir1(const Form1* form) {
+    return Control<DirListBox>(*form, QStringLiteral("Dir1"));
+}
+FileListBox& File1(const Form1* form) {
+    return Control<FileListBox>(*form, QStringLiteral("File1"));
+}
 
 // How far WINDOW's frame stands from the centre of its screen's free area, in pixels, once
 // the window manager has framed it; (-1000, -1000) until then.
@@ -75,14 +91,6 @@ QPoint OffCentre(QWidget& window) {
 bool NearCentre(const QPoint& offset) {
     // Odd sizes leave one pixel more on one side than on the other.
     return qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1;
-}
-
-QStringList Listed(const FileListBox& list) {
-    QStringList names;
-    for (int i = 0; i < list.ListCount(); ++i) {
-        names << list.List(i);
-    }
-    return names;
 }
 
 // Runs xdotool with ARGUMENTS, real input through the X server, while the program takes its
@@ -118,10 +126,10 @@ void DesktopTest::initTestCase() {
 // Both windows stand with their whole frame, title bar included, centred on the screen.
 void DesktopTest::framesCentred() {
     Desktop d;
-    QTRY_VERIFY2(NearCentre(OffCentre(*d.main)),
+    QTRY_VERIFY2(NearCentre(OffCentre(*d.Start)),
                  qPrintable(QStringLiteral("start window off centre by %1,%2")
-                                .arg(OffCentre(*d.main).x())
-                                .arg(OffCentre(*d.main).y())));
+                                .arg(OffCentre(*d.Start).x())
+                                .arg(OffCentre(*d.Start).y())));
     Form1* form = d.German();
     QTRY_VERIFY2(NearCentre(OffCentre(*form)),
                  qPrintable(QStringLiteral("converter window off centre by %1,%2")
@@ -134,13 +142,13 @@ void DesktopTest::framesCentred() {
 // Files and folders that another program copies in or takes away show in the lists.
 void DesktopTest::listsFollowAnotherProgram() {
     Desktop d;
-    const QString game = d.folder.path();
+    const QString game = d.Folder.path();
     WriteFile(game + QStringLiteral("/a.deu"), "a");
     QVERIFY(QDir(game).mkpath(QStringLiteral("scenario/alt")));
     Form1* form = d.German();
     QVERIFY(QTest::qWaitForWindowExposed(form));
-    form->Dir1->setPath(game);
-    QCOMPARE(Listed(*form->File1), QStringList{"a.deu"});
+    Dir1(form).SetPath(game);
+    QCOMPARE(Entries(File1(form)), QStringList{"a.deu"});
 
     const auto shell = [&game](const QString& command) {
         QProcess process;
@@ -149,14 +157,14 @@ void DesktopTest::listsFollowAnotherProgram() {
         return process.waitForFinished() && process.exitCode() == 0;
     };
     QVERIFY(shell(QStringLiteral("printf b > b.deu && mkdir userscen")));
-    QTRY_COMPARE(Listed(*form->File1), (QStringList{"a.deu", "b.deu"}));
+    QTRY_COMPARE(Entries(File1(form)), (QStringList{"a.deu", "b.deu"}));
     QTRY_VERIFY(
-        form->Dir1->EntryPath(form->Dir1->count() - 1).endsWith(QStringLiteral("userscen")));
+        Tips(Dir1(form)).value(Dir1(form).count() - 1).endsWith(QStringLiteral("userscen")));
 
-    form->Dir1->setPath(game + QStringLiteral("/scenario/alt"));
+    Dir1(form).SetPath(game + QStringLiteral("/scenario/alt"));
     QVERIFY(shell(QStringLiteral("rm -r scenario")));
-    QTRY_COMPARE(form->Dir1->Path(), QDir::toNativeSeparators(game));
-    QCOMPARE(form->File1->Path(), form->Dir1->Path());
+    QTRY_COMPARE(Dir1(form).Path(), QDir::toNativeSeparators(game));
+    QCOMPARE(File1(form).Path(), Dir1(form).Path());
 }
 
 void DesktopTest::longRunShowsProgressAndCancels_data() {
@@ -176,20 +184,19 @@ void DesktopTest::longRunShowsProgressAndCancels() {
         QSKIP("needs xdotool for input through the window manager (package xdotool)");
     }
     Desktop d;
-    const QString game = d.folder.path();
+    const QString game = d.Folder.path();
     constexpr int kListed = 120;
     constexpr int kHeld = 40;
     for (int i = 1; i <= kListed; ++i) {
         WriteFile(game + QStringLiteral("/s%1.deu").arg(i, 3, 10, QLatin1Char('0')), "\x96");
     }
     Form1* form = d.German();
-    form->Dir1->setPath(game);
-    QCOMPARE(form->File1->ListCount(), kListed);
-    Hold hold(kHeld);
-    form->SetAfterFileHook([&hold](std::size_t done) { hold(done); });
+    Dir1(form).SetPath(game);
+    QCOMPARE(File1(form).ListCount(), kListed);
+    d.Progress.HoldAt(kHeld);
 
     bool framed = false;
-    d.dialogs.AnswerProgress([&](QProgressDialog* progress) {
+    d.Dialogs.AnswerProgress([&](QProgressDialog* progress) {
         QTRY_VERIFY(progress->windowHandle()->isExposed() &&
                     !progress->windowHandle()->frameMargins().isNull());
         framed = true;
@@ -213,13 +220,16 @@ void DesktopTest::longRunShowsProgressAndCancels() {
             QVERIFY2(QTest::qWaitFor([form] { return !form->isVisible(); }, 5000),
                      "the converter window is still open");
         }
-        hold.Release();
+        d.Progress.Release();
     });
-    QCOMPARE(ExecAround([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }),
+    QCOMPARE(ExecAround([&] {
+                 QTest::mouseClick(&Control<QPushButton>(*form, QStringLiteral("Command1")),
+                                   Qt::LeftButton);
+             }),
              closes ? 0 : kStillRunning);
 
     QVERIFY(framed);
-    QCOMPARE(d.dialogs.messages,
+    QCOMPARE(d.Dialogs.Messages,
              closes ? QStringList{}
                     : QStringList{Utf8Text(kGermanProfile.CountMessage) + QStringLiteral(" 40")});
     // The copies of the files done, each whole, and the log file with a record for each.
@@ -228,7 +238,7 @@ void DesktopTest::longRunShowsProgressAndCancels() {
     for (const QString& copy : copies) {
         QCOMPARE(ReadFile(game + QStringLiteral("/") + copy), QByteArray(" \r\n"));
     }
-    QCOMPARE(ReadFile(game + QStringLiteral("/") + Utf8Text(LogFileName(d.module)))
+    QCOMPARE(ReadFile(game + QStringLiteral("/") + Utf8Text(LogFileName(d.Module)))
                  .count(QByteArrayLiteral(".deu : \r\n")),
              kHeld);
 }
@@ -241,14 +251,14 @@ void DesktopTest::doubleClicksOpenWhileAFolderAboveIsBusy() {
         QSKIP("needs xdotool for real double clicks (package xdotool)");
     }
     Desktop d;
-    const QString game = d.folder.path();
+    const QString game = d.Folder.path();
     const QString outer = game + QStringLiteral("/scenario");
     const QString inner = outer + QStringLiteral("/alt");
     QVERIFY(QDir(inner).mkpath(QStringLiteral(".")));
     Form1* form = d.German();
     QTRY_VERIFY(NearCentre(OffCentre(*form))); // placed by the window manager, where it stays
-    auto* dir = form->findChild<DirListBox*>(QStringLiteral("Dir1"));
-    dir->setPath(outer);
+    DirListBox* dir = &Dir1(form);
+    dir->SetPath(outer);
 
     QProcess busy;
     busy.setWorkingDirectory(game);
@@ -261,13 +271,9 @@ void DesktopTest::doubleClicksOpenWhileAFolderAboveIsBusy() {
     for (int i = 0; i < kDoubleClicks; ++i) {
         // Down into the subfolder, then up again by the open folder's entry.
         const QString target = dir->Path() == outer ? inner : outer;
-        int row = 0;
-        while (row < dir->count() && dir->EntryPath(row) != target) {
-            ++row;
-        }
-        QVERIFY(row < dir->count());
-        // The list lays out its entries after the next turn of the event loop.
-        QTRY_VERIFY(dir->viewport()->rect().contains(dir->visualItemRect(dir->item(row)).center()));
+        const int row = RowOf(*dir, target);
+        QVERIFY(row >= 0);
+        QVERIFY(ShowEntry(*dir, row));
         const QPoint at =
             dir->viewport()->mapToGlobal(dir->visualItemRect(dir->item(row)).center());
         // The window takes its events while the clicks come.

@@ -457,7 +457,7 @@ done
 
 # Every text fits its control with Qt's windows platform and the fonts Wine offers, too: the
 # window tests' own checks of that (CTest runs them on the offscreen platform).
-for run in "rz408_main_tests controls" "rz408_form1_tests everyTextFits labelFonts"; do
+for run in "rz408_main_tests controls" "rz408_form1_looks_tests everyTextFits labelFonts"; do
     read -r program functions <<<"$run"
     # On the platform the program itself asks for (its font engine measures the texts).
     # shellcheck disable=SC2086 # the test functions, one word each

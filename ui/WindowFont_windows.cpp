@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window font on Windows.
 
-#include "WindowServices.h"
+#include "WindowFont.h"
 
 #include <QApplication>
-#include <QFont>
+#include <QString>
+#include <QStringList>
 
 namespace rz408 {
 
@@ -15,7 +16,7 @@ QByteArray PlatformChoice() {
     // missing, is left unsmoothed up to 17 pixels while its bold face is smoothed from 11: at
     // 96 dpi (labels of 13 pixels) the bold labels came out grey and lighter than the regular
     // ones, at 144 dpi (20 pixels) both smoothed and bold. Qt's FreeType engine smooths every
-    // face at every size, as on Linux, and measures text as the window tests measure it.
+    // face at every size, as on Linux, and measures text as it does on Linux.
     return QByteArrayLiteral("windows:fontengine=freetype");
 }
 
@@ -29,7 +30,7 @@ void InstallFontSubstitutes() {
     QFont font = QApplication::font();
     font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::ForceOutline));
     QApplication::setFont(font);
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+    QFont::insertSubstitutions(QString::fromLatin1(kWindowFont),
                                {QStringLiteral("Microsoft Sans Serif"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 }
