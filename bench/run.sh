@@ -15,7 +15,8 @@
 #                             when /dev/shm is missing; removed at the end)
 #              SMALL_FILES    how many 2 KB files for the many-files case (default 2000)
 #              MICRO_BUILD    build folder for the Google Benchmark of the inner loop, run last
-#                             (default: build-bench; MICRO_BUILD=none skips it)
+#                             (default: build/bench, the preset bench; MICRO_BUILD=none
+#                             skips it)
 # Installs what it needs (python3, GNU time) and builds the command when it is missing; uses
 # hyperfine when it is installed.
 set -euo pipefail
@@ -33,8 +34,8 @@ else
     CONVERT=$ROOT/build/bin/rz408-convert
     if [ ! -x "$CONVERT" ]; then
         ensure_packages "${BUILD_PACKAGES[@]}"
-        configure_native
-        build_native
+        configure_preset program
+        build_preset program --target rz408-convert
     fi
 fi
 [ -x "$CONVERT" ] || { echo "no $CONVERT" >&2; exit 2; }
@@ -249,13 +250,13 @@ measure_small() {
 # --- the inner loop (Google Benchmark) ------------------------------------------------------
 
 measure_micro() {
-    local build=${MICRO_BUILD:-$ROOT/build-bench}
+    local build=${MICRO_BUILD:-$ROOT/build/bench}
     [ "$build" = none ] && return 0
+    build=$(realpath -m "$build")
     ensure_packages cmake make g++ libbenchmark-dev
     echo
     echo "== the inner loop, in memory (Google Benchmark; $build)"
-    cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRZ408_BUILD_BENCH=ON \
-        -DRZ408_BUILD_UI=OFF -DRZ408_BUILD_TESTS=OFF >/dev/null
+    configure_preset bench -B "$build" >/dev/null
     cmake --build "$build" --target rz408_translate_bench --parallel "$JOBS" >/dev/null
     "$build/bin/rz408_translate_bench" 2>&1 | sed -n '/^---/,$p' | sed 's/^/  /'
 }

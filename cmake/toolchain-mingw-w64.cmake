@@ -21,12 +21,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # imports nothing but Windows' own DLLs and runs without the MinGW runtime DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# CTest (and test discovery) start the .exe files through Wine (wine-run.sh), in a prefix of the
-# build's own so that nothing of the user's ~/.wine is touched; it is created on first use.
+# CTest (and test discovery) start the .exe files through Wine (tests/windows/wine-run.sh), in a
+# prefix of the build's own so that nothing of the user's ~/.wine is touched; it is created on
+# first use.
 # Debian's wine64 package puts the loader in /usr/lib/wine; other systems have wine64 on PATH.
 find_program(RZ408_WINE64 NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine
              NO_CMAKE_FIND_ROOT_PATH)
 if(RZ408_WINE64)
   set(RZ408_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Wine prefix for the tests")
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${RZ408_WINEPREFIX})
+  get_filename_component(rz408_source "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${rz408_source}/tests/windows/wine-run.sh ${RZ408_WINEPREFIX})
 endif()

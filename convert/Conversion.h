@@ -42,8 +42,8 @@ struct FileFailure {
     enum class Kind { Source, LogFile };
 
     std::string name; // the file as listed (UTF-8), or the log file's name
-    // For a listed file: which of its files failed, and the system's reason in words
-    // ("cannot read x.deu: Permission denied", "cannot write x.txt: Is a directory");
+    // For a listed file: what failed, and the system's reason in words ("cannot be read:
+    // Permission denied" for the source itself, "cannot write x.txt: Is a directory");
     // for the log file: the system's reason alone.
     std::string reason;
     Kind kind = Kind::Source;

@@ -9,7 +9,8 @@ namespace rz408 {
 namespace {
 
 // Notes that the run could not read or write (ACTION) FILE, the source NAME's or its copy, for
-// CAUSE: "cannot read x.deu: ..." or "cannot write x.txt: ...".
+// CAUSE: "cannot be read: ..." (the source, named with the failure already) or
+// "cannot write x.txt: ...".
 void AddFileFailure(std::vector<FileFailure>& failures, std::string_view name,
                     FileFailure::Action action, std::string_view file, std::string cause) noexcept {
     try {
@@ -18,8 +19,9 @@ void AddFileFailure(std::vector<FileFailure>& failures, std::string_view name,
         noted.action = action;
         noted.file = file;
         noted.cause = std::move(cause);
-        noted.reason = (action == FileFailure::Action::Read ? "cannot read " : "cannot write ") +
-                       noted.file + ": " + noted.cause;
+        noted.reason = action == FileFailure::Action::Read
+                           ? "cannot be read: " + noted.cause
+                           : "cannot write " + noted.file + ": " + noted.cause;
         failures.push_back(std::move(noted));
     } catch (...) {
     }

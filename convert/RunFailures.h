@@ -26,12 +26,12 @@ struct FileError {
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::string_view reason,
                 FileFailure::Kind kind = FileFailure::Kind::Source) noexcept;
 
-// Notes the failure of source NAME, naming the file that failed: "cannot read x.deu: ..." or
-// "cannot write x.txt: ...".
+// Notes the failure of source NAME: "cannot be read: ..." (the source itself) or
+// "cannot write x.txt: ..." (its copy).
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
                 std::string_view targetName, const FileError& failure) noexcept;
 
-// Notes that NAME was not read whole: "cannot read NAME: CAUSE".
+// Notes that NAME was not read whole: "cannot be read: CAUSE".
 void AddReadFailure(std::vector<FileFailure>& failures, std::string_view name,
                     std::string cause) noexcept;
 

@@ -16,7 +16,7 @@ struct ProgramMessages {
     std::string_view OneFileFailed;  // heading of the list of failed sources, one source
     std::string_view FilesFailed;    // the same, %1 sources
     std::string_view FailedFile;     // one line of that list: %1 the source, %2 what failed
-    std::string_view CannotRead;     // %1 the source, %2 the system's reason
+    std::string_view CannotRead;     // %1 the system's reason (FailedFile names the source)
     std::string_view CannotWrite;    // %1 the copy, %2 the system's reason
     std::string_view CopyIsLog;      // %1 the copy, which would overwrite the log file
     std::string_view AndMore;        // ends a list cut short: %1 the entries not named

@@ -1,12 +1,20 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Shared by tools/run and tools/test: install what is missing, configure, build.
-# Sourced, not run.
+# Shared by the commands in tools/ (and bench/run.sh, tests/packaging/): install what is missing,
+# and configure, build and test with the presets of CMakePresets.json, which hold every build's
+# options. Sourced, not run.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 # Packages for building and running the desktop program and the batch command.
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation)
+# Packages for the Windows build and its tests under Wine (tools/test-windows.sh): MinGW-w64 and
+# GoogleTest's source for the build, Qt for Windows from Debian's source
+# (tools/build-qt-windows.sh), Wine, and an X display of its own for the desktop program's test
+# under Wine (screenshots, clipboard).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
+WINDOWS_PACKAGES+=(ninja-build perl dpkg-dev xz-utils)
+WINDOWS_PACKAGES+=(xvfb xdotool xclip x11-apps netpbm)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
@@ -37,11 +45,17 @@ ensure_packages() {
         --no-install-recommends "${missing[@]}"
 }
 
-# configure_native [EXTRA CMAKE ARGS...]: the native build in build/.
-configure_native() {
-    cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+# configure_preset PRESET [CMAKE ARGS...]: configures the build of PRESET (CMakePresets.json).
+configure_preset() {
+    (cd "$ROOT" && cmake --preset "$@")
 }
 
-build_native() {
-    cmake --build "$ROOT/build" --parallel "$JOBS"
+# build_preset PRESET [ARGS...]: builds PRESET's build, e.g. with --target NAME.
+build_preset() {
+    (cd "$ROOT" && cmake --build --preset "$1" --parallel "$JOBS" "${@:2}")
+}
+
+# test_preset PRESET [CTEST ARGS...]: runs the tests of PRESET's build through CTest.
+test_preset() {
+    (cd "$ROOT" && ctest --preset "$1" --parallel "$JOBS" "${@:2}")
 }

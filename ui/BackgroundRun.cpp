@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BackgroundRun.h"
 
+#include "RunProgress.h"
+
 #include <QMetaObject>
 
 #include <exception>
@@ -9,25 +11,12 @@ namespace rz408 {
 
 BackgroundRun::BackgroundRun(Module1& m, std::filesystem::path folder,
                              std::vector<std::string> names, const RunOptions& options,
-                             std::function<void(std::size_t)> afterFile)
-    : module_(m), folder_(std::move(folder)), names_(std::move(names)), options_(options),
-      afterFile_(std::move(afterFile)) {
-    options_.cancel = &cancel_;
-    options_.progress = [this](std::size_t done, std::size_t) {
-        done_.store(done);
-        // One notice on its way at a time; it reads the latest count when it arrives.
-        if (!progressPosted_.exchange(true)) {
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    progressPosted_.store(false);
-                    emit Progress(done_.load(), names_.size());
-                },
-                Qt::QueuedConnection);
-        }
-        if (afterFile_) {
-            afterFile_(done);
-        }
+                             RunProgress& progress)
+    : m_module(m), m_folder(std::move(folder)), m_names(std::move(names)), m_options(options) {
+    m_options.cancel = &m_cancel;
+    m_options.progress = [this, &progress](std::size_t done, std::size_t listed) {
+        m_done.store(done);
+        progress.FileDone(done, listed);
     };
 }
 
@@ -37,32 +26,32 @@ BackgroundRun::~BackgroundRun() {
 
 void BackgroundRun::Start() {
     try {
-        thread_ = std::thread([this] { Run(); });
+        m_thread = std::thread([this] { Run(); });
     } catch (const std::exception& e) {
         // No thread to be had: the run ends before its first file.
-        stopped_ = QString::fromUtf8(e.what());
+        m_stopped = QString::fromUtf8(e.what());
         QMetaObject::invokeMethod(this, &BackgroundRun::Finished, Qt::QueuedConnection);
     }
 }
 
 void BackgroundRun::Cancel() {
-    cancel_.store(true);
+    m_cancel.store(true);
 }
 
 void BackgroundRun::Wait() {
-    if (thread_.joinable()) {
-        thread_.join();
+    if (m_thread.joinable()) {
+        m_thread.join();
     }
 }
 
 void BackgroundRun::Run() {
     try {
-        report_ = ConversionRun(module_, folder_, names_, options_);
+        m_report = ConversionRun(m_module, m_folder, m_names, m_options);
     } catch (const std::exception& e) {
         // The run reports failed files itself; this is what stops it as a whole.
-        stopped_ = QString::fromUtf8(e.what());
+        m_stopped = QString::fromUtf8(e.what());
     } catch (...) {
-        stopped_ = QStringLiteral("unknown error");
+        m_stopped = QStringLiteral("unknown error");
     }
     QMetaObject::invokeMethod(
         this,

@@ -1,23 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DirListBox.h"
 
-#include "Controls.h"
 #include "DriveSystem.h"
+#include "FocusFrame.h"
 #include "FsPath.h"
+#include "Pictures.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QSet>
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace rz408 {
 
 namespace {
 
 constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kOpenRole = Qt::UserRole + 2; // the open folder or one of its ancestors
 constexpr int kIndentPixels = 8;
 
 // Draws each entry indented by its depth in the tree, and the focus frame around the current
@@ -31,11 +35,6 @@ public:
         QStyleOptionViewItem shifted(option);
         shifted.rect.adjust(index.data(kLevelRole).toInt() * kIndentPixels, 0, 0, 0);
         FocusFrameDelegate::paint(painter, shifted, index);
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return FocusFrameDelegate::sizeHint(option, index) +
-               QSize(index.data(kLevelRole).toInt() * kIndentPixels, 0);
     }
 };
 
@@ -70,14 +69,9 @@ QString Absolute(const QString& folder) {
 
 } // namespace
 
-DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
-    : QListWidget(parent), drives_(drives) {
+DirListBox::DirListBox(DriveSystem& drives, QWidget* parent) : ListBox(parent), m_drives(drives) {
     LoadPictures();
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setItemDelegate(new IndentDelegate(this));
-    // No sideways scrolling: a long name ends in "..." and its tooltip holds the whole path.
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new IndentDelegate(this)); // a long name's tooltip holds the whole path
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenEntry(row(item)); });
     if (!Open(QDir::currentPath())) {
@@ -86,45 +80,45 @@ DirListBox::DirListBox(DriveSystem& drives, QWidget* parent)
 }
 
 QString DirListBox::Path() const {
-    return QDir::toNativeSeparators(path_);
+    return QDir::toNativeSeparators(m_path);
 }
 
-void DirListBox::setPath(const QString& text) {
+void DirListBox::SetPath(const QString& text) {
     QString folder = text;
     const std::string utf8 = text.toStdString();
     if (IsDriveText(utf8)) {
-        const std::filesystem::path current = drives_.CurrentFolderOf(utf8);
+        const std::filesystem::path current = m_drives.CurrentFolderOf(utf8);
         if (current.empty()) {
             return;
         }
         folder = FromFsPath(current);
     }
-    const QString before = path_;
+    const QString before = m_path;
     if (!Open(folder)) {
         // The folder asked for cannot be opened: say why, and stay where the list is, unless
         // the open folder has gone too.
         const std::error_code why = WhyNotOpen(folder);
         emit OpenFailed(QDir::toNativeSeparators(Absolute(folder)),
                         QString::fromLocal8Bit(why.message()));
-        if (WhyNotOpen(path_)) {
+        if (WhyNotOpen(m_path)) {
             Reopen();
         }
     }
-    if (path_ != before) {
+    if (m_path != before) {
         emit Change();
     }
 }
 
 void DirListBox::Refresh() {
-    const QString before = path_;
-    const QString selected = entryPaths_.value(currentRow());
+    const QString before = m_path;
+    const QString selected = m_entryPaths.value(currentRow());
     const int scrolled = verticalScrollBar()->value();
     Reopen();
-    const qsizetype row = entryPaths_.indexOf(selected);
+    const qsizetype row = m_entryPaths.indexOf(selected);
     if (row >= 0) {
         setCurrentRow(static_cast<int>(row));
     }
-    if (path_ == before) {
+    if (m_path == before) {
         verticalScrollBar()->setValue(scrolled);
     } else {
         emit Change();
@@ -132,11 +126,11 @@ void DirListBox::Refresh() {
 }
 
 QStringList DirListBox::Chain() const {
-    return entryPaths_.mid(0, openRow_ + 1);
+    return m_entryPaths.mid(0, m_openRow + 1);
 }
 
 void DirListBox::Reopen() {
-    QString folder = path_;
+    QString folder = m_path;
     while (!Open(folder)) {
         const QString up = Absolute(folder + QStringLiteral("/.."));
         if (up == folder) {
@@ -146,16 +140,9 @@ void DirListBox::Reopen() {
     }
 }
 
-QString DirListBox::EntryPath(int row) const {
-    if (row < 0 || row >= entryPaths_.size()) {
-        return {};
-    }
-    return QDir::toNativeSeparators(entryPaths_[row]);
-}
-
 void DirListBox::OpenEntry(int row) {
-    if (row >= 0 && row < entryPaths_.size()) {
-        setPath(entryPaths_[row]);
+    if (row >= 0 && row < m_entryPaths.size()) {
+        SetPath(m_entryPaths[row]);
     }
 }
 
@@ -165,46 +152,80 @@ void DirListBox::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
 }
 
 bool DirListBox::Open(const QString& folder) {
     if (WhyNotOpen(folder)) {
         return false;
     }
-    path_ = Absolute(folder);
+    const QString before = m_path;
+    m_path = Absolute(folder);
     Fill();
+    if (m_path != before) {
+        setCurrentRow(m_openRow);
+    }
     return true;
 }
 
 void DirListBox::Fill() {
-    clear();
-    entryPaths_.clear();
+    // The entries the list is to show: the chain open, then the subfolders shut, each at its
+    // depth.
+    struct Entry {
+        QString Path;
+        int Level;
+        bool Open;
+    };
+    std::vector<Entry> wanted;
+    const QStringList chain = FolderChain(m_path);
+    for (const QString& folder : chain) {
+        wanted.push_back({folder, static_cast<int>(wanted.size()), true});
+    }
+    const int subLevel = static_cast<int>(chain.size());
+    const QDir dir(m_path);
+    for (const QString& name :
+         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+        wanted.push_back({dir.absoluteFilePath(name), subLevel, false});
+    }
+    m_openRow = static_cast<int>(chain.size()) - 1;
+
+    // Rows that stay are left in place, so that a click on one of them, a double click half
+    // done, the selection and the scrolling outlast a read of the same folder: only the rows
+    // that went are taken out and those that came are put in. Both lists are in the same
+    // order, so the rows that stay come in the order wanted.
+    const auto key = [](const QString& path, int level, bool open) {
+        return QStringLiteral("%1|%2|").arg(level).arg(open) + path;
+    };
+    const auto rowKey = [this, &key](int row) {
+        return key(m_entryPaths[row], item(row)->data(kLevelRole).toInt(),
+                   item(row)->data(kOpenRole).toBool());
+    };
+    QSet<QString> wantedKeys;
+    for (const Entry& entry : wanted) {
+        wantedKeys.insert(key(entry.Path, entry.Level, entry.Open));
+    }
+    for (int row = count() - 1; row >= 0; --row) {
+        if (!wantedKeys.contains(rowKey(row))) {
+            delete takeItem(row);
+            m_entryPaths.removeAt(row);
+        }
+    }
     const QIcon open(QStringLiteral(":/pictures/folder-open.png"));
     const QIcon closed(QStringLiteral(":/pictures/folder-closed.png"));
-
-    const QStringList chain = FolderChain(path_);
-    int level = 0;
-    for (const QString& folder : chain) {
-        const QString name =
-            QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
-        auto* item = new QListWidgetItem(open, name, this);
-        item->setData(kLevelRole, level++);
-        item->setToolTip(QDir::toNativeSeparators(folder));
-        entryPaths_.append(folder);
+    for (int row = 0; row < static_cast<int>(wanted.size()); ++row) {
+        const Entry& entry = wanted[static_cast<std::size_t>(row)];
+        if (row < count() && rowKey(row) == key(entry.Path, entry.Level, entry.Open)) {
+            continue;
+        }
+        const QString name = QDir(entry.Path).isRoot() ? QDir::toNativeSeparators(entry.Path)
+                                                       : QFileInfo(entry.Path).fileName();
+        auto* added = new QListWidgetItem(entry.Open ? open : closed, name);
+        added->setData(kLevelRole, entry.Level);
+        added->setData(kOpenRole, entry.Open);
+        added->setToolTip(QDir::toNativeSeparators(entry.Path));
+        insertItem(row, added);
+        m_entryPaths.insert(row, entry.Path);
     }
-    openRow_ = static_cast<int>(chain.size()) - 1;
-
-    const QDir dir(path_);
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : subfolders) {
-        auto* item = new QListWidgetItem(closed, name, this);
-        item->setData(kLevelRole, level);
-        item->setToolTip(QDir::toNativeSeparators(dir.absoluteFilePath(name)));
-        entryPaths_.append(dir.absoluteFilePath(name));
-    }
-    setCurrentRow(openRow_);
 }
 
 } // namespace rz408

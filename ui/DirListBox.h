@@ -3,17 +3,18 @@
 
 // The folder list: the open folder's ancestors from the root down, the open folder, then its
 // subfolders, each indented one step deeper. The open folder and its ancestors show an open
-// folder's picture, the subfolders a shut one. A double click or Enter on an entry opens that
-// folder; selecting an entry opens nothing.
+// folder's picture, the subfolders a shut one. Each entry's tooltip holds the whole path of its
+// folder. A double click or Enter on an entry opens that folder; selecting an entry opens nothing.
 
-#include <QListWidget>
+#include "ListBox.h"
+
 #include <QString>
 
 namespace rz408 {
 
 class DriveSystem;
 
-class DirListBox : public QListWidget {
+class DirListBox : public ListBox {
     Q_OBJECT
 public:
     // The list opens the process's current folder.
@@ -28,22 +29,12 @@ public:
     // opened (gone, unreadable, no folder) raises OpenFailed and leaves the list as it is;
     // should the open folder itself be gone, the list goes up to its nearest ancestor that
     // still exists (and raises Change).
-    void setPath(const QString& text);
+    void SetPath(const QString& text);
 
     // Reads the open folder again: its subfolders as they are now, the selection kept on the
     // entry it was on where that is still there. Should the open folder be gone, the list goes
     // up to its nearest ancestor that still exists and raises Change.
     void Refresh();
-
-    // The folder that the list's entry ROW stands for (ancestors, open folder, subfolders);
-    // empty for a row out of range.
-    QString EntryPath(int row) const;
-
-    // Opens the folder of entry ROW, as a double click or Enter on it does.
-    void OpenEntry(int row);
-
-    // The row of the open folder.
-    int OpenRow() const { return openRow_; }
 
     // The folders shown as the open folder's chain, the root first: the open folder and its
     // ancestors.
@@ -59,16 +50,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Opens the folder of entry ROW, as a double click or Enter on it does.
+    void OpenEntry(int row);
     // Opens FOLDER; false (and the list unchanged) when it cannot be read.
     bool Open(const QString& folder);
     // Opens the open folder again, or its nearest ancestor that still exists.
     void Reopen();
+    // Shows the open folder's chain and subfolders as they are now; rows that stay are kept.
     void Fill();
 
-    DriveSystem& drives_;
-    QString path_;
-    QStringList entryPaths_;
-    int openRow_ = 0;
+    DriveSystem& m_drives;
+    QString m_path;
+    QStringList m_entryPaths;
+    int m_openRow = 0;
 };
 
 } // namespace rz408

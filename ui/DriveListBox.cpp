@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DriveListBox.h"
 
-#include "Controls.h"
 #include "DriveSystem.h"
+#include "FocusFrame.h"
 
 #include <QPainter>
 #include <QStyle>
@@ -66,7 +66,7 @@ void DriveListBox::paintEvent(QPaintEvent* event) {
     }
 }
 
-void DriveListBox::setDrive(const QString& text) {
+void DriveListBox::SetDrive(const QString& text) {
     const int index = IndexOfLetter(*this, DriveLetterOf(text.toStdString()));
     if (index >= 0 && index != currentIndex()) {
         setCurrentIndex(index);

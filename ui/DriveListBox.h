@@ -22,10 +22,10 @@ public:
     // Selects the drive whose letter TEXT starts with, in either case. Selecting another
     // drive raises Change, whose handlers run to their end before this returns; the drive
     // already selected, or a letter that names no drive, raises nothing.
-    void setDrive(const QString& text);
+    void SetDrive(const QString& text);
 
 signals:
-    // The selection changed, by the user or by setDrive. Delivered at once (direct
+    // The selection changed, by the user or by SetDrive. Delivered at once (direct
     // connections only), inside the change that raised it.
     void Change();
 

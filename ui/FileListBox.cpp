@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListBox.h"
 
-#include "Controls.h"
 #include "FolderListing.h"
 #include "FsPath.h"
 
 #include <QDir>
 #include <QScrollBar>
+
+#include <utility>
 
 namespace rz408 {
 
@@ -16,41 +17,43 @@ const QString kEveryFile = QStringLiteral("*");
 } // namespace
 
 FileListBox::FileListBox(QWidget* parent)
-    : QListWidget(parent), path_(QDir::toNativeSeparators(QDir::currentPath())),
-      pattern_(kEveryFile) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    : ListBox(parent), m_path(QDir::toNativeSeparators(QDir::currentPath())),
+      m_pattern(kEveryFile) {
     setUniformItemSizes(true); // folders of many thousand files fill quickly
-    setItemDelegate(new FocusFrameDelegate(this));
     Refresh();
 }
 
-void FileListBox::setPath(const QString& path) {
-    path_ = path;
+void FileListBox::SetPath(const QString& path) {
+    m_path = path;
     Refresh();
 }
 
-void FileListBox::setPattern(const QString& pattern) {
-    pattern_ = pattern;
+void FileListBox::SetPattern(const QString& pattern) {
+    m_pattern = pattern;
     Refresh();
 }
 
 int FileListBox::ListCount() const {
-    return static_cast<int>(names_.size());
+    return static_cast<int>(m_names.size());
 }
 
-QString FileListBox::List(int index) const {
+std::string FileListBox::List(int index) const {
     if (index < 0 || index >= ListCount()) {
         return {};
     }
-    return QString::fromStdString(names_[static_cast<std::size_t>(index)]);
+    return m_names[static_cast<std::size_t>(index)];
 }
 
 void FileListBox::Refresh() {
+    std::vector<std::string> names = ListFolder(ToFsPath(m_path), m_pattern.toStdString());
+    if (names == m_names) {
+        return; // the same names: the entries, the selection and the scrolling stay as they are
+    }
+    m_names = std::move(names);
     const QString selected = currentItem() != nullptr ? currentItem()->text() : QString();
     const int scrolled = verticalScrollBar()->value();
-    names_ = ListFolder(ToFsPath(path_), pattern_.toStdString());
     clear();
-    for (const std::string& name : names_) {
+    for (const std::string& name : m_names) {
         auto* item = new QListWidgetItem(QString::fromStdString(name), this);
         item->setToolTip(item->text());
         if (!selected.isNull() && item->text() == selected) {

@@ -28,19 +28,16 @@ public:
     // Watches FOLDERS (either separator) from now on, in place of those before. Where the
     // watch looks for itself, a folder watched before and still in FOLDERS keeps what was
     // last seen of it: what changed there since still tells.
-    void setFolders(const QStringList& folders);
-
-    // How often Windows looks at the folders.
-    static constexpr int kPollIntervalMs = 1000;
+    void SetFolders(const QStringList& folders);
 
 signals:
     // An entry came, went or was renamed in one of the folders, or one of them went. Several
     // changes may come as several signals.
-    void changed();
+    void Changed();
 
 private:
     struct State;
-    std::unique_ptr<State> state_;
+    std::unique_ptr<State> m_state;
 };
 
 } // namespace rz408

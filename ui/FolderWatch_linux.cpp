@@ -10,28 +10,42 @@
 namespace rz408 {
 
 struct FolderWatch::State {
-    QFileSystemWatcher* watcher;
+    QFileSystemWatcher* Watcher;
 };
 
 FolderWatch::FolderWatch(QWidget* window)
-    : QObject(window), state_(new State{new QFileSystemWatcher(this)}) {
-    connect(state_->watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::changed);
+    : QObject(window), m_state(new State{new QFileSystemWatcher(this)}) {
+    connect(m_state->Watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::Changed);
 }
 
 FolderWatch::~FolderWatch() = default;
 
-void FolderWatch::setFolders(const QStringList& folders) {
-    QFileSystemWatcher& watcher = *state_->watcher;
-    const QStringList watched = watcher.directories();
-    if (!watched.isEmpty()) {
-        watcher.removePaths(watched);
-    }
+void FolderWatch::SetFolders(const QStringList& folders) {
+    // Only the folders that leave or join the set change: the watch on a folder that stays is
+    // kept, as is what it is about to tell.
+    QFileSystemWatcher& watcher = *m_state->Watcher;
     QStringList paths;
     for (const QString& folder : folders) {
         paths << QDir::fromNativeSeparators(folder);
     }
-    if (!paths.isEmpty()) {
-        watcher.addPaths(paths);
+    QStringList gone;
+    for (const QString& watched : watcher.directories()) {
+        if (!paths.contains(watched)) {
+            gone << watched;
+        }
+    }
+    if (!gone.isEmpty()) {
+        watcher.removePaths(gone);
+    }
+    const QStringList watched = watcher.directories();
+    QStringList added;
+    for (const QString& path : paths) {
+        if (!watched.contains(path)) {
+            added << path;
+        }
+    }
+    if (!added.isEmpty()) {
+        watcher.addPaths(added);
     }
 }
 

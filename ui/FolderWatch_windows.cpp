@@ -21,12 +21,15 @@ namespace rz408 {
 
 namespace {
 
+// How often the folders are looked at.
+constexpr int kPollIntervalMs = 1000;
+
 // What a look at a folder sees: whether it is there, and its last-write time, which moves
 // whenever an entry is added to it, removed from it or renamed in it.
 struct Sight {
-    QString folder; // native separators
-    bool there = false;
-    std::uint64_t lastWrite = 0;
+    QString Folder; // native separators
+    bool There = false;
+    std::uint64_t LastWrite = 0;
 
     bool operator==(const Sight&) const = default;
 };
@@ -37,8 +40,8 @@ Sight Look(const QString& folder) {
     if (GetFileAttributesExW(reinterpret_cast<const wchar_t*>(folder.utf16()),
                              GetFileExInfoStandard, &data) &&
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        sight.there = true;
-        sight.lastWrite = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+        sight.There = true;
+        sight.LastWrite = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
                           data.ftLastWriteTime.dwLowDateTime;
     }
     return sight;
@@ -48,59 +51,59 @@ Sight Look(const QString& folder) {
 
 // Looks at the folders once every kPollIntervalMs while the window is shown.
 struct FolderWatch::State : QObject {
-    State(FolderWatch& watch, QWidget& window) : watch(watch) {
-        timer.setInterval(kPollIntervalMs);
-        QObject::connect(&timer, &QTimer::timeout, this, [this] { LookAgain(); });
+    State(FolderWatch& watch, QWidget& window) : Watch(watch) {
+        Timer.setInterval(kPollIntervalMs);
+        QObject::connect(&Timer, &QTimer::timeout, this, [this] { LookAgain(); });
         window.installEventFilter(this);
         if (window.isVisible()) {
-            timer.start();
+            Timer.start();
         }
     }
 
     bool eventFilter(QObject* object, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            timer.start();
+            Timer.start();
         } else if (event->type() == QEvent::Hide) {
-            timer.stop();
+            Timer.stop();
         }
         return QObject::eventFilter(object, event);
     }
 
     void LookAgain() {
         bool different = false;
-        for (Sight& seen : sights) {
-            Sight now = Look(seen.folder);
+        for (Sight& seen : Sights) {
+            Sight now = Look(seen.Folder);
             if (now != seen) {
                 seen = std::move(now);
                 different = true;
             }
         }
         if (different) {
-            emit watch.changed();
+            emit Watch.Changed();
         }
     }
 
-    FolderWatch& watch;
-    QTimer timer;
-    std::vector<Sight> sights;
+    FolderWatch& Watch;
+    QTimer Timer;
+    std::vector<Sight> Sights;
 };
 
 FolderWatch::FolderWatch(QWidget* window)
-    : QObject(window), state_(std::make_unique<State>(*this, *window)) {}
+    : QObject(window), m_state(std::make_unique<State>(*this, *window)) {}
 
 FolderWatch::~FolderWatch() = default;
 
-void FolderWatch::setFolders(const QStringList& folders) {
+void FolderWatch::SetFolders(const QStringList& folders) {
     std::vector<Sight> sights;
     sights.reserve(static_cast<std::size_t>(folders.size()));
     for (const QString& given : folders) {
         const QString folder = QDir::toNativeSeparators(given);
         const auto known =
-            std::find_if(state_->sights.begin(), state_->sights.end(),
-                         [&folder](const Sight& seen) { return seen.folder == folder; });
-        sights.push_back(known != state_->sights.end() ? *known : Look(folder));
+            std::find_if(m_state->Sights.begin(), m_state->Sights.end(),
+                         [&folder](const Sight& seen) { return seen.Folder == folder; });
+        sights.push_back(known != m_state->Sights.end() ? *known : Look(folder));
     }
-    state_->sights = std::move(sights);
+    m_state->Sights = std::move(sights);
 }
 
 } // namespace rz408

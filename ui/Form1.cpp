@@ -2,7 +2,7 @@
 #include "Form1.h"
 
 #include "BackgroundRun.h"
-#include "Controls.h"
+#include "Buttons.h"
 #include "Conversion.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
@@ -13,8 +13,12 @@
 #include "FsPath.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "Pictures.h"
+#include "ProfileText.h"
 #include "RunMessage.h"
+#include "RunProgress.h"
 #include "Twips.h"
+#include "WindowFont.h"
 #include "WindowServices.h"
 
 #include <QApplication>
@@ -27,14 +31,17 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace rz408 {
 
 namespace {
 
-// The window's own texts, shown until a language is chosen.
-const char* const kCaption = "Vandrok-text konverter für Userpatch.";
-const char* const kConvertCaption = "Konvertiere DEU zu TXT  ";
-const char* const kBackCaption = "Ende";
+// Until a language is chosen the window shows the German profile's texts, but for Label2,
+// which has double quotes in place of the profile's single ones, and these two.
 const char* const kLabel5 = "Du brauchst Drei Ordnern zu konvertieren: Hauptordner (gorvald3 "
                             "oder so ...) , danach scenario und userscen.";
 const char* const kLabel6 = "Bei neuer installation von campaigns und scenarios einfach wieder "
@@ -44,15 +51,59 @@ const char* const kLabel6 = "Bei neuer installation von campaigns und scenarios 
 // read again once this long after the first change of a burst.
 constexpr int kRefreshDelayMs = 200;
 
+// A run that lasts longer than this shows the progress dialog.
+constexpr int kProgressDelayMs = 500;
+
 // How the wait for a run ends.
-enum RunWait { kRunEnded = 1, kShowProgress, kCancelPressed };
+enum RunWait { RunEnded = 1, ShowProgress, CancelPressed };
+
+// Keeps the user's input from WINDOW and its controls while it lives: the progress dialog of
+// a run takes it instead. The dialog does not block the window as a modal one would, since a
+// window blocked by a modal dialog is not told when the user closes it through its frame;
+// closing it, and moving it, stay the window manager's.
+class InputShield : public QObject {
+public:
+    explicit InputShield(QWidget& window) : m_window(window) { qApp->installEventFilter(this); }
+    ~InputShield() override { qApp->removeEventFilter(this); }
+    InputShield(const InputShield&) = delete;
+    InputShield& operator=(const InputShield&) = delete;
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(object);
+        if (widget == nullptr || widget->window() != &m_window) {
+            return false;
+        }
+        // Left unhandled, so that the system's own keys (Alt+F4 on Windows) still act.
+        event->ignore();
+        return true;
+    }
+
+private:
+    QWidget& m_window;
+};
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool bold, bool italic,
                   const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
-    label->setFont(Form1::LabelFont(bold, italic));
+    label->setFont(LabelFont(bold, italic));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
@@ -61,83 +112,75 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& geometry, bool
 
 } // namespace
 
-QFont Form1::LabelFont(bool bold, bool italic) {
-    // Where MS Sans Serif is missing, a narrower one: every help text of every language then
-    // fits its label with room to spare.
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
-                      QStringLiteral("Arial Narrow")});
-    font.setPointSizeF(9.75);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(italic);
-    return font;
-}
-
-Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWidget* parent)
-    : QWidget(parent), module_(module), services_(services), drives_(drives),
-      profile_(&kGermanProfile), watch_(new FolderWatch(this)), refreshTimer_(new QTimer(this)) {
+Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, RunProgress& progress,
+             QWidget* parent)
+    : QWidget(parent), m_module(module), m_services(services), m_drives(drives),
+      m_progress(progress), m_profile(&kGermanProfile), m_watch(new FolderWatch(this)),
+      m_refreshTimer(new QTimer(this)) {
+    const LanguageProfile& german = kGermanProfile;
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(Text(german.WindowCaption));
     setWindowIcon(ProgramIcon());
     // The form font for the lists and buttons.
     setFont(FormFont());
     resize(TwipsSize(11010, 6375));
 
-    Drive1 = new DriveListBox(drives, this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(TwipsRect(105, 105, 2220, 315));
+    Ui& ui = m_ui;
+    ui.Drive1 = new DriveListBox(drives, this);
+    ui.Drive1->setObjectName(QStringLiteral("Drive1"));
+    ui.Drive1->setGeometry(TwipsRect(105, 105, 2220, 315));
 
-    Dir1 = new DirListBox(drives, this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(TwipsRect(105, 525, 2220, 2565));
+    ui.Dir1 = new DirListBox(drives, this);
+    ui.Dir1->setObjectName(QStringLiteral("Dir1"));
+    ui.Dir1->setGeometry(TwipsRect(105, 525, 2220, 2565));
 
-    File1 = new FileListBox(this);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(TwipsRect(2310, 105, 1695, 3015));
+    ui.File1 = new FileListBox(this);
+    ui.File1->setObjectName(QStringLiteral("File1"));
+    ui.File1->setGeometry(TwipsRect(2310, 105, 1695, 3015));
 
-    Command1 = MakeButton(this, "Command1", TwipsRect(105, 3255, 2220, 435),
-                          QString::fromUtf8(kConvertCaption));
-    Command2 = MakeButton(this, "Command2", TwipsRect(2415, 3255, 1590, 435),
-                          QString::fromUtf8(kBackCaption));
+    ui.Command1 =
+        MakeButton(this, "Command1", TwipsRect(105, 3255, 2220, 435), Text(german.ConvertCaption));
+    ui.Command2 =
+        MakeButton(this, "Command2", TwipsRect(2415, 3255, 1590, 435), Text(german.BackCaption));
 
-    const auto& german = kGermanProfile.LabelTexts;
-    QString label2 = Text(german[1]);
+    const auto& labels = german.LabelTexts;
+    QString label2 = Text(labels[1]);
     label2.replace(QLatin1Char('\''), QLatin1Char('"'));
-    Label1 =
-        MakeLabel(this, "Label1", TwipsRect(4095, 105, 6840, 1065), false, false, Text(german[0]));
-    Label3 =
-        MakeLabel(this, "Label3", TwipsRect(4095, 1200, 6840, 960), false, false, Text(german[2]));
-    Label4 =
-        MakeLabel(this, "Label4", TwipsRect(4095, 2205, 6840, 1695), false, false, Text(german[3]));
-    Label5 = MakeLabel(this, "Label5", TwipsRect(105, 3990, 10830, 540), true, false,
-                       QString::fromUtf8(kLabel5));
-    Label2 = MakeLabel(this, "Label2", TwipsRect(105, 4620, 10830, 645), true, false, label2);
-    Label6 = MakeLabel(this, "Label6", TwipsRect(105, 5355, 10830, 540), true, false,
-                       QString::fromUtf8(kLabel6));
-    Label7 =
-        MakeLabel(this, "Label7", TwipsRect(105, 5985, 10830, 330), true, true, Text(ContactText));
+    ui.Label1 =
+        MakeLabel(this, "Label1", TwipsRect(4095, 105, 6840, 1065), false, false, Text(labels[0]));
+    ui.Label3 =
+        MakeLabel(this, "Label3", TwipsRect(4095, 1200, 6840, 960), false, false, Text(labels[2]));
+    ui.Label4 =
+        MakeLabel(this, "Label4", TwipsRect(4095, 2205, 6840, 1695), false, false, Text(labels[3]));
+    ui.Label5 = MakeLabel(this, "Label5", TwipsRect(105, 3990, 10830, 540), true, false,
+                          QString::fromUtf8(kLabel5));
+    ui.Label2 = MakeLabel(this, "Label2", TwipsRect(105, 4620, 10830, 645), true, false, label2);
+    ui.Label6 = MakeLabel(this, "Label6", TwipsRect(105, 5355, 10830, 540), true, false,
+                          QString::fromUtf8(kLabel6));
+    ui.Label7 =
+        MakeLabel(this, "Label7", TwipsRect(105, 5985, 10830, 330), true, true, Text(labels[6]));
 
     CentreWhenFirstShown(*this);
 
-    setTabOrder(Drive1, Dir1);
-    setTabOrder(Dir1, File1);
-    setTabOrder(File1, Command1);
-    setTabOrder(Command1, Command2);
-    Drive1->setFocus();
+    setTabOrder(ui.Drive1, ui.Dir1);
+    setTabOrder(ui.Dir1, ui.File1);
+    setTabOrder(ui.File1, ui.Command1);
+    setTabOrder(ui.Command1, ui.Command2);
+    ui.Drive1->setFocus();
 
-    connect(Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change, Qt::DirectConnection);
-    connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change, Qt::DirectConnection);
-    connect(Dir1, &DirListBox::OpenFailed, this, &Form1::FolderFailed);
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(ui.Drive1, &DriveListBox::Change, this, &Form1::Drive1_Change, Qt::DirectConnection);
+    connect(ui.Dir1, &DirListBox::Change, this, &Form1::Dir1_Change, Qt::DirectConnection);
+    connect(ui.Dir1, &DirListBox::OpenFailed, this, &Form1::FolderFailed);
+    connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 
     // The lists stay true while files and folders come and go under them.
-    refreshTimer_->setSingleShot(true);
-    refreshTimer_->setInterval(kRefreshDelayMs);
-    connect(refreshTimer_, &QTimer::timeout, this, &Form1::RefreshLists);
-    connect(watch_, &FolderWatch::changed, refreshTimer_, [this] {
-        if (!refreshTimer_->isActive()) {
-            refreshTimer_->start();
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(kRefreshDelayMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &Form1::RefreshLists);
+    connect(m_watch, &FolderWatch::Changed, m_refreshTimer, [this] {
+        if (!m_refreshTimer->isActive()) {
+            m_refreshTimer->start();
         }
     });
     WatchFolders();
@@ -145,75 +188,78 @@ Form1::Form1(Module1& module, WindowServices& services, DriveSystem& drives, QWi
 
 Form1::~Form1() = default;
 
-void Form1::SetAfterFileHook(std::function<void(std::size_t)> hook) {
-    afterFileHook_ = std::move(hook);
-}
-
 void Form1::ApplyProfile(const LanguageProfile& profile) {
     setWindowTitle(Text(profile.WindowCaption));
-    Command1->setText(Text(profile.ConvertCaption));
-    Command2->setText(Text(profile.BackCaption));
+    m_ui.Command1->setText(Text(profile.ConvertCaption));
+    m_ui.Command2->setText(Text(profile.BackCaption));
 
     // The labels in the order the installation sets them.
-    QLabel* const labels[] = {Label1, Label2, Label3, Label4, Label5, Label6, Label7};
+    QLabel* const labels[] = {m_ui.Label1, m_ui.Label2, m_ui.Label3, m_ui.Label4,
+                              m_ui.Label5, m_ui.Label6, m_ui.Label7};
     for (const int number : {1, 3, 4, 5, 2, 6, 7}) {
         labels[number - 1]->setText(Text(profile.LabelTexts[static_cast<std::size_t>(number - 1)]));
     }
 
     // The file list refills at once.
-    File1->setPattern(Text(profile.FilePattern));
+    m_ui.File1->SetPattern(Text(profile.FilePattern));
 
-    InstallProgramTexts(profile, module_);
-    profile_ = &profile;
+    InstallProgramTexts(profile, m_module);
+    m_profile = &profile;
 
-    Command1->setEnabled(profile.ConvertEnabled);
+    m_ui.Command1->setEnabled(profile.ConvertEnabled);
 }
 
 void Form1::Drive1_Change() {
-    if (DriveCheckAccepts(drives_, Drive1->Drive().toStdString())) {
-        Dir1->setPath(Drive1->Drive());
+    if (DriveCheckAccepts(m_drives, m_ui.Drive1->Drive().toStdString())) {
+        m_ui.Dir1->SetPath(m_ui.Drive1->Drive());
     } else {
-        services_.MsgBox(this, Text(Cp1252ToUtf8(module_.DriveMessage)));
-        Drive1->setDrive(QStringLiteral("C:"));
+        m_services.MsgBox(this, Text(Cp1252ToUtf8(m_module.DriveMessage)));
+        m_ui.Drive1->SetDrive(QStringLiteral("C:"));
     }
 }
 
 void Form1::Dir1_Change() {
-    File1->setPath(Dir1->Path());
+    m_ui.File1->SetPath(m_ui.Dir1->Path());
     WatchFolders();
 }
 
 void Form1::Command1_Click() {
-    if (run_ != nullptr) {
+    if (m_run != nullptr) {
         return; // one run at a time
     }
     // The copies are flushed to the disk before they replace the old ones, as every run does.
     RunOptions options;
     // The run converts the sources the folder holds now, also those that came after the list
     // was last read and before the notice of them arrived.
-    File1->Refresh();
-    BackgroundRun run(module_, ToFsPath(File1->Path()), File1->Names(), options, afterFileHook_);
-    run_ = &run;
+    FileListBox& files = *m_ui.File1;
+    files.Refresh();
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(files.ListCount()));
+    for (int i = 0; i < files.ListCount(); ++i) {
+        names.push_back(files.List(i));
+    }
+    BackgroundRun run(m_module, ToFsPath(files.Path()), std::move(names), options, m_progress);
+    m_run = &run;
     const bool ended = AwaitRun(run);
-    run_ = nullptr;
+    m_run = nullptr;
     if (!ended) {
         // The program is ending: the file being written is finished first.
         run.Cancel();
         run.Wait();
         return;
     }
-    if (refreshAfterRun_) {
-        refreshAfterRun_ = false;
+    if (m_refreshAfterRun) {
+        m_refreshAfterRun = false;
         RefreshLists();
     }
-    if (backAfterRun_) {
-        backAfterRun_ = false;
+    if (m_backAfterRun) {
+        m_backAfterRun = false;
         Command2_Click();
         return;
     }
-    const ProgramMessages& messages = profile_->Messages;
-    services_.MsgBox(this, run.Stopped().isEmpty() ? RunMessage(module_, messages, run.Report())
-                                                   : Fill(messages.RunStopped, run.Stopped()));
+    const ProgramMessages& messages = m_profile->Messages;
+    m_services.MsgBox(this, run.Stopped().isEmpty() ? RunMessage(m_module, messages, run.Report())
+                                                    : Fill(messages.RunStopped, run.Stopped()));
 }
 
 bool Form1::AwaitRun(BackgroundRun& run) {
@@ -222,14 +268,14 @@ bool Form1::AwaitRun(BackgroundRun& run) {
     bool ended = false;
     connect(&run, &BackgroundRun::Finished, &loop, [&loop, &ended] {
         ended = true;
-        loop.exit(kRunEnded);
+        loop.exit(RunEnded);
     });
     const auto wait = [&loop, &ended](QEventLoop::ProcessEventsFlags flags) {
-        return ended ? int(kRunEnded) : loop.exec(flags);
+        return ended ? int(RunEnded) : loop.exec(flags);
     };
     QTimer later;
     later.setSingleShot(true);
-    connect(&later, &QTimer::timeout, &loop, [&loop] { loop.exit(kShowProgress); });
+    connect(&later, &QTimer::timeout, &loop, [&loop] { loop.exit(ShowProgress); });
 
     // At first the window repaints but takes no input: most runs end before anyone could
     // give any.
@@ -238,15 +284,17 @@ bool Form1::AwaitRun(BackgroundRun& run) {
     run.Start();
     int how = wait(QEventLoop::ExcludeUserInputEvents);
     QApplication::restoreOverrideCursor();
-    if (how != kShowProgress) {
-        return how == kRunEnded;
+    if (how != ShowProgress) {
+        return how == RunEnded;
     }
 
-    // A long run: the progress dialog, modal, whose Cancel stops the run after its file.
-    const ProgramMessages& messages = profile_->Messages;
+    // A long run: the progress dialog, whose Cancel stops the run after its file. It alone
+    // takes input; the window can still be closed, which ends the program after that file.
+    const ProgramMessages& messages = m_profile->Messages;
+    const InputShield shield(*this);
     QProgressDialog dialog(this);
-    dialog.setWindowTitle(QString::fromUtf8(ProgramName));
-    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setWindowTitle(QString::fromUtf8(kProgramName));
+    dialog.setWindowModality(Qt::NonModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     // Cancel keeps the dialog and its count until the run has ended.
@@ -261,17 +309,17 @@ bool Form1::AwaitRun(BackgroundRun& run) {
         dialog.setMaximum(static_cast<int>(listed));
         dialog.setValue(static_cast<int>(done));
     };
-    connect(&run, &BackgroundRun::Progress, &dialog, show);
+    connect(&m_progress, &RunProgress::Progress, &dialog, show);
     const auto cancel = [&run, &loop] {
         run.Cancel();
-        loop.exit(kCancelPressed);
+        loop.exit(CancelPressed);
     };
     connect(&dialog, &QProgressDialog::canceled, &loop, cancel);
     connect(&dialog, &QDialog::rejected, &loop, cancel);
     show(run.Done(), run.Listed());
     dialog.show();
     how = wait(QEventLoop::AllEvents);
-    if (how == kCancelPressed) {
+    if (how == CancelPressed) {
         // The file being written is finished; meanwhile the dialog says so and takes no input.
         dialog.setLabelText(Text(messages.Stopping));
         if (QPushButton* button = dialog.findChild<QPushButton*>()) {
@@ -279,13 +327,13 @@ bool Form1::AwaitRun(BackgroundRun& run) {
         }
         how = wait(QEventLoop::ExcludeUserInputEvents);
     }
-    return how == kRunEnded;
+    return how == RunEnded;
 }
 
 void Form1::Command2_Click() {
-    if (run_ != nullptr) {
-        backAfterRun_ = true;
-        run_->Cancel();
+    if (m_run != nullptr) {
+        m_backAfterRun = true;
+        m_run->Cancel();
         return;
     }
     hide();
@@ -293,29 +341,29 @@ void Form1::Command2_Click() {
         emit Back();
     } else {
         // No window would be left to show.
-        services_.EndProgram();
+        m_services.EndProgram();
     }
 }
 
 void Form1::RefreshLists() {
-    if (run_ != nullptr) {
-        refreshAfterRun_ = true;
+    if (m_run != nullptr) {
+        m_refreshAfterRun = true;
         return;
     }
-    const QString before = Dir1->Path();
-    Dir1->Refresh(); // a gone open folder changes the path: the file list follows
-    if (Dir1->Path() == before) {
-        File1->Refresh();
+    const QString before = m_ui.Dir1->Path();
+    m_ui.Dir1->Refresh(); // a gone open folder changes the path: the file list follows
+    if (m_ui.Dir1->Path() == before) {
+        m_ui.File1->Refresh();
     }
     WatchFolders();
 }
 
 void Form1::WatchFolders() {
-    watch_->setFolders(Dir1->Chain());
+    m_watch->SetFolders(m_ui.Dir1->Chain());
 }
 
 void Form1::FolderFailed(const QString& folder, const QString& reason) {
-    services_.MsgBox(this, Fill(profile_->Messages.FolderFailed, folder, reason));
+    m_services.MsgBox(this, Fill(m_profile->Messages.FolderFailed, folder, reason));
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -328,10 +376,10 @@ void Form1::changeEvent(QEvent* event) {
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (run_ != nullptr) {
-        run_->Cancel(); // the run finishes its file before the program ends
+    if (m_run != nullptr) {
+        m_run->Cancel(); // the run finishes its file before the program ends
     }
-    services_.EndProgram();
+    m_services.EndProgram();
 }
 
 } // namespace rz408

@@ -6,9 +6,6 @@
 
 #include <QWidget>
 
-#include <cstddef>
-#include <functional>
-
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -19,6 +16,7 @@ struct LanguageProfile;
 struct Module1;
 class BackgroundRun;
 class DriveSystem;
+class RunProgress;
 class WindowServices;
 class DriveListBox;
 class DirListBox;
@@ -29,8 +27,9 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     // Builds the window with its own German texts; the lists stand on the process's current
-    // drive and folder, and no drive check runs until the user picks a drive.
-    Form1(Module1& module, WindowServices& services, DriveSystem& drives,
+    // drive and folder, and no drive check runs until the user picks a drive. Its runs tell
+    // PROGRESS of each file done.
+    Form1(Module1& module, WindowServices& services, DriveSystem& drives, RunProgress& progress,
           QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -42,47 +41,6 @@ public:
     // profile's language from then on (German before any profile).
     void ApplyProfile(const LanguageProfile& profile);
 
-    // The font of the help labels: "MS Sans Serif" 9.75 point, where that is missing
-    // Liberation Sans Narrow (or Arial Narrow) of the same size.
-    static QFont LabelFont(bool bold, bool italic);
-
-    // A run that lasts longer than this shows the progress dialog.
-    static constexpr int kProgressDelayMs = 500;
-
-    // Called on the run's thread after each file of a run, with the number done. Only tests
-    // set it: how long a real run lasts depends on the machine, so a test holds the run at a
-    // file of its choice to meet the progress dialog and its Cancel button.
-    void SetAfterFileHook(std::function<void(std::size_t done)> hook);
-
-    // The controls, named as the window's objectName of each.
-    DriveListBox* Drive1;
-    DirListBox* Dir1;
-    FileListBox* File1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label7;
-
-public slots:
-    // The drive check: an accepted drive opens its current folder in Dir1; a refused one
-    // shows DriveMessage and goes back to drive C:.
-    void Drive1_Change();
-    // The file list follows the folder list; the new folder and its ancestors are watched.
-    void Dir1_Change();
-    // The conversion of every file that File1 shows, on a thread of its own: the window
-    // repaints meanwhile but takes no input; a run longer than kProgressDelayMs shows a
-    // progress dialog whose Cancel stops the run after the file being written. Then one
-    // message with the count and, where files failed or were read as Unicode, which.
-    void Command1_Click();
-    // Hides this window and says Back; with nobody to hear it, ends the program. During a run
-    // it waits for the file being written, and then does so.
-    void Command2_Click();
-
 signals:
     // The back button hid this window: the start window is to be shown.
     void Back();
@@ -92,6 +50,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The drive check: an accepted drive opens its current folder in Dir1; a refused one
+    // shows DriveMessage and goes back to drive C:.
+    void Drive1_Change();
+    // The file list follows the folder list; the new folder and its ancestors are watched.
+    void Dir1_Change();
+    // The conversion of every file that File1 lists, on a thread of its own: the window
+    // repaints meanwhile but takes no input; a run of more than half a second shows a
+    // progress dialog whose Cancel stops the run after the file being written. Then one
+    // message with the count and, where files failed or were read as Unicode, which.
+    void Command1_Click();
+    // Hides this window and says Back; with nobody to hear it, ends the program. During a run
+    // it waits for the file being written, and then does so.
+    void Command2_Click();
+
     // Reads the open folder and the file list again, each keeping its selection; during a run
     // once the run has ended.
     void RefreshLists();
@@ -103,16 +75,33 @@ private:
     // when the program is ending meanwhile.
     bool AwaitRun(BackgroundRun& run);
 
-    Module1& module_;
-    WindowServices& services_;
-    DriveSystem& drives_;
-    const LanguageProfile* profile_;
-    FolderWatch* watch_;
-    QTimer* refreshTimer_;
-    BackgroundRun* run_ = nullptr;
-    bool refreshAfterRun_ = false;
-    bool backAfterRun_ = false;
-    std::function<void(std::size_t)> afterFileHook_;
+    // The controls, each named as its objectName.
+    struct Ui {
+        DriveListBox* Drive1;
+        DirListBox* Dir1;
+        FileListBox* File1;
+        QPushButton* Command1;
+        QPushButton* Command2;
+        QLabel* Label1;
+        QLabel* Label2;
+        QLabel* Label3;
+        QLabel* Label4;
+        QLabel* Label5;
+        QLabel* Label6;
+        QLabel* Label7;
+    };
+
+    Module1& m_module;
+    WindowServices& m_services;
+    DriveSystem& m_drives;
+    RunProgress& m_progress;
+    Ui m_ui{};
+    const LanguageProfile* m_profile;
+    FolderWatch* m_watch;
+    QTimer* m_refreshTimer;
+    BackgroundRun* m_run = nullptr;
+    bool m_refreshAfterRun = false;
+    bool m_backAfterRun = false;
 };
 
 } // namespace rz408

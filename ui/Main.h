@@ -16,6 +16,7 @@ namespace rz408 {
 
 class DriveSystem;
 class Form1;
+class RunProgress;
 class WindowServices;
 struct LanguageProfile;
 struct Module1;
@@ -24,9 +25,10 @@ class Main : public QWidget {
     Q_OBJECT
 
 public:
-    // The window with its controls, not yet shown. M, SERVICES and DRIVES outlive it; the
-    // converter window made later gets them too.
-    Main(Module1& m, WindowServices& services, DriveSystem& drives, QWidget* parent = nullptr);
+    // The window with its controls, not yet shown. M, SERVICES, DRIVES and PROGRESS outlive
+    // it; the converter window made later gets them too.
+    Main(Module1& m, WindowServices& services, DriveSystem& drives, RunProgress& progress,
+         QWidget* parent = nullptr);
     ~Main() override;
 
     Main(const Main&) = delete;
@@ -35,28 +37,6 @@ public:
     // Shows the window; the first time centred on the screen with the focus on Command1.
     void ShowWindow();
 
-    // The converter window: made visible, created first when it does not exist yet. Step 2
-    // of a profile installation. Its back button shows this window again.
-    Form1& ShowConverterWindow();
-
-    // The converter window, or nullptr before the first choice.
-    Form1* ConverterWindow() const { return form1_.get(); }
-
-    // Language choices and STOP, as the buttons' clicks run them.
-    void Command1_Click(); // French
-    void Command2_Click(); // German
-    void Command3_Click(); // English
-    void Command4_Click(); // STOP
-
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command4;
-    QGroupBox* Frame1;
-    QLabel* Label1;
-    QPushButton* Command3;
-    QLabel* Image1;
-    QLabel* Image2;
-
 protected:
     // Closing the start window through its title bar ends the program.
     void closeEvent(QCloseEvent* event) override;
@@ -64,15 +44,39 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Language choices and STOP, as the buttons' clicks run them.
+    void Command1_Click(); // French
+    void Command2_Click(); // German
+    void Command3_Click(); // English
+    void Command4_Click(); // STOP
+
     // The installation of PROFILE, what each choice does: this window hidden, the converter
     // window shown (created on first use), then the converter window takes the profile.
     void InstallProfile(const LanguageProfile& profile);
 
-    Module1& module_;
-    WindowServices& services_;
-    DriveSystem& drives_;
-    std::unique_ptr<Form1> form1_;
-    bool shownBefore_ = false;
+    // The converter window: made visible, created first when it does not exist yet. Its back
+    // button shows this window again.
+    Form1& ShowConverterWindow();
+
+    // The controls, each named as its objectName.
+    struct Ui {
+        QPushButton* Command1;
+        QPushButton* Command2;
+        QPushButton* Command4;
+        QGroupBox* Frame1;
+        QLabel* Label1;
+        QPushButton* Command3;
+        QLabel* Image1;
+        QLabel* Image2;
+    };
+
+    Module1& m_module;
+    WindowServices& m_services;
+    DriveSystem& m_drives;
+    RunProgress& m_progress;
+    Ui m_ui{};
+    std::unique_ptr<Form1> m_form1;
+    bool m_shownBefore = false;
 };
 
 } // namespace rz408

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunMessage.h"
 
-#include "Controls.h"
 #include "Conversion.h"
 #include "LanguageProfile.h"
+#include "ProfileText.h"
 
 #include <QStringList>
 
@@ -34,7 +34,7 @@ QString WhatFailed(const ProgramMessages& messages, const FileFailure& failure) 
     const QString cause = Text(failure.cause);
     switch (failure.action) {
     case FileFailure::Action::Read:
-        return Fill(messages.CannotRead, file, cause);
+        return Fill(messages.CannotRead, cause); // the source, named once by FailedFile
     case FileFailure::Action::Write:
         return Fill(messages.CannotWrite, file, cause);
     case FileFailure::Action::CopyIsLog:
@@ -59,14 +59,6 @@ QString Section(const QString& heading, const QStringList& lines, const ProgramM
 }
 
 } // namespace
-
-QString Fill(std::string_view text, const QString& first) {
-    return Text(text).arg(first);
-}
-
-QString Fill(std::string_view text, const QString& first, const QString& second) {
-    return Text(text).arg(first, second);
-}
 
 QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunReport& report) {
     QStringList sections{Text(CountMessageText(m, report))};

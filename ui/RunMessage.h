@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <string_view>
 
 namespace rz408 {
 
@@ -23,10 +22,5 @@ inline constexpr std::size_t kNamedAtMost = 20;
 // with its encoding, and how many of its sequences were broken and became blanks). The
 // program's words come from MESSAGES; names and the system's reasons go in as they are.
 QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunReport& report);
-
-// TEXT with "%1" (and "%2") replaced in one pass by FIRST (and SECOND): a name that holds
-// "%2" stays as it is.
-QString Fill(std::string_view text, const QString& first);
-QString Fill(std::string_view text, const QString& first, const QString& second);
 
 } // namespace rz408

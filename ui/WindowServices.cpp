@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -15,7 +14,7 @@ namespace rz408 {
 void WindowServices::MsgBox(QWidget* parent, const QString& text) {
     QMessageBox box(parent);
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(QString::fromUtf8(ProgramName));
+    box.setWindowTitle(QString::fromUtf8(kProgramName));
     // Names of files may hold '<' or '&': the text is shown as it is, never as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
@@ -28,10 +27,10 @@ void WindowServices::MsgBox(QWidget* parent, const QString& text) {
 }
 
 void WindowServices::EndProgram() {
-    if (ending_) {
+    if (m_ending) {
         return;
     }
-    ending_ = true;
+    m_ending = true;
     QApplication::closeAllWindows();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         window->hide();
@@ -39,6 +38,10 @@ void WindowServices::EndProgram() {
     QCoreApplication::exit(0);
 }
 
+namespace {
+
+// Moves WINDOW so that it stands centred in the available area of its screen, its frame
+// included where the frame is known.
 void CentreOnScreen(QWidget& window) {
     QScreen* screen = window.screen();
     if (!screen) {
@@ -62,31 +65,30 @@ void CentreOnScreen(QWidget& window) {
     }
 }
 
-namespace {
-
 // Centres its window when it is first shown, and once more when the window is first exposed,
 // should a window manager have put a frame round it by then: so the frame, title bar
 // included, stands centred. Without a window manager that second step changes nothing.
 class FirstShowCentring : public QObject {
 public:
-    explicit FirstShowCentring(QWidget& window) : QObject(&window), window_(window) {
+    explicit FirstShowCentring(QWidget& window) : QObject(&window), m_window(window) {
         window.installEventFilter(this);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::Show) {
-            window_.removeEventFilter(this);
-            CentreOnScreen(window_);
-            handle_ = window_.windowHandle();
-            if (handle_ != nullptr) {
-                handle_->installEventFilter(this);
+        if (watched == &m_window && event->type() == QEvent::Show) {
+            m_window.removeEventFilter(this);
+            CentreOnScreen(m_window);
+            m_handle = m_window.windowHandle();
+            if (m_handle != nullptr) {
+                m_handle->installEventFilter(this);
             } else {
                 deleteLater();
             }
-        } else if (watched == handle_ && event->type() == QEvent::Expose && handle_->isExposed()) {
-            handle_->removeEventFilter(this);
-            if (!handle_->frameMargins().isNull()) {
-                CentreOnScreen(window_);
+        } else if (watched == m_handle && event->type() == QEvent::Expose &&
+                   m_handle->isExposed()) {
+            m_handle->removeEventFilter(this);
+            if (!m_handle->frameMargins().isNull()) {
+                CentreOnScreen(m_window);
             }
             deleteLater();
         }
@@ -94,19 +96,14 @@ public:
     }
 
 private:
-    QWidget& window_;
-    QWindow* handle_ = nullptr;
+    QWidget& m_window;
+    QWindow* m_handle = nullptr;
 };
 
 } // namespace
 
 void CentreWhenFirstShown(QWidget& window) {
     new FirstShowCentring(window);
-}
-
-QIcon ProgramIcon() {
-    static const QString kIcon = QStringLiteral(":/icons/rz408.png");
-    return QFile::exists(kIcon) ? QIcon(kIcon) : QIcon();
 }
 
 } // namespace rz408

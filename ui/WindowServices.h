@@ -2,10 +2,9 @@
 #pragma once
 
 // What the windows need of the platform beyond their own controls: the message box, the end
-// of the program, centring on the screen and the window icon. One WindowServices object is
-// made by the program's entry and handed to every window.
+// of the program and centring on the screen. One WindowServices object is made by the
+// program's entry and handed to every window.
 
-#include <QIcon>
 #include <QString>
 
 class QWidget;
@@ -13,7 +12,7 @@ class QWidget;
 namespace rz408 {
 
 // The program's name: the title of a message box where the platform insists on one.
-inline constexpr const char* ProgramName = "RZ408 textconverter";
+inline constexpr const char* kProgramName = "RZ408 textconverter";
 
 class WindowServices {
 public:
@@ -27,28 +26,13 @@ public:
     void EndProgram();
 
 private:
-    bool ending_ = false;
+    bool m_ending = false;
 };
 
-// Moves the top-level window WINDOW so that it stands centred in the available area of its
-// screen (the primary screen when it has none yet), its frame included where the frame is
-// known. Windows call it before they are first shown.
-void CentreOnScreen(QWidget& window);
-
-// Centres WINDOW when it is shown for the first time (CentreOnScreen), and once more when it
-// is first exposed, should a window manager have put a frame round it by then, so that the
-// frame, title bar included, stands centred. Call once, before showing.
+// Centres the top-level window WINDOW in the available area of its screen (the primary screen
+// when it has none yet) when it is shown for the first time, and once more when it is first
+// exposed, should a window manager have put a frame round it by then, so that the frame, title
+// bar included, stands centred. Call once, before showing.
 void CentreWhenFirstShown(QWidget& window);
-
-// The window icon of both windows and of the program (":/icons/rz408.png"); a null icon
-// while the program carries no such resource.
-QIcon ProgramIcon();
-
-// Makes the window font "MS Sans Serif" land on a font of its metrics. Where the family is
-// missing (Linux): an installed font of similar metrics (Liberation Sans, Arial). On Windows,
-// where it is a bitmap font of a few fixed sizes: its outline twin "Microsoft Sans Serif", which
-// draws at every size and screen scale (Fonts_windows.cpp). Called once by whoever makes the
-// application object (and by the tests) before the first window is built.
-void InstallFontSubstitutes();
 
 } // namespace rz408

@@ -191,14 +191,14 @@ const FolderRow kFolderRows[] = {
     {"NestedFoldersNotHiddenOnesNorLinks", Extra::None, {"-r", "@game"}, kExitBlanksFound, kInTree,
      {"clean': checked 1 file", "scenario': checked 1 file"}},
     {"UnreadableWinsOverBlanks", Extra::Locked, {"--recursive", "@game"}, kExitFileFailed, kInTree,
-     {"b.deu' not checked: cannot read b.deu", "checked 1 of 2 files", "locked' cannot be read"}},
+     {"b.deu' not checked: cannot be read: ", "checked 1 of 2 files", "locked' cannot be read"}},
     {"SourceNamedLikeTheLogIsNamedNotRead", Extra::LogName, {"@game"}, kExitFileFailed, kInGame,
      {"konvertionsfehler.deu' would not be converted: its copy konvertionsfehler.txt would "
       "overwrite the log file"}},
     {"MissingFolderChecksNothing", Extra::None, {"@game", "@missing"}, kExitUsage, {},
      {"missing' does not exist"}},
     {"UnsearchableFolderNamesItsSources", Extra::Unsearchable, {"@game/shut"}, kExitFileFailed, {},
-     {"s.deu' not checked: cannot read s.deu: Permission denied", "checked 0 of 1 file"}},
+     {"s.deu' not checked: cannot be read: Permission denied", "checked 0 of 1 file"}},
 };
 // clang-format on
 

@@ -399,7 +399,7 @@ void ExpectReasonInParts(const FileFailure& failure) {
     EXPECT_EQ(failure.file, read ? failure.name : TargetName(failure.name));
     EXPECT_FALSE(failure.cause.empty());
     EXPECT_EQ(failure.reason,
-              (read ? "cannot read " : "cannot write ") + failure.file + ": " + failure.cause);
+              (read ? "cannot be read" : "cannot write " + failure.file) + ": " + failure.cause);
 }
 
 struct FailureCase {
@@ -460,26 +460,26 @@ INSTANTIATE_TEST_SUITE_P(
                                     std::filesystem::remove(folder / "bad.deu");
                                     WriteFile(folder / "bad.txt", "old target");
                                 },
-                                "cannot read bad.deu: No such file or directory"},
+                                "cannot be read: No such file or directory"},
                     FailureCase{"FifoInTheSourcesPlace",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     ASSERT_EQ(::mkfifo((folder / "bad.deu").c_str(), 0644), 0);
                                 },
-                                "cannot read bad.deu: not a regular file"},
+                                "cannot be read: not a regular file"},
                     FailureCase{"DeviceInTheSourcesPlace",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     std::filesystem::create_symlink("/dev/zero",
                                                                     folder / "bad.deu");
                                 },
-                                "cannot read bad.deu: not a regular file"},
+                                "cannot be read: not a regular file"},
                     FailureCase{"FolderInTheSourcesPlace",
                                 [](const TempFolder& folder) {
                                     std::filesystem::remove(folder / "bad.deu");
                                     std::filesystem::create_directory(folder / "bad.deu");
                                 },
-                                "cannot read bad.deu: Is a directory"}),
+                                "cannot be read: Is a directory"}),
     test::RowName());
 
 // Copies take their targets' places a batch at a time; a copy that cannot (a folder in its
@@ -820,7 +820,7 @@ TEST(ConversionRun, FolderThatCannotBeWrittenIsReported) {
     EXPECT_EQ(report.failures[0].reason, "No such file or directory");
     EXPECT_EQ(report.failures[0].kind, FileFailure::Kind::LogFile);
     EXPECT_EQ(report.failures[1].name, "a.deu");
-    EXPECT_EQ(report.failures[1].reason, "cannot read a.deu: No such file or directory");
+    EXPECT_EQ(report.failures[1].reason, "cannot be read: No such file or directory");
     EXPECT_EQ(report.failures[1].kind, FileFailure::Kind::Source);
 }
 
@@ -1017,7 +1017,7 @@ TEST(ConversionRun, UnreadableSourceIsReported) {
     EXPECT_EQ(report.converted, 1u);
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "a.deu");
-    EXPECT_EQ(report.failures[0].reason, "cannot read a.deu: Permission denied");
+    EXPECT_EQ(report.failures[0].reason, "cannot be read: Permission denied");
     EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "b.deu : " + GermanEntry(128) + "\r\n");
 }

@@ -232,7 +232,7 @@ TEST_P(SourceOwner, NothingTheFolderOwnerCouldNotReadIsCopied) {
     EXPECT_EQ(ReadFile(dir / "a.txt"), row.refused == nullptr ? "geheimae\r\n" : kMissing);
     if (row.refused != nullptr) {
         const std::string named =
-            "a.deu' not converted: cannot read a.deu: " + std::string(row.refused);
+            "a.deu' not converted: cannot be read: " + std::string(row.refused);
         EXPECT_NE(result.err.find(named), std::string::npos) << named << " in:\n" << result.err;
     }
 }

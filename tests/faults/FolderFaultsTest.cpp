@@ -403,9 +403,9 @@ const std::string kReadOnly = "Read-only file system";
 const std::string kDenied = "Permission denied";
 const std::string kIoError = "Input/output error";
 
-// The failure of source X.deu, naming the file that failed: the source or its copy X.txt.
+// The failure of source X.deu: the source itself, named once, or its copy X.txt.
 Failed ReadFailed(const std::string& x, const std::string& reason) {
-    return {x + ".deu", "cannot read " + x + ".deu: " + reason};
+    return {x + ".deu", "cannot be read: " + reason};
 }
 Failed WriteFailed(const std::string& x, const std::string& reason) {
     return {x + ".deu", "cannot write " + x + ".txt: " + reason};

@@ -17,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <sstream>
@@ -71,11 +70,7 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
         GTEST_SKIP() << "mounting needs root";
     }
     Scratch scratch;
-    if (auto why = scratch.MountTmpfs("under", "size=8m"); !why.empty()) {
-        GTEST_SKIP() << why;
-    }
-    const fs::path under = scratch.path() / "under";
-    if (auto why = scratch.MountImage(under / "image", 16 << 20, "thin"); !why.empty()) {
+    if (auto why = scratch.MountThinDisk("thin"); !why.empty()) {
         GTEST_SKIP() << why;
     }
     const fs::path dir = scratch.path() / "thin" / "dir";
@@ -87,40 +82,9 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
         }
     }
     WriteFile(dir / kLogName, kOldLog);
-    // Inodes and folder entries written once have room on the disk that the run's files use
-    // again; new file contents find none.
-    for (int k = 0; k < 64; ++k) {
-        WriteFile(dir / (".warm" + std::to_string(k)), "");
-    }
-    ::sync();
-    for (int k = 0; k < 64; ++k) {
-        fs::remove(dir / (".warm" + std::to_string(k)));
-    }
-    ::sync();
     const std::set<std::string> before = Names(dir);
-
-    // Fill the tmpfs under the image.
-    const int fd = ::open((under / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_GE(fd, 0);
-    const std::string block(65536, 'f');
-    while (::write(fd, block.data(), block.size()) > 0) {
-    }
-    ::close(fd);
-    ASSERT_EQ(FreeBytes(under), 0u);
-    {
-        // The disk takes a write and misses the room at the flush.
-        const fs::path probe = dir / ".probe";
-        const int file = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        ASSERT_GE(file, 0);
-        const std::string bytes(4096, 'p');
-        const bool written = ::write(file, bytes.data(), bytes.size()) == 4096;
-        const bool flushed = ::fsync(file) == 0;
-        ::close(file);
-        fs::remove(probe);
-        ASSERT_TRUE(written) << "the thin disk took no write";
-        if (flushed) {
-            GTEST_SKIP() << "the thin disk did not run out of room at the flush";
-        }
+    if (auto why = scratch.RunOutOfRoom("thin", dir); !why.empty()) {
+        GTEST_SKIP() << why;
     }
 
     const ChildResult result =

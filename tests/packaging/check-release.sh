@@ -54,10 +54,9 @@ if [ -f "$dist/$archive" ]; then
         [ ! -e "$source_tree/$folder" ] || fail "the source archive holds $folder/"
     done
     cmp -s "$source_tree/LICENSE" "$ROOT/LICENSE" || fail "the source archive's LICENSE differs"
-    # Its batch command alone is built, which is quick; the package and the zip were built from
-    # the same sources.
-    if cmake -S "$source_tree" -B "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DRZ408_BUILD_TESTS=OFF -DRZ408_WERROR=ON >"$work/configure.log" 2>&1 &&
+    # Configured as tools/run does (its preset program), and its batch command alone built, which
+    # is quick; the package and the zip were built from the same sources.
+    if (cd "$source_tree" && cmake --preset program -B "$work/build") >"$work/configure.log" 2>&1 &&
         cmake --build "$work/build" --parallel "$JOBS" --target rz408-convert \
             >"$work/build.log" 2>&1; then
         built=$("$work/build/bin/rz408-convert" --version | head -n 1)

@@ -69,7 +69,7 @@ struct MessageField {
     }
 const MessageField kMessageFields[] = {
     RZ408_MESSAGE(OneFileFailed, 0),  RZ408_MESSAGE(FilesFailed, 1),
-    RZ408_MESSAGE(FailedFile, 2),     RZ408_MESSAGE(CannotRead, 2),
+    RZ408_MESSAGE(FailedFile, 2),     RZ408_MESSAGE(CannotRead, 1),
     RZ408_MESSAGE(CannotWrite, 2),    RZ408_MESSAGE(CopyIsLog, 1),
     RZ408_MESSAGE(AndMore, 1),        RZ408_MESSAGE(LogFileFailed, 2),
     RZ408_MESSAGE(OneUnicodeFile, 0), RZ408_MESSAGE(UnicodeFiles, 0),

@@ -2,8 +2,8 @@
 #pragma once
 
 // What the window tests add to TestFiles.h: UTF-8 texts as QString, whole files in and out by
-// QString path, the real dialogs answered from the test side, the end of the program seen from
-// outside, and a conversion run held at a file.
+// QString path, the real dialogs answered from the test side, and the end of the program seen
+// from outside.
 
 #include "TestFiles.h"
 
@@ -14,22 +14,24 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QString>
 #include <QStringList>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
-#include <atomic>
 #include <cstddef>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace rz408::test {
+
+// Names in a folder are bytes, UTF-8 or not, where the file system's own paths are (Linux);
+// elsewhere they are UTF-16 text.
+inline constexpr bool kNamesAreBytes = std::is_same_v<std::filesystem::path::value_type, char>;
 
 inline QString Utf8Text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -56,8 +58,8 @@ inline QByteArray ReadFile(const QString& path) {
 
 // Answers the dialogs that the windows open, as a user does, while it exists. When a dialog
 // shows, the answer runs on the next turn of the dialog's own event loop: by default a message
-// box's text is noted in `messages` and the box is closed with Enter on its focused OK button;
-// setting `answer` handles every dialog (a message box too) in its place.
+// box's text is noted in `Messages` and the box is closed with Enter on its focused OK button;
+// setting `Answer` handles every dialog (a message box too) in its place.
 class DialogCatcher : public QObject {
 public:
     DialogCatcher() { qApp->installEventFilter(this); }
@@ -65,13 +67,13 @@ public:
     DialogCatcher(const DialogCatcher&) = delete;
     DialogCatcher& operator=(const DialogCatcher&) = delete;
 
-    QStringList messages;
-    std::function<void(QDialog*)> answer;
+    QStringList Messages;
+    std::function<void(QDialog*)> Answer;
 
     // Hands every progress dialog to PROGRESS; message boxes are closed as by default, and any
     // other dialog fails the test.
     void AnswerProgress(std::function<void(QProgressDialog*)> progress) {
-        answer = [this, progress = std::move(progress)](QDialog* dialog) {
+        Answer = [this, progress = std::move(progress)](QDialog* dialog) {
             if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
                 Close(box);
                 return;
@@ -84,7 +86,7 @@ public:
 
     // Closes message box BOX with Enter, as a user does, noting its text.
     void Close(QMessageBox* box) {
-        messages << box->text();
+        Messages << box->text();
         QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
     }
 
@@ -100,8 +102,8 @@ protected:
         QMetaObject::invokeMethod(
             dialog,
             [this, dialog] {
-                if (answer) {
-                    answer(dialog);
+                if (Answer) {
+                    Answer(dialog);
                 } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
                     Close(box);
                 }
@@ -127,22 +129,5 @@ inline int ExecAround(const std::function<void()>& action) {
     });
     return QApplication::exec();
 }
-
-// Holds a run after its file AT until released: a run as long as a test needs, whatever the
-// machine. Should a test fail before it releases the run, the run goes on after ten seconds.
-struct Hold {
-    explicit Hold(std::size_t at) : at(at) {}
-    const std::size_t at;
-    QSemaphore gate;
-    std::atomic<bool> offThread{false}; // the run called from a thread not the window's
-
-    void operator()(std::size_t done) {
-        offThread.store(QThread::currentThread() != qApp->thread());
-        if (done == at) {
-            gate.tryAcquire(1, 10000);
-        }
-    }
-    void Release() { gate.release(); }
-};
 
 } // namespace rz408::test

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <stdexcept>
+#include <string>
 
 namespace rz408::test {
 
@@ -126,6 +128,55 @@ std::string Scratch::MountImage(const fs::path& image, std::uint64_t size, const
     fs::create_directory(target, error);
     const std::string mounted = MountLoop(image, target, options);
     return mounted.empty() ? "" : "cannot mount an image through a loop device here: " + mounted;
+}
+
+std::string Scratch::MountThinDisk(const std::string& name) {
+    if (auto why = MountTmpfs(name + "-under", "size=8m"); !why.empty()) {
+        return why;
+    }
+    return MountImage(path() / (name + "-under") / "image", 16 << 20, name);
+}
+
+std::string Scratch::RunOutOfRoom(const std::string& name, const fs::path& folder) {
+    // Inodes and folder entries written once have room on the disk that later files use again;
+    // new file contents find none.
+    for (int k = 0; k < 64; ++k) {
+        WriteFile(folder / (".warm" + std::to_string(k)), "");
+    }
+    ::sync();
+    for (int k = 0; k < 64; ++k) {
+        fs::remove(folder / (".warm" + std::to_string(k)));
+    }
+    ::sync();
+
+    const fs::path under = path() / (name + "-under");
+    const int fd = ::open((under / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        throw std::runtime_error("cannot fill the room under the thin disk: " +
+                                 SystemReason(errno));
+    }
+    const std::string block(65536, 'f');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+    if (FreeBytes(under) != 0) {
+        throw std::runtime_error("room is left under the thin disk");
+    }
+
+    // The disk takes a write and misses the room at the flush.
+    const fs::path probe = folder / ".probe";
+    const int file = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const std::string bytes(4096, 'p');
+    const bool written = file >= 0 && ::write(file, bytes.data(), bytes.size()) == 4096;
+    const bool flushed = file >= 0 && ::fsync(file) == 0;
+    if (file >= 0) {
+        ::close(file);
+    }
+    fs::remove(probe);
+    if (!written) {
+        throw std::runtime_error("the thin disk took no write");
+    }
+    return flushed ? "the thin disk did not run out of room at the flush" : "";
 }
 
 std::string Scratch::MountPowerCutCopy(const std::string& name, const fs::path& copy,

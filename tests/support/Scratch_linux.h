@@ -41,6 +41,17 @@ public:
                            const std::string& name, const std::string& type = "ext2",
                            const std::string& options = "");
 
+    // A disk that is full only when written data reaches it, as thin-provisioned volumes and
+    // network shares are: an ext2 image of 16 MB on a tmpfs of 8 MB, mounted through a loop
+    // device on the new folder NAME. Returns why it could not.
+    std::string MountThinDisk(const std::string& name);
+
+    // Uses up the room under the thin disk NAME: from then on it takes every write into the
+    // cache at once and misses the room when the data is flushed. Folder entries and inodes
+    // made in FOLDER (on that disk) beforehand find room again. Returns why the disk does not
+    // behave so ("" when it does); throws when the room cannot be used up.
+    std::string RunOutOfRoom(const std::string& name, const std::filesystem::path& folder);
+
     // The disk after a power cut: copies the image mounted on NAME to COPY as it stands now (what
     // the system has not written to it yet is lost), repairs the copy as the system does at the
     // next start (e2fsck -fy: the journal replayed), and mounts it on the new folder SNAPSHOT.

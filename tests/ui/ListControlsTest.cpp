@@ -3,6 +3,7 @@
 
 #include "FakeDrives.h"
 #include "QtTestFiles.h"
+#include "WindowTests.h"
 
 #include "DirListBox.h"
 #include "DriveListBox.h"
@@ -10,9 +11,14 @@
 
 #include <QDir>
 #include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
+#include <memory>
+#include <string>
 
 using namespace rz408;
 using namespace rz408::test;
@@ -22,14 +28,6 @@ namespace {
 // The picture of a list entry, as the list draws it.
 QImage Picture(const QListWidgetItem& item) {
     return item.icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
-QStringList Shown(const QListWidget& list) {
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        texts << list.item(i)->text();
-    }
-    return texts;
 }
 
 } // namespace
@@ -45,8 +43,10 @@ private slots:
     void dirShowsTree();
     void filePattern_data();
     void filePattern();
+    void longNameHasItsTooltip_data();
     void longNameHasItsTooltip();
-    void fileNamesDecoded();
+    void fileNamesAsTheDiskHoldsThem_data();
+    void fileNamesAsTheDiskHoldsThem();
 };
 
 void ListControlsTest::driveWrite_data() {
@@ -85,7 +85,7 @@ void ListControlsTest::driveWrite() {
     QString seenInside;
     connect(&list, &DriveListBox::Change, &list, [&] { seenInside = list.Drive(); });
 
-    list.setDrive(written);
+    list.SetDrive(written);
     QCOMPARE(list.Drive(), selected);
     QCOMPARE(spy.size(), changes);
     QCOMPARE(seenInside, changes ? selected : QString());
@@ -133,12 +133,14 @@ void ListControlsTest::dirPathWrite() {
         QVERIFY(QDir(base + QStringLiteral("/top")).removeRecursively());
     }
     QSignalSpy spy(&list, &DirListBox::Change);
-    list.setPath(written.startsWith(QLatin1Char('@')) ? written.mid(1)
+    list.SetPath(written.startsWith(QLatin1Char('@')) ? written.mid(1)
                                                       : base + QStringLiteral("/") + written);
     const QString expected = opened.isEmpty() ? base : base + QStringLiteral("/") + opened;
     QCOMPARE(list.Path(), QDir::toNativeSeparators(expected));
     QCOMPARE(spy.size(), changes);
-    QCOMPARE(list.EntryPath(list.OpenRow()), list.Path());
+    // The open folder's chain ends in the open folder, which the list shows and selects.
+    QCOMPARE(QDir::toNativeSeparators(list.Chain().value(list.Chain().size() - 1)), list.Path());
+    QCOMPARE(list.currentItem()->toolTip(), list.Path());
 }
 
 void ListControlsTest::dirShowsTree() {
@@ -152,35 +154,33 @@ void ListControlsTest::dirShowsTree() {
     FakeDrives drives;
     drives.drives = {{"c: [SYSTEM]", DriveType::Fixed, {}}};
     DirListBox list(drives);
-    list.setPath(open);
+    list.SetPath(open);
 
     // The ancestors from the root down, the open folder, then its subfolders by name.
-    QStringList expected;
     QDir up(open);
     QStringList chain{QDir::toNativeSeparators(up.absolutePath())};
     while (up.cdUp()) {
         chain.prepend(QDir::toNativeSeparators(up.absolutePath()));
     }
-    for (int i = 0; i < chain.size(); ++i) {
-        QCOMPARE(list.EntryPath(i), chain[i]);
-    }
-    QCOMPARE(list.OpenRow(), chain.size() - 1);
-    QCOMPARE(list.currentRow(), list.OpenRow());
-    const QStringList shown = Shown(list);
+    const int openRow = static_cast<int>(chain.size()) - 1;
+    QCOMPARE(Tips(list).mid(0, chain.size()), chain);
+    QCOMPARE(list.Chain().size(), chain.size());
+    QCOMPARE(QDir::toNativeSeparators(list.Chain().value(openRow)), list.Path());
+    QCOMPARE(list.currentRow(), openRow);
+    const QStringList shown = Entries(list);
     QCOMPARE(
         shown.mid(chain.size() - 2),
         (QStringList{QStringLiteral("Spiele"), QStringLiteral("Vandrok"), QStringLiteral("Alpha"),
                      QStringLiteral("beta"), QStringLiteral("gamma")}));
-    QCOMPARE(list.EntryPath(list.count() - 1),
+    QCOMPARE(Tips(list).value(list.count() - 1),
              QDir::toNativeSeparators(open + QStringLiteral("/gamma")));
-    QCOMPARE(list.EntryPath(list.count()), QString());
 
     // The open folder and its ancestors show one picture, the subfolders another, and the two
     // differ plainly: in a quarter of their pixels or more.
-    const QImage opened = Picture(*list.item(list.OpenRow()));
+    const QImage opened = Picture(*list.item(openRow));
     const QImage shut = Picture(*list.item(list.count() - 1));
     for (int row = 0; row < list.count(); ++row) {
-        QCOMPARE(Picture(*list.item(row)), row <= list.OpenRow() ? opened : shut);
+        QCOMPARE(Picture(*list.item(row)), row <= openRow ? opened : shut);
     }
     QCOMPARE(opened.size(), shut.size());
     int differing = 0;
@@ -225,50 +225,111 @@ void ListControlsTest::filePattern() {
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("folder.deu")));
 
     FileListBox list;
-    list.setPath(root.path());
+    list.SetPath(root.path());
     if (pattern != QLatin1String("-")) {
-        list.setPattern(pattern);
-        QCOMPARE(list.Pattern(), pattern);
+        list.SetPattern(pattern);
     }
     QCOMPARE(list.ListCount(), names.size());
     QStringList listed;
     for (int i = 0; i < list.ListCount(); ++i) {
-        listed << list.List(i);
+        listed << QString::fromStdString(list.List(i));
     }
     QCOMPARE(listed, names);
-    QCOMPARE(Shown(list), names);
+    QCOMPARE(Entries(list), names);
     // Each entry's tooltip holds its whole name.
-    for (int i = 0; i < list.count(); ++i) {
-        QCOMPARE(list.item(i)->toolTip(), names[i]);
-    }
-    QCOMPARE(list.List(list.ListCount()), QString());
-    QCOMPARE(list.List(-1), QString());
+    QCOMPARE(Tips(list), names);
+    QCOMPARE(list.List(list.ListCount()), std::string());
+    QCOMPARE(list.List(-1), std::string());
 }
 
-// A name longer than the list is wide is cut short on screen; its tooltip holds it whole.
+void ListControlsTest::longNameHasItsTooltip_data() {
+    QTest::addColumn<bool>("folders"); // the folder list, else the file list
+    QTest::addColumn<int>("others");   // short names beside the long one
+    QTest::newRow("file list") << false << 0;
+    QTest::newRow("file list with a scroll bar") << false << 40;
+    QTest::newRow("folder list with a scroll bar") << true << 40;
+}
+
+// A name longer than the list is wide ends in "…" within the list, no scrolling sideways; its
+// tooltip holds it whole.
 void ListControlsTest::longNameHasItsTooltip() {
+    QFETCH(bool, folders);
+    QFETCH(int, others);
+
     QTemporaryDir root;
     const QString name = QStringLiteral("Kampagne der vereinigten Nordprovinzen, Kapitel 12.deu");
-    WriteFile(root.path() + QStringLiteral("/") + name, QByteArray());
-    FileListBox list;
-    list.resize(113, 201);
-    list.setPath(root.path());
-    list.setPattern(QStringLiteral("*.deu"));
-    QCOMPARE(list.ListCount(), 1);
-    QVERIFY(list.fontMetrics().horizontalAdvance(name) > list.width());
-    QCOMPARE(list.item(0)->toolTip(), name);
+    QStringList names{name};
+    for (int i = 0; i < others; ++i) {
+        names << QStringLiteral("k%1.deu").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    for (const QString& entry : names) {
+        const QString path = root.path() + QStringLiteral("/") + entry;
+        if (folders) {
+            QVERIFY(QDir().mkdir(path));
+        } else {
+            WriteFile(path, QByteArray());
+        }
+    }
+    FakeDrives drives;
+    std::unique_ptr<QListWidget> list;
+    if (folders) {
+        auto dir = std::make_unique<DirListBox>(drives);
+        dir->SetPath(root.path());
+        list = std::move(dir);
+    } else {
+        auto files = std::make_unique<FileListBox>();
+        files->SetPath(root.path());
+        files->SetPattern(QStringLiteral("*.deu"));
+        list = std::move(files);
+    }
+    list->resize(113, 201);
+    list->show();
+    QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    QVERIFY(list->fontMetrics().horizontalAdvance(name) > list->width());
+    QCOMPARE(found[0]->toolTip(),
+             folders ? QDir::toNativeSeparators(root.path() + QStringLiteral("/") + name) : name);
+    QCOMPARE(list->verticalScrollBar()->isVisible(), others > 0);
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    // The entry is drawn within the list, its text cut with an ellipsis at the end.
+    QCOMPARE(list->textElideMode(), Qt::ElideRight);
+    list->scrollToItem(found[0]);
+    QTRY_VERIFY(list->viewport()->rect().contains(list->visualItemRect(found[0])));
 }
 
-void ListControlsTest::fileNamesDecoded() {
+void ListControlsTest::fileNamesAsTheDiskHoldsThem_data() {
+    QTest::addColumn<QByteArray>("name"); // as the file system holds it
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("UTF-8") << QByteArray("Gr\xc3\xbc\xc3\x9f"
+                                         "e.deu")
+                           << QStringLiteral("Grüße.deu");
+    // Where names are bytes: one that is no UTF-8 is listed as it is, and shown as well as it
+    // can be.
+    if (kNamesAreBytes) {
+        QTest::newRow("no UTF-8") << QByteArray("Gr\xfc\xdf"
+                                                "e.deu")
+                                  << QString::fromUtf8("Gr\xfc\xdf"
+                                                       "e.deu");
+    }
+}
+
+void ListControlsTest::fileNamesAsTheDiskHoldsThem() {
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+
     QTemporaryDir root;
-    const QString name = QStringLiteral("Grüße.deu");
-    WriteFile(root.path() + QStringLiteral("/") + name, QByteArray());
+    // Written by its bytes where names are bytes, by its text elsewhere.
+    WriteFile(kNamesAreBytes ? PathOf(root.path()) / name.toStdString()
+                             : PathOf(root.path() + QStringLiteral("/") + shown),
+              "");
     FileListBox list;
-    list.setPath(root.path());
-    list.setPattern(QStringLiteral("*.deu"));
+    list.SetPath(root.path());
+    list.SetPattern(QStringLiteral("*.deu"));
     QCOMPARE(list.ListCount(), 1);
-    QCOMPARE(list.List(0), name);
-    QCOMPARE(QByteArray::fromStdString(list.Names().at(0)), name.toUtf8());
+    QCOMPARE(QByteArray::fromStdString(list.List(0)), name);
+    QCOMPARE(Entries(list), QStringList{shown});
 }
 
 QTEST_MAIN(ListControlsTest)

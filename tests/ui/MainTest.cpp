@@ -3,18 +3,21 @@
 // them: by the buttons' clicks, on the offscreen platform.
 
 #include "Main.h"
-#include "Controls.h"
+#include "Contrast.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
 #include "DriveSystem.h"
 #include "Encoding.h"
 #include "FakeDrives.h"
 #include "FileListBox.h"
+#include "FolderListing.h"
 #include "Form1.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "QtTestFiles.h"
+#include "WindowFont.h"
 #include "WindowServices.h"
+#include "WindowTests.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,7 +34,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -42,57 +44,87 @@ using namespace rz408::test;
 
 namespace {
 
-const LanguageProfile* const Profiles[] = {&kFrenchProfile, &kGermanProfile, &kEnglishProfile};
-
 enum Choice { French = 0, German = 1, English = 2 };
 
-QStringList Listed(const FileListBox& list) {
-    QStringList names;
-    for (int i = 0; i < list.ListCount(); ++i) {
-        names << list.List(i);
-    }
-    return names;
+// The profile that CHOICE installs.
+const LanguageProfile& ProfileOf(int choice) {
+    return *kEveryProfile[choice].second;
 }
 
 // One program: the program-wide variables, the window services, fake drives over a
 // temporary folder, and the start window; its message boxes are read and closed as a user
 // does.
 struct Program {
-    QTemporaryDir folder;
-    Module1 module;
-    WindowServices services;
-    DialogCatcher dialogs;
-    QStringList& messages = dialogs.messages;
-    FakeDrives drives;
-    std::unique_ptr<Main> main;
+    QTemporaryDir Folder;
+    Module1 Module;
+    WindowServices Services;
+    HeldProgress Progress;
+    DialogCatcher Dialogs;
+    QStringList& Messages = Dialogs.Messages;
+    FakeDrives Drives;
+    QString PreviousCurrent = QDir::currentPath();
+    std::unique_ptr<Main> Start;
 
     // Three drives over the temporary folder: a floppy, the system disk and a network share. The
     // floppy's query text is a bare root and is refused; the bracketed entries are no root paths
-    // and are accepted.
+    // and are accepted. The temporary folder is the process's current folder, where the
+    // converter window's lists stand at first.
     Program() {
-        const std::filesystem::path root = folder.path().toStdString();
-        drives.drives = {{"a:", DriveType::Removable, root},
+        QDir::setCurrent(Folder.path());
+        const std::filesystem::path root = Folder.path().toStdString();
+        Drives.drives = {{"a:", DriveType::Removable, root},
                          {"c: [SYSTEM]", DriveType::NoRootDir, root},
                          {"n: [\\\\server\\games]", DriveType::NoRootDir, root}};
-        main = std::make_unique<Main>(module, services, drives);
-        main->ShowWindow();
+        Start = std::make_unique<Main>(Module, Services, Drives, Progress);
+        Start->ShowWindow();
+    }
+    ~Program() { QDir::setCurrent(PreviousCurrent); }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // One source of each language and a file of none, in the temporary folder.
+    static constexpr const char* kEveryKind[] = {"a.deu", "a.fra", "Tolvar Quennel.tqu", "x.txt"};
+    void WriteEveryKind() const {
+        for (const char* name : kEveryKind) {
+            WriteFile(Folder.path() + QStringLiteral("/") + QString::fromLatin1(name), "x");
+        }
+    }
+    // Those of them that PROFILE's pattern lists.
+    static QStringList Matching(const LanguageProfile& profile) {
+        QStringList names;
+        for (const char* name : kEveryKind) {
+            if (MatchesPattern(name, profile.FilePattern)) {
+                names << QString::fromLatin1(name);
+            }
+        }
+        return names;
     }
 
-    QPushButton* ChoiceButton(Choice choice) const {
-        return std::array{main->Command1, main->Command2, main->Command3}[choice];
+    // The start window's control NAME.
+    template <typename T = QPushButton>
+    T& StartControl(const char* name) const {
+        return Control<T>(*Start, QString::fromLatin1(name));
+    }
+
+    // The converter window, nullptr before the first choice; and its control NAME.
+    static Form1* Converter() { return TopLevel<Form1>(QStringLiteral("Form1")); }
+    template <typename T = QPushButton>
+    static T& ConverterControl(const char* name) {
+        return Control<T>(*Converter(), QString::fromLatin1(name));
     }
 
     // A click on a choice button of the start window; returns the converter window.
     Form1* Choose(Choice choice) {
-        ChoiceButton(choice)->click();
-        return main->ConverterWindow();
+        const char* const buttons[] = {"Command1", "Command2", "Command3"};
+        QTest::mouseClick(&StartControl(buttons[choice]), Qt::LeftButton);
+        return Converter();
     }
 
-    // The converter window's back button.
-    void Back() { main->ConverterWindow()->Command2->click(); }
+    // A click on the converter window's back button.
+    void Back() { QTest::mouseClick(&ConverterControl("Command2"), Qt::LeftButton); }
 
     // Opens FOLDER in the folder list; the file list follows.
-    void OpenFolder(const QString& path) { main->ConverterWindow()->Dir1->setPath(path); }
+    void OpenFolder(const QString& path) { ConverterControl<DirListBox>("Dir1").SetPath(path); }
 };
 
 // Every text of the start window, with its place: what no profile may change.
@@ -120,54 +152,55 @@ QStringList StartWindowTexts(const Main& main) {
 class InstallWatcher : public QObject {
 public:
     InstallWatcher(Program& program, const LanguageProfile& profile)
-        : program_(program), profile_(profile) {
+        : m_program(program), m_profile(profile) {
         qApp->installEventFilter(this);
     }
     ~InstallWatcher() override { qApp->removeEventFilter(this); }
 
-    QStringList events;
-    bool restInPlaceAtEnable = false;
-    bool startHiddenAtShow = false;
+    QStringList Events;
+    bool RestInPlaceAtEnable = false;
+    bool StartHiddenAtShow = false;
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override {
-        Form1* form = program_.main->ConverterWindow();
-        if (object == program_.main.get() && event->type() == QEvent::Hide) {
-            events << "Main hidden";
-        } else if (form != nullptr && object == form && event->type() == QEvent::Show) {
-            events << "Form1 shown";
-            startHiddenAtShow = program_.main->isHidden();
-        } else if (form != nullptr && object == form &&
-                   event->type() == QEvent::WindowTitleChange &&
-                   form->windowTitle() == Utf8Text(profile_.WindowCaption)) {
-            events << "Form1 caption";
-        } else if (form != nullptr && object == form->Command1 &&
-                   event->type() == QEvent::EnabledChange) {
-            events << "Command1 enabled state";
-            restInPlaceAtEnable = RestInPlace(*form);
+        const QString name = object->objectName();
+        if (object == m_program.Start.get() && event->type() == QEvent::Hide) {
+            Events << "Main hidden";
+        } else if (name == QLatin1String("Form1") && event->type() == QEvent::Show) {
+            Events << "Form1 shown";
+            StartHiddenAtShow = m_program.Start->isHidden();
+        } else if (name == QLatin1String("Form1") && event->type() == QEvent::WindowTitleChange &&
+                   qobject_cast<QWidget*>(object)->windowTitle() ==
+                       Utf8Text(m_profile.WindowCaption)) {
+            Events << "Form1 caption";
+        } else if (name == QLatin1String("Command1") && event->type() == QEvent::EnabledChange &&
+                   object->parent() == Program::Converter()) {
+            Events << "Command1 enabled state";
+            RestInPlaceAtEnable = RestInPlace();
         }
         return false;
     }
 
 private:
-    bool RestInPlace(const Form1& form) const {
-        const Module1& m = program_.module;
-        const QLabel* labels[] = {form.Label1, form.Label2, form.Label3, form.Label4,
-                                  form.Label5, form.Label6, form.Label7};
+    bool RestInPlace() const {
+        const Module1& m = m_program.Module;
         for (std::size_t i = 0; i < 7; ++i) {
-            if (labels[i]->text() != Utf8Text(profile_.LabelTexts[i])) {
+            const QString label = QStringLiteral("Label%1").arg(i + 1);
+            if (Program::ConverterControl<QLabel>(qPrintable(label)).text() !=
+                Utf8Text(m_profile.LabelTexts[i])) {
                 return false;
             }
         }
-        return form.Command1->text() == Utf8Text(profile_.ConvertCaption) &&
-               form.Command2->text() == Utf8Text(profile_.BackCaption) &&
-               form.File1->Pattern() == Utf8Text(profile_.FilePattern) &&
-               m.LogBaseName == Utf8ToCp1252(profile_.LogBaseName) &&
-               m.DriveMessage == Utf8ToCp1252(profile_.DriveMessage);
+        return Program::ConverterControl("Command1").text() == Utf8Text(m_profile.ConvertCaption) &&
+               Program::ConverterControl("Command2").text() == Utf8Text(m_profile.BackCaption) &&
+               Entries(Program::ConverterControl<FileListBox>("File1")) ==
+                   Program::Matching(m_profile) &&
+               m.LogBaseName == Utf8ToCp1252(m_profile.LogBaseName) &&
+               m.DriveMessage == Utf8ToCp1252(m_profile.DriveMessage);
     }
 
-    Program& program_;
-    const LanguageProfile& profile_;
+    Program& m_program;
+    const LanguageProfile& m_profile;
 };
 
 } // namespace
@@ -253,7 +286,7 @@ void MainTest::controls() {
     QFETCH(QString, tip);
 
     Program p;
-    auto* control = p.main->findChild<QWidget*>(name);
+    auto* control = p.Start->findChild<QWidget*>(name);
     QVERIFY2(control != nullptr, qPrintable(name));
     QCOMPARE(control->parentWidget()->objectName(), parentName);
     QCOMPARE(control->geometry(),
@@ -279,7 +312,7 @@ void MainTest::controls() {
             // Every line shows, above the picture button that overlaps the label's foot.
             const QRect needed = label->fontMetrics().boundingRect(
                 QRect(0, 0, label->width(), 10000), Qt::TextWordWrap | Qt::AlignLeft, text);
-            QVERIFY2(needed.height() <= p.main->Command3->y() - label->y(),
+            QVERIFY2(needed.height() <= p.StartControl("Command3").y() - label->y(),
                      qPrintable(QString("the text needs %1 px").arg(needed.height())));
         }
     } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
@@ -292,38 +325,38 @@ void MainTest::controls() {
 
 void MainTest::window() {
     Program p;
-    QCOMPARE(p.main->objectName(), QString("Main"));
-    QCOMPARE(p.main->windowTitle(), QString("RZ408G textfileconverter"));
+    QCOMPARE(p.Start->objectName(), QString("Main"));
+    QCOMPARE(p.Start->windowTitle(), QString("RZ408G textfileconverter"));
     // Centred on the screen at its first showing.
-    const QRect screen = p.main->screen()->availableGeometry();
-    const QPoint offset = p.main->frameGeometry().center() - screen.center();
+    const QRect screen = p.Start->screen()->availableGeometry();
+    const QPoint offset = p.Start->frameGeometry().center() - screen.center();
     QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
              qPrintable(QString("off centre by %1,%2").arg(offset.x()).arg(offset.y())));
 
     // Client area 4170 x 3570 twips; no layout, so a change of size moves nothing.
-    QCOMPARE(p.main->size(), QSize(278, 238));
-    QVERIFY(p.main->layout() == nullptr);
-    const QRect before = p.main->Command3->geometry();
-    p.main->resize(500, 400);
-    QCOMPARE(p.main->Command3->geometry(), before);
-    QCOMPARE(p.main->Frame1->size(), QSize(267, 183));
+    QCOMPARE(p.Start->size(), QSize(278, 238));
+    QVERIFY(p.Start->layout() == nullptr);
+    const QRect before = p.StartControl("Command3").geometry();
+    p.Start->resize(500, 400);
+    QCOMPARE(p.StartControl("Command3").geometry(), before);
+    QCOMPARE(p.StartControl<QGroupBox>("Frame1").size(), QSize(267, 183));
 
     // The converter window does not exist before the first choice.
-    QVERIFY(p.main->ConverterWindow() == nullptr);
+    QVERIFY(Program::Converter() == nullptr);
 }
 
 void MainTest::tabOrderAndFocus() {
     Program p;
-    QCOMPARE(p.main->focusWidget(), p.main->Command1);
+    QCOMPARE(p.Start->focusWidget(), &p.StartControl("Command1"));
 
     // Tab order Command1, Command2, Command3 (in the frame), Command4, and round again.
     QStringList order;
-    QWidget* w = p.main->Command1;
+    QWidget* w = &p.StartControl("Command1");
     do {
-        if (w->isWidgetType() && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(p.main.get()))
+        if (w->isWidgetType() && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(p.Start.get()))
             order << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != p.main->Command1);
+    } while (w != &p.StartControl("Command1"));
     QCOMPARE(order, QStringList({"Command1", "Command2", "Command3", "Command4"}));
 }
 
@@ -333,7 +366,7 @@ void MainTest::pictures() {
     Program p;
 
     const QImage icon =
-        p.main->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
+        p.Start->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(icon.size(), QSize(32, 32));
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {
@@ -343,7 +376,7 @@ void MainTest::pictures() {
     QCOMPARE(QColor(icon.pixel(16, 16)), QColor(Qt::black));
     QCOMPARE(QColor(icon.pixel(0, 0)), QColor(Qt::red));
 
-    for (QLabel* image : {p.main->Image1, p.main->Image2}) {
+    for (QLabel* image : {&p.StartControl<QLabel>("Image1"), &p.StartControl<QLabel>("Image2")}) {
         const QImage smiley = image->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(smiley.size(), QSize(32, 32));
         QVERIFY(!image->hasScaledContents());
@@ -353,12 +386,13 @@ void MainTest::pictures() {
     }
 
     // The portrait: 60 x 60, opaque, drawn by the button unscaled and centred.
-    QCOMPARE(p.main->Command3->iconSize(), QSize(60, 60));
-    QVERIFY(p.main->Command3->text().isEmpty());
+    QCOMPARE(p.StartControl("Command3").iconSize(), QSize(60, 60));
+    QVERIFY(p.StartControl("Command3").text().isEmpty());
     const QImage portrait =
         QImage(QStringLiteral(":/pictures/portrait.png")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(portrait.size(), QSize(60, 60));
-    const QImage shot = p.main->Command3->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shot =
+        p.StartControl("Command3").grab().toImage().convertToFormat(QImage::Format_RGB32);
     QPoint found(-1, -1);
     for (int y = 0; y + 60 <= shot.height() && found.x() < 0; ++y) {
         for (int x = 0; x + 60 <= shot.width() && found.x() < 0; ++x) {
@@ -375,61 +409,63 @@ void MainTest::pictures() {
 void MainTest::installation_data() {
     QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("listed"); // of one file of each kind
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QByteArray>("logBaseName");
     QTest::addColumn<QByteArray>("logTextBefore");
 
     QTest::newRow("French") << int(French) << "Operation Gorvald textconverter pour le patch RZ408."
-                            << "*.fra" << true << QByteArray("Erreurs_de_conversion.")
+                            << QStringList{"a.fra"} << true << QByteArray("Erreurs_de_conversion.")
                             << QByteArray(" (La valeur ASCII ");
     QTest::newRow("German") << int(German) << "Vandrok-text konverter f\u00fcr Userpatch."
-                            << "*.deu" << true << QByteArray("konvertionsfehler")
+                            << QStringList{"a.deu"} << true << QByteArray("konvertionsfehler")
                             << QByteArray(" (ascii werte");
     QTest::newRow("English") << int(English)
                              << "RZ408 patch textconverter for French and German Vandrok."
-                             << "Tolvar Quennel.tqu" << false << QByteArray("Conversionerrors")
-                             << QByteArray(" (ASCII value");
+                             << QStringList{"Tolvar Quennel.tqu"} << false
+                             << QByteArray("Conversionerrors") << QByteArray(" (ASCII value");
 }
 
 // Each choice: the start window hidden, the converter window shown with every text of its
-// profile, the pattern, the convert button's state, and the five program-wide texts as
+// profile, the files its pattern lists, the convert button's state, and the five program-wide
+// texts as
 // Windows-1252 bytes.
 void MainTest::installation() {
     QFETCH(int, choice);
     QFETCH(QString, caption);
-    QFETCH(QString, pattern);
+    QFETCH(QStringList, listed);
     QFETCH(bool, enabled);
     QFETCH(QByteArray, logBaseName);
     QFETCH(QByteArray, logTextBefore);
-    const LanguageProfile& profile = *Profiles[choice];
+    const LanguageProfile& profile = ProfileOf(choice);
 
     Program p;
+    p.WriteEveryKind();
     Form1* form = p.Choose(Choice(choice));
     QVERIFY(form != nullptr);
-    QVERIFY(p.main->isHidden());
+    QVERIFY(p.Start->isHidden());
     QVERIFY(form->isVisible());
 
     QCOMPARE(form->windowTitle(), caption);
-    QCOMPARE(form->Command1->text(), Utf8Text(profile.ConvertCaption));
-    QCOMPARE(form->Command2->text(), Utf8Text(profile.BackCaption));
-    const QLabel* labels[] = {form->Label1, form->Label2, form->Label3, form->Label4,
-                              form->Label5, form->Label6, form->Label7};
+    QCOMPARE(p.ConverterControl("Command1").text(), Utf8Text(profile.ConvertCaption));
+    QCOMPARE(p.ConverterControl("Command2").text(), Utf8Text(profile.BackCaption));
     for (std::size_t i = 0; i < 7; ++i) {
-        QCOMPARE(labels[i]->text(), Utf8Text(profile.LabelTexts[i]));
+        const QString label = QStringLiteral("Label%1").arg(i + 1);
+        QCOMPARE(p.ConverterControl<QLabel>(qPrintable(label)).text(),
+                 Utf8Text(profile.LabelTexts[i]));
     }
-    QCOMPARE(form->File1->Pattern(), pattern);
-    QCOMPARE(form->Command1->isEnabled(), enabled);
+    QCOMPARE(Entries(p.ConverterControl<FileListBox>("File1")), listed);
+    QCOMPARE(p.ConverterControl("Command1").isEnabled(), enabled);
 
-    QCOMPARE(QByteArray::fromStdString(p.module.LogBaseName), logBaseName);
-    QCOMPARE(QByteArray::fromStdString(p.module.LogTextBefore), logTextBefore);
-    QCOMPARE(p.module.LogTextAfter, Utf8ToCp1252(profile.LogTextAfter));
-    QCOMPARE(p.module.CountMessage, Utf8ToCp1252(profile.CountMessage));
-    QCOMPARE(p.module.DriveMessage, Utf8ToCp1252(profile.DriveMessage));
+    QCOMPARE(QByteArray::fromStdString(p.Module.LogBaseName), logBaseName);
+    QCOMPARE(QByteArray::fromStdString(p.Module.LogTextBefore), logTextBefore);
+    QCOMPARE(p.Module.LogTextAfter, Utf8ToCp1252(profile.LogTextAfter));
+    QCOMPARE(p.Module.CountMessage, Utf8ToCp1252(profile.CountMessage));
+    QCOMPARE(p.Module.DriveMessage, Utf8ToCp1252(profile.DriveMessage));
     // Single-byte text: the French drive message's "ê" is one byte, 0xEA.
     if (choice == French) {
-        QVERIFY(p.module.DriveMessage.find('\xEA') != std::string::npos);
-        QVERIFY(p.module.DriveMessage.find("\xC3\xAA") == std::string::npos);
+        QVERIFY(p.Module.DriveMessage.find('\xEA') != std::string::npos);
+        QVERIFY(p.Module.DriveMessage.find("\xC3\xAA") == std::string::npos);
     }
 }
 
@@ -449,16 +485,15 @@ void MainTest::enterPressesTheFocusedButton() {
     QFETCH(int, choice);
 
     Program p;
-    QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
-    auto* target = p.main->findChild<QPushButton*>(button);
+    QVERIFY(QTest::qWaitForWindowActive(p.Start.get()));
+    auto* target = p.Start->findChild<QPushButton*>(button);
     target->setFocus();
     QTRY_VERIFY(target->hasFocus());
     QCOMPARE(ExecAround([&] { QTest::keyClick(target, Qt::Key_Return); }),
              choice < 0 ? 0 : test::kStillRunning);
     if (choice >= 0) {
-        QVERIFY(p.main->isHidden());
-        QCOMPARE(p.main->ConverterWindow()->windowTitle(),
-                 Utf8Text(Profiles[choice]->WindowCaption));
+        QVERIFY(p.Start->isHidden());
+        QCOMPARE(Program::Converter()->windowTitle(), Utf8Text(ProfileOf(choice).WindowCaption));
     }
 }
 
@@ -468,7 +503,7 @@ void MainTest::disabledCaptionReads() {
     Program p;
     Form1* form = p.Choose(English);
     QVERIFY(QTest::qWaitForWindowExposed(form));
-    QPushButton* button = form->Command1;
+    QPushButton* button = &p.ConverterControl("Command1");
     QVERIFY(!button->isEnabled());
     const QImage shot = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
     // The face: the most common colour inside the border; the caption: the darkest pixel.
@@ -517,18 +552,19 @@ void MainTest::installationOrder() {
     QFETCH(QStringList, expected);
 
     Program p;
+    p.WriteEveryKind();
     for (qsizetype i = 0; i + 1 < choices.size(); ++i) {
         p.Choose(Choice(choices[i]));
         p.Back();
     }
-    const LanguageProfile& last = *Profiles[choices.back()];
+    const LanguageProfile& last = ProfileOf(choices.back());
     InstallWatcher watcher(p, last);
     p.Choose(Choice(choices.back()));
 
-    QCOMPARE(watcher.events, expected);
-    QVERIFY(watcher.startHiddenAtShow);
+    QCOMPARE(watcher.Events, expected);
+    QVERIFY(watcher.StartHiddenAtShow);
     if (expected.contains("Command1 enabled state")) {
-        QVERIFY2(watcher.restInPlaceAtEnable,
+        QVERIFY2(watcher.RestInPlaceAtEnable,
                  "the convert button's state was set before the rest of the profile");
     }
 }
@@ -537,7 +573,7 @@ void MainTest::converterWindowKept() {
     Program p;
     Form1* first = p.Choose(German);
     p.Back();
-    QVERIFY(p.main->isVisible());
+    QVERIFY(p.Start->isVisible());
     QVERIFY(first->isHidden());
     QCOMPARE(p.Choose(French), first);
     p.Back();
@@ -553,50 +589,50 @@ void MainTest::converterWindowKept() {
 // same folder, now its *.fra files.
 void MainTest::englishBackFrench() {
     Program p;
-    const QString dir = p.folder.path();
+    const QString dir = p.Folder.path();
     for (const char* name : {"b.fra", "a.fra", "c.deu", "Tolvar Quennel.tqu", "d.txt"}) {
         WriteFile(dir + '/' + name, "text\r\n");
     }
     Form1* form = p.Choose(English);
     p.OpenFolder(dir);
-    QCOMPARE(Listed(*form->File1), QStringList{"Tolvar Quennel.tqu"});
-    QVERIFY(!form->Command1->isEnabled());
-    QCOMPARE(form->Command1->text(), QString("This will not work - Tolvar"));
-    const QString drive = form->Drive1->Drive();
-    const QString folder = form->Dir1->Path();
+    QCOMPARE(Entries(p.ConverterControl<FileListBox>("File1")), QStringList{"Tolvar Quennel.tqu"});
+    QVERIFY(!p.ConverterControl("Command1").isEnabled());
+    QCOMPARE(p.ConverterControl("Command1").text(), QString("This will not work - Tolvar"));
+    const QString drive = p.ConverterControl<DriveListBox>("Drive1").Drive();
+    const QString folder = p.ConverterControl<DirListBox>("Dir1").Path();
 
     p.Back();
     QVERIFY(form->isHidden());
-    QVERIFY(p.main->isVisible());
+    QVERIFY(p.Start->isVisible());
     QCOMPARE(p.Choose(French), form);
 
-    QVERIFY(form->Command1->isEnabled());
-    QCOMPARE(form->Command1->text(), QString("Traduit FRA au TXT"));
-    QCOMPARE(form->Command2->text(), QString("Fin"));
+    QVERIFY(p.ConverterControl("Command1").isEnabled());
+    QCOMPARE(p.ConverterControl("Command1").text(), QString("Traduit FRA au TXT"));
+    QCOMPARE(p.ConverterControl("Command2").text(), QString("Fin"));
     QCOMPARE(form->windowTitle(), Utf8Text(kFrenchProfile.WindowCaption));
-    QCOMPARE(form->Label3->text(), Utf8Text(kFrenchProfile.LabelTexts[2]));
-    QCOMPARE(form->Drive1->Drive(), drive);
-    QCOMPARE(form->Dir1->Path(), folder);
-    QCOMPARE(form->File1->Path(), folder);
-    QCOMPARE(Listed(*form->File1), QStringList({"a.fra", "b.fra"}));
-    QCOMPARE(p.module.LogBaseName, std::string("Erreurs_de_conversion."));
+    QCOMPARE(p.ConverterControl<QLabel>("Label3").text(), Utf8Text(kFrenchProfile.LabelTexts[2]));
+    QCOMPARE(p.ConverterControl<DriveListBox>("Drive1").Drive(), drive);
+    QCOMPARE(p.ConverterControl<DirListBox>("Dir1").Path(), folder);
+    QCOMPARE(p.ConverterControl<FileListBox>("File1").Path(), folder);
+    QCOMPARE(Entries(p.ConverterControl<FileListBox>("File1")), QStringList({"a.fra", "b.fra"}));
+    QCOMPARE(p.Module.LogBaseName, std::string("Erreurs_de_conversion."));
 }
 
 // A German run, back, a French run in the same folder: each writes its own log file, and the
 // German one stays as the German run left it.
 void MainTest::germanRunThenFrenchRun() {
     Program p;
-    const QString dir = p.folder.path();
+    const QString dir = p.Folder.path();
     // 0x80 has no transliteration: it becomes a blank and is logged.
     WriteFile(dir + "/texte.deu", QByteArray("Gr\xFC\xDF"
                                              "e \x80\r\n"));
     WriteFile(dir + "/texte.fra", QByteArray("\xE9t\xE9 \x80\r\n"));
 
-    Form1* form = p.Choose(German);
+    QVERIFY(p.Choose(German));
     p.OpenFolder(dir);
-    QCOMPARE(Listed(*form->File1), QStringList{"texte.deu"});
-    form->Command1->click();
-    QCOMPARE(p.messages, QStringList{QString::fromUtf8("Anzahl der konvertierten Dateien f\u00fcr "
+    QCOMPARE(Entries(p.ConverterControl<FileListBox>("File1")), QStringList{"texte.deu"});
+    QTest::mouseClick(&p.ConverterControl("Command1"), Qt::LeftButton);
+    QCOMPARE(p.Messages, QStringList{QString::fromUtf8("Anzahl der konvertierten Dateien f\u00fcr "
                                                        "Userpatch408:  1")});
     const QByteArray germanLog = ReadFile(dir + "/konvertionsfehler.txt");
     QVERIFY(germanLog.contains(" (ascii werte 128) ist konvertiert zu leerzeichen."));
@@ -604,10 +640,10 @@ void MainTest::germanRunThenFrenchRun() {
 
     p.Back();
     p.Choose(French);
-    QCOMPARE(Listed(*form->File1), QStringList{"texte.fra"});
-    p.messages.clear();
-    form->Command1->click();
-    QCOMPARE(p.messages, QStringList{"Nombre de fichiers convertis pour le patch RZ408:  1"});
+    QCOMPARE(Entries(p.ConverterControl<FileListBox>("File1")), QStringList{"texte.fra"});
+    p.Messages.clear();
+    QTest::mouseClick(&p.ConverterControl("Command1"), Qt::LeftButton);
+    QCOMPARE(p.Messages, QStringList{"Nombre de fichiers convertis pour le patch RZ408:  1"});
     const QByteArray frenchLog = ReadFile(dir + "/Erreurs_de_conversion..txt");
     QVERIFY(frenchLog.contains(" (La valeur ASCII  128) est convertie en 'espace'."));
     QCOMPARE(ReadFile(dir + "/konvertionsfehler.txt"), germanLog);
@@ -638,23 +674,26 @@ void MainTest::refusedDrive() {
         p.Choose(English);
         p.Back();
     }
-    Form1* form = p.Choose(Choice(choice));
-    form->Drive1->setDrive("a:");
-    QCOMPARE(p.messages, QStringList{message});
-    QVERIFY(form->Drive1->Drive().startsWith("c:", Qt::CaseInsensitive));
+    p.Choose(Choice(choice));
+    p.ConverterControl<DriveListBox>("Drive1").SetDrive("a:");
+    QCOMPARE(p.Messages, QStringList{message});
+    QVERIFY(
+        p.ConverterControl<DriveListBox>("Drive1").Drive().startsWith("c:", Qt::CaseInsensitive));
 }
 
 // Label7 shows the same text before any installation and under every profile.
 void MainTest::label7NeverChanges() {
     Program p;
-    Form1& form = p.main->ShowConverterWindow();
-    const QString before = form.Label7->text();
+    const QString before = [&p] {
+        const Form1 fresh(p.Module, p.Services, p.Drives, p.Progress);
+        return Control<QLabel>(fresh, QStringLiteral("Label7")).text();
+    }();
     QCOMPARE(before, Utf8Text(ContactText));
     QVERIFY(before.startsWith("E-mail: "));
     for (const Choice choice : {French, German, English, French}) {
-        p.Back();
         p.Choose(choice);
-        QCOMPARE(form.Label7->text(), before);
+        QCOMPARE(p.ConverterControl<QLabel>("Label7").text(), before);
+        p.Back();
     }
 }
 
@@ -670,13 +709,13 @@ void MainTest::startWindowUnchanged_data() {
 void MainTest::startWindowUnchanged() {
     QFETCH(QList<int>, choices);
     Program p;
-    const QStringList before = StartWindowTexts(*p.main);
+    const QStringList before = StartWindowTexts(*p.Start);
     QCOMPARE(before.size(), 9); // the caption and the eight controls
     for (const int choice : choices) {
         p.Choose(Choice(choice));
         p.Back();
-        QVERIFY(p.main->isVisible());
-        QCOMPARE(StartWindowTexts(*p.main), before);
+        QVERIFY(p.Start->isVisible());
+        QCOMPARE(StartWindowTexts(*p.Start), before);
     }
 }
 
@@ -703,21 +742,21 @@ void MainTest::ending() {
         }
     }
     if (how == "close Form1") {
-        QVERIFY(p.main->isHidden());
+        QVERIFY(p.Start->isHidden());
     }
     QCOMPARE(ExecAround([&] {
                  if (how == "STOP") {
-                     p.main->Command4->click();
+                     p.StartControl("Command4").click();
                  } else if (how == "close Main") {
-                     p.main->close();
+                     p.Start->close();
                  } else {
-                     p.main->ConverterWindow()->close();
+                     Program::Converter()->close();
                  }
              }),
              0);
-    QVERIFY(!p.main->isVisible());
-    QVERIFY(!p.main->ConverterWindow() || !p.main->ConverterWindow()->isVisible());
-    QCOMPARE(p.messages, QStringList());
+    QVERIFY(!p.Start->isVisible());
+    QVERIFY(!Program::Converter() || !Program::Converter()->isVisible());
+    QCOMPARE(p.Messages, QStringList());
 }
 
 void MainTest::screenshots_data() {
@@ -741,9 +780,9 @@ void MainTest::screenshots() {
 
     Program p;
     // A game folder as a user has it, with its campaign texts.
-    QDir(p.folder.path()).mkpath("Vandrok/scenario");
-    QDir(p.folder.path()).mkpath("Vandrok/userscen");
-    const QString game = p.folder.path() + "/Vandrok";
+    QDir(p.Folder.path()).mkpath("Vandrok/scenario");
+    QDir(p.Folder.path()).mkpath("Vandrok/userscen");
+    const QString game = p.Folder.path() + "/Vandrok";
     for (const char* name : {"campaign.deu", "campaign.fra", "units.deu", "units.fra", "readme.txt",
                              "Tolvar Quennel.tqu"}) {
         WriteFile(game + '/' + name, "text\r\n");
@@ -751,7 +790,7 @@ void MainTest::screenshots() {
 
     QImage shot;
     if (what == "Main") {
-        shot = p.main->grab().toImage();
+        shot = p.Start->grab().toImage();
         QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(278, 238));
     } else {
         Form1* form = p.Choose(Choice(choice));
@@ -761,34 +800,36 @@ void MainTest::screenshots() {
             QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(734, 425));
         } else {
             // A long run held at its twelfth file of 40, or a copy that cannot be written.
-            test::Hold hold(what == "progress" ? 12 : 0);
             if (what == "progress") {
+                p.Progress.HoldAt(12);
                 for (int i = 1; i <= 38; ++i) {
                     WriteFile(game + QStringLiteral("/kapitel%1.deu").arg(i, 2, 10, QChar('0')),
                               "text\r\n");
                 }
-                form->SetAfterFileHook([&hold](std::size_t done) { hold(done); });
             } else {
                 QVERIFY(QDir(game).mkdir("units.txt"));
             }
-            form->File1->Refresh();
+            p.ConverterControl<FileListBox>("File1").Refresh();
             QString shown;
-            p.dialogs.answer = [&](QDialog* dialog) {
+            p.Dialogs.Answer = [&](QDialog* dialog) {
                 if (auto* progress = qobject_cast<QProgressDialog*>(dialog)) {
                     QTRY_COMPARE(progress->findChild<QProgressBar*>()->text(),
                                  QStringLiteral("12 von 40 Dateien"));
                     shot = progress->grab().toImage();
                     shown = progress->labelText();
-                    hold.Release();
+                    p.Progress.Release();
                 } else if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
                     if (what == "failure") {
                         shot = box->grab().toImage();
                         shown = box->text();
                     }
-                    p.dialogs.Close(box);
+                    p.Dialogs.Close(box);
                 }
             };
-            QCOMPARE(ExecAround([&] { form->Command1->click(); }), test::kStillRunning);
+            QCOMPARE(ExecAround([&] {
+                         QTest::mouseClick(&p.ConverterControl("Command1"), Qt::LeftButton);
+                     }),
+                     test::kStillRunning);
             QCOMPARE(shown.section('\n', what == "progress" ? 0 : 2, 2),
                      Utf8Text(what == "progress" ? kGermanProfile.Messages.Converting
                                                  : kGermanProfile.Messages.OneFileFailed));

@@ -22,18 +22,18 @@ namespace {
 // A window that ends the program when it is closed, as both windows of the program do.
 class EndingWindow : public QWidget {
 public:
-    explicit EndingWindow(WindowServices& services) : services_(services) {}
-    int closes = 0;
+    explicit EndingWindow(WindowServices& services) : m_services(services) {}
+    int Closes = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override {
-        ++closes;
+        ++Closes;
         event->accept();
-        services_.EndProgram();
+        m_services.EndProgram();
     }
 
 private:
-    WindowServices& services_;
+    WindowServices& m_services;
 };
 
 } // namespace
@@ -104,9 +104,9 @@ void WindowServicesTest::boxesOneAfterTheOther() {
     WindowServices services;
     DialogCatcher dialogs;
     services.MsgBox(nullptr, QStringLiteral("eins"));
-    QCOMPARE(dialogs.messages, QStringList{QStringLiteral("eins")});
+    QCOMPARE(dialogs.Messages, QStringList{QStringLiteral("eins")});
     services.MsgBox(nullptr, QStringLiteral("zwei"));
-    QCOMPARE(dialogs.messages, (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
+    QCOMPARE(dialogs.Messages, (QStringList{QStringLiteral("eins"), QStringLiteral("zwei")}));
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -143,7 +143,7 @@ void WindowServicesTest::endingFromACloseHandler() {
     QVERIFY(QTest::qWaitForWindowExposed(&other));
 
     QCOMPARE(ExecAround([&] { window.close(); }), 0);
-    QCOMPARE(window.closes, 1);
+    QCOMPARE(window.Closes, 1);
     QVERIFY(!window.isVisible());
     QVERIFY(!other.isVisible());
 }

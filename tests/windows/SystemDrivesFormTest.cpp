@@ -12,7 +12,10 @@
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "QtTestFiles.h"
+#include "RunProgress.h"
+#include "WindowFont.h"
 #include "WindowServices.h"
+#include "WindowTests.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -35,40 +38,42 @@ private slots:
     void pick();
 
 private:
-    QTemporaryDir folder_; // on C:, the process's current folder
-    QString previousCurrent_;
+    QTemporaryDir m_folder; // on C:, the process's current folder
+    QString m_previousCurrent;
 };
 
 void SystemDrivesFormTest::initTestCase() {
     InstallFontSubstitutes();
-    QVERIFY(folder_.isValid());
-    QVERIFY2(folder_.path().startsWith(QLatin1String("C:"), Qt::CaseInsensitive),
-             qPrintable(folder_.path()));
-    WriteFile(folder_.filePath(QStringLiteral("karte.deu")), QByteArray("x"));
-    previousCurrent_ = QDir::currentPath();
-    QDir::setCurrent(folder_.path());
+    QVERIFY(m_folder.isValid());
+    QVERIFY2(m_folder.path().startsWith(QLatin1String("C:"), Qt::CaseInsensitive),
+             qPrintable(m_folder.path()));
+    WriteFile(m_folder.filePath(QStringLiteral("karte.deu")), QByteArray("x"));
+    m_previousCurrent = QDir::currentPath();
+    QDir::setCurrent(m_folder.path());
 }
 
 void SystemDrivesFormTest::cleanupTestCase() {
-    QDir::setCurrent(previousCurrent_);
+    QDir::setCurrent(m_previousCurrent);
 }
 
 // The list holds Wine's drives, a bracketed name on the fixed disks only, and stands on C:.
 void SystemDrivesFormTest::entries() {
     Module1 module;
     WindowServices services;
+    RunProgress progress;
     const std::unique_ptr<DriveSystem> drives = MakeSystemDrives();
-    Form1 form(module, services, *drives);
+    const Form1 form(module, services, *drives, progress);
+    const DriveListBox& drive1 = Control<DriveListBox>(form, QStringLiteral("Drive1"));
     QStringList entries;
-    for (int i = 0; i < form.Drive1->count(); ++i) {
-        entries << form.Drive1->itemText(i);
+    for (int i = 0; i < drive1.count(); ++i) {
+        entries << drive1.itemText(i);
     }
     QCOMPARE(entries.filter(QRegularExpression(QStringLiteral("^[a-z]:( \\[.+\\])?$"))), entries);
     QCOMPARE(entries.filter(QRegularExpression(QStringLiteral("^[acdz]:"))).size(), 4);
     QVERIFY2(entries.contains(QStringLiteral("a:")), qPrintable(entries.join(u',')));
     QVERIFY2(entries.contains(QStringLiteral("d:")), qPrintable(entries.join(u',')));
     QCOMPARE(entries.filter(QRegularExpression(QStringLiteral("^[cz]: \\["))).size(), 2);
-    QVERIFY(form.Drive1->Drive().startsWith(QLatin1String("c: [")));
+    QVERIFY(drive1.Drive().startsWith(QLatin1String("c: [")));
 }
 
 void SystemDrivesFormTest::pick_data() {
@@ -89,30 +94,34 @@ void SystemDrivesFormTest::pick() {
     Module1 module;
     InstallProgramTexts(kGermanProfile, module);
     WindowServices services;
+    RunProgress progress;
     DialogCatcher dialogs; // reads and closes the message boxes
-    const QStringList& messages = dialogs.messages;
+    const QStringList& messages = dialogs.Messages;
     const std::unique_ptr<DriveSystem> drives = MakeSystemDrives();
-    Form1 form(module, services, *drives);
-    form.File1->setPattern(QStringLiteral("*.deu"));
-    const QString start = form.Dir1->Path();
-    QCOMPARE(QDir(start), QDir(folder_.path()));
+    Form1 form(module, services, *drives, progress);
+    DriveListBox& drive1 = Control<DriveListBox>(form, QStringLiteral("Drive1"));
+    const DirListBox& dir1 = Control<DirListBox>(form, QStringLiteral("Dir1"));
+    FileListBox& file1 = Control<FileListBox>(form, QStringLiteral("File1"));
+    file1.SetPattern(QStringLiteral("*.deu"));
+    const QString start = dir1.Path();
+    QCOMPARE(QDir(start), QDir(m_folder.path()));
 
-    const int row = form.Drive1->findText(QString(QLatin1Char(letter)), Qt::MatchStartsWith);
+    const int row = drive1.findText(QString(QLatin1Char(letter)), Qt::MatchStartsWith);
     QVERIFY(row >= 0);
-    form.Drive1->setCurrentIndex(row);
+    drive1.setCurrentIndex(row);
 
     if (accepted) {
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'|')));
-        QCOMPARE(form.Drive1->Drive().at(0), QLatin1Char(letter));
-        QCOMPARE(form.Dir1->Path(), QString(QLatin1Char(letter)).toUpper() + QStringLiteral(":\\"));
+        QCOMPARE(drive1.Drive().at(0), QLatin1Char(letter));
+        QCOMPARE(dir1.Path(), QString(QLatin1Char(letter)).toUpper() + QStringLiteral(":\\"));
     } else {
         QCOMPARE(messages, QStringList{Utf8Text(kGermanProfile.DriveMessage)});
-        QCOMPARE(form.Drive1->Drive().at(0), QLatin1Char('c'));
-        QCOMPARE(form.Dir1->Path(), start);
+        QCOMPARE(drive1.Drive().at(0), QLatin1Char('c'));
+        QCOMPARE(dir1.Path(), start);
     }
-    QCOMPARE(form.File1->Path(), form.Dir1->Path());
+    QCOMPARE(file1.Path(), dir1.Path());
     if (!accepted) {
-        QCOMPARE(form.File1->ListCount(), 1);
+        QCOMPARE(Entries(file1), QStringList{QStringLiteral("karte.deu")});
     }
 }
 

@@ -10,6 +10,9 @@
 #include "LanguageProfile.h"
 #include "Main.h"
 #include "Module1.h"
+#include "ProfileText.h"
+#include "RunProgress.h"
+#include "WindowFont.h"
 #include "WindowServices.h"
 
 #include <QApplication>
@@ -17,7 +20,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <string_view>
 #include <utility>
 
 namespace {
@@ -54,11 +56,12 @@ int main(int argc, char* argv[]) {
     rz408::InstallFontSubstitutes();
     rz408::Module1 module;
     rz408::WindowServices services;
+    rz408::RunProgress progress;
     const std::unique_ptr<rz408::DriveSystem> drives = rz408::MakeSystemDrives();
 
-    rz408::Main start(module, services, *drives);
+    rz408::Main start(module, services, *drives, progress);
     PrintWindow(QStringLiteral("Main"), start);
-    rz408::Form1 form(module, services, *drives);
+    rz408::Form1 form(module, services, *drives, progress);
     PrintWindow(QStringLiteral("Form1"), form);
 
     const std::pair<const char*, const rz408::LanguageProfile*> profiles[] = {
@@ -66,14 +69,12 @@ int main(int argc, char* argv[]) {
         {"german", &rz408::kGermanProfile},
         {"english", &rz408::kEnglishProfile}};
     for (const auto& [language, profile] : profiles) {
-        const auto text = [](std::string_view utf8) {
-            return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-        };
         const QString prefix = QString::fromLatin1(language) + QLatin1Char('.');
-        Print(prefix + QStringLiteral("WindowCaption"), text(profile->WindowCaption));
-        Print(prefix + QStringLiteral("DriveMessage"), text(profile->DriveMessage));
-        Print(prefix + QStringLiteral("LogBaseName"), text(profile->LogBaseName));
+        Print(prefix + QStringLiteral("WindowCaption"), rz408::Text(profile->WindowCaption));
+        Print(prefix + QStringLiteral("DriveMessage"), rz408::Text(profile->DriveMessage));
+        Print(prefix + QStringLiteral("LogBaseName"), rz408::Text(profile->LogBaseName));
     }
-    Print(QStringLiteral("MessageBoxCaption"), QString::fromUtf8(rz408::ProgramName));
+    Print(QStringLiteral("MessageBoxCaption"), QString::fromUtf8(rz408::kProgramName));
+    Print(QStringLiteral("Platform"), QString::fromLatin1(rz408::PlatformChoice()));
     return 0;
 }

@@ -18,7 +18,7 @@ linux_exe=$1
 windows_exe=$2
 prefix=$3
 work=$4
-wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../cmake" && pwd)/wine-run.sh"
+wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-run.sh"
 
 rm -rf "$work"
 src="$work/sources"

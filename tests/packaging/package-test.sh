@@ -14,7 +14,7 @@
 # it, is already on the machine. One run at a time per machine (a lock), since the package is
 # installed system-wide.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common.sh"
 
 build=$(cd "${1:-$ROOT/build}" && pwd)
 name=rz408-textconverter

@@ -1,20 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window font on Linux.
 
-#include "WindowServices.h"
+#include "WindowFont.h"
 
-#include <QFont>
 #include <QFontDatabase>
+#include <QString>
+#include <QStringList>
 
 namespace rz408 {
 
+QByteArray PlatformChoice() {
+    return {};
+}
+
 void InstallFontSubstitutes() {
-    static const QString kWindowFont = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(kWindowFont)) {
+    const QString family = QString::fromLatin1(kWindowFont);
+    if (QFontDatabase::hasFamily(family)) {
         return;
     }
     // Liberation Sans has the metrics of Arial, close to those of MS Sans Serif.
-    QFont::insertSubstitutions(kWindowFont,
+    QFont::insertSubstitutions(family,
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
 }
 
