@@ -67,10 +67,11 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
         return FileError{FileError::Side::Target, error};
     };
     fileops::File source;
-    if (auto error = fileops::OpenForReading(folder, sourceName, source)) {
+    std::uint32_t copyRights = 0;
+    if (auto error = fileops::OpenForReading(folder, sourceName, source, &copyRights)) {
         return read(error);
     }
-    if (auto error = temporary.Create(targetName, fileops::CopyRights(source))) {
+    if (auto error = temporary.Create(targetName, copyRights)) {
         return write(error);
     }
     sink.SetTarget(&temporary);

@@ -115,7 +115,14 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each);
 // followed only to a file of the link's own owner (LinkToAnotherOwner otherwise), and a file
 // whose owner is not the folder's is read only when everyone may read it (NotTheFolderOwners
 // otherwise). So a run as root in a user's folder never copies a file only root may read there.
-std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file);
+//
+// COPY_RIGHTS, when given, receives the access rights a new copy of the file gets (less the
+// umask) where no file stood in its place, as cp gives them: on Linux the source's read, write
+// and execute bits for its owner, its group and others, never a set-ID bit, so that a copy is
+// never more open than its source (Windows: kNewFileRights; a new file there gets the rights its
+// folder passes on).
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file,
+                               std::uint32_t* copyRights = nullptr);
 
 // Reads up to SIZE bytes; GOT is 0 at the end of the file.
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got);
@@ -170,18 +177,12 @@ std::error_code FlushFileSystem(const Folder& folder);
 // First the file gets its final rights: when TARGET_NAME is a file, its access rights, and its
 // owner and group where this program may give them (run as root); set-user-ID and set-group-ID
 // bits stay only under the old file's owner and group (otherwise they are dropped, as cp drops
-// them); a new file gets NEW_RIGHTS less the umask (CopyRights, kNewFileRights). Its mark of a
+// them); a new file gets NEW_RIGHTS less the umask (a copy's, kNewFileRights). Its mark of a
 // temporary file is taken off. On failure the temporary file stays, closed, for RemoveQuietly.
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
                         std::string_view targetName, std::uint32_t newRights);
 
-// The access rights a new copy of the open file SOURCE gets (less the umask) where no file stood
-// in its place, as cp gives them: on Linux the source's read, write and execute bits for its
-// owner, its group and others, never a set-ID bit; so a copy is never more open than its source.
-// (Windows: kNewFileRights; a new file there gets the rights its folder passes on.)
-std::uint32_t CopyRights(const File& source);
-
-// The access rights of any other new file (the log), less the umask.
+// The access rights of a new file that is no copy (the log), less the umask.
 inline constexpr std::uint32_t kNewFileRights = 0666;
 
 // Closes FILE when it is open and removes the file NAME of FOLDER, ignoring errors (cleaning up

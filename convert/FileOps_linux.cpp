@@ -437,7 +437,8 @@ std::error_code CheckOwners(const Folder& folder, const struct stat* link,
 
 } // namespace
 
-std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file,
+                               std::uint32_t* copyRights) {
     if (!folder.IsOpen()) {
         return Handles::ErrorOf(folder);
     }
@@ -469,6 +470,9 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     }
     if (auto error = CheckRegular(info)) {
         return error;
+    }
+    if (copyRights != nullptr) {
+        *copyRights = info.st_mode & 0777;
     }
     // The owners of the file opened, not of what the link led to before: a link swapped for
     // another meanwhile is another user's link too.
@@ -584,14 +588,6 @@ std::error_code FlushFileSystem(const Folder& folder) {
         return LastError();
     }
     return {};
-}
-
-std::uint32_t CopyRights(const File& source) {
-    struct stat info {};
-    if (::fstat(Fd(source), &info) != 0) {
-        return 0600; // unknown: for its owner alone
-    }
-    return info.st_mode & 0777;
 }
 
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,

@@ -291,7 +291,11 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
     return error == ERROR_NO_MORE_FILES ? std::error_code() : Win32Error(error);
 }
 
-std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file,
+                               std::uint32_t* copyRights) {
+    if (copyRights != nullptr) {
+        *copyRights = kNewFileRights;
+    }
     std::wstring path;
     if (auto error = PathIn(folder, name, path)) {
         return error;
@@ -445,10 +449,6 @@ std::error_code FlushFileSystem(const Folder&) {
 }
 
 // The temporary file is renamed through its open handle; its name is not needed.
-std::uint32_t CopyRights(const File&) {
-    return kNewFileRights;
-}
-
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view,
                         std::string_view targetName, std::uint32_t) {
     std::wstring target;
