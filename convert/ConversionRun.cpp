@@ -10,6 +10,7 @@
 #include "SourceReading.h"
 #include "StreamConverter.h"
 #include "TemporaryFile.h"
+#include "WriteBehind.h"
 
 #include <exception>
 #include <optional>
@@ -32,7 +33,17 @@ public:
         targetBytes_ += bytes.size();
         return target_->Write(bytes);
     }
+    std::error_code WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep) override {
+        targetBytes_ += size;
+        return target_->WriteBlock(block, size, keep);
+    }
     void WriteLog(std::string_view bytes) override { log_.Write(bytes); }
+    bool CanRestart() const override { return true; }
+    std::error_code Restart() override {
+        log_.Rollback();
+        targetBytes_ = 0;
+        return target_->Restart();
+    }
     std::uint64_t TargetBytes() const { return targetBytes_; }
 
 private:
@@ -56,10 +67,11 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
         return FileError{FileError::Side::Target, error};
     };
     fileops::File source;
-    if (auto error = fileops::OpenForReading(folder, sourceName, source)) {
+    std::uint32_t copyRights = 0;
+    if (auto error = fileops::OpenForReading(folder, sourceName, source, &copyRights)) {
         return read(error);
     }
-    if (auto error = temporary.Create(targetName)) {
+    if (auto error = temporary.Create(targetName, copyRights)) {
         return write(error);
     }
     sink.SetTarget(&temporary);
@@ -71,7 +83,10 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
     if (reading.sinkError) {
         return write(reading.sinkError);
     }
-    return write(converter.Finish());
+    if (auto error = converter.Finish()) {
+        return write(error);
+    }
+    return write(temporary.Settle());
 }
 
 // The source as the report lists it when it was read as Unicode text.
@@ -101,7 +116,10 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
         // Every file of the run is named in the open folder, whatever becomes of its path
         // meanwhile. A folder that could not be opened fails every file with its reason.
         fileops::RemoveLeftovers(dir);
-        LogFile log(dir, logName, report.failures);
+        // The copies and the log are written on a thread of their own while the conversion goes
+        // on; it ends last, once every temporary file is settled.
+        WriteBehind behind;
+        LogFile log(dir, logName, report.failures, &behind);
         PendingBatch batch(dir, log, report, end.lastLine, options);
         RunSink sink(log);
         StreamConverter converter(m, sink, options.blockSize);
@@ -130,7 +148,7 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
                 }
                 end.recordStart = NameToCp1252(name) + " : ";
                 end.fileRead = true;
-                Temporary temporary(dir);
+                Temporary temporary(dir, &behind);
                 std::uint64_t recordBegin = 0;
                 FileError failure;
                 SourceReading reading;
@@ -139,6 +157,7 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
                     recordBegin = log.Position();
                     failure = ConvertFile(converter, sink, reader, options.encoding, dir, name,
                                           targetName, temporary, reading);
+                    log.Settle(); // a log write that failed meanwhile is reported before the file
                     if (!failure) {
                         break;
                     }

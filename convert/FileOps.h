@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace rz408::fileops {
@@ -70,8 +71,8 @@ private:
     std::filesystem::path path_;
     // Why OpenFolder failed: every operation in a folder that is not open reports it.
     std::error_code error_ = std::make_error_code(std::errc::bad_file_descriptor);
-    // Linux: the access rights a new file gets (0666 less the umask), read once when it opens.
-    std::uint32_t newFileRights_ = 0644;
+    // Linux: the umask, which a new file's access rights are less of, read once when it opens.
+    std::uint32_t umask_ = 022;
 };
 
 // Opens FOLDER for the operations below.
@@ -114,7 +115,14 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each);
 // followed only to a file of the link's own owner (LinkToAnotherOwner otherwise), and a file
 // whose owner is not the folder's is read only when everyone may read it (NotTheFolderOwners
 // otherwise). So a run as root in a user's folder never copies a file only root may read there.
-std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file);
+//
+// COPY_RIGHTS, when given, receives the access rights a new copy of the file gets (less the
+// umask) where no file stood in its place, as cp gives them: on Linux the source's read, write
+// and execute bits for its owner, its group and others, never a set-ID bit, so that a copy is
+// never more open than its source (Windows: kNewFileRights; a new file there gets the rights its
+// folder passes on).
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file,
+                               std::uint32_t* copyRights = nullptr);
 
 // Reads up to SIZE bytes; GOT is 0 at the end of the file.
 std::error_code ReadSome(File& file, char* data, std::size_t size, std::size_t& got);
@@ -169,10 +177,13 @@ std::error_code FlushFileSystem(const Folder& folder);
 // First the file gets its final rights: when TARGET_NAME is a file, its access rights, and its
 // owner and group where this program may give them (run as root); set-user-ID and set-group-ID
 // bits stay only under the old file's owner and group (otherwise they are dropped, as cp drops
-// them); a new file gets what any new file gets. Its mark of a temporary file is taken off.
-// On failure the temporary file stays, closed, for RemoveQuietly.
+// them); a new file gets NEW_RIGHTS less the umask (a copy's, kNewFileRights). Its mark of a
+// temporary file is taken off. On failure the temporary file stays, closed, for RemoveQuietly.
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
-                        std::string_view targetName);
+                        std::string_view targetName, std::uint32_t newRights);
+
+// The access rights of a new file that is no copy (the log), less the umask.
+inline constexpr std::uint32_t kNewFileRights = 0666;
 
 // Closes FILE when it is open and removes the file NAME of FOLDER, ignoring errors (cleaning up
 // after a failure).
@@ -204,6 +215,21 @@ std::string RandomSuffix();
 // file, instead of ending the program (SIGXFSZ on Linux; nothing to do on Windows). Every run
 // calls it.
 void FailWritesBeyondTheSizeLimit();
+
+// Opens the file NAME of FOLDER, a file about to be replaced, for ForgetCached when it is a
+// regular file of 1 MiB or more (never a link, FIFO or device); SIZE receives its size. False
+// when it is not (always on Windows).
+bool OpenToForget(const Folder& folder, std::string_view name, File& file, std::uint64_t& size);
+
+// Drops the data of FILE from OFFSET on, SIZE bytes, from the system's cache (on Linux; data not
+// yet written stays): freeing the cache of a large file takes many milliseconds, which replacing
+// the file would otherwise cost.
+void ForgetCached(File& file, std::uint64_t offset, std::uint64_t size);
+
+// Starts WORK on a thread of its own that no signal is delivered to (on Linux every signal is
+// held back there), so that signals reach the threads they reached before, and the thread's
+// calls are never cut short by one. Throws when no thread can be started.
+std::thread StartQuietThread(std::function<void()> work);
 
 // From now on, when the program is ended by a request to stop (Ctrl+C, a termination request,
 // a closed terminal), the temporary files that exist at that moment are removed first, and the

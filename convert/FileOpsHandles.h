@@ -21,8 +21,8 @@ struct Handles {
     static const std::filesystem::path& PathOf(const Folder& folder) { return folder.path_; }
     static std::error_code& ErrorOf(Folder& folder) { return folder.error_; }
     static const std::error_code& ErrorOf(const Folder& folder) { return folder.error_; }
-    static std::uint32_t& NewFileRightsOf(Folder& folder) { return folder.newFileRights_; }
-    static std::uint32_t NewFileRightsOf(const Folder& folder) { return folder.newFileRights_; }
+    static std::uint32_t& UmaskOf(Folder& folder) { return folder.umask_; }
+    static std::uint32_t UmaskOf(const Folder& folder) { return folder.umask_; }
 };
 
 } // namespace rz408::fileops

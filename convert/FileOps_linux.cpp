@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace rz408::fileops {
 
 namespace {
@@ -184,9 +186,9 @@ void TakeMarkOff(int fd) {
     ::futimens(fd, times);
 }
 
-// The access rights a new file gets: 0666 less the umask. Read from /proc, which leaves the
-// umask as it is; where /proc is missing, set and set back at once.
-std::uint32_t NewFileRights() {
+// The umask, which the access rights of a new file are less of. Read from /proc, which leaves
+// the umask as it is; where /proc is missing, set and set back at once.
+std::uint32_t Umask() {
     mode_t umask = 022;
     const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
     char status[4096];
@@ -205,21 +207,23 @@ std::uint32_t NewFileRights() {
         umask = ::umask(022);
         ::umask(umask);
     }
-    return 0666 & ~umask & 0777;
+    return umask & 0777;
 }
 
 // A copy that replaces an older file keeps what the older file had: its access rights, and its
 // owner and group where this program may give them (as root, or a group the user belongs to). A
 // set-user-ID or set-group-ID bit stays only under the old file's owner or group: a copy never
 // carries it to another owner (the content comes from a source someone else may control). A new
-// file gets the rights any new file gets. Done once the file is written, before it takes the old
-// one's place: until then the file is its maker's alone (CreateTemporary), and the system would
-// take set-ID bits off a file that a user other than root writes to.
-void GiveFinalRights(const Folder& folder, const std::string& targetName, int fd) {
+// file gets NEW_RIGHTS less the umask (a copy its source's: never more open than that). Done once
+// the file is written, before it takes the old one's place: until then the file is its maker's
+// alone (CreateTemporary), and the system would take set-ID bits off a file that a user other
+// than root writes to.
+void GiveFinalRights(const Folder& folder, const std::string& targetName, int fd,
+                     std::uint32_t newRights) {
     struct stat old {};
     if (::fstatat(Fd(folder), targetName.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
         !S_ISREG(old.st_mode)) {
-        ::fchmod(fd, static_cast<mode_t>(Handles::NewFileRightsOf(folder)));
+        ::fchmod(fd, static_cast<mode_t>(newRights & ~Handles::UmaskOf(folder) & 0777));
         return;
     }
     struct stat mine {};
@@ -296,7 +300,7 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
     }
     Handles::Of(folder) = fd;
     Handles::ErrorOf(folder).clear();
-    Handles::NewFileRightsOf(folder) = NewFileRights();
+    Handles::UmaskOf(folder) = Umask();
     return {};
 }
 
@@ -433,7 +437,8 @@ std::error_code CheckOwners(const Folder& folder, const struct stat* link,
 
 } // namespace
 
-std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file,
+                               std::uint32_t* copyRights) {
     if (!folder.IsOpen()) {
         return Handles::ErrorOf(folder);
     }
@@ -465,6 +470,9 @@ std::error_code OpenForReading(const Folder& folder, std::string_view name, File
     }
     if (auto error = CheckRegular(info)) {
         return error;
+    }
+    if (copyRights != nullptr) {
+        *copyRights = info.st_mode & 0777;
     }
     // The owners of the file opened, not of what the link led to before: a link swapped for
     // another meanwhile is another user's link too.
@@ -583,7 +591,7 @@ std::error_code FlushFileSystem(const Folder& folder) {
 }
 
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view temporaryName,
-                        std::string_view targetName) {
+                        std::string_view targetName, std::uint32_t newRights) {
     if (!folder.IsOpen()) {
         return Handles::ErrorOf(folder);
     }
@@ -599,7 +607,7 @@ std::error_code Replace(const Folder& folder, File& temporary, std::string_view 
     // The mark comes off while the file is still locked: from now on no run takes it for a
     // leftover, also once it is closed.
     TakeMarkOff(fd);
-    GiveFinalRights(folder, to, fd);
+    GiveFinalRights(folder, to, fd, newRights);
     Handles::Of(temporary) = File::kNoHandle;
     if (auto error = CloseFd(fd)) {
         return error;
@@ -683,6 +691,48 @@ void FailWritesBeyondTheSizeLimit() {
         (action.sa_flags & SA_SIGINFO) == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
     }
+}
+
+bool OpenToForget(const Folder& folder, std::string_view name, File& file, std::uint64_t& size) {
+    std::string cName;
+    struct stat named {};
+    if (!folder.IsOpen() || NameInFolder(name, cName) ||
+        ::fstatat(Fd(folder), cName.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(named.st_mode) || named.st_size < (off_t{1} << 20)) {
+        return false;
+    }
+    // Opened only while it is the file seen above: never a FIFO or device put in its place.
+    const int fd = ::openat(Fd(folder), cName.c_str(),
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat opened {};
+    if (fd < 0 || ::fstat(fd, &opened) != 0 || opened.st_dev != named.st_dev ||
+        opened.st_ino != named.st_ino) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    file = File();
+    Handles::Of(file) = fd;
+    size = static_cast<std::uint64_t>(opened.st_size);
+    return true;
+}
+
+void ForgetCached(File& file, std::uint64_t offset, std::uint64_t size) {
+    ::posix_fadvise(Fd(file), static_cast<off_t>(offset), static_cast<off_t>(size),
+                    POSIX_FADV_DONTNEED);
+}
+
+std::thread StartQuietThread(std::function<void()> work) {
+    sigset_t all;
+    sigfillset(&all);
+    sigset_t before;
+    ::pthread_sigmask(SIG_BLOCK, &all, &before); // the new thread starts with this mask
+    struct Restore {
+        const sigset_t& mask;
+        ~Restore() { ::pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
+    } restore{before};
+    return std::thread(std::move(work));
 }
 
 void RemoveTemporariesOnInterrupt() {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace rz408::fileops {
 
@@ -290,7 +291,11 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
     return error == ERROR_NO_MORE_FILES ? std::error_code() : Win32Error(error);
 }
 
-std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file) {
+std::error_code OpenForReading(const Folder& folder, std::string_view name, File& file,
+                               std::uint32_t* copyRights) {
+    if (copyRights != nullptr) {
+        *copyRights = kNewFileRights;
+    }
     std::wstring path;
     if (auto error = PathIn(folder, name, path)) {
         return error;
@@ -445,7 +450,7 @@ std::error_code FlushFileSystem(const Folder&) {
 
 // The temporary file is renamed through its open handle; its name is not needed.
 std::error_code Replace(const Folder& folder, File& temporary, std::string_view,
-                        std::string_view targetName) {
+                        std::string_view targetName, std::uint32_t) {
     std::wstring target;
     if (auto error = PathIn(folder, targetName, target)) {
         CloseHandleOf(temporary);
@@ -547,6 +552,16 @@ std::size_t RemoveLeftovers(const Folder& folder) {
 
 // No signal ends a program for writing a large file here.
 void FailWritesBeyondTheSizeLimit() {}
+
+bool OpenToForget(const Folder&, std::string_view, File&, std::uint64_t&) {
+    return false; // Windows frees a replaced file's cache on its own
+}
+
+void ForgetCached(File&, std::uint64_t, std::uint64_t) {}
+
+std::thread StartQuietThread(std::function<void()> work) {
+    return std::thread(std::move(work)); // Windows delivers no signals to threads
+}
 
 // Nothing to do here: a console's Ctrl+C ends the program from a thread of its own while the
 // run goes on writing, and the open temporary file could not be deleted then. What a stop

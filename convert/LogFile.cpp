@@ -9,8 +9,8 @@
 namespace rz408 {
 
 LogFile::LogFile(const fileops::Folder& folder, std::string name,
-                 std::vector<FileFailure>& failures)
-    : name_(std::move(name)), failures_(failures), temporary_(folder) {
+                 std::vector<FileFailure>& failures, WriteBehind* behind)
+    : name_(std::move(name)), failures_(failures), temporary_(folder, behind) {
     Check(temporary_.Create(name_));
 }
 
@@ -19,10 +19,13 @@ void LogFile::Rollback() {
         return;
     }
     if (committed_ >= written_) {
-        buffer_.resize(static_cast<std::size_t>(committed_ - written_));
+        used_ = static_cast<std::size_t>(committed_ - written_);
     } else {
-        buffer_.clear();
-        Check(fileops::TruncateTo(temporary_.File(), committed_));
+        used_ = 0;
+        Settle();
+        if (!failed_) {
+            Check(fileops::TruncateTo(temporary_.File(), committed_));
+        }
         written_ = committed_;
     }
 }
@@ -31,9 +34,8 @@ void LogFile::TakeOut(const std::vector<ByteRange>& ranges) noexcept {
     if (failed_ || ranges.empty()) {
         return;
     }
-    try {
-        WriteBuffer();
-        buffer_.resize(kBuffer);
+    WriteBuffer(false);
+    {
         std::uint64_t to = ranges.front().begin;
         for (std::size_t k = 0; k < ranges.size() && !failed_; ++k) {
             const std::uint64_t until = k + 1 < ranges.size() ? ranges[k + 1].begin : written_;
@@ -41,22 +43,18 @@ void LogFile::TakeOut(const std::vector<ByteRange>& ranges) noexcept {
                 std::size_t got = 0;
                 const std::size_t size =
                     static_cast<std::size_t>(std::min<std::uint64_t>(until - from, kBuffer));
-                if (Check(fileops::ReadAt(temporary_.File(), from, buffer_.data(), size, got)) &&
+                if (Check(fileops::ReadAt(temporary_.File(), from, buffer_.Data(), size, got)) &&
                     Check(got == 0
                               ? std::make_error_code(std::errc::io_error)
-                              : fileops::WriteAt(temporary_.File(), to, buffer_.data(), got))) {
+                              : fileops::WriteAt(temporary_.File(), to, buffer_.Data(), got))) {
                     from += got;
                     to += got;
                 }
             }
         }
-        buffer_.clear();
         if (!failed_ && Check(fileops::TruncateTo(temporary_.File(), to))) {
             written_ = committed_ = to;
         }
-    } catch (...) {
-        buffer_.clear();
-        Check(std::make_error_code(std::errc::not_enough_memory));
     }
 }
 
@@ -64,7 +62,7 @@ void LogFile::Finish() {
     if (failed_) {
         return;
     }
-    WriteBuffer();
+    WriteBuffer(false);
     if (!failed_) {
         Check(fileops::FlushData(temporary_.File())); // on the disk before its name points at it
     }
@@ -73,11 +71,15 @@ void LogFile::Finish() {
     }
 }
 
-void LogFile::WriteBuffer() {
-    if (Check(temporary_.Write(buffer_))) {
-        written_ += buffer_.size();
+void LogFile::WriteBuffer(bool later) {
+    if (failed_) {
+        return;
     }
-    buffer_.clear();
+    if (Check(later ? temporary_.WriteBlock(buffer_, used_, 0)
+                    : temporary_.Write(std::string_view(buffer_.Data(), used_)))) {
+        written_ += used_;
+    }
+    used_ = 0;
 }
 
 bool LogFile::Check(std::error_code error) {
@@ -85,7 +87,8 @@ bool LogFile::Check(std::error_code error) {
         failed_ = true;
         AddFailure(failures_, name_, error.message(), FileFailure::Kind::LogFile);
         temporary_.Discard();
-        std::string().swap(buffer_);
+        buffer_ = ByteBlock();
+        used_ = 0;
     }
     return !error;
 }

@@ -6,8 +6,10 @@
 #include "Conversion.h"
 #include "TemporaryFile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -30,20 +32,28 @@ struct ByteRange {
 // place is taken out again (TakeOut).
 class LogFile {
 public:
-    LogFile(const fileops::Folder& folder, std::string name, std::vector<FileFailure>& failures);
+    // With BEHIND, full buffers are written on its thread.
+    LogFile(const fileops::Folder& folder, std::string name, std::vector<FileFailure>& failures,
+            WriteBehind* behind = nullptr);
 
     void Write(std::string_view bytes) {
-        if (failed_) {
-            return;
-        }
-        buffer_.append(bytes);
-        if (buffer_.size() >= kBuffer) {
-            WriteBuffer();
+        while (!failed_ && !bytes.empty()) {
+            const std::size_t size = std::min(bytes.size(), buffer_.Size() - used_);
+            std::memcpy(buffer_.Data() + used_, bytes.data(), size);
+            used_ += size;
+            bytes.remove_prefix(size);
+            if (used_ == buffer_.Size()) {
+                WriteBuffer(true);
+            }
         }
     }
 
     // Where the next record starts (between files).
-    std::uint64_t Position() const { return written_ + buffer_.size(); }
+    std::uint64_t Position() const { return written_ + used_; }
+
+    // Takes note of the writes of the buffers handed over so far: waits for them, and reports a
+    // failed one now.
+    void Settle() { Check(temporary_.Settle()); }
 
     void Commit() { committed_ = Position(); }
 
@@ -56,17 +66,20 @@ public:
     void Finish();
 
 private:
-    static constexpr std::size_t kBuffer = 64 * 1024;
+    static constexpr std::size_t kBuffer = 256 * 1024;
 
-    void WriteBuffer();
+    // Writes the buffer: hands it over to be written later (by the WriteBehind, if any), or
+    // writes it at once, behind everything handed over.
+    void WriteBuffer(bool later);
     bool Check(std::error_code error);
 
     std::string name_;
     std::vector<FileFailure>& failures_;
     Temporary temporary_;
     bool failed_ = false;
-    std::string buffer_;
-    std::uint64_t written_ = 0;   // bytes in the file
+    ByteBlock buffer_{kBuffer};
+    std::size_t used_ = 0;        // bytes of buffer_ not written yet
+    std::uint64_t written_ = 0;   // bytes in the file, or handed over to be written
     std::uint64_t committed_ = 0; // bytes of finished records
 };
 

@@ -94,10 +94,10 @@ SourceReader::SourceReader(std::size_t blockSize)
     : blockSize_(std::max<std::size_t>(blockSize, 1)), block_(std::max(blockSize_, kLongestMark)) {}
 
 std::error_code SourceReader::Decode(SourceEncoding encoding, std::string_view bytes,
-                                     TextSink& sink) {
+                                     TextSink& sink, Utf8Detector* counter) {
     switch (encoding) {
     case SourceEncoding::Utf8:
-        return utf8_.Feed(bytes, sink);
+        return utf8_.Feed(bytes, sink, counter);
     case SourceEncoding::Utf16LE:
     case SourceEncoding::Utf16BE:
         return utf16_.Feed(bytes, sink);
@@ -107,20 +107,21 @@ std::error_code SourceReader::Decode(SourceEncoding encoding, std::string_view b
     return sink.Text(bytes);
 }
 
-std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
-                                     SourceEncoding& encoding, bool& goBack) {
+std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest, bool guess,
+                                     SourceEncoding& encoding, bool& goBack, bool& guessed) {
     goBack = false;
+    guessed = false;
     encoding = SourceEncoding::Windows1252;
     detector_.Reset();
     if (!detector_.Feed(rest)) {
         return {};
     }
-    if (ahead_.empty()) {
-        ahead_.resize(blockSize_);
+    if (ahead_.Empty()) {
+        ahead_ = ByteBlock(blockSize_);
     }
     for (;;) {
         std::size_t got = 0;
-        if (auto error = source.Read(ahead_.data(), ahead_.size(), got)) {
+        if (auto error = source.Read(ahead_.Data(), ahead_.Size(), got)) {
             return error;
         }
         if (got == 0) {
@@ -129,17 +130,33 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest,
             return {};
         }
         goBack = true;
-        if (!detector_.Feed(std::string_view(ahead_.data(), got))) {
+        if (!detector_.Feed(std::string_view(ahead_.Data(), got))) {
+            return {};
+        }
+        if (guess) {
+            encoding = SourceEncoding::Utf8;
+            guessed = true;
             return {};
         }
     }
+}
+
+SourceReading SourceReader::ReadAgain(ByteSource& source, TextSink& sink) {
+    SourceReading result;
+    if ((result.sinkError = sink.Restart())) {
+        return result;
+    }
+    if ((result.readError = source.Seek(0))) {
+        return result;
+    }
+    return Read(source, SourceEncoding::Windows1252, sink);
 }
 
 SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncoding> encoding,
                                  TextSink& sink) {
     SourceReading result;
     result.encoding = encoding.value_or(SourceEncoding::Windows1252);
-    char* const block = block_.data();
+    char* const block = block_.Data();
     std::uint64_t next = 0; // where the next read starts; the bytes at hand end there
 
     // The first bytes: enough for a byte-order mark (Windows-1252 given: one block, as later).
@@ -147,7 +164,7 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
     bool atEnd = false;
     do {
         std::size_t got = 0;
-        const std::size_t room = std::min(blockSize_, block_.size() - size);
+        const std::size_t room = std::min(blockSize_, block_.Size() - size);
         if (auto error = source.Read(block + size, room, got)) {
             result.readError = error;
             return result;
@@ -159,6 +176,7 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
     std::string_view bytes(block, size);
 
     bool deciding = !encoding.has_value(); // no byte above 127 seen yet, none given
+    bool guessing = false;                 // passed on as UTF-8 before that was known
     if (encoding != SourceEncoding::Windows1252) {
         std::size_t markLength = 0;
         const SourceEncoding mark = ByteOrderMark(bytes, markLength);
@@ -184,10 +202,12 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
             if (!bytes.empty()) {
                 deciding = false;
                 bool goBack = false;
-                if (auto readError = Decide(source, bytes, result.encoding, goBack)) {
+                if (auto readError = Decide(source, bytes, sink.CanRestart(), result.encoding,
+                                            goBack, guessing)) {
                     result.readError = readError;
                     return result;
                 }
+                detector_.Reset(); // counts anew from here while guessing
                 if (goBack) {
                     next -= bytes.size();
                     bytes = {};
@@ -200,9 +220,13 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
             }
         }
         if (!deciding && !bytes.empty()) {
-            if (auto error = Decode(result.encoding, bytes, sink)) {
+            if (auto error =
+                    Decode(result.encoding, bytes, sink, guessing ? &detector_ : nullptr)) {
                 result.sinkError = error;
                 return result;
+            }
+            if (guessing && !detector_.Possible()) {
+                return ReadAgain(source, sink);
             }
         }
         if (atEnd) {
@@ -222,7 +246,10 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
 
     std::error_code error;
     if (result.encoding == SourceEncoding::Utf8) {
-        error = utf8_.Finish(sink);
+        error = utf8_.Finish(sink, guessing ? &detector_ : nullptr);
+        if (!error && guessing && !detector_.Finish()) {
+            return ReadAgain(source, sink);
+        }
         result.broken = utf8_.Broken();
     } else if (result.encoding != SourceEncoding::Windows1252) {
         error = utf16_.Finish(sink);

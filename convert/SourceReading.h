@@ -5,6 +5,7 @@
 // says so (a byte-order mark) or its bytes do (UTF-8 but for a few broken sequences at most),
 // or as the user says.
 
+#include "ByteBlock.h"
 #include "Conversion.h"
 #include "FileOps.h"
 #include "Unicode.h"
@@ -16,7 +17,6 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace rz408 {
 
@@ -84,7 +84,11 @@ struct SourceReading {
 // at once; from there, as long as the source may still be UTF-8, its rest is read ahead without
 // passing anything on, and then read again from that byte in the encoding it turned out to be
 // in. (A Windows-1252 text is ruled out at its sixteenth letter above 127 at the latest, most
-// often within the block at hand.)
+// often within the block at hand.) A sink that can take back what it was given (TextSink::
+// Restart) is spared reading a long source twice: once a block read ahead leaves the question
+// open, the source is passed on as UTF-8 while the same rule is kept along the way, and should
+// the rule rule UTF-8 out after all, the sink takes everything back and the source is read anew,
+// from its start, as Windows-1252. Either way the sink ends up with the same text.
 //
 // With an encoding given, every source is read in it: a byte-order mark of that encoding is
 // skipped; any other bytes that are not valid in it are broken sequences.
@@ -97,14 +101,20 @@ public:
 private:
     // Reads ahead from REST (the block from the first byte above 127, at offset AT) to tell
     // whether the source is UTF-8 as a whole. GO_BACK: the rest was read ahead, so reading
-    // must go on at AT.
-    std::error_code Decide(ByteSource& source, std::string_view rest, SourceEncoding& encoding,
-                           bool& goBack);
-    std::error_code Decode(SourceEncoding encoding, std::string_view bytes, TextSink& sink);
+    // must go on at AT. With GUESS, it reads one block ahead at most: when the question is still
+    // open then, GUESSED is set and ENCODING is UTF-8.
+    std::error_code Decide(ByteSource& source, std::string_view rest, bool guess,
+                           SourceEncoding& encoding, bool& goBack, bool& guessed);
+    // With COUNTER, a UTF-8 source's sequences are counted there too.
+    std::error_code Decode(SourceEncoding encoding, std::string_view bytes, TextSink& sink,
+                           Utf8Detector* counter);
+    // A source passed on as UTF-8 that is not: SINK takes it back, and it is read anew from its
+    // start as Windows-1252.
+    SourceReading ReadAgain(ByteSource& source, TextSink& sink);
 
     std::size_t blockSize_;
-    std::vector<char> block_;
-    std::vector<char> ahead_; // for reading ahead, taken when first needed
+    ByteBlock block_;
+    ByteBlock ahead_; // for reading ahead, taken when first needed
     Utf8Decoder utf8_;
     Utf16Decoder utf16_;
     Utf8Detector detector_;

@@ -42,6 +42,16 @@ const std::array<StreamEntry, 256> kStreamTable = [] {
 
 } // namespace
 
+std::error_code ConvertSink::WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep) {
+    const std::error_code error = WriteTarget(std::string_view(block.Data(), size));
+    std::memmove(block.Data(), block.Data() + size, keep);
+    return error;
+}
+
+std::error_code ConvertSink::Restart() {
+    return std::make_error_code(std::errc::operation_not_supported);
+}
+
 StreamConverter::StreamConverter(const Module1& m, ConvertSink& sink, std::size_t blockSize)
     : m_(m), sink_(sink), block_(std::max<std::size_t>(blockSize, 1) + kSlack),
       limit_(std::max<std::size_t>(blockSize, 1)) {}
@@ -62,6 +72,14 @@ void StreamConverter::Start(std::string recordStart) {
     lastLine_.clear();
 }
 
+std::error_code StreamConverter::Restart() {
+    if (auto error = sink_.Restart()) {
+        return error;
+    }
+    Start(std::move(recordStart_));
+    return {};
+}
+
 std::error_code StreamConverter::Feed(std::string_view bytes) {
     std::size_t consumed = 0;
     return FeedBytes<false>(bytes, consumed);
@@ -77,8 +95,8 @@ template <bool kStopAtHigh>
 std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& consumed) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    char* const base = block_.data();
-    char* const limit = base + limit_;
+    char* base = block_.Data(); // the block may change at each flush
+    char* limit = base + limit_;
     char* out = base + used_;
     if (afterCr_ && p < end) {
         afterCr_ = false;
@@ -110,6 +128,8 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
             lineOpen_ = true;
         }
         auto error = Flush(out);
+        base = block_.Data();
+        limit = base + limit_;
         out = base + used_;
         return error;
     };
@@ -191,14 +211,13 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
 }
 
 std::error_code StreamConverter::Other(char32_t c, bool /*broken*/) {
-    char* const base = block_.data();
     afterCr_ = false; // a line feed no longer follows the carriage return
     if (used_ >= limit_) {
-        if (auto error = Flush(base + used_)) {
+        if (auto error = Flush(block_.Data() + used_)) {
             return error;
         }
     }
-    base[used_++] = ' ';
+    block_.Data()[used_++] = ' ';
     lineOpen_ = true;
     others_.Add(c);
     othersInLine_ = true;
@@ -226,8 +245,8 @@ void StreamConverter::WriteEntries() {
     blanks_.Clear();
 }
 
-std::error_code StreamConverter::Flush(char* out) {
-    char* const base = block_.data();
+std::error_code StreamConverter::Flush(char* out, bool last) {
+    char* const base = block_.Data();
     const auto size = static_cast<std::size_t>(out - base);
     // A short line that has begun stays in the block, so that the last line of a file can be
     // told afterwards; it must leave room for progress.
@@ -240,15 +259,16 @@ std::error_code StreamConverter::Flush(char* out) {
     lastLineStart_ = -1;
     std::error_code error;
     if (size > keep) {
-        error = sink_.WriteTarget(std::string_view(base, size - keep));
+        // The last bytes follow the file's last line end: nothing is kept then.
+        error = last ? sink_.WriteTarget(std::string_view(base, size))
+                     : sink_.WriteBlock(block_, size - keep, keep);
     }
-    std::memmove(base, base + size - keep, keep);
     used_ = keep;
     return error;
 }
 
 std::error_code StreamConverter::Finish() {
-    char* out = block_.data() + used_;
+    char* out = block_.Data() + used_;
     if (lineOpen_) {
         EndLine(out);
     }
@@ -258,9 +278,9 @@ std::error_code StreamConverter::Finish() {
     }
     lastLine_.clear();
     if (lastLineStart_ >= 0) {
-        lastLine_.assign(block_.data() + lastLineStart_, block_.data() + lastLineEnd_);
+        lastLine_.assign(block_.Data() + lastLineStart_, block_.Data() + lastLineEnd_);
     }
-    return Flush(out);
+    return Flush(out, true);
 }
 
 } // namespace rz408

@@ -5,6 +5,7 @@
 // them (see below), each translated as TranslateLine does (with the grave accents made apostrophes
 // first), written with CR LF, and the file's log record.
 
+#include "ByteBlock.h"
 #include "LogEntry.h"
 #include "Module1.h"
 #include "TranslationTable.h"
@@ -15,7 +16,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace rz408 {
 
@@ -23,8 +23,18 @@ namespace rz408 {
 class ConvertSink {
 public:
     virtual ~ConvertSink() = default;
-    // The next bytes of the target file.
+    // The next bytes of the target file: the last of them (the converter is done with them).
     virtual std::error_code WriteTarget(std::string_view bytes) = 0;
+    // The next bytes of the target file while more follow: the first SIZE bytes of BLOCK, which
+    // then begins with the KEEP bytes that followed them. A sink that writes them later takes
+    // BLOCK over and puts another block of its size in its place. By default they are written at
+    // once (WriteTarget).
+    virtual std::error_code WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep);
+    // Whether the sink can take back what it was given of the file at hand (Restart), and its
+    // log record.
+    virtual bool CanRestart() const { return false; }
+    // Takes it all back: the file's target and record are then written anew from their start.
+    virtual std::error_code Restart();
     // The next bytes of the file's log record (record start, entries, the closing CR LF).
     virtual void WriteLog(std::string_view bytes) = 0;
 };
@@ -59,6 +69,9 @@ public:
     std::error_code Text(std::string_view cp1252) override { return Feed(cp1252); }
     std::error_code Other(char32_t c, bool broken) override;
     std::size_t TextBelow128(std::string_view bytes, std::error_code& error) override;
+    // The file comes anew from its start, when the sink can take back what it was given.
+    bool CanRestart() const override { return sink_.CanRestart(); }
+    std::error_code Restart() override;
 
     // Ends the file: its last line, its log record, and the last output block.
     std::error_code Finish();
@@ -75,7 +88,7 @@ public:
 private:
     // Ends the current line: CR LF, and its log entries.
     void EndLine(char*& out) {
-        char* const base = block_.data();
+        char* const base = block_.Data();
         lastLineStart_ = lineStart_;
         lastLineEnd_ = out - base;
         *out++ = '\r';
@@ -92,11 +105,13 @@ private:
     // receives the number converted.
     template <bool kStopAtHigh>
     std::error_code FeedBytes(std::string_view bytes, std::size_t& consumed);
-    std::error_code Flush(char* out);
+    // Writes the block up to OUT, but for the start of a short line that has begun; with LAST,
+    // the last bytes of the file.
+    std::error_code Flush(char* out, bool last = false);
 
     const Module1& m_;
     ConvertSink& sink_;
-    std::vector<char> block_;
+    ByteBlock block_;
     std::size_t used_ = 0;  // bytes of block_ waiting to be written
     std::size_t limit_ = 0; // flush before using more than this
     std::string recordStart_;

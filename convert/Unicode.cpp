@@ -179,6 +179,10 @@ std::size_t TextSink::TextBelow128(std::string_view bytes, std::error_code& erro
     return run;
 }
 
+std::error_code TextSink::Restart() {
+    return std::make_error_code(std::errc::operation_not_supported);
+}
+
 // --- Decoded text ------------------------------------------------------------------------
 
 std::error_code DecodedText::Put(char32_t c, bool broken, TextSink& sink) {
@@ -213,7 +217,7 @@ void Utf8Decoder::Reset() {
     pendingSize_ = 0;
 }
 
-std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink) {
+std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink, Utf8Detector* counter) {
     std::error_code error;
     WalkUtf8(
         bytes, pending_, pendingSize_,
@@ -227,17 +231,24 @@ std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink) {
             return run;
         },
         [&](const Utf8Sequence& sequence) {
-            error = text_.Put(sequence.c, sequence.kind == Utf8Sequence::Kind::Broken, sink);
+            const bool broken = sequence.kind == Utf8Sequence::Kind::Broken;
+            if (counter != nullptr) {
+                counter->Count(broken);
+            }
+            error = text_.Put(sequence.c, broken, sink);
             return !error;
         });
     return error ? error : text_.Flush(sink);
 }
 
-std::error_code Utf8Decoder::Finish(TextSink& sink) {
+std::error_code Utf8Decoder::Finish(TextSink& sink, Utf8Detector* counter) {
     if (pendingSize_ == 0) {
         return {};
     }
     pendingSize_ = 0;
+    if (counter != nullptr) {
+        counter->Count(true);
+    }
     return text_.Put(kReplacementCharacter, true, sink);
 }
 
@@ -249,6 +260,9 @@ void Utf8Detector::Reset() {
 }
 
 void Utf8Detector::Count(bool broken) {
+    if (!possible_) {
+        return;
+    }
     if (!broken) {
         ++valid_;
         return;

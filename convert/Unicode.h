@@ -60,6 +60,12 @@ public:
     // takes the leading bytes of BYTES below 128 as Text and returns their number. A sink that
     // looks at every byte anyway stops there on its own.
     virtual std::size_t TextBelow128(std::string_view bytes, std::error_code& error);
+
+    // Whether the sink can take back everything it was given of the source at hand (Restart).
+    virtual bool CanRestart() const { return false; }
+    // Takes back everything it was given of the source at hand, which then comes anew from its
+    // start.
+    virtual std::error_code Restart();
 };
 
 // Decoded characters on their way to a TextSink: the Windows-1252 codes gathered and passed on
@@ -86,14 +92,17 @@ private:
     std::uint64_t broken_ = 0;
 };
 
+class Utf8Detector;
+
 // Decodes UTF-8 as it streams in: the text goes to a TextSink, each broken sequence as
 // Other(kReplacementCharacter, true). A sequence may be split across Feeds anywhere.
 class Utf8Decoder {
 public:
     void Reset();
-    std::error_code Feed(std::string_view bytes, TextSink& sink);
+    // With COUNTER, each sequence of more than one byte, valid or broken, is counted there too.
+    std::error_code Feed(std::string_view bytes, TextSink& sink, Utf8Detector* counter = nullptr);
     // The end of the text: a sequence cut short there is broken.
-    std::error_code Finish(TextSink& sink);
+    std::error_code Finish(TextSink& sink, Utf8Detector* counter = nullptr);
     std::uint64_t Broken() const { return text_.Broken(); }
 
 private:
@@ -129,9 +138,13 @@ public:
     // Whether the whole text is UTF-8 by the rule; a sequence cut short at its end is broken.
     bool Finish();
 
-private:
+    // Instead of Feed, while a Utf8Decoder walks the bytes: counts one sequence of more than one
+    // byte, BROKEN or valid, as Feed would (nothing more once UTF-8 is ruled out).
     void Count(bool broken);
+    // False once the sequences so far rule UTF-8 out.
+    bool Possible() const { return possible_; }
 
+private:
     unsigned char pending_[4] = {};
     std::size_t pendingSize_ = 0;
     std::uint64_t valid_ = 0;

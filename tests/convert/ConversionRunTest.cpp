@@ -306,6 +306,39 @@ TEST(ConversionRun, GivenEncodingForEverySource) {
     EXPECT_EQ(ReadFile(folder / "a.txt"), "Gr  e\r\n");
 }
 
+// A long source that reads as UTF-8 for more than a block, and then no longer: what was written of
+// its copy and log record meanwhile (on the writing thread too) is taken back, and it is written
+// as Windows-1252, exactly as with that encoding given; the files before it keep their records.
+TEST(ConversionRun, SourceFoundNotToBeUtf8AfterABlockIsWrittenAnew) {
+    const std::string windows1252 = "Gr\xFC\xDF"
+                                    "e aus K\xF6ln \x84Hallo\x93\r\n";
+    // Five valid sequences a line, then five broken ones: UTF-8 is ruled out within the latter.
+    const std::string source =
+        Repeated(test::Utf8Of(kGreeting), 10000) + Repeated(windows1252, 2000);
+    for (const std::size_t block : {std::size_t{64}, RunOptions().blockSize}) {
+        SCOPED_TRACE(block);
+        TempFolder guessed;
+        TempFolder given;
+        for (const TempFolder* folder : {&guessed, &given}) {
+            WriteSources(*folder, kGermanFolder);
+            WriteFile(*folder / "x.deu", source);
+        }
+        Module1 m = test::German();
+        RunOptions options;
+        options.blockSize = block;
+        const RunReport report = RunFolder(m, guessed, "*.deu", options);
+        EXPECT_EQ(report.converted, kGermanFolder.size() + 1);
+        EXPECT_TRUE(report.unicodeSources.empty());
+        options.encoding = SourceEncoding::Windows1252;
+        RunFolder(m, given, "*.deu", options);
+        EXPECT_TRUE(ReadFile(guessed / "x.txt") == ReadFile(given / "x.txt"));
+        const std::string log = ReadFile(guessed / "konvertionsfehler.txt");
+        EXPECT_TRUE(log == ReadFile(given / "konvertionsfehler.txt"));
+        EXPECT_EQ(log.substr(0, kGermanLog.size()), kGermanLog);
+        ExpectNoTemporaryFiles(guessed);
+    }
+}
+
 TEST(ConversionRun, FrenchLogNameAndEntries) {
     TempFolder folder;
     WriteFile(folder / "carte.fra", "\xC9t\xE9\x85\r\nfin\x93");
@@ -827,48 +860,59 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// In one block, written by the run's thread; in blocks of 4 KiB, most of them written on the
+// writing thread, whose failure counts for the file all the same.
 TEST(ConversionRun, TargetThatCannotBeWrittenWholeKeepsTheOldOne) {
-    TempFolder folder;
-    WriteFile(folder / "big.deu", std::string(50000, 'x') + "\x96");
-    WriteFile(folder / "big.txt", "the old target");
-    WriteFile(folder / "small.deu", "\xE4");
-    Module1 m = test::German();
-    RunReport report;
-    {
-        FileSizeLimit limit(10000);
-        report = RunFolder(m, folder, "*.deu");
+    for (const std::size_t block : {RunOptions().blockSize, std::size_t{4096}}) {
+        SCOPED_TRACE(block);
+        TempFolder folder;
+        WriteFile(folder / "big.deu", std::string(50000, 'x') + "\x96");
+        WriteFile(folder / "big.txt", "the old target");
+        WriteFile(folder / "small.deu", "\xE4");
+        Module1 m = test::German();
+        RunOptions options;
+        options.blockSize = block;
+        RunReport report;
+        {
+            FileSizeLimit limit(10000);
+            report = RunFolder(m, folder, "*.deu", options);
+        }
+        EXPECT_EQ(report.converted, 1u);
+        ASSERT_EQ(report.failures.size(), 1u);
+        EXPECT_EQ(report.failures[0].name, "big.deu");
+        EXPECT_EQ(report.failures[0].reason, "cannot write big.txt: File too large");
+        EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
+        EXPECT_EQ(ReadFile(folder / "small.txt"), "ae\r\n");
+        EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
+        ExpectNoTemporaryFiles(folder);
     }
-    EXPECT_EQ(report.converted, 1u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "big.deu");
-    EXPECT_EQ(report.failures[0].reason, "cannot write big.txt: File too large");
-    EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
-    EXPECT_EQ(ReadFile(folder / "small.txt"), "ae\r\n");
-    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
-    ExpectNoTemporaryFiles(folder);
 }
 
+// A short log is written at the end, a long one on the writing thread as it grows.
 TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
-    TempFolder folder;
-    std::string lines;
-    for (int k = 0; k < 200; ++k) {
-        lines += "\x96\r\n";
+    for (const auto& [lines, limit] : {std::pair<std::size_t, rlim_t>{200, 4000}, {2000, 10000}}) {
+        SCOPED_TRACE(lines);
+        TempFolder folder;
+        std::string source;
+        for (std::size_t k = 0; k < lines; ++k) {
+            source += "\x96\r\n";
+        }
+        WriteFile(folder / "x.deu", source);
+        WriteFile(folder / "konvertionsfehler.txt", "the old log");
+        Module1 m = test::German();
+        RunReport report;
+        {
+            FileSizeLimit limited(limit);
+            report = RunFolder(m, folder, "*.deu");
+        }
+        EXPECT_EQ(report.converted, 1u);
+        ASSERT_EQ(report.failures.size(), 1u);
+        EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
+        EXPECT_EQ(report.failures[0].reason, "File too large");
+        EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "the old log");
+        EXPECT_EQ(ReadFile(folder / "x.txt").size(), 3 * lines);
+        ExpectNoTemporaryFiles(folder);
     }
-    WriteFile(folder / "x.deu", lines);
-    WriteFile(folder / "konvertionsfehler.txt", "the old log");
-    Module1 m = test::German();
-    RunReport report;
-    {
-        FileSizeLimit limit(4000);
-        report = RunFolder(m, folder, "*.deu");
-    }
-    EXPECT_EQ(report.converted, 1u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
-    EXPECT_EQ(report.failures[0].reason, "File too large");
-    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "the old log");
-    EXPECT_EQ(ReadFile(folder / "x.txt").size(), 600u);
-    ExpectNoTemporaryFiles(folder);
 }
 
 struct DiskCase {

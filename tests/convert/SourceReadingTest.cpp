@@ -49,12 +49,16 @@ struct Converted {
     std::string log;
     std::size_t bytesRead = 0;
     int seeks = 0;
+    std::size_t restarts = 0;
 };
 
-// SOURCE read in blocks of BLOCK bytes and converted through an output block of OUT bytes.
+// SOURCE read in blocks of BLOCK bytes and converted through an output block of OUT bytes, into
+// a sink that can take back what it got (RESTARTABLE) or not.
 Converted ReadAndConvert(std::string_view source, Given given, std::size_t block,
-                         std::size_t out = StreamConverter::kDefaultBlockSize) {
+                         std::size_t out = StreamConverter::kDefaultBlockSize,
+                         bool restartable = false) {
     StringSink sink;
+    sink.restartable = restartable;
     const Module1 m = test::German();
     StreamConverter converter(m, sink, out);
     converter.Start("f.deu : ");
@@ -69,6 +73,7 @@ Converted ReadAndConvert(std::string_view source, Given given, std::size_t block
     result.log = sink.log;
     result.bytesRead = bytes.bytesRead;
     result.seeks = bytes.seeks;
+    result.restarts = sink.restarts;
     return result;
 }
 
@@ -84,16 +89,20 @@ StringSink ConvertWindows1252(std::string_view text) {
 }
 
 // SOURCE read in blocks that put every block edge in many places of a short source, and in
-// one block; each through a small output block and a large one.
+// one block; each through a small output block and a large one, into a sink that can take back
+// what it got and one that cannot.
 std::vector<Converted> ReadInAllBlockSizes(std::string_view source, Given given) {
     std::vector<Converted> all;
     for (const std::size_t block : {1, 2, 3, 4, 5, 7, 16, 64 * 1024}) {
         for (const std::size_t out : {std::size_t{3}, StreamConverter::kDefaultBlockSize}) {
-            const std::string blocks =
-                "block " + std::to_string(block) + ", out " + std::to_string(out);
-            SCOPED_TRACE(blocks);
-            all.push_back(ReadAndConvert(source, given, block, out));
-            all.back().blocks = blocks;
+            for (const bool restartable : {false, true}) {
+                const std::string blocks = "block " + std::to_string(block) + ", out " +
+                                           std::to_string(out) +
+                                           (restartable ? ", restartable" : "");
+                SCOPED_TRACE(blocks);
+                all.push_back(ReadAndConvert(source, given, block, out, restartable));
+                all.back().blocks = blocks;
+            }
         }
     }
     return all;
@@ -532,7 +541,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------------------------------
 // Reading: a Windows-1252 text is read once; a source that may be UTF-8 is read ahead from its
-// first byte above 127 and read again from there.
+// first byte above 127 and read again from there. Into a sink that can take back what it got,
+// only one block is read ahead: a source still open to UTF-8 then is passed on as UTF-8, and read
+// anew from its start should it turn out not to be.
 
 struct ReadsCase {
     const char* name;
@@ -542,6 +553,10 @@ struct ReadsCase {
     SourceEncoding encoding;
     int seeks;
     std::size_t bytesRead;
+    // Into a sink that can take back what it got.
+    int restartableSeeks;
+    std::size_t restartableBytesRead;
+    std::size_t restarts;
 };
 
 class Reads : public testing::TestWithParam<ReadsCase> {};
@@ -552,6 +567,14 @@ TEST_P(Reads, OnceUnlessItMayBeUtf8) {
     EXPECT_EQ(converted.reading.encoding, row.encoding);
     EXPECT_EQ(converted.seeks, row.seeks);
     EXPECT_EQ(converted.bytesRead, row.bytesRead);
+    const Converted restartable =
+        ReadAndConvert(row.source, {}, row.block, StreamConverter::kDefaultBlockSize, true);
+    EXPECT_EQ(restartable.reading.encoding, row.encoding);
+    EXPECT_EQ(restartable.seeks, row.restartableSeeks);
+    EXPECT_EQ(restartable.bytesRead, row.restartableBytesRead);
+    EXPECT_EQ(restartable.restarts, row.restarts);
+    EXPECT_EQ(restartable.target, converted.target);
+    EXPECT_EQ(restartable.log, converted.log);
 }
 
 const std::string kPlain = std::string(1000, 'a') + "\r\n";
@@ -559,26 +582,32 @@ const std::string kPlain = std::string(1000, 'a') + "\r\n";
 INSTANTIATE_TEST_SUITE_P(
     Encodings, Reads,
     testing::Values(
-        ReadsCase{"Ascii", kPlain + kPlain, 64, kCp1252, 0, 2004},
+        ReadsCase{"Ascii", kPlain + kPlain, 64, kCp1252, 0, 2004, 0, 2004, 0},
         // Ruled out at its sixteenth letter above 127, within the block at hand.
-        ReadsCase{"Windows1252", kPlain + kSixteenBroken + kPlain, 64, kCp1252, 0, 2020},
-        // Ruled out at its sixteenth, in the block from byte 1984 on: read ahead to there.
+        ReadsCase{"Windows1252", kPlain + kSixteenBroken + kPlain, 64, kCp1252, 0, 2020, 0, 2020,
+                  0},
+        // Ruled out at its sixteenth, in the block from byte 1984 on: read ahead to there. Into
+        // the other sink: one block ahead (1024 to 1088), passed on from byte 1002 to the block
+        // that ends at 2026, then all of it (3022) anew.
         ReadsCase{"Windows1252RuledOutFarOn",
                   kPlain + "\xFC" + kPlain + kSixteenBroken.substr(1) + kPlain, 64, kCp1252, 1,
-                  2048 + 2020},
-        // Fewer than sixteen: read ahead to its end.
+                  2048 + 2020, 2, 1088 + (2026 - 1002) + 3022, 1},
+        // Fewer than sixteen: read ahead to its end. Into the other sink: one block ahead, passed
+        // on to its end from the first letter (at 1004), and then all of it anew.
         ReadsCase{"Windows1252FewLetters", kPlain + kGreeting1252 + kPlain, 64, kCp1252, 1,
-                  2 * (2004 + kGreeting1252.size()) - 1004},
+                  2 * (2004 + kGreeting1252.size()) - 1004, 2,
+                  1088 + (2004 + kGreeting1252.size() - 1004) + 2004 + kGreeting1252.size(), 1},
         // Within one block: decided there, nothing read again.
         ReadsCase{"Utf8InOneBlock", kPlain + Utf8Of(kGreeting), 4096, kUtf8, 0,
-                  1002 + Utf8Of(kGreeting).size()},
-        // Read ahead to the end, then again from the first byte above 127 (the u umlaut, at 1006).
+                  1002 + Utf8Of(kGreeting).size(), 0, 1002 + Utf8Of(kGreeting).size(), 0},
+        // Read ahead to the end, then again from the first byte above 127 (the u umlaut, at 1006);
+        // into the other sink one block ahead, and once from there to the end (2035).
         ReadsCase{"Utf8", kPlain + "ab" + Utf8Of(kGreeting) + kPlain, 64, kUtf8, 1,
-                  2 * (2006 + Utf8Of(kGreeting).size()) - 1006},
+                  2 * (2006 + Utf8Of(kGreeting).size()) - 1006, 1, 1088 + 2035 - 1006, 0},
         ReadsCase{"NotUtf8FarOn", kPlain + "ab" + Utf8Of(kGreeting) + kPlain + "\xFC", 64, kCp1252,
-                  1, 2 * (2007 + Utf8Of(kGreeting).size()) - 1006},
+                  1, 2 * (2007 + Utf8Of(kGreeting).size()) - 1006, 2, 1088 + 2036 - 1006 + 2036, 1},
         ReadsCase{"Utf8WithMark", kUtf8Mark + kPlain + Utf8Of(kGreeting), 64, kUtf8, 0,
-                  1005 + Utf8Of(kGreeting).size()}),
+                  1005 + Utf8Of(kGreeting).size(), 0, 1005 + Utf8Of(kGreeting).size(), 0}),
     test::RowName());
 
 // ---------------------------------------------------------------------------------------

@@ -65,7 +65,7 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
     for (int k = 0; k < row.placedBefore; ++k) {
         fileops::File file;
         if (fileops::CreateTemporary(dir, "placed.txt", file, temporary) ||
-            fileops::Replace(dir, file, temporary, "placed.txt")) {
+            fileops::Replace(dir, file, temporary, "placed.txt", fileops::kNewFileRights)) {
             ::_exit(3);
         }
     }
@@ -79,7 +79,8 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
             ::_exit(3);
         }
         if (k == 0) {
-            if (fileops::Replace(dir, *open.back(), temporary, "placed.txt")) {
+            if (fileops::Replace(dir, *open.back(), temporary, "placed.txt",
+                                 fileops::kNewFileRights)) {
                 ::_exit(3);
             }
         } else if (k == 1) {

@@ -2,9 +2,11 @@
 // Whose copy is it: a copy that replaces an old one keeps the old file's owner and group where
 // the run may give them (as root), and otherwise gets the runner's; a set-user-ID or
 // set-group-ID bit of the old file stays only under its old owner and group, never passing to
-// another owner with content from a source someone else controls. Each row runs the built batch
-// command as root, as root without the right to give files away, or as the user nobody (also as
-// a member of the old file's group).
+// another owner with content from a source someone else controls. A new copy, where no old one
+// stood, is never more open than its source: the source's access rights less the umask, without
+// set-ID bits (as cp gives them). Each row runs the built batch command, under umask 022, as root,
+// as root without the right to give files away, or as the user nobody (also as a member of the
+// old file's group).
 //
 // Whose source is it: run as root in a folder that a user can write to (as install scripts do),
 // the command never copies into the folder what the folder's owner could not read, whether the
@@ -48,10 +50,14 @@ enum class Runner {
     NobodyInPlayers, // nobody, a member of the group kPlayers too
 };
 
+// No old a.txt: the copy is new.
+constexpr mode_t kNoOldCopy = static_cast<mode_t>(-1);
+
 struct OwnerRow {
     const char* name;
     Runner runner;
-    uid_t oldOwner; // of the old a.txt
+    mode_t sourceMode; // of a.deu, root's
+    uid_t oldOwner;    // of the old a.txt
     gid_t oldGroup;
     mode_t oldMode;
     uid_t newOwner; // of the copy
@@ -65,22 +71,31 @@ void PrintTo(const OwnerRow& row, std::ostream* os) {
 
 // clang-format off
 const OwnerRow kOwnerRows[] = {
-    {"RootKeepsOwnerGroupAndSetIdBits", Runner::Root,
+    {"RootKeepsOwnerGroupAndSetIdBits", Runner::Root, 0644,
         kNobody, kNobody, 06755, kNobody, kNobody, 06755},
-    {"RootKeepsOwnerAndGroupOfAPlainFile", Runner::Root,
+    {"RootKeepsOwnerAndGroupOfAPlainFile", Runner::Root, 0644,
         kNobody, kNobody, 0640, kNobody, kNobody, 0640},
-    {"RootThatCannotGiveAwayDropsSetIdBits", Runner::RootWithoutChown,
+    {"RootThatCannotGiveAwayDropsSetIdBits", Runner::RootWithoutChown, 0644,
         kNobody, kNobody, 06755, kRoot, kRoot, 0755},
-    {"AnotherUserDropsSetIdBits", Runner::Nobody,
+    {"AnotherUserDropsSetIdBits", Runner::Nobody, 0644,
         kRoot, kRoot, 06755, kNobody, kNobody, 0755},
-    {"TheOwnerKeepsSetIdBits", Runner::Nobody,
+    {"TheOwnerKeepsSetIdBits", Runner::Nobody, 0644,
         kNobody, kNobody, 06755, kNobody, kNobody, 06755},
     // The same group, another owner: the set-group-ID bit goes too.
-    {"AnotherOwnerInTheSameGroupDropsSetGroupId", Runner::Nobody,
+    {"AnotherOwnerInTheSameGroupDropsSetGroupId", Runner::Nobody, 0644,
         kRoot, kNobody, 02755, kNobody, kNobody, 0755},
     // A member of the old file's group gives the copy that group, though not the owner.
-    {"AMemberKeepsTheGroup", Runner::NobodyInPlayers,
+    {"AMemberKeepsTheGroup", Runner::NobodyInPlayers, 0644,
         kRoot, kPlayers, 0640, kNobody, kPlayers, 0640},
+    // A new copy: its source's access rights, less the umask and any set-ID bit.
+    {"NewCopyOfAPrivateSourceStaysPrivate", Runner::Root, 0600,
+        0, 0, kNoOldCopy, kRoot, kRoot, 0600},
+    {"NewCopyOfAGroupSourceKeepsItsGroupRights", Runner::Root, 0640,
+        0, 0, kNoOldCopy, kRoot, kRoot, 0640},
+    {"NewCopyOfAnOpenSourceLessTheUmask", Runner::Root, 0666,
+        0, 0, kNoOldCopy, kRoot, kRoot, 0644},
+    {"NewCopyOfASetUserIdSourceWithoutIt", Runner::Root, 04750,
+        0, 0, kNoOldCopy, kRoot, kRoot, 0750},
 };
 // clang-format on
 
@@ -112,12 +127,17 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
     fs::create_directory(dir);
     fs::permissions(dir, fs::perms::all);
     WriteFile(dir / "a.deu", "neu\xE4");
-    WriteFile(dir / "a.txt", "old program\r\n");
-    ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.oldOwner, row.oldGroup), 0);
-    ASSERT_EQ(::chmod((dir / "a.txt").c_str(), row.oldMode), 0);
+    ASSERT_EQ(::chmod((dir / "a.deu").c_str(), row.sourceMode), 0);
+    if (row.oldMode != kNoOldCopy) {
+        WriteFile(dir / "a.txt", "old program\r\n");
+        ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.oldOwner, row.oldGroup), 0);
+        ASSERT_EQ(::chmod((dir / "a.txt").c_str(), row.oldMode), 0);
+    }
 
     argv.insert(argv.end(), {RZ408_CONVERT_EXE, "-l", "de", dir.string()});
+    const mode_t umask = ::umask(022);
     const ChildResult result = RunProgram(argv, 20s);
+    ::umask(umask);
     ASSERT_FALSE(result.timedOut) << Describe(result);
     if ((row.runner == Runner::Nobody || row.runner == Runner::NobodyInPlayers) &&
         result.exitCode == 127) {

@@ -62,6 +62,13 @@ std::vector<std::string> ShortWrites(const std::string& pathPart) {
             "RZ408_SHORT_WRITE=" + pathPart};
 }
 
+// A prefix that makes the first write() to a file whose path holds PATH_PART fail with
+// "Input/output error", once (ShortWrite.cpp).
+std::vector<std::string> OneWriteFails(const std::string& pathPart) {
+    return {"env", std::string("LD_PRELOAD=") + RZ408_SHORT_WRITE_LIB,
+            "RZ408_FAIL_WRITE=" + pathPart};
+}
+
 // A prefix that names on standard error every file renamed before the data written to it was
 // flushed to the disk (FlushCheck.cpp).
 std::vector<std::string> CheckedFlushes() {
@@ -139,6 +146,7 @@ enum class Wrap {
     CloseFailsForB,      // closing b.deu's copy fails with EIO
     CloseFailsForTheLog, // closing the log file fails with EIO
     ShortWrites,         // every write to a hidden file of the folder writes 3 bytes at most
+    OneWriteFailsForB,   // the first write to b.deu's copy fails with EIO, the next ones work
     CheckedFlushes,      // a rename of a file not flushed since it was written is named
     FolderLocked,        // someone else holds an exclusive lock (flock) on the folder
 };
@@ -366,7 +374,8 @@ std::string LinkIntoALockedFolderAsSource(Scene& s) {
     return {};
 }
 
-// A copy of b.deu larger than the file-size limit (Wrap::FileSizeLimit).
+// b.deu, whose copy is larger than the file-size limit (Wrap::FileSizeLimit) and than a block of
+// the run (written on the writing thread but for its end).
 std::string LargeSource(Scene& s) {
     std::string large;
     while (large.size() < 300 * 1024) {
@@ -464,6 +473,8 @@ const FaultRow kFaultRows[] = {
         1, {{kLogName, kIoError}}, "abc", {"dir/" + kLogName}, " 3"},
     {"ShortWrites", Via::Command, nullptr, Wrap::ShortWrites, NoFault,
         0, {}, "abc", {}, " 3"},
+    {"OneWriteFailsInALargeCopy", Via::Command, nullptr, Wrap::OneWriteFailsForB, LargeSource,
+        1, {WriteFailed("b", kIoError)}, "ac", {"dir/b.txt"}, " 2"},
     {"EveryFileOnTheDiskBeforeItIsNamed", Via::Command, nullptr, Wrap::CheckedFlushes, NoFault,
         0, {}, "abc", {}, " 3"},
     {"SomeoneElseLocksTheFolder", Via::Command, nullptr, Wrap::FolderLocked, NoFault,
@@ -554,6 +565,9 @@ std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& pref
         return {};
     case Wrap::ShortWrites:
         prefix = ShortWrites((scene.dir / ".").string());
+        return {};
+    case Wrap::OneWriteFailsForB:
+        prefix = OneWriteFails((scene.dir / ".b.txt.rz408-").string());
         return {};
     case Wrap::CheckedFlushes:
         prefix = CheckedFlushes();

@@ -58,7 +58,8 @@ inline std::string GermanOtherEntry(std::int64_t number) {
            ") ist konvertiert zu leerzeichen.";
 }
 
-// Collects what a conversion writes; can be told to fail the Nth target write.
+// Collects what a conversion writes; can be told to fail the Nth target write, and to take back
+// what it got (RESTARTABLE).
 class StringSink : public ConvertSink {
 public:
     std::error_code WriteTarget(std::string_view bytes) override {
@@ -71,9 +72,18 @@ public:
         return {};
     }
     void WriteLog(std::string_view bytes) override { log.append(bytes); }
+    bool CanRestart() const override { return restartable; }
+    std::error_code Restart() override {
+        ++restarts;
+        target.clear();
+        log.clear();
+        return {};
+    }
 
     std::string target;
     std::string log;
+    bool restartable = false;
+    std::size_t restarts = 0;
     std::size_t writes = 0;
     std::size_t failAtWrite = 0; // 0: never
     std::size_t largestWrite = 0;
