@@ -3,11 +3,11 @@
 // streaming path that the conversion run uses, on German game-style text and on plain ASCII.
 
 #include "ByteScan.h"
-#include "Conversion.h"
 #include "Encoding.h"
 #include "LanguageProfile.h"
+#include "LineTranslation.h"
 #include "Module1.h"
-#include "SourceReading.h"
+#include "SourceDecoding.h"
 #include "StreamConverter.h"
 
 #include <benchmark/benchmark.h>

@@ -2,11 +2,12 @@
 #include "BatchCommand.h"
 
 #include "CheckCommand.h"
-#include "Conversion.h"
+#include "ConversionRun.h"
 #include "FolderConversion.h"
 #include "FolderListing.h"
 #include "FolderTree.h"
-#include "SourceReading.h"
+#include "Module1.h"
+#include "SourceDecoding.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,7 +2,7 @@
 #include "FolderConversion.h"
 
 #include "FolderListing.h"
-#include "SourceReading.h"
+#include "SourceDecoding.h"
 #include "Unicode.h"
 
 #include <exception>

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunMessage.h"
 
-#include "Conversion.h"
 #include "LanguageProfile.h"
+#include "Module1.h"
 #include "ProfileText.h"
+#include "RunReport.h"
+#include "SourceEncoding.h"
 
 #include <QStringList>
 

@@ -2,14 +2,20 @@
 // Conversion runs on real folders: the files written, byte for byte, and what happens when
 // something goes wrong.
 
+#include "ConversionRun.h"
 #include "Capabilities_linux.h"
-#include "Conversion.h"
 #include "ConvertSupport.h"
-#include "FileOps.h"
+#include "CopyNames.h"
+#include "Folder.h"
 #include "FolderListing.h"
+#include "Module1.h"
 #include "Processes_linux.h"
+#include "ReadWrite.h"
+#include "Replace.h"
 #include "Rows.h"
+#include "RunReport.h"
 #include "Scratch_linux.h"
+#include "SourceEncoding.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

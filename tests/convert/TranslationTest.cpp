@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The translation table, the line translation, and the names and number texts around them.
 
-#include "Conversion.h"
 #include "ConvertSupport.h"
+#include "CopyNames.h"
+#include "LineTranslation.h"
+#include "LogEntry.h"
+#include "Module1.h"
 #include "Rows.h"
+#include "RunReport.h"
 #include "TranslationTable.h"
 
 #include <gtest/gtest.h>

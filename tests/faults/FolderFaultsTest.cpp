@@ -20,10 +20,13 @@
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
-#include "Conversion.h"
+#include "ConversionRun.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
+#include "LogEntry.h"
+#include "Module1.h"
 #include "Rows.h"
+#include "RunReport.h"
 
 #include <gtest/gtest.h>
 

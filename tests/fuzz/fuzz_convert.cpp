@@ -8,8 +8,9 @@
 // Input: byte 0 chooses the piece size, byte 1 the output block size, the rest is the file.
 
 #include "../support/ConvertSupport.h"
-#include "Conversion.h"
-#include "SourceReading.h"
+#include "LineTranslation.h"
+#include "Module1.h"
+#include "SourceDecoding.h"
 #include "StreamConverter.h"
 #include "Unicode.h"
 

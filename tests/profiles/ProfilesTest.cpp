@@ -2,11 +2,13 @@
 // The three language profiles: every text exactly as the game's players have always seen it,
 // and the program-wide texts as they reach the log file and the messages.
 
-#include "Conversion.h"
+#include "CopyNames.h"
 #include "Encoding.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
+#include "LineTranslation.h"
 #include "Module1.h"
+#include "RunReport.h"
 
 #include <gtest/gtest.h>
 

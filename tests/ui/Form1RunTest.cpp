@@ -5,8 +5,9 @@
 #include "ConverterRig.h"
 #include "QtTestFiles.h"
 
-#include "Conversion.h"
+#include "CopyNames.h"
 #include "RunMessage.h"
+#include "RunReport.h"
 #include "WindowFont.h"
 #include "WindowServices.h"
 

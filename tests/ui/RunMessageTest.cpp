@@ -4,10 +4,11 @@
 #include "QtTestFiles.h"
 #include "WindowTests.h"
 
-#include "Conversion.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "RunMessage.h"
+#include "RunReport.h"
+#include "SourceEncoding.h"
 
 #include <QRegularExpression>
 #include <QTest>

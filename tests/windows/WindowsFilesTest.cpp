@@ -6,12 +6,16 @@
 #include "WindowsFiles.h"
 #include "TestFiles.h"
 
-#include "Conversion.h"
-#include "FileOps.h"
+#include "ConversionRun.h"
+#include "FileErrors.h"
+#include "Folder.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "ReadWrite.h"
+#include "Replace.h"
 #include "Rows.h"
+#include "RunReport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
