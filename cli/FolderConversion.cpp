@@ -2,6 +2,7 @@
 #include "FolderConversion.h"
 
 #include "FolderListing.h"
+#include "PathText.h"
 #include "SourceDecoding.h"
 #include "Unicode.h"
 
@@ -14,11 +15,6 @@ namespace rz408 {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Utf8(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
 
 // Appends the byte CODE as the shell's $'...' writes it: by its letter where it has one, else as
 // three octal digits.
@@ -84,7 +80,7 @@ std::string ShownText(std::string_view text) {
 }
 
 std::string Shown(const fs::path& path) {
-    return ShownText(Utf8(path));
+    return ShownText(PathToUtf8(path));
 }
 
 std::string QuotedText(std::string_view text) {
@@ -92,7 +88,7 @@ std::string QuotedText(std::string_view text) {
 }
 
 std::string Quoted(const fs::path& path) {
-    return QuotedText(Utf8(path));
+    return QuotedText(PathToUtf8(path));
 }
 
 void WriteUnreadableFolder(std::ostream& err, const fs::path& path, const std::error_code& reason) {

@@ -3,6 +3,7 @@
 
 #include "FolderConversion.h"
 #include "FolderListing.h"
+#include "PathText.h"
 
 #include <memory>
 #include <ostream>
@@ -42,8 +43,8 @@ bool WalkFolderTree(const fs::path& root, std::ostream& err,
                 << ": cannot tell whether it is a folder: " << why.message() << '\n';
             named = true;
         }
-        const std::u8string label = level->relative.empty() ? u8"." : level->relative.u8string();
-        visit({level->folder, level->path, std::string(label.begin(), label.end())});
+        visit({level->folder, level->path,
+               level->relative.empty() ? std::string(".") : PathToUtf8(level->relative)});
         level->pending.assign(inside.names.rbegin(), inside.names.rend());
         levels.push_back(std::move(level));
     };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FolderEntries.h"
+#include "PathText.h"
 #include "SystemCalls_windows.h"
 
 #include <filesystem>
@@ -72,7 +73,7 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
         }
         std::string name;
         try {
-            name = Utf8(data.cFileName);
+            name = PathToUtf8(data.cFileName);
         } catch (const std::system_error&) {
             // A name that is no valid UTF-16 has no UTF-8 form: that one entry is left out, not
             // the whole folder.
@@ -87,9 +88,7 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
 bool SameFileName(std::string_view a, std::string_view b) {
     // Windows' file systems compare names without regard to case, letter by letter as the
     // system's upper-case table has them (Ä and ä are one name, as are I and i).
-    const auto wide = [](std::string_view utf8) {
-        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())).wstring();
-    };
+    const auto wide = [](std::string_view utf8) { return Utf8ToPath(utf8).wstring(); };
     try {
         const std::wstring x = wide(a);
         const std::wstring y = wide(b);

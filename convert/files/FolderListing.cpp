@@ -3,6 +3,7 @@
 
 #include "Folder.h"
 #include "FolderEntries.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <new>
@@ -157,8 +158,7 @@ Subfolders ListSubfolders(const fileops::Folder& folder) {
 }
 
 std::filesystem::path PathInFolder(const std::filesystem::path& folder, std::string_view name) {
-    const std::u8string u8(name.begin(), name.end());
-    return folder / std::filesystem::path(u8);
+    return folder / Utf8ToPath(name);
 }
 
 } // namespace rz408

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Folder.h"
 #include "OwnerRights_linux.h"
+#include "PathText.h"
 #include "SystemCalls_linux.h"
 
 #include <fcntl.h>
@@ -40,7 +41,7 @@ std::error_code OpenFolder(const std::filesystem::path& path, Folder& folder) {
 }
 
 std::error_code OpenSubfolder(const Folder& parent, std::string_view name, Folder& folder) {
-    Handles::PathOf(folder) = Handles::PathOf(parent) / std::u8string(name.begin(), name.end());
+    Handles::PathOf(folder) = Handles::PathOf(parent) / Utf8ToPath(name);
     std::error_code& error = Handles::ErrorOf(folder);
     std::string cName;
     if (!parent.IsOpen()) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Leftovers_windows.h"
 #include "Leftovers.h"
+#include "PathText.h"
 #include "SystemCalls_windows.h"
 
 #include <string>
@@ -34,7 +35,7 @@ std::size_t RemoveLeftovers(const Folder& folder) {
         // Only a hidden file (no folder, link or device) named and marked as a temporary file.
         // A live run holds its temporary files open without letting anyone delete them: the
         // deletion of those fails.
-        const std::string name = Utf8(data.cFileName);
+        const std::string name = PathToUtf8(data.cFileName);
         if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                       FILE_ATTRIBUTE_DEVICE)) == 0 &&
             (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 && IsTemporaryName(name) &&

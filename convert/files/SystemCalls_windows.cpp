@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SystemCalls_windows.h"
 #include "FileErrors.h"
+#include "PathText.h"
 #include "WideText.h"
 
 #include <filesystem>
@@ -62,7 +63,7 @@ std::error_code WideName(std::string_view name, std::wstring& wide) {
         return NotAFileName();
     }
     try {
-        wide = std::filesystem::path(std::u8string(name.begin(), name.end())).wstring();
+        wide = Utf8ToPath(name).wstring();
     } catch (const std::exception&) {
         return NotAFileName(); // not UTF-8
     }
@@ -80,11 +81,6 @@ std::error_code PathIn(const Folder& folder, std::string_view name, std::wstring
     }
     path = (Handles::PathOf(folder) / wide).wstring();
     return {};
-}
-
-std::string Utf8(const wchar_t* wide) {
-    const std::u8string u8 = std::filesystem::path(wide).u8string();
-    return {u8.begin(), u8.end()};
 }
 
 std::error_code CloseHandleOf(File& file) {

@@ -35,9 +35,6 @@ std::error_code WideName(std::string_view name, std::wstring& wide);
 // The path of NAME in the open FOLDER.
 std::error_code PathIn(const Folder& folder, std::string_view name, std::wstring& path);
 
-// A name the system gave, as UTF-8.
-std::string Utf8(const wchar_t* wide);
-
 // Closes FILE, reporting what closing found.
 std::error_code CloseHandleOf(File& file);
 
