@@ -259,7 +259,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     Module1 m;
     RunOptions options;
-    options.encoding = parsed.encoding;
+    options.Encoding = parsed.encoding;
     if (parsed.recursive) {
         return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);
     }

@@ -36,8 +36,8 @@ public:
 };
 
 std::error_code Own(OwnError error) {
-    static const OwnCategory category;
-    return {static_cast<int>(error), category};
+    static const OwnCategory kCategory;
+    return {static_cast<int>(error), kCategory};
 }
 
 } // namespace

@@ -13,16 +13,16 @@
 namespace rz408::fileops {
 
 struct Handles {
-    static std::intptr_t& Of(File& file) { return file.handle_; }
-    static std::intptr_t Of(const File& file) { return file.handle_; }
-    static std::intptr_t& Of(Folder& folder) { return folder.handle_; }
-    static std::intptr_t Of(const Folder& folder) { return folder.handle_; }
-    static std::filesystem::path& PathOf(Folder& folder) { return folder.path_; }
-    static const std::filesystem::path& PathOf(const Folder& folder) { return folder.path_; }
-    static std::error_code& ErrorOf(Folder& folder) { return folder.error_; }
-    static const std::error_code& ErrorOf(const Folder& folder) { return folder.error_; }
-    static std::uint32_t& UmaskOf(Folder& folder) { return folder.umask_; }
-    static std::uint32_t UmaskOf(const Folder& folder) { return folder.umask_; }
+    static std::intptr_t& Of(File& file) { return file.m_handle; }
+    static std::intptr_t Of(const File& file) { return file.m_handle; }
+    static std::intptr_t& Of(Folder& folder) { return folder.m_handle; }
+    static std::intptr_t Of(const Folder& folder) { return folder.m_handle; }
+    static std::filesystem::path& PathOf(Folder& folder) { return folder.m_path; }
+    static const std::filesystem::path& PathOf(const Folder& folder) { return folder.m_path; }
+    static std::error_code& ErrorOf(Folder& folder) { return folder.m_error; }
+    static const std::error_code& ErrorOf(const Folder& folder) { return folder.m_error; }
+    static std::uint32_t& UmaskOf(Folder& folder) { return folder.m_umask; }
+    static std::uint32_t UmaskOf(const Folder& folder) { return folder.m_umask; }
 };
 
 } // namespace rz408::fileops

@@ -27,24 +27,24 @@ public:
     File() = default;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
-    File(File&& other) noexcept : handle_(std::exchange(other.handle_, kNoHandle)) {}
+    File(File&& other) noexcept : m_handle(std::exchange(other.m_handle, kNoHandle)) {}
     File& operator=(File&& other) noexcept {
         if (this != &other) {
             File closing;
-            closing.handle_ = std::exchange(handle_, std::exchange(other.handle_, kNoHandle));
+            closing.m_handle = std::exchange(m_handle, std::exchange(other.m_handle, kNoHandle));
         }
         return *this;
     }
     ~File();
 
-    bool IsOpen() const { return handle_ != kNoHandle; }
+    bool IsOpen() const { return m_handle != kNoHandle; }
 
     // The value of no system handle.
     static constexpr std::intptr_t kNoHandle = -1;
 
 private:
     friend struct Handles;
-    std::intptr_t handle_ = kNoHandle; // a file descriptor or a HANDLE; kNoHandle when closed
+    std::intptr_t m_handle = kNoHandle; // a file descriptor or a HANDLE; kNoHandle when closed
 };
 
 // An open folder, closed when it goes out of scope. On Linux a descriptor of the folder; on
@@ -57,16 +57,16 @@ public:
     Folder& operator=(const Folder&) = delete;
     ~Folder();
 
-    bool IsOpen() const { return handle_ != File::kNoHandle; }
+    bool IsOpen() const { return m_handle != File::kNoHandle; }
 
 private:
     friend struct Handles;
-    std::intptr_t handle_ = File::kNoHandle;
-    std::filesystem::path path_;
+    std::intptr_t m_handle = File::kNoHandle;
+    std::filesystem::path m_path;
     // Why OpenFolder failed: every operation in a folder that is not open reports it.
-    std::error_code error_ = std::make_error_code(std::errc::bad_file_descriptor);
+    std::error_code m_error = std::make_error_code(std::errc::bad_file_descriptor);
     // Linux: the umask, which a new file's access rights are less of, read once when it opens.
-    std::uint32_t umask_ = 022;
+    std::uint32_t m_umask = 022;
 };
 
 // Opens FOLDER for the operations below.

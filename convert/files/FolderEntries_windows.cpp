@@ -63,8 +63,8 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
         return error == ERROR_FILE_NOT_FOUND ? std::error_code() : Win32Error(error);
     }
     struct Close {
-        HANDLE find;
-        ~Close() { ::FindClose(find); }
+        HANDLE Find;
+        ~Close() { ::FindClose(Find); }
     } const closing{find};
     do {
         const std::wstring_view wide = data.cFileName;

@@ -142,17 +142,17 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::st
 
 Subfolders ListSubfolders(const fileops::Folder& folder) {
     Subfolders subfolders;
-    subfolders.names = SortedNames(
+    subfolders.Names = SortedNames(
         folder,
         [&](std::string_view name, fileops::EntryKind kind, std::error_code why) {
             if (kind == fileops::EntryKind::Unknown) {
-                subfolders.unknown.emplace_back(name, why);
+                subfolders.Unknown.emplace_back(name, why);
             }
             return fileops::IsEnterableFolder(kind);
         },
-        subfolders.error);
-    if (subfolders.error) {
-        subfolders.unknown.clear();
+        subfolders.Error);
+    if (subfolders.Error) {
+        subfolders.Unknown.clear();
     }
     return subfolders;
 }

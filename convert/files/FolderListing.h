@@ -41,12 +41,12 @@ std::vector<std::string> ListFolder(const std::filesystem::path& folder, std::st
 struct Subfolders {
     // Sorted as ListFolder sorts: no hidden folders, no links to folders (nor, on Windows,
     // junctions).
-    std::vector<std::string> names;
+    std::vector<std::string> Names;
     // The entries, not hidden, that could be folders but whose kind could not be read, in the
     // order listed, with the reason: a walk names them rather than passing over them.
-    std::vector<std::pair<std::string, std::error_code>> unknown;
+    std::vector<std::pair<std::string, std::error_code>> Unknown;
     // Why the folder could not be listed (then both are empty).
-    std::error_code error;
+    std::error_code Error;
 };
 Subfolders ListSubfolders(const fileops::Folder& folder);
 

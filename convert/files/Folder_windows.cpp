@@ -13,7 +13,7 @@ File::~File() {
 
 Folder::~Folder() {
     if (IsOpen()) {
-        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
     }
 }
 

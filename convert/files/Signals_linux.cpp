@@ -37,13 +37,13 @@ public:
         }
         const std::uint64_t hash = Hash(folder, name);
         for (std::size_t k = 0; k < kSlots; ++k) {
-            Slot& slot = slots_[(hash + k) % kSlots];
+            Slot& slot = m_slots[(hash + k) % kSlots];
             int free = kFree;
-            if (slot.state.compare_exchange_strong(free, kFilling, std::memory_order_acquire)) {
-                slot.hash = hash;
-                slot.folder = folder;
-                std::memcpy(slot.name, name, length + 1);
-                slot.state.store(kFilled, std::memory_order_release);
+            if (slot.State.compare_exchange_strong(free, kFilling, std::memory_order_acquire)) {
+                slot.Hash = hash;
+                slot.Folder = folder;
+                std::memcpy(slot.Name, name, length + 1);
+                slot.State.store(kFilled, std::memory_order_release);
                 return;
             }
         }
@@ -52,10 +52,10 @@ public:
     void Remove(int folder, const char* name) noexcept {
         const std::uint64_t hash = Hash(folder, name);
         for (std::size_t k = 0; k < kSlots; ++k) {
-            Slot& slot = slots_[(hash + k) % kSlots];
-            if (slot.state.load(std::memory_order_acquire) == kFilled && slot.hash == hash &&
-                slot.folder == folder && std::strcmp(slot.name, name) == 0) {
-                slot.state.store(kFree, std::memory_order_release);
+            Slot& slot = m_slots[(hash + k) % kSlots];
+            if (slot.State.load(std::memory_order_acquire) == kFilled && slot.Hash == hash &&
+                slot.Folder == folder && std::strcmp(slot.Name, name) == 0) {
+                slot.State.store(kFree, std::memory_order_release);
                 return;
             }
         }
@@ -63,9 +63,9 @@ public:
 
     // Async-signal-safe.
     void UnlinkAll() noexcept {
-        for (Slot& slot : slots_) {
-            if (slot.state.load(std::memory_order_acquire) == kFilled) {
-                ::unlinkat(slot.folder, slot.name, 0);
+        for (Slot& slot : m_slots) {
+            if (slot.State.load(std::memory_order_acquire) == kFilled) {
+                ::unlinkat(slot.Folder, slot.Name, 0);
             }
         }
     }
@@ -86,12 +86,12 @@ private:
     }
 
     struct Slot {
-        std::atomic<int> state{kFree};
-        std::uint64_t hash = 0;
-        int folder = -1;
-        char name[kNameBytes] = {};
+        std::atomic<int> State{kFree};
+        std::uint64_t Hash = 0;
+        int Folder = -1;
+        char Name[kNameBytes] = {};
     };
-    Slot slots_[kSlots];
+    Slot m_slots[kSlots];
 };
 
 constinit TemporaryTable temporaries;
@@ -121,11 +121,11 @@ StopSignalsHeld::StopSignalsHeld() {
     for (const int signal : kStopSignals) {
         sigaddset(&held, signal);
     }
-    ::pthread_sigmask(SIG_BLOCK, &held, &before_);
+    ::pthread_sigmask(SIG_BLOCK, &held, &m_before);
 }
 
 StopSignalsHeld::~StopSignalsHeld() {
-    ::pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+    ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
 }
 
 void FailWritesBeyondTheSizeLimit() {
@@ -144,8 +144,8 @@ std::thread StartQuietThread(std::function<void()> work) {
     sigset_t before;
     ::pthread_sigmask(SIG_BLOCK, &all, &before); // the new thread starts with this mask
     struct Restore {
-        const sigset_t& mask;
-        ~Restore() { ::pthread_sigmask(SIG_SETMASK, &mask, nullptr); }
+        const sigset_t& Mask;
+        ~Restore() { ::pthread_sigmask(SIG_SETMASK, &Mask, nullptr); }
     } restore{before};
     return std::thread(std::move(work));
 }

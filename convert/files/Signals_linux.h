@@ -22,7 +22,7 @@ public:
     StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
 
 private:
-    sigset_t before_{};
+    sigset_t m_before{};
 };
 
 } // namespace rz408::fileops

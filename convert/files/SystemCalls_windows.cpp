@@ -43,8 +43,8 @@ public:
 };
 
 const std::error_category& Win32() {
-    static const Win32Category category;
-    return category;
+    static const Win32Category kCategory;
+    return kCategory;
 }
 
 } // namespace

@@ -18,27 +18,27 @@ constexpr std::uint64_t kWriteBackStep = 1 << 20;
 } // namespace
 
 Temporary::Temporary(Temporary&& other) noexcept
-    : folder_(other.folder_), behind_(other.behind_), file_(std::move(other.file_)),
-      name_(std::move(other.name_)), exists_(std::exchange(other.exists_, false)),
-      newRights_(other.newRights_), target_(std::move(other.target_)),
-      forgetting_(other.forgetting_), notStarted_(std::exchange(other.notStarted_, 0)),
-      behindError_(std::exchange(other.behindError_, {})) {}
+    : m_folder(other.m_folder), m_behind(other.m_behind), m_file(std::move(other.m_file)),
+      m_name(std::move(other.m_name)), m_exists(std::exchange(other.m_exists, false)),
+      m_newRights(other.m_newRights), m_target(std::move(other.m_target)),
+      m_forgetting(other.m_forgetting), m_notStarted(std::exchange(other.m_notStarted, 0)),
+      m_behindError(std::exchange(other.m_behindError, {})) {}
 
 std::error_code Temporary::Create(std::string_view targetName, std::uint32_t newRights) {
     Discard();
-    behindError_.clear();
-    newRights_ = newRights;
-    target_.assign(targetName);
-    forgetting_ = false;
-    const std::error_code error = fileops::CreateTemporary(*folder_, targetName, file_, name_);
-    exists_ = !error;
-    notStarted_ = 0;
+    m_behindError.clear();
+    m_newRights = newRights;
+    m_target.assign(targetName);
+    m_forgetting = false;
+    const std::error_code error = fileops::CreateTemporary(*m_folder, targetName, m_file, m_name);
+    m_exists = !error;
+    m_notStarted = 0;
     return error;
 }
 
 fileops::File& Temporary::File() {
     Settle();
-    return file_;
+    return m_file;
 }
 
 std::error_code Temporary::Write(std::string_view bytes) {
@@ -49,14 +49,14 @@ std::error_code Temporary::Write(std::string_view bytes) {
 }
 
 std::error_code Temporary::WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep) {
-    if (behind_ != nullptr) {
-        if (!forgetting_) {
+    if (m_behind != nullptr) {
+        if (!m_forgetting) {
             // A file written behind is a large one: the cache of the file it is to replace is
             // dropped meanwhile.
-            forgetting_ = true;
-            behind_->Forget(*folder_, target_);
+            m_forgetting = true;
+            m_behind->Forget(*m_folder, m_target);
         }
-        return behind_->Write(*this, block, size, keep);
+        return m_behind->Write(*this, block, size, keep);
     }
     const std::error_code error = WriteNow(std::string_view(block.Data(), size));
     std::memmove(block.Data(), block.Data() + size, keep);
@@ -67,47 +67,48 @@ std::error_code Temporary::Restart() {
     if (auto error = Settle()) {
         return error;
     }
-    notStarted_ = 0;
-    return fileops::TruncateTo(file_, 0);
+    m_notStarted = 0;
+    return fileops::TruncateTo(m_file, 0);
 }
 
 std::error_code Temporary::Settle() {
-    if (behind_ != nullptr) {
-        behind_->Wait();
+    if (m_behind != nullptr) {
+        m_behind->Wait();
     }
-    return behindError_;
+    return m_behindError;
 }
 
 std::error_code Temporary::WriteNow(std::string_view bytes) {
-    if (auto error = fileops::WriteAll(file_, bytes.data(), bytes.size())) {
+    if (auto error = fileops::WriteAll(m_file, bytes.data(), bytes.size())) {
         return error;
     }
-    notStarted_ += bytes.size();
-    if (notStarted_ >= kWriteBackStep) {
-        fileops::StartWriteBack(file_);
-        notStarted_ = 0;
+    m_notStarted += bytes.size();
+    if (m_notStarted >= kWriteBackStep) {
+        fileops::StartWriteBack(m_file);
+        m_notStarted = 0;
     }
     return {};
 }
 
 void Temporary::GiveRoomBack() noexcept {
-    [[maybe_unused]] const std::error_code error = fileops::TruncateTo(file_, 0);
+    [[maybe_unused]] const std::error_code error = fileops::TruncateTo(m_file, 0);
 }
 
 std::error_code Temporary::Replace(std::string_view targetName) {
     if (auto error = Settle()) {
         return error;
     }
-    const std::error_code error = fileops::Replace(*folder_, file_, name_, targetName, newRights_);
-    exists_ = static_cast<bool>(error);
+    const std::error_code error =
+        fileops::Replace(*m_folder, m_file, m_name, targetName, m_newRights);
+    m_exists = static_cast<bool>(error);
     return error;
 }
 
 void Temporary::Discard() noexcept {
     Settle();
-    if (exists_) {
-        fileops::RemoveQuietly(*folder_, file_, name_);
-        exists_ = false;
+    if (m_exists) {
+        fileops::RemoveQuietly(*m_folder, m_file, m_name);
+        m_exists = false;
     }
 }
 

@@ -25,7 +25,7 @@ class WriteBehind;
 class Temporary {
 public:
     explicit Temporary(const fileops::Folder& folder, WriteBehind* behind = nullptr)
-        : folder_(&folder), behind_(behind) {}
+        : m_folder(&folder), m_behind(behind) {}
     // Only once every block handed over was written (Settle).
     Temporary(Temporary&& other) noexcept;
     Temporary& operator=(Temporary&&) = delete;
@@ -70,16 +70,16 @@ private:
     // Empties the file after a write failed: its room on the disk is free again at once.
     void GiveRoomBack() noexcept;
 
-    const fileops::Folder* folder_;
-    WriteBehind* behind_;
-    fileops::File file_;
-    std::string name_;
-    bool exists_ = false;
-    std::uint32_t newRights_ = fileops::kNewFileRights;
-    std::string target_;           // the file it is to replace
-    bool forgetting_ = false;      // the WriteBehind drops that file's cache
-    std::uint64_t notStarted_ = 0; // bytes written since the write-back was last started
-    std::error_code behindError_;  // the first block the WriteBehind could not write
+    const fileops::Folder* m_folder;
+    WriteBehind* m_behind;
+    fileops::File m_file;
+    std::string m_name;
+    bool m_exists = false;
+    std::uint32_t m_newRights = fileops::kNewFileRights;
+    std::string m_target;           // the file it is to replace
+    bool m_forgetting = false;      // the WriteBehind drops that file's cache
+    std::uint64_t m_notStarted = 0; // bytes written since the write-back was last started
+    std::error_code m_behindError;  // the first block the WriteBehind could not write
 };
 
 } // namespace rz408

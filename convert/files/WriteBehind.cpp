@@ -26,48 +26,48 @@ constexpr std::size_t kFreeKept = 2 * (WriteBehind::kWaiting + 1);
 
 WriteBehind::WriteBehind() {
     try {
-        free_.reserve(kFreeKept);
-        thread_ = fileops::StartQuietThread([this] { Work(); });
+        m_free.reserve(kFreeKept);
+        m_thread = fileops::StartQuietThread([this] { Work(); });
     } catch (...) {
         // No thread (or no memory for the list): every block is written at once.
     }
 }
 
 WriteBehind::~WriteBehind() {
-    if (!thread_.joinable()) {
+    if (!m_thread.joinable()) {
         return;
     }
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
     }
-    changed_.notify_all();
-    thread_.join();
+    m_changed.notify_all();
+    m_thread.join();
 }
 
 std::error_code WriteBehind::Write(Temporary& to, ByteBlock& block, std::size_t size,
                                    std::size_t keep) {
     const auto keepInPlace = [&] { std::memmove(block.Data(), block.Data() + size, keep); };
-    if (!thread_.joinable()) {
+    if (!m_thread.joinable()) {
         const std::error_code error = to.WriteNow(std::string_view(block.Data(), size));
         keepInPlace();
         return error;
     }
     ByteBlock next;
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (to.behindError_) {
-            const std::error_code error = to.behindError_;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (to.m_behindError) {
+            const std::error_code error = to.m_behindError;
             lock.unlock();
             keepInPlace();
             return error;
         }
-        changed_.wait(lock, [this] { return count_ < kWaiting; });
-        for (ByteBlock& written : free_) {
+        m_changed.wait(lock, [this] { return m_count < kWaiting; });
+        for (ByteBlock& written : m_free) {
             if (written.Size() == block.Size()) {
                 next = std::move(written);
-                written = std::move(free_.back());
-                free_.pop_back();
+                written = std::move(m_free.back());
+                m_free.pop_back();
                 break;
             }
         }
@@ -78,17 +78,17 @@ std::error_code WriteBehind::Write(Temporary& to, ByteBlock& block, std::size_t 
     std::memcpy(next.Data(), block.Data() + size, keep);
     {
         // Only this thread adds jobs: the room seen above is still there.
-        const std::lock_guard<std::mutex> lock(mutex_);
-        jobs_[(first_ + count_) % kWaiting] = Job{&to, std::move(block), size};
-        ++count_;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs[(m_first + m_count) % kWaiting] = Job{&to, std::move(block), size};
+        ++m_count;
     }
-    changed_.notify_all();
+    m_changed.notify_all();
     block = std::move(next);
     return {};
 }
 
 void WriteBehind::Forget(const fileops::Folder& folder, std::string_view name) noexcept {
-    if (!thread_.joinable()) {
+    if (!m_thread.joinable()) {
         return;
     }
     fileops::File file;
@@ -97,23 +97,23 @@ void WriteBehind::Forget(const fileops::Folder& folder, std::string_view name) n
         return;
     }
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        for (Forgotten& slot : forgotten_) {
-            if (!slot.file.IsOpen()) {
-                slot.file = std::move(file);
-                slot.size = size;
-                slot.done = 0;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (Forgotten& slot : m_forgotten) {
+            if (!slot.File.IsOpen()) {
+                slot.File = std::move(file);
+                slot.Size = size;
+                slot.Done = 0;
                 break;
             }
         }
     }
-    changed_.notify_all();
+    m_changed.notify_all();
     // All slots taken: FILE is closed here, its cache left to the replacement.
 }
 
 bool WriteBehind::Forgetting() const {
-    for (const Forgotten& slot : forgotten_) {
-        if (slot.file.IsOpen()) {
+    for (const Forgotten& slot : m_forgotten) {
+        if (slot.File.IsOpen()) {
             return true;
         }
     }
@@ -121,35 +121,35 @@ bool WriteBehind::Forgetting() const {
 }
 
 void WriteBehind::Wait() noexcept {
-    if (!thread_.joinable()) {
+    if (!m_thread.joinable()) {
         return;
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return count_ == 0; });
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_count == 0; });
 }
 
 void WriteBehind::Work() noexcept {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        changed_.wait(lock, [this] { return count_ > 0 || stopping_ || Forgetting(); });
-        if (count_ == 0 && stopping_) {
-            for (Forgotten& slot : forgotten_) {
-                slot.file = fileops::File();
+        m_changed.wait(lock, [this] { return m_count > 0 || m_stopping || Forgetting(); });
+        if (m_count == 0 && m_stopping) {
+            for (Forgotten& slot : m_forgotten) {
+                slot.File = fileops::File();
             }
             return;
         }
-        if (count_ == 0) {
+        if (m_count == 0) {
             // Nothing to write: a piece of a cache to drop. Only this thread empties a slot, and
             // the run's thread fills only empty ones.
-            for (Forgotten& slot : forgotten_) {
-                if (slot.file.IsOpen()) {
-                    const std::uint64_t from = slot.done;
-                    slot.done += kForgetStep;
+            for (Forgotten& slot : m_forgotten) {
+                if (slot.File.IsOpen()) {
+                    const std::uint64_t from = slot.Done;
+                    slot.Done += kForgetStep;
                     fileops::File last;
-                    if (slot.done >= slot.size) {
-                        last = std::move(slot.file);
+                    if (slot.Done >= slot.Size) {
+                        last = std::move(slot.File);
                     }
-                    fileops::File& file = last.IsOpen() ? last : slot.file;
+                    fileops::File& file = last.IsOpen() ? last : slot.File;
                     lock.unlock();
                     fileops::ForgetCached(file, from, kForgetStep);
                     last = fileops::File();
@@ -160,30 +160,30 @@ void WriteBehind::Work() noexcept {
             continue;
         }
         // The run's thread adds jobs behind this one and leaves it alone until it is done.
-        Job& job = jobs_[first_];
-        Temporary& to = *job.to;
-        const bool failed = static_cast<bool>(to.behindError_);
+        Job& job = m_jobs[m_first];
+        Temporary& to = *job.To;
+        const bool failed = static_cast<bool>(to.m_behindError);
         lock.unlock();
         std::error_code error;
         if (!failed) {
-            error = to.WriteNow(std::string_view(job.block.Data(), job.size));
+            error = to.WriteNow(std::string_view(job.Block.Data(), job.Size));
             if (error) {
                 to.GiveRoomBack();
             }
         }
         lock.lock();
         if (error) {
-            to.behindError_ = error;
+            to.m_behindError = error;
         }
-        if (free_.size() < kFreeKept) {
-            free_.push_back(std::move(job.block)); // room reserved
+        if (m_free.size() < kFreeKept) {
+            m_free.push_back(std::move(job.Block)); // room reserved
         } else {
-            job.block = ByteBlock();
+            job.Block = ByteBlock();
         }
-        job.to = nullptr;
-        first_ = (first_ + 1) % kWaiting;
-        --count_;
-        changed_.notify_all();
+        job.To = nullptr;
+        m_first = (m_first + 1) % kWaiting;
+        --m_count;
+        m_changed.notify_all();
     }
 }
 

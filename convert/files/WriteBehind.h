@@ -53,30 +53,30 @@ public:
 
 private:
     struct Job {
-        Temporary* to = nullptr;
-        ByteBlock block;
-        std::size_t size = 0;
+        Temporary* To = nullptr;
+        ByteBlock Block;
+        std::size_t Size = 0;
     };
 
     void Work() noexcept;
 
     // A file whose cache is dropped: DONE of its SIZE bytes so far.
     struct Forgotten {
-        fileops::File file;
-        std::uint64_t size = 0;
-        std::uint64_t done = 0;
+        fileops::File File;
+        std::uint64_t Size = 0;
+        std::uint64_t Done = 0;
     };
     bool Forgetting() const;
 
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    Job jobs_[kWaiting]; // a ring: COUNT_ jobs from FIRST_ on
-    std::size_t first_ = 0;
-    std::size_t count_ = 0;
-    std::vector<ByteBlock> free_; // blocks written, for the next exchanges
-    Forgotten forgotten_[2];
-    bool stopping_ = false;
-    std::thread thread_; // not joinable when none could be started
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Job m_jobs[kWaiting]; // a ring: COUNT_ jobs from FIRST_ on
+    std::size_t m_first = 0;
+    std::size_t m_count = 0;
+    std::vector<ByteBlock> m_free; // blocks written, for the next exchanges
+    Forgotten m_forgotten[2];
+    bool m_stopping = false;
+    std::thread m_thread; // not joinable when none could be started
 };
 
 } // namespace rz408

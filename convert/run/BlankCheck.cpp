@@ -21,33 +21,33 @@ namespace {
 // columns as the conversion ends its lines, and passes on those that become blanks.
 class BlankFinder {
 public:
-    explicit BlankFinder(std::function<void(const BlankFinding&)> each) : each_(std::move(each)) {}
+    explicit BlankFinder(std::function<void(const BlankFinding&)> each) : m_each(std::move(each)) {}
 
     void operator()(const SourceCharacter& ch) {
-        const bool lineFeedOfTheEnd = afterCr_ && ch.cp1252 == '\n';
-        afterCr_ = ch.cp1252 == '\r';
+        const bool lineFeedOfTheEnd = m_afterCr && ch.Cp1252 == '\n';
+        m_afterCr = ch.Cp1252 == '\r';
         if (lineFeedOfTheEnd) {
             return;
         }
-        if (afterCr_) {
-            ++line_;
-            column_ = 0;
+        if (m_afterCr) {
+            ++m_line;
+            m_column = 0;
             return;
         }
-        ++column_;
+        ++m_column;
         // The conversion makes a blank of every character Windows-1252 lacks, and of each code
         // its table has no replacement for; a grave accent becomes an apostrophe first.
-        if (ch.cp1252 < 0 || TranslationTable[static_cast<unsigned char>(ch.cp1252)].blank) {
-            each_(
-                {line_, column_, ch.c, ch.cp1252 < 0 ? std::int64_t{ch.c} : ch.cp1252, ch.broken});
+        if (ch.Cp1252 < 0 || TranslationTable[static_cast<unsigned char>(ch.Cp1252)].Blank) {
+            m_each({m_line, m_column, ch.C, ch.Cp1252 < 0 ? std::int64_t{ch.C} : ch.Cp1252,
+                    ch.Broken});
         }
     }
 
 private:
-    std::function<void(const BlankFinding&)> each_;
-    std::uint64_t line_ = 1;
-    std::uint64_t column_ = 0;
-    bool afterCr_ = false;
+    std::function<void(const BlankFinding&)> m_each;
+    std::uint64_t m_line = 1;
+    std::uint64_t m_column = 0;
+    bool m_afterCr = false;
 };
 
 // Characters that show no form of their own where they stand (ranges, first and last).
@@ -126,11 +126,11 @@ CheckReport CheckRun(const Module1& m, const fileops::Folder& folder,
             const std::string targetName = TargetName(name);
             if (WouldOverwriteLog(targetName, logName)) {
                 FileFailure noted;
-                noted.name = name;
-                noted.action = FileFailure::Action::CopyIsLog;
-                noted.file = targetName;
-                noted.reason = "its copy " + targetName + " would overwrite the log file";
-                report.failures.push_back(std::move(noted));
+                noted.Name = name;
+                noted.Step = FileFailure::Action::CopyIsLog;
+                noted.File = targetName;
+                noted.Reason = "its copy " + targetName + " would overwrite the log file";
+                report.Failures.push_back(std::move(noted));
                 continue;
             }
             std::uint64_t found = 0;
@@ -139,20 +139,20 @@ CheckReport CheckRun(const Module1& m, const fileops::Folder& folder,
                 each(name, finding);
             });
             const SourceReading reading = ReadCharacters(folder, name, encoding, std::ref(finder));
-            report.blanks += found;
-            report.withBlanks += found != 0 ? 1 : 0;
-            if (reading.readError) {
-                AddReadFailure(report.failures, name, reading.readError.message());
+            report.Blanks += found;
+            report.WithBlanks += found != 0 ? 1 : 0;
+            if (reading.ReadError) {
+                AddReadFailure(report.Failures, name, reading.ReadError.message());
                 continue;
             }
-            ++report.checked;
-            if (reading.encoding != SourceEncoding::Windows1252) {
-                report.unicodeSources.push_back({name, reading.encoding, reading.broken});
+            ++report.Checked;
+            if (reading.Encoding != SourceEncoding::Windows1252) {
+                report.UnicodeSources.push_back({name, reading.Encoding, reading.Broken});
             }
         } catch (const std::bad_alloc&) {
-            AddReadFailure(report.failures, name, "not enough memory");
+            AddReadFailure(report.Failures, name, "not enough memory");
         } catch (const std::exception& e) {
-            AddReadFailure(report.failures, name, e.what());
+            AddReadFailure(report.Failures, name, e.what());
         }
     }
     return report;
@@ -160,13 +160,13 @@ CheckReport CheckRun(const Module1& m, const fileops::Folder& folder,
 
 std::string FindingText(const Module1& m, const BlankFinding& finding) {
     std::string text;
-    if (ShowsNoForm(finding.character)) {
-        text = NumberForm(finding.character);
+    if (ShowsNoForm(finding.Character)) {
+        text = NumberForm(finding.Character);
     } else {
-        AppendUtf8(text, finding.character);
+        AppendUtf8(text, finding.Character);
     }
     text += Cp1252ToUtf8(m.LogTextBefore);
-    text += NumberText(finding.code);
+    text += NumberText(finding.Code);
     text += Cp1252ToUtf8(m.LogTextAfter);
     return text;
 }

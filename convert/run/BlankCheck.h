@@ -25,25 +25,25 @@ struct BlankFinding {
     // with a line feed right behind it belonging to that end; a lone line feed does not end a
     // line and takes a column of it. Columns count characters (a UTF-8 or UTF-16 character, a
     // surrogate pair, a broken sequence: one each); a byte-order mark is not counted.
-    std::uint64_t line = 1;
-    std::uint64_t column = 1;
-    char32_t character = 0; // U+FFFD for a broken sequence
+    std::uint64_t Line = 1;
+    std::uint64_t Column = 1;
+    char32_t Character = 0; // U+FFFD for a broken sequence
     // The code the log gives it: its Windows-1252 code, or the Unicode number of a character
     // that Windows-1252 lacks (65533 for a broken sequence).
-    std::int64_t code = 0;
-    bool broken = false; // a sequence not valid in the source's encoding
+    std::int64_t Code = 0;
+    bool Broken = false; // a sequence not valid in the source's encoding
 };
 
 // What a check of one folder's sources found, besides the blanks themselves.
 struct CheckReport {
-    std::uint64_t checked = 0;    // sources read to their end
-    std::uint64_t withBlanks = 0; // sources with at least one blank
-    std::uint64_t blanks = 0;     // characters found
+    std::uint64_t Checked = 0;    // sources read to their end
+    std::uint64_t WithBlanks = 0; // sources with at least one blank
+    std::uint64_t Blanks = 0;     // characters found
     // Sources that a conversion would not convert: those that could not be read (Action::Read),
     // and one whose copy would be the log file itself (Action::CopyIsLog), which is not read.
-    std::vector<FileFailure> failures;
+    std::vector<FileFailure> Failures;
     // The sources read as UTF-8 or UTF-16, in the list's order.
-    std::vector<UnicodeSource> unicodeSources;
+    std::vector<UnicodeSource> UnicodeSources;
 };
 
 // The check of NAMES (as ListFolder lists them) in FOLDER under the language texts of M: calls

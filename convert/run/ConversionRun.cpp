@@ -31,32 +31,32 @@ namespace {
 // the log.
 class RunSink : public ConvertSink {
 public:
-    explicit RunSink(LogFile& log) : log_(log) {}
+    explicit RunSink(LogFile& log) : m_log(log) {}
     void SetTarget(Temporary* target) {
-        target_ = target;
-        targetBytes_ = 0;
+        m_target = target;
+        m_targetBytes = 0;
     }
     std::error_code WriteTarget(std::string_view bytes) override {
-        targetBytes_ += bytes.size();
-        return target_->Write(bytes);
+        m_targetBytes += bytes.size();
+        return m_target->Write(bytes);
     }
     std::error_code WriteBlock(ByteBlock& block, std::size_t size, std::size_t keep) override {
-        targetBytes_ += size;
-        return target_->WriteBlock(block, size, keep);
+        m_targetBytes += size;
+        return m_target->WriteBlock(block, size, keep);
     }
-    void WriteLog(std::string_view bytes) override { log_.Write(bytes); }
+    void WriteLog(std::string_view bytes) override { m_log.Write(bytes); }
     bool CanRestart() const override { return true; }
     std::error_code Restart() override {
-        log_.Rollback();
-        targetBytes_ = 0;
-        return target_->Restart();
+        m_log.Rollback();
+        m_targetBytes = 0;
+        return m_target->Restart();
     }
-    std::uint64_t TargetBytes() const { return targetBytes_; }
+    std::uint64_t TargetBytes() const { return m_targetBytes; }
 
 private:
-    Temporary* target_ = nullptr;
-    std::uint64_t targetBytes_ = 0;
-    LogFile& log_;
+    Temporary* m_target = nullptr;
+    std::uint64_t m_targetBytes = 0;
+    LogFile& m_log;
 };
 
 // Converts one source, read in ENCODING (or in the one it turns out to be in), into TEMPORARY,
@@ -84,11 +84,11 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
     sink.SetTarget(&temporary);
     FileSource bytes(source);
     reading = reader.Read(bytes, encoding, converter);
-    if (reading.readError) {
-        return read(reading.readError);
+    if (reading.ReadError) {
+        return read(reading.ReadError);
     }
-    if (reading.sinkError) {
-        return write(reading.sinkError);
+    if (reading.SinkError) {
+        return write(reading.SinkError);
     }
     if (auto error = converter.Finish()) {
         return write(error);
@@ -98,17 +98,17 @@ FileError ConvertFile(StreamConverter& converter, RunSink& sink, SourceReader& r
 
 // The source as the report lists it when it was read as Unicode text.
 std::optional<UnicodeSource> AsUnicodeSource(std::string_view name, const SourceReading& reading) {
-    if (reading.encoding == SourceEncoding::Windows1252) {
+    if (reading.Encoding == SourceEncoding::Windows1252) {
         return std::nullopt;
     }
-    return UnicodeSource{std::string(name), reading.encoding, reading.broken};
+    return UnicodeSource{std::string(name), reading.Encoding, reading.Broken};
 }
 
 // What the program-wide variables become at the end of a run.
 struct RunEnd {
-    bool fileRead = false;   // a listed file was read: FileLog becomes RECORD_START
-    std::string recordStart; // the start of the log record of the last file read
-    LastLine lastLine;       // CurrentLine, and CharCode 256, once a converted file had lines
+    bool FileRead = false;   // a listed file was read: FileLog becomes RECORD_START
+    std::string RecordStart; // the start of the log record of the last file read
+    LastLine FinalLine;      // CurrentLine, and CharCode 256, once a converted file had lines
 };
 
 // The run itself. It reads the installed texts of M and leaves in END what the program-wide
@@ -126,43 +126,43 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
         // The copies and the log are written on a thread of their own while the conversion goes
         // on; it ends last, once every temporary file is settled.
         WriteBehind behind;
-        LogFile log(dir, logName, report.failures, &behind);
-        PendingBatch batch(dir, log, report, end.lastLine, options);
+        LogFile log(dir, logName, report.Failures, &behind);
+        PendingBatch batch(dir, log, report, end.FinalLine, options);
         RunSink sink(log);
-        StreamConverter converter(m, sink, options.blockSize);
-        SourceReader reader(options.blockSize);
+        StreamConverter converter(m, sink, options.BlockSize);
+        SourceReader reader(options.BlockSize);
         // Files done so far, and the last count reported.
         std::size_t done = 0;
         std::size_t reported = 0;
         const auto reportProgress = [&] {
-            if (done != reported && options.progress) {
-                options.progress(done, names.size());
+            if (done != reported && options.Progress) {
+                options.Progress(done, names.size());
             }
             reported = done;
         };
         for (const std::string& name : names) {
             reportProgress();
-            if (options.cancel != nullptr && options.cancel->load()) {
-                report.cancelled = true;
+            if (options.Cancel != nullptr && options.Cancel->load()) {
+                report.Cancelled = true;
                 break;
             }
             ++done;
             try {
                 const std::string targetName = TargetName(name);
                 if (WouldOverwriteLog(targetName, logName)) {
-                    AddCopyIsLog(report.failures, name, targetName);
+                    AddCopyIsLog(report.Failures, name, targetName);
                     continue;
                 }
-                end.recordStart = NameToCp1252(name) + " : ";
-                end.fileRead = true;
+                end.RecordStart = NameToCp1252(name) + " : ";
+                end.FileRead = true;
                 Temporary temporary(dir, &behind);
                 std::uint64_t recordBegin = 0;
                 FileError failure;
                 SourceReading reading;
                 for (bool retried = false;; retried = true) {
-                    converter.Start(end.recordStart);
+                    converter.Start(end.RecordStart);
                     recordBegin = log.Position();
-                    failure = ConvertFile(converter, sink, reader, options.encoding, dir, name,
+                    failure = ConvertFile(converter, sink, reader, options.Encoding, dir, name,
                                           targetName, temporary, reading);
                     log.Settle(); // a log write that failed meanwhile is reported before the file
                     if (!failure) {
@@ -171,13 +171,13 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
                     log.Rollback();
                     temporary.Discard();
                     // Once more after the waiting copies have taken their places.
-                    if (retried || !MayPassOnceTheBatchIsIn(failure.error) || batch.Empty()) {
+                    if (retried || !MayPassOnceTheBatchIsIn(failure.Error) || batch.Empty()) {
                         break;
                     }
                     batch.Commit();
                 }
                 if (failure) {
-                    AddFailure(report.failures, name, targetName, failure);
+                    AddFailure(report.Failures, name, targetName, failure);
                     continue;
                 }
                 batch.Add(name, targetName, temporary, {recordBegin, log.Position()},
@@ -190,14 +190,14 @@ RunReport Run(const Module1& m, const fileops::Folder& dir, const std::vector<st
                 }
             } catch (...) {
                 log.Rollback();
-                AddFailure(report.failures, name, WhatFailed(std::current_exception()));
+                AddFailure(report.Failures, name, WhatFailed(std::current_exception()));
             }
         }
         batch.Commit();
         log.Finish();
         reportProgress();
     } catch (...) {
-        AddFailure(report.failures, logName, WhatFailed(std::current_exception()),
+        AddFailure(report.Failures, logName, WhatFailed(std::current_exception()),
                    FileFailure::Kind::LogFile);
     }
     return report;
@@ -228,11 +228,11 @@ RunReport ConversionRun(Module1& m, const fileops::Folder& folder,
                         const std::vector<std::string>& names, const RunOptions& options) {
     RunEnd end;
     RunReport report = Run(m, folder, names, options, end);
-    if (end.fileRead) {
-        m.FileLog = std::move(end.recordStart);
+    if (end.FileRead) {
+        m.FileLog = std::move(end.RecordStart);
     }
-    if (end.lastLine.written) {
-        m.CurrentLine = std::move(end.lastLine.text);
+    if (end.FinalLine.Written) {
+        m.CurrentLine = std::move(end.FinalLine.Text);
         m.CharCode = 256;
     }
     return report;

@@ -20,25 +20,25 @@ namespace rz408 {
 
 // How a run reads and writes.
 struct RunOptions {
-    std::size_t blockSize = 256 * 1024; // bytes read, and written, at a time
+    std::size_t BlockSize = 256 * 1024; // bytes read, and written, at a time
     // Every copy and the log are flushed to the disk before they replace the old files; the
     // copies in batches, by one flush of the file system for many of them, and then put in
     // their targets' places: a batch ends at this many files or bytes of copies, and at the end
     // of the run.
-    std::size_t batchFiles = 512;
-    std::uint64_t batchBytes = std::uint64_t{32} << 20;
+    std::size_t BatchFiles = 512;
+    std::uint64_t BatchBytes = std::uint64_t{32} << 20;
     // Called on the run's thread after each listed file, converted or failed, with the number
     // of listed files done so far and the number listed.
-    std::function<void(std::size_t done, std::size_t listed)> progress;
+    std::function<void(std::size_t done, std::size_t listed)> Progress;
     // Read before each listed file (from any thread): once true, the run converts no further
     // file; the files done so far take their places and the log is written for them.
-    const std::atomic<bool>* cancel = nullptr;
+    const std::atomic<bool>* Cancel = nullptr;
     // The encoding every source is read in. None: each source is read as UTF-8 or UTF-16 when
     // it begins with that encoding's byte-order mark, as UTF-8 when it is UTF-8 but for a few
     // broken sequences (Utf8Detector), and as Windows-1252 otherwise. A Unicode
     // source converts as the same text in Windows-1252 would; each character that Windows-1252
     // lacks becomes a blank, logged with '?' and its Unicode number.
-    std::optional<SourceEncoding> encoding;
+    std::optional<SourceEncoding> Encoding;
 };
 
 // Converts every NAMES entry of FOLDER to its .txt target and writes the log file of the

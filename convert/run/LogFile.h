@@ -19,8 +19,8 @@ namespace rz408 {
 
 // A stretch of the log file: one file's record.
 struct ByteRange {
-    std::uint64_t begin = 0;
-    std::uint64_t end = 0;
+    std::uint64_t Begin = 0;
+    std::uint64_t End = 0;
 };
 
 // The log file. It is written to a temporary file that takes the old log's place only when
@@ -37,25 +37,25 @@ public:
             WriteBehind* behind = nullptr);
 
     void Write(std::string_view bytes) {
-        while (!failed_ && !bytes.empty()) {
-            const std::size_t size = std::min(bytes.size(), buffer_.Size() - used_);
-            std::memcpy(buffer_.Data() + used_, bytes.data(), size);
-            used_ += size;
+        while (!m_failed && !bytes.empty()) {
+            const std::size_t size = std::min(bytes.size(), m_buffer.Size() - m_used);
+            std::memcpy(m_buffer.Data() + m_used, bytes.data(), size);
+            m_used += size;
             bytes.remove_prefix(size);
-            if (used_ == buffer_.Size()) {
+            if (m_used == m_buffer.Size()) {
                 WriteBuffer(true);
             }
         }
     }
 
     // Where the next record starts (between files).
-    std::uint64_t Position() const { return written_ + used_; }
+    std::uint64_t Position() const { return m_written + m_used; }
 
     // Takes note of the writes of the buffers handed over so far: waits for them, and reports a
     // failed one now.
-    void Settle() { Check(temporary_.Settle()); }
+    void Settle() { Check(m_temporary.Settle()); }
 
-    void Commit() { committed_ = Position(); }
+    void Commit() { m_committed = Position(); }
 
     void Rollback();
 
@@ -73,14 +73,14 @@ private:
     void WriteBuffer(bool later);
     bool Check(std::error_code error);
 
-    std::string name_;
-    std::vector<FileFailure>& failures_;
-    Temporary temporary_;
-    bool failed_ = false;
-    ByteBlock buffer_{kBuffer};
-    std::size_t used_ = 0;        // bytes of buffer_ not written yet
-    std::uint64_t written_ = 0;   // bytes in the file, or handed over to be written
-    std::uint64_t committed_ = 0; // bytes of finished records
+    std::string m_name;
+    std::vector<FileFailure>& m_failures;
+    Temporary m_temporary;
+    bool m_failed = false;
+    ByteBlock m_buffer{kBuffer};
+    std::size_t m_used = 0;        // bytes of m_buffer not written yet
+    std::uint64_t m_written = 0;   // bytes in the file, or handed over to be written
+    std::uint64_t m_committed = 0; // bytes of finished records
 };
 
 } // namespace rz408

@@ -11,10 +11,10 @@ namespace rz408 {
 
 PendingBatch::PendingBatch(const fileops::Folder& folder, LogFile& log, RunReport& report,
                            LastLine& lastLine, const RunOptions& options)
-    : folder_(folder), log_(log), report_(report), lastLine_(lastLine),
-      files_(std::max<std::size_t>(options.batchFiles, 1)), bytes_(options.batchBytes) {
-    entries_.reserve(files_);
-    takenOut_.reserve(files_);
+    : m_folder(folder), m_log(log), m_report(report), m_lastLine(lastLine),
+      m_files(std::max<std::size_t>(options.BatchFiles, 1)), m_bytes(options.BatchBytes) {
+    m_entries.reserve(m_files);
+    m_takenOut.reserve(m_files);
 }
 
 void PendingBatch::Add(std::string_view name, std::string_view targetName, Temporary& temporary,
@@ -23,50 +23,50 @@ void PendingBatch::Add(std::string_view name, std::string_view targetName, Tempo
     std::string line = lastLine != nullptr ? *lastLine : std::string();
     Entry entry{std::string(name),   std::string(targetName), std::move(temporary), record,
                 lastLine != nullptr, std::move(line),         std::move(unicode)};
-    entries_.push_back(std::move(entry)); // room reserved: cannot fail
-    pendingBytes_ += bytes;
+    m_entries.push_back(std::move(entry)); // room reserved: cannot fail
+    m_pendingBytes += bytes;
 }
 
 void PendingBatch::Commit() noexcept {
-    if (entries_.empty()) {
+    if (m_entries.empty()) {
         return;
     }
     // Many copies are flushed by one flush of the file system, a single one (a large copy, the
     // last of a small folder) by itself, without waiting for what others wrote meanwhile.
-    const bool allOnDisk = entries_.size() > 1 && !fileops::FlushFileSystem(folder_);
-    for (Entry& entry : entries_) {
+    const bool allOnDisk = m_entries.size() > 1 && !fileops::FlushFileSystem(m_folder);
+    for (Entry& entry : m_entries) {
         std::error_code error;
         if (!allOnDisk) {
-            error = fileops::FlushData(entry.temporary.File());
+            error = fileops::FlushData(entry.Copy.File());
         }
         if (!error) {
-            error = entry.temporary.Replace(entry.targetName);
+            error = entry.Copy.Replace(entry.TargetName);
         }
         if (error) {
-            entry.temporary.Discard();
-            AddFailure(report_.failures, entry.name, entry.targetName,
+            entry.Copy.Discard();
+            AddFailure(m_report.Failures, entry.Name, entry.TargetName,
                        FileError{FileError::Side::Target, error});
-            if (entry.record.end > entry.record.begin) {
-                takenOut_.push_back(entry.record); // room reserved
+            if (entry.Record.End > entry.Record.Begin) {
+                m_takenOut.push_back(entry.Record); // room reserved
             }
             continue;
         }
-        ++report_.converted;
-        if (entry.unicode) {
+        ++m_report.Converted;
+        if (entry.Unicode) {
             try {
-                report_.unicodeSources.push_back(std::move(*entry.unicode));
+                m_report.UnicodeSources.push_back(std::move(*entry.Unicode));
             } catch (...) { // no memory: the copy is in place all the same
             }
         }
-        if (entry.hasLines) {
-            lastLine_.text.swap(entry.lastLine);
-            lastLine_.written = true;
+        if (entry.HasLines) {
+            m_lastLine.Text.swap(entry.LastLine);
+            m_lastLine.Written = true;
         }
     }
-    log_.TakeOut(takenOut_);
-    entries_.clear();
-    takenOut_.clear();
-    pendingBytes_ = 0;
+    m_log.TakeOut(m_takenOut);
+    m_entries.clear();
+    m_takenOut.clear();
+    m_pendingBytes = 0;
 }
 
 bool MayPassOnceTheBatchIsIn(const std::error_code& error) {

@@ -21,8 +21,8 @@ namespace rz408 {
 
 // The last line written of the last converted file that had lines, once there was one.
 struct LastLine {
-    bool written = false;
-    std::string text;
+    bool Written = false;
+    std::string Text;
 };
 
 // The converted files whose copies wait to take their targets' places. A copy's data is on the
@@ -52,32 +52,32 @@ public:
              ByteRange record, std::uint64_t bytes, const std::string* lastLine,
              std::optional<UnicodeSource> unicode);
 
-    bool Empty() const { return entries_.empty(); }
-    bool Full() const { return entries_.size() >= files_ || pendingBytes_ >= bytes_; }
+    bool Empty() const { return m_entries.empty(); }
+    bool Full() const { return m_entries.size() >= m_files || m_pendingBytes >= m_bytes; }
 
     // Puts every waiting copy that reached the disk in its target's place, in the list's order.
     void Commit() noexcept;
 
 private:
     struct Entry {
-        std::string name;
-        std::string targetName;
-        Temporary temporary;
-        ByteRange record;
-        bool hasLines = false;
-        std::string lastLine;
-        std::optional<UnicodeSource> unicode;
+        std::string Name;
+        std::string TargetName;
+        Temporary Copy;
+        ByteRange Record;
+        bool HasLines = false;
+        std::string LastLine;
+        std::optional<UnicodeSource> Unicode;
     };
 
-    const fileops::Folder& folder_;
-    LogFile& log_;
-    RunReport& report_;
-    LastLine& lastLine_;
-    const std::size_t files_;   // a full batch: this many files
-    const std::uint64_t bytes_; // or this many bytes of copies
-    std::vector<Entry> entries_;
-    std::vector<ByteRange> takenOut_;
-    std::uint64_t pendingBytes_ = 0;
+    const fileops::Folder& m_folder;
+    LogFile& m_log;
+    RunReport& m_report;
+    LastLine& m_lastLine;
+    const std::size_t m_files;   // a full batch: this many files
+    const std::uint64_t m_bytes; // or this many bytes of copies
+    std::vector<Entry> m_entries;
+    std::vector<ByteRange> m_takenOut;
+    std::uint64_t m_pendingBytes = 0;
 };
 
 // Failures that the waiting copies cause themselves: a full disk may have room again, and the

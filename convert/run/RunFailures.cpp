@@ -15,13 +15,13 @@ void AddFileFailure(std::vector<FileFailure>& failures, std::string_view name,
                     FileFailure::Action action, std::string_view file, std::string cause) noexcept {
     try {
         FileFailure noted;
-        noted.name = name;
-        noted.action = action;
-        noted.file = file;
-        noted.cause = std::move(cause);
-        noted.reason = action == FileFailure::Action::Read
-                           ? "cannot be read: " + noted.cause
-                           : "cannot write " + noted.file + ": " + noted.cause;
+        noted.Name = name;
+        noted.Step = action;
+        noted.File = file;
+        noted.Cause = std::move(cause);
+        noted.Reason = action == FileFailure::Action::Read
+                           ? "cannot be read: " + noted.Cause
+                           : "cannot write " + noted.File + ": " + noted.Cause;
         failures.push_back(std::move(noted));
     } catch (...) {
     }
@@ -33,9 +33,9 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::
                 FileFailure::Kind kind) noexcept {
     try {
         FileFailure noted;
-        noted.name = name;
-        noted.reason = reason;
-        noted.kind = kind;
+        noted.Name = name;
+        noted.Reason = reason;
+        noted.What = kind;
         failures.push_back(std::move(noted));
     } catch (...) {
     }
@@ -44,10 +44,10 @@ void AddFailure(std::vector<FileFailure>& failures, std::string_view name, std::
 void AddFailure(std::vector<FileFailure>& failures, std::string_view name,
                 std::string_view targetName, const FileError& failure) noexcept {
     try {
-        const bool read = failure.side == FileError::Side::Source;
+        const bool read = failure.FailedOn == FileError::Side::Source;
         AddFileFailure(failures, name,
                        read ? FileFailure::Action::Read : FileFailure::Action::Write,
-                       read ? name : targetName, failure.error.message());
+                       read ? name : targetName, failure.Error.message());
     } catch (...) {
     }
 }
@@ -61,10 +61,10 @@ void AddCopyIsLog(std::vector<FileFailure>& failures, std::string_view name,
                   std::string_view targetName) noexcept {
     try {
         FileFailure noted;
-        noted.name = name;
-        noted.action = FileFailure::Action::CopyIsLog;
-        noted.file = targetName;
-        noted.reason = "its copy " + noted.file + " would overwrite the log file";
+        noted.Name = name;
+        noted.Step = FileFailure::Action::CopyIsLog;
+        noted.File = targetName;
+        noted.Reason = "its copy " + noted.File + " would overwrite the log file";
         failures.push_back(std::move(noted));
     } catch (...) {
     }

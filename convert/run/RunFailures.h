@@ -17,9 +17,9 @@ namespace rz408 {
 struct FileError {
     enum class Side { Source, Target };
 
-    Side side = Side::Source;
-    std::error_code error;
-    explicit operator bool() const { return static_cast<bool>(error); }
+    Side FailedOn = Side::Source;
+    std::error_code Error;
+    explicit operator bool() const { return static_cast<bool>(Error); }
 };
 
 // Notes a failure; a failure to note it (no memory left) must not end the run.

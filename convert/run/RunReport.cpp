@@ -7,7 +7,7 @@
 namespace rz408 {
 
 std::string CountMessageText(const Module1& m, const RunReport& report) {
-    return Cp1252ToUtf8(m.CountMessage) + NumberText(static_cast<std::int64_t>(report.converted));
+    return Cp1252ToUtf8(m.CountMessage) + NumberText(static_cast<std::int64_t>(report.Converted));
 }
 
 } // namespace rz408

@@ -18,12 +18,12 @@ struct FileFailure {
     // written (the old log stays).
     enum class Kind { Source, LogFile };
 
-    std::string name; // the file as listed (UTF-8), or the log file's name
+    std::string Name; // the file as listed (UTF-8), or the log file's name
     // For a listed file: what failed, and the system's reason in words ("cannot be read:
     // Permission denied" for the source itself, "cannot write x.txt: Is a directory");
     // for the log file: the system's reason alone.
-    std::string reason;
-    Kind kind = Kind::Source;
+    std::string Reason;
+    Kind What = Kind::Source;
 
     // The reason of a listed file's failure in parts, for messages in other languages: what the
     // run could not do with which FILE, and CAUSE, the system's reason alone (as the system
@@ -32,28 +32,28 @@ struct FileFailure {
     // reason says it all (FILE and CAUSE empty). Each has its initial value here, so that a
     // brace list of the first members alone stays complete.
     enum class Action { Other, Read, Write, CopyIsLog };
-    Action action = Action::Other;
-    std::string file = {};
-    std::string cause = {};
+    Action Step = Action::Other;
+    std::string File = {};
+    std::string Cause = {};
 };
 
 // A source that was read as Unicode text (UTF-8 or UTF-16) rather than Windows-1252.
 struct UnicodeSource {
-    std::string name; // as listed (UTF-8)
-    SourceEncoding encoding = SourceEncoding::Utf8;
+    std::string Name; // as listed (UTF-8)
+    SourceEncoding Encoding = SourceEncoding::Utf8;
     // Sequences of the source that were not valid in its encoding; each became a blank with a
     // log entry (a stray byte in UTF-8, a UTF-16 source cut off mid-character, a lone
     // surrogate, or a source that is not in the encoding the user gave).
-    std::uint64_t brokenSequences = 0;
+    std::uint64_t BrokenSequences = 0;
 };
 
 struct RunReport {
-    std::uint64_t converted = 0;       // sources whose targets were written whole
-    std::vector<FileFailure> failures; // in the order they happened
+    std::uint64_t Converted = 0;       // sources whose targets were written whole
+    std::vector<FileFailure> Failures; // in the order they happened
     // The converted sources that were read as UTF-8 or UTF-16, in the list's order.
-    std::vector<UnicodeSource> unicodeSources;
-    // The run was stopped by RunOptions::cancel before it reached the end of the list.
-    bool cancelled = false;
+    std::vector<UnicodeSource> UnicodeSources;
+    // The run was stopped by RunOptions::Cancel before it reached the end of the list.
+    bool Cancelled = false;
 };
 
 // The end-of-run message: CountMessage followed by the number converted, as UTF-8.

@@ -6,17 +6,17 @@
 namespace rz408 {
 
 std::error_code FileSource::Read(char* data, std::size_t size, std::size_t& got) {
-    if (!positioned_) {
-        return fileops::ReadSome(file_, data, size, got);
+    if (!m_positioned) {
+        return fileops::ReadSome(m_file, data, size, got);
     }
-    const std::error_code error = fileops::ReadAt(file_, offset_, data, size, got);
-    offset_ += got;
+    const std::error_code error = fileops::ReadAt(m_file, m_offset, data, size, got);
+    m_offset += got;
     return error;
 }
 
 std::error_code FileSource::Seek(std::uint64_t offset) {
-    positioned_ = true;
-    offset_ = offset;
+    m_positioned = true;
+    m_offset = offset;
     return {};
 }
 
@@ -34,7 +34,7 @@ SourceReading ReadCharacters(const fileops::Folder& folder, std::string_view nam
     fileops::File file;
     if (const std::error_code error = fileops::OpenForReading(folder, name, file)) {
         SourceReading result;
-        result.readError = error;
+        result.ReadError = error;
         return result;
     }
     FileSource source(file);

@@ -19,14 +19,14 @@ namespace rz408 {
 // A source file opened with fileops::OpenForReading.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(fileops::File& file) : file_(file) {}
+    explicit FileSource(fileops::File& file) : m_file(file) {}
     std::error_code Read(char* data, std::size_t size, std::size_t& got) override;
     std::error_code Seek(std::uint64_t offset) override;
 
 private:
-    fileops::File& file_;
-    bool positioned_ = false; // read at offset_ from now on
-    std::uint64_t offset_ = 0;
+    fileops::File& m_file;
+    bool m_positioned = false; // read at m_offset from now on
+    std::uint64_t m_offset = 0;
 };
 
 // The same for the source file NAME (UTF-8, as listed) of FOLDER, opened as the conversion

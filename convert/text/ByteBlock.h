@@ -19,26 +19,26 @@ class ByteBlock {
 public:
     ByteBlock() = default;
     explicit ByteBlock(std::size_t size)
-        : bytes_(size > 0 ? new (kAlignment) char[size] : nullptr), size_(size) {}
+        : m_bytes(size > 0 ? new (kAlignment) char[size] : nullptr), m_size(size) {}
     ByteBlock(ByteBlock&& other) noexcept
-        : bytes_(std::move(other.bytes_)), size_(std::exchange(other.size_, 0)) {}
+        : m_bytes(std::move(other.m_bytes)), m_size(std::exchange(other.m_size, 0)) {}
     ByteBlock& operator=(ByteBlock&& other) noexcept {
-        bytes_ = std::move(other.bytes_);
-        size_ = std::exchange(other.size_, 0);
+        m_bytes = std::move(other.m_bytes);
+        m_size = std::exchange(other.m_size, 0);
         return *this;
     }
 
-    char* Data() const { return bytes_.get(); }
-    std::size_t Size() const { return size_; }
-    bool Empty() const { return size_ == 0; }
+    char* Data() const { return m_bytes.get(); }
+    std::size_t Size() const { return m_size; }
+    bool Empty() const { return m_size == 0; }
 
 private:
     static constexpr std::align_val_t kAlignment{64};
     struct Free {
         void operator()(char* bytes) const { ::operator delete[](bytes, kAlignment); }
     };
-    std::unique_ptr<char[], Free> bytes_;
-    std::size_t size_ = 0;
+    std::unique_ptr<char[], Free> m_bytes;
+    std::size_t m_size = 0;
 };
 
 } // namespace rz408

@@ -30,13 +30,13 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     const auto* const bytes = reinterpret_cast<const unsigned char*>(utf8.data());
     for (std::size_t i = 0; i < utf8.size();) {
         const Utf8Sequence sequence = DecodeUtf8Sequence(bytes + i, utf8.size() - i);
-        if (sequence.kind != Utf8Sequence::Kind::Complete) {
+        if (sequence.Found != Utf8Sequence::Kind::Complete) {
             out += '?'; // every byte of a broken sequence
             ++i;
         } else {
-            const int code = Cp1252Code(sequence.c);
+            const int code = Cp1252Code(sequence.C);
             out += code >= 0 ? static_cast<char>(code) : '?';
-            i += sequence.length;
+            i += sequence.Length;
         }
     }
     return out;

@@ -26,13 +26,13 @@ void TranslateLine(Module1& m) {
             continue;
         }
         const TableEntry& entry = TranslationTable[code];
-        mapped.append(entry.text, entry.length);
+        mapped.append(entry.Text, entry.Length);
         if (code >= 254) {
             before += ch;
         } else {
-            before.append(entry.text, entry.length);
+            before.append(entry.Text, entry.Length);
         }
-        if (entry.blank) {
+        if (entry.Blank) {
             blanks.Add(code);
         }
     }

@@ -23,16 +23,16 @@ public:
     // Adds CODE when YES, without a branch; CODE below 128 only with YES false.
     void AddIf(unsigned char code, bool yes) {
         const unsigned index = (static_cast<unsigned>(code) - 128u) & 127u;
-        bits_[index >> 6] |= std::uint64_t{yes} << (index & 63u);
+        m_bits[index >> 6] |= std::uint64_t{yes} << (index & 63u);
     }
-    bool Empty() const { return (bits_[0] | bits_[1]) == 0; }
-    void Clear() { bits_[0] = bits_[1] = 0; }
+    bool Empty() const { return (m_bits[0] | m_bits[1]) == 0; }
+    void Clear() { m_bits[0] = m_bits[1] = 0; }
 
     // Calls F(code) for each code of the set, lowest first.
     template <typename F>
     void ForEachAscending(F f) const {
         for (unsigned word = 0; word < 2; ++word) {
-            for (std::uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
+            for (std::uint64_t bits = m_bits[word]; bits != 0; bits &= bits - 1) {
                 f(static_cast<int>(128 + word * 64 +
                                    static_cast<unsigned>(std::countr_zero(bits))));
             }
@@ -40,7 +40,7 @@ public:
     }
 
 private:
-    std::uint64_t bits_[2] = {0, 0};
+    std::uint64_t m_bits[2] = {0, 0};
 };
 
 // Appends the log entry of CODE: CR LF, 13 blanks, the code's own byte, LogTextBefore, the code

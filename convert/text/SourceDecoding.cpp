@@ -31,21 +31,22 @@ constexpr std::size_t kLongestMark = 3;
 // Passes the bytes of a source on as characters.
 class CharacterSink : public TextSink {
 public:
-    explicit CharacterSink(const std::function<void(const SourceCharacter&)>& each) : each_(each) {}
+    explicit CharacterSink(const std::function<void(const SourceCharacter&)>& each)
+        : m_each(each) {}
     std::error_code Text(std::string_view cp1252) override {
         for (const char ch : cp1252) {
             const auto code = static_cast<unsigned char>(ch);
-            each_({CharOfCp1252(code), code, false});
+            m_each({CharOfCp1252(code), code, false});
         }
         return {};
     }
     std::error_code Other(char32_t c, bool broken) override {
-        each_({c, -1, broken});
+        m_each({c, -1, broken});
         return {};
     }
 
 private:
-    const std::function<void(const SourceCharacter&)>& each_;
+    const std::function<void(const SourceCharacter&)>& m_each;
 };
 
 } // namespace
@@ -65,27 +66,28 @@ std::string_view EncodingName(SourceEncoding encoding) {
 }
 
 std::error_code MemorySource::Read(char* data, std::size_t size, std::size_t& got) {
-    got = bytes_.copy(data, std::min(size, readSize_), std::min(at_, bytes_.size()));
-    at_ += got;
+    got = m_bytes.copy(data, std::min(size, m_readSize), std::min(m_at, m_bytes.size()));
+    m_at += got;
     return {};
 }
 
 std::error_code MemorySource::Seek(std::uint64_t offset) {
-    at_ = static_cast<std::size_t>(offset);
+    m_at = static_cast<std::size_t>(offset);
     return {};
 }
 
 SourceReader::SourceReader(std::size_t blockSize)
-    : blockSize_(std::max<std::size_t>(blockSize, 1)), block_(std::max(blockSize_, kLongestMark)) {}
+    : m_blockSize(std::max<std::size_t>(blockSize, 1)),
+      m_block(std::max(m_blockSize, kLongestMark)) {}
 
 std::error_code SourceReader::Decode(SourceEncoding encoding, std::string_view bytes,
                                      TextSink& sink, Utf8Detector* counter) {
     switch (encoding) {
     case SourceEncoding::Utf8:
-        return utf8_.Feed(bytes, sink, counter);
+        return m_utf8.Feed(bytes, sink, counter);
     case SourceEncoding::Utf16LE:
     case SourceEncoding::Utf16BE:
-        return utf16_.Feed(bytes, sink);
+        return m_utf16.Feed(bytes, sink);
     case SourceEncoding::Windows1252:
         break;
     }
@@ -97,25 +99,25 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest, 
     goBack = false;
     guessed = false;
     encoding = SourceEncoding::Windows1252;
-    detector_.Reset();
-    if (!detector_.Feed(rest)) {
+    m_detector.Reset();
+    if (!m_detector.Feed(rest)) {
         return {};
     }
-    if (ahead_.Empty()) {
-        ahead_ = ByteBlock(blockSize_);
+    if (m_ahead.Empty()) {
+        m_ahead = ByteBlock(m_blockSize);
     }
     for (;;) {
         std::size_t got = 0;
-        if (auto error = source.Read(ahead_.Data(), ahead_.Size(), got)) {
+        if (auto error = source.Read(m_ahead.Data(), m_ahead.Size(), got)) {
             return error;
         }
         if (got == 0) {
             // The end: the detector has seen everything from the first byte above 127 on.
-            encoding = detector_.Finish() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+            encoding = m_detector.Finish() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
             return {};
         }
         goBack = true;
-        if (!detector_.Feed(std::string_view(ahead_.Data(), got))) {
+        if (!m_detector.Feed(std::string_view(m_ahead.Data(), got))) {
             return {};
         }
         if (guess) {
@@ -128,10 +130,10 @@ std::error_code SourceReader::Decide(ByteSource& source, std::string_view rest, 
 
 SourceReading SourceReader::ReadAgain(ByteSource& source, TextSink& sink) {
     SourceReading result;
-    if ((result.sinkError = sink.Restart())) {
+    if ((result.SinkError = sink.Restart())) {
         return result;
     }
-    if ((result.readError = source.Seek(0))) {
+    if ((result.ReadError = source.Seek(0))) {
         return result;
     }
     return Read(source, SourceEncoding::Windows1252, sink);
@@ -140,8 +142,8 @@ SourceReading SourceReader::ReadAgain(ByteSource& source, TextSink& sink) {
 SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncoding> encoding,
                                  TextSink& sink) {
     SourceReading result;
-    result.encoding = encoding.value_or(SourceEncoding::Windows1252);
-    char* const block = block_.Data();
+    result.Encoding = encoding.value_or(SourceEncoding::Windows1252);
+    char* const block = m_block.Data();
     std::uint64_t next = 0; // where the next read starts; the bytes at hand end there
 
     // The first bytes: enough for a byte-order mark (Windows-1252 given: one block, as later).
@@ -149,9 +151,9 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
     bool atEnd = false;
     do {
         std::size_t got = 0;
-        const std::size_t room = std::min(blockSize_, block_.Size() - size);
+        const std::size_t room = std::min(m_blockSize, m_block.Size() - size);
         if (auto error = source.Read(block + size, room, got)) {
-            result.readError = error;
+            result.ReadError = error;
             return result;
         }
         atEnd = got == 0;
@@ -166,39 +168,39 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
         std::size_t markLength = 0;
         const SourceEncoding mark = ByteOrderMark(bytes, markLength);
         if (markLength != 0 && (deciding || mark == *encoding)) {
-            result.encoding = mark;
-            result.byteOrderMark = true;
+            result.Encoding = mark;
+            result.ByteOrderMark = true;
             bytes.remove_prefix(markLength);
             deciding = false;
         }
     }
-    utf8_.Reset();
-    utf16_.Reset(result.encoding == SourceEncoding::Utf16BE);
+    m_utf8.Reset();
+    m_utf16.Reset(result.Encoding == SourceEncoding::Utf16BE);
 
     for (;;) {
         if (deciding && !bytes.empty()) {
             std::error_code error;
             const std::size_t plain = sink.TextBelow128(bytes, error);
             if (error) {
-                result.sinkError = error;
+                result.SinkError = error;
                 return result;
             }
             bytes.remove_prefix(plain);
             if (!bytes.empty()) {
                 deciding = false;
                 bool goBack = false;
-                if (auto readError = Decide(source, bytes, sink.CanRestart(), result.encoding,
+                if (auto readError = Decide(source, bytes, sink.CanRestart(), result.Encoding,
                                             goBack, guessing)) {
-                    result.readError = readError;
+                    result.ReadError = readError;
                     return result;
                 }
-                detector_.Reset(); // counts anew from here while guessing
+                m_detector.Reset(); // counts anew from here while guessing
                 if (goBack) {
                     next -= bytes.size();
                     bytes = {};
                     atEnd = false;
                     if (auto seekError = source.Seek(next)) {
-                        result.readError = seekError;
+                        result.ReadError = seekError;
                         return result;
                     }
                 }
@@ -206,11 +208,11 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
         }
         if (!deciding && !bytes.empty()) {
             if (auto error =
-                    Decode(result.encoding, bytes, sink, guessing ? &detector_ : nullptr)) {
-                result.sinkError = error;
+                    Decode(result.Encoding, bytes, sink, guessing ? &m_detector : nullptr)) {
+                result.SinkError = error;
                 return result;
             }
-            if (guessing && !detector_.Possible()) {
+            if (guessing && !m_detector.Possible()) {
                 return ReadAgain(source, sink);
             }
         }
@@ -218,8 +220,8 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
             break;
         }
         std::size_t got = 0;
-        if (auto error = source.Read(block, blockSize_, got)) {
-            result.readError = error;
+        if (auto error = source.Read(block, m_blockSize, got)) {
+            result.ReadError = error;
             return result;
         }
         if (got == 0) {
@@ -230,17 +232,17 @@ SourceReading SourceReader::Read(ByteSource& source, std::optional<SourceEncodin
     }
 
     std::error_code error;
-    if (result.encoding == SourceEncoding::Utf8) {
-        error = utf8_.Finish(sink, guessing ? &detector_ : nullptr);
-        if (!error && guessing && !detector_.Finish()) {
+    if (result.Encoding == SourceEncoding::Utf8) {
+        error = m_utf8.Finish(sink, guessing ? &m_detector : nullptr);
+        if (!error && guessing && !m_detector.Finish()) {
             return ReadAgain(source, sink);
         }
-        result.broken = utf8_.Broken();
-    } else if (result.encoding != SourceEncoding::Windows1252) {
-        error = utf16_.Finish(sink);
-        result.broken = utf16_.Broken();
+        result.Broken = m_utf8.Broken();
+    } else if (result.Encoding != SourceEncoding::Windows1252) {
+        error = m_utf16.Finish(sink);
+        result.Broken = m_utf16.Broken();
     }
-    result.sinkError = error;
+    result.SinkError = error;
     return result;
 }
 

@@ -35,23 +35,23 @@ public:
 class MemorySource : public ByteSource {
 public:
     explicit MemorySource(std::string_view bytes, std::size_t readSize = SIZE_MAX)
-        : bytes_(bytes), readSize_(readSize) {}
+        : m_bytes(bytes), m_readSize(readSize) {}
     std::error_code Read(char* data, std::size_t size, std::size_t& got) override;
     std::error_code Seek(std::uint64_t offset) override;
 
 private:
-    std::string_view bytes_;
-    std::size_t readSize_;
-    std::size_t at_ = 0;
+    std::string_view m_bytes;
+    std::size_t m_readSize;
+    std::size_t m_at = 0;
 };
 
 // How a source was read.
 struct SourceReading {
-    SourceEncoding encoding = SourceEncoding::Windows1252;
-    bool byteOrderMark = false; // it began with one (which was not passed on)
-    std::uint64_t broken = 0;   // sequences not valid in the encoding, each read as U+FFFD
-    std::error_code readError;  // the source could not be read
-    std::error_code sinkError;  // the sink refused the text
+    SourceEncoding Encoding = SourceEncoding::Windows1252;
+    bool ByteOrderMark = false; // it began with one (which was not passed on)
+    std::uint64_t Broken = 0;   // sequences not valid in the encoding, each read as U+FFFD
+    std::error_code ReadError;  // the source could not be read
+    std::error_code SinkError;  // the sink refused the text
 };
 
 // Reads sources, one at a time, into a TextSink. Keeps its blocks from one source to the next;
@@ -97,19 +97,19 @@ private:
     // start as Windows-1252.
     SourceReading ReadAgain(ByteSource& source, TextSink& sink);
 
-    std::size_t blockSize_;
-    ByteBlock block_;
-    ByteBlock ahead_; // for reading ahead, taken when first needed
-    Utf8Decoder utf8_;
-    Utf16Decoder utf16_;
-    Utf8Detector detector_;
+    std::size_t m_blockSize;
+    ByteBlock m_block;
+    ByteBlock m_ahead; // for reading ahead, taken when first needed
+    Utf8Decoder m_utf8;
+    Utf16Decoder m_utf16;
+    Utf8Detector m_detector;
 };
 
 // One character of a source.
 struct SourceCharacter {
-    char32_t c = 0;      // its Unicode number (U+FFFD for a broken sequence)
-    int cp1252 = -1;     // its Windows-1252 code, or -1 when Windows-1252 lacks it
-    bool broken = false; // a sequence not valid in the source's encoding
+    char32_t C = 0;      // its Unicode number (U+FFFD for a broken sequence)
+    int Cp1252 = -1;     // its Windows-1252 code, or -1 when Windows-1252 lacks it
+    bool Broken = false; // a sequence not valid in the source's encoding
 };
 
 // Reads the characters of SOURCE one by one, in order, exactly as a conversion reads them (the

@@ -26,16 +26,16 @@ void Copy64(const char* in, char* out) {
 // with the grave accent made an apostrophe first, as the run does before translating a line.
 // (The carriage return, which ends the line, is handled apart.)
 struct StreamEntry {
-    char text[2];
-    std::uint8_t length;
-    bool blank;
+    char Text[2];
+    std::uint8_t Length;
+    bool Blank;
 };
 
 const std::array<StreamEntry, 256> kStreamTable = [] {
     std::array<StreamEntry, 256> table{};
     for (std::size_t code = 0; code < table.size(); ++code) {
         const TableEntry& entry = TranslationTable[code == '`' ? '\'' : code];
-        table[code] = {{entry.text[0], entry.text[1]}, entry.length, entry.blank};
+        table[code] = {{entry.Text[0], entry.Text[1]}, entry.Length, entry.Blank};
     }
     return table;
 }();
@@ -53,30 +53,30 @@ std::error_code ConvertSink::Restart() {
 }
 
 StreamConverter::StreamConverter(const Module1& m, ConvertSink& sink, std::size_t blockSize)
-    : m_(m), sink_(sink), block_(std::max<std::size_t>(blockSize, 1) + kSlack),
-      limit_(std::max<std::size_t>(blockSize, 1)) {}
+    : m__(m), m_sink(sink), m_block(std::max<std::size_t>(blockSize, 1) + kSlack),
+      m_limit(std::max<std::size_t>(blockSize, 1)) {}
 
 void StreamConverter::Start(std::string recordStart) {
-    recordStart_ = std::move(recordStart);
-    used_ = 0;
-    blanks_.Clear();
-    others_.Clear();
-    othersInLine_ = false;
-    afterCr_ = false;
-    lineOpen_ = false;
-    recordOpen_ = false;
-    lines_ = 0;
-    lineStart_ = 0;
-    lastLineStart_ = -1;
-    lastLineEnd_ = -1;
-    lastLine_.clear();
+    m_recordStart = std::move(recordStart);
+    m_used = 0;
+    m_blanks.Clear();
+    m_others.Clear();
+    m_othersInLine = false;
+    m_afterCr = false;
+    m_lineOpen = false;
+    m_recordOpen = false;
+    m_lines = 0;
+    m_lineStart = 0;
+    m_lastLineStart = -1;
+    m_lastLineEnd = -1;
+    m_lastLine.clear();
 }
 
 std::error_code StreamConverter::Restart() {
-    if (auto error = sink_.Restart()) {
+    if (auto error = m_sink.Restart()) {
         return error;
     }
-    Start(std::move(recordStart_));
+    Start(std::move(m_recordStart));
     return {};
 }
 
@@ -91,15 +91,15 @@ std::size_t StreamConverter::TextBelow128(std::string_view bytes, std::error_cod
     return consumed;
 }
 
-template <bool kStopAtHigh>
+template <bool StopAtHigh>
 std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& consumed) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    char* base = block_.Data(); // the block may change at each flush
-    char* limit = base + limit_;
-    char* out = base + used_;
-    if (afterCr_ && p < end) {
-        afterCr_ = false;
+    char* base = m_block.Data(); // the block may change at each flush
+    char* limit = base + m_limit;
+    char* out = base + m_used;
+    if (m_afterCr && p < end) {
+        m_afterCr = false;
         if (*p == '\n') {
             ++p;
         }
@@ -111,26 +111,26 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
         if (code == '\r') {
             EndLine(out);
             if (p == end) {
-                afterCr_ = true;
+                m_afterCr = true;
             } else if (*p == '\n') {
                 ++p;
             }
             lineBegin = p;
         } else {
             const StreamEntry& entry = kStreamTable[code];
-            std::memcpy(out, entry.text, 2); // both bytes in one store; the length counts
-            out += entry.length;
-            blanks_.AddIf(code, entry.blank);
+            std::memcpy(out, entry.Text, 2); // both bytes in one store; the length counts
+            out += entry.Length;
+            m_blanks.AddIf(code, entry.Blank);
         }
     };
     const auto flush = [&]() -> std::error_code {
         if (p > lineBegin) {
-            lineOpen_ = true;
+            m_lineOpen = true;
         }
         auto error = Flush(out);
-        base = block_.Data();
-        limit = base + limit_;
-        out = base + used_;
+        base = m_block.Data();
+        limit = base + m_limit;
+        out = base + m_used;
         return error;
     };
 
@@ -140,9 +140,9 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
     // With STOP_AT_HIGH: whether the call has come to a code above 127, which it leaves. (The
     // checks are made only then, so that the plain conversion is compiled without them.)
     bool stopped = false;
-    const auto going = [&stopped] { return !kStopAtHigh || !stopped; };
+    const auto going = [&stopped] { return !StopAtHigh || !stopped; };
     const auto stopsAt = [&stopped](unsigned char code) {
-        stopped = kStopAtHigh && code >= 128;
+        stopped = StopAtHigh && code >= 128;
         return stopped;
     };
 
@@ -158,7 +158,7 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
         for (std::uint64_t mask = Scanner::Mask64(chunk); mask != 0; mask &= mask - 1) {
             const auto k = static_cast<std::size_t>(std::countr_zero(mask));
             out += k - done;
-            if (kStopAtHigh && stopsAt(static_cast<unsigned char>(chunk[k]))) {
+            if (StopAtHigh && stopsAt(static_cast<unsigned char>(chunk[k]))) {
                 p = chunk + k;
                 break;
             }
@@ -181,7 +181,7 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
         const std::size_t plain = Scanner::Scan(p, out);
         p += plain;
         out += plain;
-        if (plain != Scanner::kWidth && !(kStopAtHigh && stopsAt(static_cast<unsigned char>(*p)))) {
+        if (plain != Scanner::kWidth && !(StopAtHigh && stopsAt(static_cast<unsigned char>(*p)))) {
             translate(static_cast<unsigned char>(*p++));
         }
     }
@@ -192,7 +192,7 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
             }
         }
         const auto code = static_cast<unsigned char>(*p);
-        if (kStopAtHigh && stopsAt(code)) {
+        if (StopAtHigh && stopsAt(code)) {
             break;
         }
         ++p;
@@ -203,82 +203,82 @@ std::error_code StreamConverter::FeedBytes(std::string_view bytes, std::size_t& 
         }
     }
     if (p > lineBegin) {
-        lineOpen_ = true;
+        m_lineOpen = true;
     }
-    used_ = static_cast<std::size_t>(out - base);
+    m_used = static_cast<std::size_t>(out - base);
     consumed = static_cast<std::size_t>(p - bytes.data());
     return {};
 }
 
 std::error_code StreamConverter::Other(char32_t c, bool /*broken*/) {
-    afterCr_ = false; // a line feed no longer follows the carriage return
-    if (used_ >= limit_) {
-        if (auto error = Flush(block_.Data() + used_)) {
+    m_afterCr = false; // a line feed no longer follows the carriage return
+    if (m_used >= m_limit) {
+        if (auto error = Flush(m_block.Data() + m_used)) {
             return error;
         }
     }
-    block_.Data()[used_++] = ' ';
-    lineOpen_ = true;
-    others_.Add(c);
-    othersInLine_ = true;
+    m_block.Data()[m_used++] = ' ';
+    m_lineOpen = true;
+    m_others.Add(c);
+    m_othersInLine = true;
     return {};
 }
 
 void StreamConverter::WriteEntries() {
-    if (!recordOpen_) {
-        sink_.WriteLog(recordStart_);
-        recordOpen_ = true;
+    if (!m_recordOpen) {
+        m_sink.WriteLog(m_recordStart);
+        m_recordOpen = true;
     }
-    entries_.clear();
-    blanks_.ForEachAscending([&](int code) {
-        std::string& entry = entryCache_[static_cast<std::size_t>(code - 128)];
+    m_entries.clear();
+    m_blanks.ForEachAscending([&](int code) {
+        std::string& entry = m_entryCache[static_cast<std::size_t>(code - 128)];
         if (entry.empty()) {
-            AppendLogEntry(entry, m_, code);
+            AppendLogEntry(entry, m__, code);
         }
-        entries_ += entry;
+        m_entries += entry;
     });
-    if (othersInLine_) {
-        others_.TakeAscending([&](char32_t c) { AppendLogEntry(entries_, m_, '?', c); });
-        othersInLine_ = false;
+    if (m_othersInLine) {
+        m_others.TakeAscending([&](char32_t c) { AppendLogEntry(m_entries, m__, '?', c); });
+        m_othersInLine = false;
     }
-    sink_.WriteLog(entries_);
-    blanks_.Clear();
+    m_sink.WriteLog(m_entries);
+    m_blanks.Clear();
 }
 
 std::error_code StreamConverter::Flush(char* out, bool last) {
-    char* const base = block_.Data();
+    char* const base = m_block.Data();
     const auto size = static_cast<std::size_t>(out - base);
     // A short line that has begun stays in the block, so that the last line of a file can be
     // told afterwards; it must leave room for progress.
     std::size_t keep = 0;
-    if (lineOpen_ && lineStart_ >= 0 &&
-        size - static_cast<std::size_t>(lineStart_) <= std::min(kKeptLine, limit_ / 2)) {
-        keep = size - static_cast<std::size_t>(lineStart_);
+    if (m_lineOpen && m_lineStart >= 0 &&
+        size - static_cast<std::size_t>(m_lineStart) <= std::min(kKeptLine, m_limit / 2)) {
+        keep = size - static_cast<std::size_t>(m_lineStart);
     }
-    lineStart_ = lineOpen_ && keep == 0 ? -1 : 0;
-    lastLineStart_ = -1;
+    m_lineStart = m_lineOpen && keep == 0 ? -1 : 0;
+    m_lastLineStart = -1;
     std::error_code error;
     if (size > keep) {
         // The last bytes follow the file's last line end: nothing is kept then.
-        error = last ? sink_.WriteTarget(std::string_view(base, size))
-                     : sink_.WriteBlock(block_, size - keep, keep);
+        error = last ? m_sink.WriteTarget(std::string_view(base, size))
+                     : m_sink.WriteBlock(m_block, size - keep, keep);
     }
-    used_ = keep;
+    m_used = keep;
     return error;
 }
 
 std::error_code StreamConverter::Finish() {
-    char* out = block_.Data() + used_;
-    if (lineOpen_) {
+    char* out = m_block.Data() + m_used;
+    if (m_lineOpen) {
         EndLine(out);
     }
-    afterCr_ = false;
-    if (recordOpen_) {
-        sink_.WriteLog("\r\n");
+    m_afterCr = false;
+    if (m_recordOpen) {
+        m_sink.WriteLog("\r\n");
     }
-    lastLine_.clear();
-    if (lastLineStart_ >= 0) {
-        lastLine_.assign(block_.Data() + lastLineStart_, block_.Data() + lastLineEnd_);
+    m_lastLine.clear();
+    if (m_lastLineStart >= 0) {
+        m_lastLine.assign(m_block.Data() + m_lastLineStart, m_block.Data() + m_lastLineEnd);
     }
     return Flush(out, true);
 }

@@ -70,64 +70,64 @@ public:
     std::error_code Other(char32_t c, bool broken) override;
     std::size_t TextBelow128(std::string_view bytes, std::error_code& error) override;
     // The file comes anew from its start, when the sink can take back what it was given.
-    bool CanRestart() const override { return sink_.CanRestart(); }
+    bool CanRestart() const override { return m_sink.CanRestart(); }
     std::error_code Restart() override;
 
     // Ends the file: its last line, its log record, and the last output block.
     std::error_code Finish();
 
     // The number of lines of the file so far.
-    std::uint64_t Lines() const { return lines_; }
+    std::uint64_t Lines() const { return m_lines; }
 
     // The last line written, without its CR LF, when it still lies whole in the output block
     // (always, for lines shorter than the block); otherwise empty.
     // After Finish: the file's last line as written, without its CR LF, when it was no longer
     // than 4 KiB (or half the block), so that the block still held it whole; otherwise empty.
-    const std::string& LastLine() const { return lastLine_; }
+    const std::string& LastLine() const { return m_lastLine; }
 
 private:
     // Ends the current line: CR LF, and its log entries.
     void EndLine(char*& out) {
-        char* const base = block_.Data();
-        lastLineStart_ = lineStart_;
-        lastLineEnd_ = out - base;
+        char* const base = m_block.Data();
+        m_lastLineStart = m_lineStart;
+        m_lastLineEnd = out - base;
         *out++ = '\r';
         *out++ = '\n';
-        lineStart_ = out - base;
-        lineOpen_ = false;
-        ++lines_;
-        if (!blanks_.Empty() || othersInLine_) {
+        m_lineStart = out - base;
+        m_lineOpen = false;
+        ++m_lines;
+        if (!m_blanks.Empty() || m_othersInLine) {
             WriteEntries();
         }
     }
     void WriteEntries();
     // Converts BYTES, or with STOP_AT_HIGH only those before the first above 127; CONSUMED
     // receives the number converted.
-    template <bool kStopAtHigh>
+    template <bool StopAtHigh>
     std::error_code FeedBytes(std::string_view bytes, std::size_t& consumed);
     // Writes the block up to OUT, but for the start of a short line that has begun; with LAST,
     // the last bytes of the file.
     std::error_code Flush(char* out, bool last = false);
 
-    const Module1& m_;
-    ConvertSink& sink_;
-    ByteBlock block_;
-    std::size_t used_ = 0;  // bytes of block_ waiting to be written
-    std::size_t limit_ = 0; // flush before using more than this
-    std::string recordStart_;
-    std::string entries_;
-    std::string entryCache_[128]; // the log entry of each code, made when first needed
-    BlankSet blanks_;
-    CodePointSet others_;       // the characters of the line that Windows-1252 lacks
-    bool othersInLine_ = false; // others_ is not empty
-    bool afterCr_ = false;      // the last byte was a carriage return
-    bool lineOpen_ = false;     // a line has begun and not ended
-    bool recordOpen_ = false;
-    std::uint64_t lines_ = 0;
-    std::ptrdiff_t lastLineStart_ = -1; // in block_; -1 when written out already
-    std::ptrdiff_t lastLineEnd_ = -1;
-    std::ptrdiff_t lineStart_ = 0; // where the current line began in block_, or -1
-    std::string lastLine_;
+    const Module1& m__;
+    ConvertSink& m_sink;
+    ByteBlock m_block;
+    std::size_t m_used = 0;  // bytes of m_block waiting to be written
+    std::size_t m_limit = 0; // flush before using more than this
+    std::string m_recordStart;
+    std::string m_entries;
+    std::string m_entryCache[128]; // the log entry of each code, made when first needed
+    BlankSet m_blanks;
+    CodePointSet m_others;       // the characters of the line that Windows-1252 lacks
+    bool m_othersInLine = false; // m_others is not empty
+    bool m_afterCr = false;      // the last byte was a carriage return
+    bool m_lineOpen = false;     // a line has begun and not ended
+    bool m_recordOpen = false;
+    std::uint64_t m_lines = 0;
+    std::ptrdiff_t m_lastLineStart = -1; // in m_block; -1 when written out already
+    std::ptrdiff_t m_lastLineEnd = -1;
+    std::ptrdiff_t m_lineStart = 0; // where the current line began in m_block, or -1
+    std::string m_lastLine;
 };
 
 } // namespace rz408

@@ -64,10 +64,10 @@ void WalkUtf8(std::string_view bytes, unsigned char (&pending)[4], std::size_t& 
     while (pendingSize > 0 && p < end) {
         pending[pendingSize++] = *p++;
         const Utf8Sequence sequence = DecodeUtf8Sequence(pending, pendingSize);
-        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
+        if (sequence.Found == Utf8Sequence::Kind::Incomplete) {
             continue;
         }
-        p -= pendingSize - sequence.length;
+        p -= pendingSize - sequence.Length;
         pendingSize = 0;
         if (!character(sequence)) {
             return;
@@ -88,12 +88,12 @@ void WalkUtf8(std::string_view bytes, unsigned char (&pending)[4], std::size_t& 
         const Utf8Sequence sequence = common != 0
                                           ? Utf8Sequence{Utf8Sequence::Kind::Complete, common, c}
                                           : DecodeUtf8Sequence(p, size);
-        if (sequence.kind == Utf8Sequence::Kind::Incomplete) {
-            std::memcpy(pending, p, sequence.length);
-            pendingSize = sequence.length;
+        if (sequence.Found == Utf8Sequence::Kind::Incomplete) {
+            std::memcpy(pending, p, sequence.Length);
+            pendingSize = sequence.Length;
             return;
         }
-        p += sequence.length;
+        p += sequence.Length;
         if (!character(sequence)) {
             return;
         }
@@ -187,15 +187,15 @@ std::error_code TextSink::Restart() {
 
 std::error_code DecodedText::Put(char32_t c, bool broken, TextSink& sink) {
     if (broken) {
-        ++broken_;
+        ++m_broken;
         c = kReplacementCharacter;
     } else if (const int code = Cp1252Code(c); code >= 0) {
-        if (used_ == text_.size()) {
+        if (m_used == m_text.size()) {
             if (auto error = Flush(sink)) {
                 return error;
             }
         }
-        text_[used_++] = static_cast<char>(code);
+        m_text[m_used++] = static_cast<char>(code);
         return {};
     }
     if (auto error = Flush(sink)) {
@@ -205,136 +205,136 @@ std::error_code DecodedText::Put(char32_t c, bool broken, TextSink& sink) {
 }
 
 std::error_code DecodedText::Flush(TextSink& sink) {
-    const std::size_t size = used_;
-    used_ = 0;
-    return size == 0 ? std::error_code() : sink.Text(std::string_view(text_.data(), size));
+    const std::size_t size = m_used;
+    m_used = 0;
+    return size == 0 ? std::error_code() : sink.Text(std::string_view(m_text.data(), size));
 }
 
 // --- UTF-8 -------------------------------------------------------------------------------
 
 void Utf8Decoder::Reset() {
-    text_.Reset();
-    pendingSize_ = 0;
+    m_text.Reset();
+    m_pendingSize = 0;
 }
 
 std::error_code Utf8Decoder::Feed(std::string_view bytes, TextSink& sink, Utf8Detector* counter) {
     std::error_code error;
     WalkUtf8(
-        bytes, pending_, pendingSize_,
+        bytes, m_pending, m_pendingSize,
         [&](const unsigned char* at, std::size_t size) -> std::size_t {
-            if (text_.Room() == 0 && (error = text_.Flush(sink))) {
+            if (m_text.Room() == 0 && (error = m_text.Flush(sink))) {
                 return 0;
             }
-            const std::size_t run = CopyAscii(reinterpret_cast<const char*>(at), text_.At(),
-                                              std::min(size, text_.Room()));
-            text_.Wrote(run);
+            const std::size_t run = CopyAscii(reinterpret_cast<const char*>(at), m_text.At(),
+                                              std::min(size, m_text.Room()));
+            m_text.Wrote(run);
             return run;
         },
         [&](const Utf8Sequence& sequence) {
-            const bool broken = sequence.kind == Utf8Sequence::Kind::Broken;
+            const bool broken = sequence.Found == Utf8Sequence::Kind::Broken;
             if (counter != nullptr) {
                 counter->Count(broken);
             }
-            error = text_.Put(sequence.c, broken, sink);
+            error = m_text.Put(sequence.C, broken, sink);
             return !error;
         });
-    return error ? error : text_.Flush(sink);
+    return error ? error : m_text.Flush(sink);
 }
 
 std::error_code Utf8Decoder::Finish(TextSink& sink, Utf8Detector* counter) {
-    if (pendingSize_ == 0) {
+    if (m_pendingSize == 0) {
         return {};
     }
-    pendingSize_ = 0;
+    m_pendingSize = 0;
     if (counter != nullptr) {
         counter->Count(true);
     }
-    return text_.Put(kReplacementCharacter, true, sink);
+    return m_text.Put(kReplacementCharacter, true, sink);
 }
 
 void Utf8Detector::Reset() {
-    pendingSize_ = 0;
-    valid_ = 0;
-    broken_ = 0;
-    possible_ = true;
+    m_pendingSize = 0;
+    m_valid = 0;
+    m_broken = 0;
+    m_possible = true;
 }
 
 void Utf8Detector::Count(bool broken) {
-    if (!possible_) {
+    if (!m_possible) {
         return;
     }
     if (!broken) {
-        ++valid_;
+        ++m_valid;
         return;
     }
-    ++broken_;
-    possible_ = broken_ < kFewBroken || valid_ >= kValidPerBroken * broken_;
+    ++m_broken;
+    m_possible = m_broken < kFewBroken || m_valid >= kValidPerBroken * m_broken;
 }
 
 bool Utf8Detector::Feed(std::string_view bytes) {
-    if (possible_) {
+    if (m_possible) {
         WalkUtf8(
-            bytes, pending_, pendingSize_,
+            bytes, m_pending, m_pendingSize,
             [](const unsigned char* at, std::size_t size) {
                 return AsciiRun(reinterpret_cast<const char*>(at), size);
             },
             [this](const Utf8Sequence& sequence) {
-                Count(sequence.kind == Utf8Sequence::Kind::Broken);
-                return possible_;
+                Count(sequence.Found == Utf8Sequence::Kind::Broken);
+                return m_possible;
             });
     }
-    return possible_;
+    return m_possible;
 }
 
 bool Utf8Detector::Finish() {
-    if (possible_ && pendingSize_ != 0) {
+    if (m_possible && m_pendingSize != 0) {
         Count(true);
     }
-    pendingSize_ = 0;
-    return possible_ && valid_ != 0 && valid_ >= kValidPerBroken * broken_;
+    m_pendingSize = 0;
+    return m_possible && m_valid != 0 && m_valid >= kValidPerBroken * m_broken;
 }
 
 // --- UTF-16 ------------------------------------------------------------------------------
 
 void Utf16Decoder::Reset(bool bigEndian) {
-    text_.Reset();
-    bigEndian_ = bigEndian;
-    haveByte_ = false;
-    high_ = 0;
+    m_text.Reset();
+    m_bigEndian = bigEndian;
+    m_haveByte = false;
+    m_high = 0;
 }
 
 std::error_code Utf16Decoder::Unit(char16_t unit, TextSink& sink) {
     const bool isHigh = unit >= 0xD800 && unit <= 0xDBFF;
     const bool isLow = unit >= 0xDC00 && unit <= 0xDFFF;
-    if (high_ != 0) {
-        const char16_t high = high_;
-        high_ = 0;
+    if (m_high != 0) {
+        const char16_t high = m_high;
+        m_high = 0;
         if (isLow) {
-            return text_.Put(0x10000 + ((char32_t{high} - 0xD800) << 10) +
-                                 (char32_t{unit} - 0xDC00),
-                             false, sink);
+            return m_text.Put(0x10000 + ((char32_t{high} - 0xD800) << 10) +
+                                  (char32_t{unit} - 0xDC00),
+                              false, sink);
         }
         // A high surrogate without its low one: broken; the unit behind it counts on its own.
-        if (auto error = text_.Put(kReplacementCharacter, true, sink)) {
+        if (auto error = m_text.Put(kReplacementCharacter, true, sink)) {
             return error;
         }
     }
     if (isHigh) {
-        high_ = unit;
+        m_high = unit;
         return {};
     }
-    return text_.Put(unit, isLow, sink);
+    return m_text.Put(unit, isLow, sink);
 }
 
 std::error_code Utf16Decoder::Feed(std::string_view bytes, TextSink& sink) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     const auto unitAt = [this](unsigned char first, unsigned char second) {
-        return static_cast<char16_t>(bigEndian_ ? (first << 8) | second : (second << 8) | first);
+        return static_cast<char16_t>(m_bigEndian ? (first << 8) | second : (second << 8) | first);
     };
-    if (haveByte_ && p < end) {
-        haveByte_ = false;
-        if (auto error = Unit(unitAt(byte_, *p++), sink)) {
+    if (m_haveByte && p < end) {
+        m_haveByte = false;
+        if (auto error = Unit(unitAt(m_byte, *p++), sink)) {
             return error;
         }
     }
@@ -344,22 +344,22 @@ std::error_code Utf16Decoder::Feed(std::string_view bytes, TextSink& sink) {
         }
     }
     if (p < end) {
-        haveByte_ = true;
-        byte_ = *p;
+        m_haveByte = true;
+        m_byte = *p;
     }
-    return text_.Flush(sink);
+    return m_text.Flush(sink);
 }
 
 std::error_code Utf16Decoder::Finish(TextSink& sink) {
-    if (high_ != 0) {
-        high_ = 0;
-        if (auto error = text_.Put(kReplacementCharacter, true, sink)) {
+    if (m_high != 0) {
+        m_high = 0;
+        if (auto error = m_text.Put(kReplacementCharacter, true, sink)) {
             return error;
         }
     }
-    if (haveByte_) {
-        haveByte_ = false;
-        return text_.Put(kReplacementCharacter, true, sink);
+    if (m_haveByte) {
+        m_haveByte = false;
+        return m_text.Put(kReplacementCharacter, true, sink);
     }
     return {};
 }

@@ -34,9 +34,9 @@ struct Utf8Sequence {
                     // sequence, and decoding goes on behind them
         Incomplete, // all the bytes (fewer than the sequence needs) begin a valid sequence
     };
-    Kind kind = Kind::Broken;
-    std::size_t length = 1;
-    char32_t c = kReplacementCharacter;
+    Kind Found = Kind::Broken;
+    std::size_t Length = 1;
+    char32_t C = kReplacementCharacter;
 };
 
 // Decodes the sequence at P (SIZE > 0 bytes), strictly: no overlong forms, no surrogates,
@@ -73,23 +73,23 @@ public:
 class DecodedText {
 public:
     void Reset() {
-        used_ = 0;
-        broken_ = 0;
+        m_used = 0;
+        m_broken = 0;
     }
     // The next character C, or with BROKEN a broken sequence (C is then ignored).
     std::error_code Put(char32_t c, bool broken, TextSink& sink);
     // Passes on the codes gathered.
     std::error_code Flush(TextSink& sink);
     // Codes written in place: ROOM of them at AT, then WROTE.
-    char* At() { return text_.data() + used_; }
-    std::size_t Room() const { return text_.size() - used_; }
-    void Wrote(std::size_t count) { used_ += count; }
-    std::uint64_t Broken() const { return broken_; }
+    char* At() { return m_text.data() + m_used; }
+    std::size_t Room() const { return m_text.size() - m_used; }
+    void Wrote(std::size_t count) { m_used += count; }
+    std::uint64_t Broken() const { return m_broken; }
 
 private:
-    std::vector<char> text_ = std::vector<char>(16 * 1024);
-    std::size_t used_ = 0;
-    std::uint64_t broken_ = 0;
+    std::vector<char> m_text = std::vector<char>(16 * 1024);
+    std::size_t m_used = 0;
+    std::uint64_t m_broken = 0;
 };
 
 class Utf8Detector;
@@ -103,12 +103,12 @@ public:
     std::error_code Feed(std::string_view bytes, TextSink& sink, Utf8Detector* counter = nullptr);
     // The end of the text: a sequence cut short there is broken.
     std::error_code Finish(TextSink& sink, Utf8Detector* counter = nullptr);
-    std::uint64_t Broken() const { return text_.Broken(); }
+    std::uint64_t Broken() const { return m_text.Broken(); }
 
 private:
-    DecodedText text_;
-    unsigned char pending_[4] = {}; // an incomplete sequence
-    std::size_t pendingSize_ = 0;
+    DecodedText m_text;
+    unsigned char m_pending[4] = {}; // an incomplete sequence
+    std::size_t m_pendingSize = 0;
 };
 
 // Tells whether bytes streaming in are UTF-8 text, but for a few broken sequences at most. It
@@ -142,14 +142,14 @@ public:
     // byte, BROKEN or valid, as Feed would (nothing more once UTF-8 is ruled out).
     void Count(bool broken);
     // False once the sequences so far rule UTF-8 out.
-    bool Possible() const { return possible_; }
+    bool Possible() const { return m_possible; }
 
 private:
-    unsigned char pending_[4] = {};
-    std::size_t pendingSize_ = 0;
-    std::uint64_t valid_ = 0;
-    std::uint64_t broken_ = 0;
-    bool possible_ = true;
+    unsigned char m_pending[4] = {};
+    std::size_t m_pendingSize = 0;
+    std::uint64_t m_valid = 0;
+    std::uint64_t m_broken = 0;
+    bool m_possible = true;
 };
 
 // Decodes UTF-16 (little or big endian) as it streams in, like Utf8Decoder. A surrogate
@@ -159,16 +159,16 @@ public:
     void Reset(bool bigEndian);
     std::error_code Feed(std::string_view bytes, TextSink& sink);
     std::error_code Finish(TextSink& sink);
-    std::uint64_t Broken() const { return text_.Broken(); }
+    std::uint64_t Broken() const { return m_text.Broken(); }
 
 private:
     std::error_code Unit(char16_t unit, TextSink& sink);
 
-    DecodedText text_;
-    bool bigEndian_ = false;
-    bool haveByte_ = false; // the first byte of a unit came at the end of the last Feed
-    unsigned char byte_ = 0;
-    char16_t high_ = 0; // a high surrogate waiting for its low one, or 0
+    DecodedText m_text;
+    bool m_bigEndian = false;
+    bool m_haveByte = false; // the first byte of a unit came at the end of the last Feed
+    unsigned char m_byte = 0;
+    char16_t m_high = 0; // a high surrogate waiting for its low one, or 0
 };
 
 // The characters of one line that Windows-1252 lacks, by Unicode number. Its memory is bounded
@@ -177,23 +177,23 @@ private:
 class CodePointSet {
 public:
     void Add(char32_t c) {
-        if (bits_.empty()) {
-            if (std::find(few_.begin(), few_.end(), c) != few_.end()) {
+        if (m_bits.empty()) {
+            if (std::find(m_few.begin(), m_few.end(), c) != m_few.end()) {
                 return;
             }
-            if (few_.size() < kFew) {
-                few_.push_back(c);
+            if (m_few.size() < kFew) {
+                m_few.push_back(c);
                 return;
             }
-            bits_.assign(kWords, 0);
-            for (const char32_t earlier : few_) {
+            m_bits.assign(kWords, 0);
+            for (const char32_t earlier : m_few) {
                 Set(earlier);
             }
-            few_.clear();
+            m_few.clear();
         }
         Set(c);
     }
-    bool Empty() const { return few_.empty() && words_.empty(); }
+    bool Empty() const { return m_few.empty() && m_words.empty(); }
     void Clear() {
         TakeAscending([](char32_t) {});
     }
@@ -201,19 +201,19 @@ public:
     // Calls F(c) for each character of the set, lowest first, and empties the set.
     template <typename F>
     void TakeAscending(F f) {
-        std::sort(few_.begin(), few_.end());
-        for (const char32_t c : few_) {
+        std::sort(m_few.begin(), m_few.end());
+        for (const char32_t c : m_few) {
             f(c);
         }
-        few_.clear();
-        std::sort(words_.begin(), words_.end());
-        for (const std::uint32_t word : words_) {
-            for (std::uint64_t bits = bits_[word]; bits != 0; bits &= bits - 1) {
+        m_few.clear();
+        std::sort(m_words.begin(), m_words.end());
+        for (const std::uint32_t word : m_words) {
+            for (std::uint64_t bits = m_bits[word]; bits != 0; bits &= bits - 1) {
                 f(static_cast<char32_t>(word * 64 + static_cast<unsigned>(std::countr_zero(bits))));
             }
-            bits_[word] = 0;
+            m_bits[word] = 0;
         }
-        words_.clear();
+        m_words.clear();
     }
 
 private:
@@ -222,17 +222,17 @@ private:
         if (word >= kWords) {
             return;
         }
-        if (bits_[word] == 0) {
-            words_.push_back(static_cast<std::uint32_t>(word));
+        if (m_bits[word] == 0) {
+            m_words.push_back(static_cast<std::uint32_t>(word));
         }
-        bits_[word] |= std::uint64_t{1} << (c & 63);
+        m_bits[word] |= std::uint64_t{1} << (c & 63);
     }
 
     static constexpr std::size_t kFew = 32;
     static constexpr std::size_t kWords = 0x110000 / 64;
-    std::vector<char32_t> few_;
-    std::vector<std::uint64_t> bits_;  // empty until the list was full
-    std::vector<std::uint32_t> words_; // the words of bits_ that are not 0
+    std::vector<char32_t> m_few;
+    std::vector<std::uint64_t> m_bits;  // empty until the list was full
+    std::vector<std::uint32_t> m_words; // the words of m_bits that are not 0
 };
 
 } // namespace rz408

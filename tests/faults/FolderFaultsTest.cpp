@@ -514,9 +514,9 @@ struct Outcome {
 
 // The report of a ConversionRun, one failure a line, to cross the process boundary.
 std::string Serialize(const RunReport& report) {
-    std::string text = NumberText(static_cast<std::int64_t>(report.converted)) + "\n";
-    for (const FileFailure& failure : report.failures) {
-        text += failure.name + "\t" + failure.reason + "\n";
+    std::string text = NumberText(static_cast<std::int64_t>(report.Converted)) + "\n";
+    for (const FileFailure& failure : report.Failures) {
+        text += failure.Name + "\t" + failure.Reason + "\n";
     }
     return text;
 }

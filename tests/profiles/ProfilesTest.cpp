@@ -438,7 +438,7 @@ TEST_P(InstalledUse, CountMessage) {
     Module1 m;
     InstallProgramTexts(*row.profile, m);
     RunReport report;
-    report.converted = 3;
+    report.Converted = 3;
     const std::string message = CountMessageText(m, report);
     EXPECT_EQ(message, row.countOfThree);
     // The blanks between the colon and the digits: the profile's own and the number's one.

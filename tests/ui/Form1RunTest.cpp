@@ -341,7 +341,7 @@ void Form1RunTest::longRun() {
              counted ? QStringList{Utf8Text(CountMessageText(rig.Module,
                                                              [&] {
                                                                  RunReport report;
-                                                                 report.converted =
+                                                                 report.Converted =
                                                                      std::uint64_t(converted);
                                                                  return report;
                                                              }()))}
