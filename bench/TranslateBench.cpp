@@ -187,7 +187,7 @@ void ReadSource(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
         converter.Start("x.deu : ");
         MemorySource source(text);
-        benchmark::DoNotOptimize(reader.Read(source, std::nullopt, converter).encoding);
+        benchmark::DoNotOptimize(reader.Read(source, std::nullopt, converter).Encoding);
         benchmark::DoNotOptimize(converter.Finish());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
