@@ -6,6 +6,7 @@
 #include "Encoding.h"
 #include "LogEntry.h"
 #include "RunFailures.h"
+#include "SourceReading.h"
 #include "TranslationTable.h"
 
 #include <array>

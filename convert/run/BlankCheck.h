@@ -4,10 +4,10 @@
 // The check before a conversion: which characters of the sources would become blanks, and where.
 // It reads the sources exactly as a conversion reads them and writes nothing at all.
 
+#include "Folder.h"
 #include "Module1.h"
 #include "RunReport.h"
-#include "SourceDecoding.h"
-#include "SourceReading.h"
+#include "SourceEncoding.h"
 
 #include <cstdint>
 #include <filesystem>
