@@ -3,11 +3,11 @@
 // streaming path that the conversion run uses, on German game-style text and on plain ASCII.
 
 #include "ByteScan.h"
-#include "Conversion.h"
 #include "Encoding.h"
 #include "LanguageProfile.h"
+#include "LineTranslation.h"
 #include "Module1.h"
-#include "SourceReading.h"
+#include "SourceDecoding.h"
 #include "StreamConverter.h"
 
 #include <benchmark/benchmark.h>
@@ -187,7 +187,7 @@ void ReadSource(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
         converter.Start("x.deu : ");
         MemorySource source(text);
-        benchmark::DoNotOptimize(reader.Read(source, std::nullopt, converter).encoding);
+        benchmark::DoNotOptimize(reader.Read(source, std::nullopt, converter).Encoding);
         benchmark::DoNotOptimize(converter.Finish());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

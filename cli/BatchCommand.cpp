@@ -2,11 +2,13 @@
 #include "BatchCommand.h"
 
 #include "CheckCommand.h"
-#include "Conversion.h"
+#include "ConversionRun.h"
 #include "FolderConversion.h"
 #include "FolderListing.h"
 #include "FolderTree.h"
-#include "SourceReading.h"
+#include "Module1.h"
+#include "PathText.h"
+#include "SourceDecoding.h"
 
 #include <algorithm>
 #include <cctype>
@@ -45,11 +47,6 @@ BatchArguments UsageError(std::string message) {
     result.action = BatchArguments::Action::UsageError;
     result.error = std::move(message);
     return result;
-}
-
-// A path from a UTF-8 argument (on Linux the bytes stay as they are).
-fs::path PathFromUtf8(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 } // namespace
@@ -95,7 +92,7 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            folders.push_back(PathFromUtf8(arg));
+            folders.push_back(Utf8ToPath(arg));
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -262,7 +259,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     Module1 m;
     RunOptions options;
-    options.encoding = parsed.encoding;
+    options.Encoding = parsed.encoding;
     if (parsed.recursive) {
         return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);
     }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Conversion.h"
 #include "FolderConversion.h"
 #include "LanguageProfile.h"
+#include "SourceEncoding.h"
 
 #include <filesystem>
 #include <iosfwd>

@@ -28,17 +28,17 @@ std::string Count(std::uint64_t n, std::string_view one, std::string_view more) 
 // The folder's summary: "checked 12 files, 3 characters in 2 files would become blanks".
 void WriteSummary(std::ostream& err, const fs::path& folder, std::size_t listed,
                   const CheckReport& report) {
-    err << kProgram << ": folder " << Quoted(folder) << ": checked " << report.checked;
-    if (report.checked != listed) {
+    err << kProgram << ": folder " << Quoted(folder) << ": checked " << report.Checked;
+    if (report.Checked != listed) {
         err << " of " << listed;
     }
     err << (listed == 1 ? " file, " : " files, ");
-    if (report.blanks == 0) {
+    if (report.Blanks == 0) {
         err << "no character would become a blank\n";
     } else {
-        err << Count(report.blanks, "character", "characters") << " in "
-            << Count(report.withBlanks, "file", "files")
-            << (report.blanks == 1 ? " would become a blank\n" : " would become blanks\n");
+        err << Count(report.Blanks, "character", "characters") << " in "
+            << Count(report.WithBlanks, "file", "files")
+            << (report.Blanks == 1 ? " would become a blank\n" : " would become blanks\n");
     }
 }
 
@@ -72,23 +72,23 @@ void CheckFolder(const Module1& m, const LanguageProfile& profile, const fileops
                     pathOf = name;
                     shown = Shown(PathInFolder(path, name));
                 }
-                lines += shown + ':' + std::to_string(finding.line) + ':' +
-                         std::to_string(finding.column) + ": " + FindingText(m, finding) + '\n';
+                lines += shown + ':' + std::to_string(finding.Line) + ':' +
+                         std::to_string(finding.Column) + ": " + FindingText(m, finding) + '\n';
                 if (lines.size() >= kOutputPiece) {
                     out << lines;
                     lines.clear();
                 }
             });
         out << lines << std::flush;
-        state.found = state.found || report.blanks != 0;
-        for (const FileFailure& failure : report.failures) {
-            const bool copyIsLog = failure.action == FileFailure::Action::CopyIsLog;
-            err << kProgram << ": " << Quoted(PathInFolder(path, failure.name))
+        state.found = state.found || report.Blanks != 0;
+        for (const FileFailure& failure : report.Failures) {
+            const bool copyIsLog = failure.Step == FileFailure::Action::CopyIsLog;
+            err << kProgram << ": " << Quoted(PathInFolder(path, failure.Name))
                 << (copyIsLog ? " would not be converted: " : " not checked: ")
-                << ShownText(failure.reason) << '\n';
+                << ShownText(failure.Reason) << '\n';
             state.failed = true;
         }
-        for (const UnicodeSource& source : report.unicodeSources) {
+        for (const UnicodeSource& source : report.UnicodeSources) {
             WriteUnicodeSource(err, path, source, true);
         }
         WriteSummary(err, path, names.size(), report);

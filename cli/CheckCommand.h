@@ -4,8 +4,8 @@
 // rz408-convert --check: which characters of the sources would become blanks, for translators
 // and their CI, without converting or writing anything.
 
-#include "Conversion.h"
 #include "LanguageProfile.h"
+#include "SourceEncoding.h"
 
 #include <filesystem>
 #include <iosfwd>

@@ -2,7 +2,8 @@
 #include "FolderConversion.h"
 
 #include "FolderListing.h"
-#include "SourceReading.h"
+#include "PathText.h"
+#include "SourceDecoding.h"
 #include "Unicode.h"
 
 #include <exception>
@@ -14,11 +15,6 @@ namespace rz408 {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Utf8(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return {utf8.begin(), utf8.end()};
-}
 
 // Appends the byte CODE as the shell's $'...' writes it: by its letter where it has one, else as
 // three octal digits.
@@ -43,9 +39,9 @@ std::string ShownInPieces(std::string_view text, bool quoted) {
     const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
         const Utf8Sequence sequence = DecodeUtf8Sequence(bytes + i, text.size() - i);
-        const bool complete = sequence.kind == Utf8Sequence::Kind::Complete;
-        const std::size_t length = complete ? sequence.length : 1;
-        const char32_t c = sequence.c;
+        const bool complete = sequence.Found == Utf8Sequence::Kind::Complete;
+        const std::size_t length = complete ? sequence.Length : 1;
+        const char32_t c = sequence.C;
         if (complete && c >= 0x20 && c != 0x7F && (c < 0x80 || c > 0x9F)) {
             if (inEscaped) {
                 out += '\'';
@@ -84,7 +80,7 @@ std::string ShownText(std::string_view text) {
 }
 
 std::string Shown(const fs::path& path) {
-    return ShownText(Utf8(path));
+    return ShownText(PathToUtf8(path));
 }
 
 std::string QuotedText(std::string_view text) {
@@ -92,7 +88,7 @@ std::string QuotedText(std::string_view text) {
 }
 
 std::string Quoted(const fs::path& path) {
-    return QuotedText(Utf8(path));
+    return QuotedText(PathToUtf8(path));
 }
 
 void WriteUnreadableFolder(std::ostream& err, const fs::path& path, const std::error_code& reason) {
@@ -111,11 +107,11 @@ bool FlushOutput(std::ostream& out, std::ostream& err, std::string_view what) {
 
 void WriteUnicodeSource(std::ostream& err, const fs::path& folder, const UnicodeSource& source,
                         bool check) {
-    err << kProgram << ": " << Quoted(PathInFolder(folder, source.name)) << " read as "
-        << EncodingName(source.encoding);
-    if (source.brokenSequences != 0) {
-        const bool one = source.brokenSequences == 1;
-        err << ": " << source.brokenSequences
+    err << kProgram << ": " << Quoted(PathInFolder(folder, source.Name)) << " read as "
+        << EncodingName(source.Encoding);
+    if (source.BrokenSequences != 0) {
+        const bool one = source.BrokenSequences == 1;
+        err << ": " << source.BrokenSequences
             << (one ? " invalid sequence " : " invalid sequences ")
             << (check ? "would become " : "became ") << (one ? "a blank" : "blanks");
     }
@@ -139,19 +135,19 @@ int ConvertFolder(const LanguageProfile& profile, const fileops::Folder& folder,
         const RunReport report = ConversionRun(m, folder, names, options);
         out << CountMessageText(m, report) << '\n';
 
-        for (const UnicodeSource& source : report.unicodeSources) {
+        for (const UnicodeSource& source : report.UnicodeSources) {
             WriteUnicodeSource(err, path, source);
         }
-        if (report.failures.empty()) {
+        if (report.Failures.empty()) {
             return kExitConverted;
         }
-        for (const FileFailure& failure : report.failures) {
-            const bool source = failure.kind == FileFailure::Kind::Source;
-            err << kProgram << ": " << Quoted(PathInFolder(path, failure.name))
-                << (source ? " not converted: " : " not written: ") << ShownText(failure.reason)
+        for (const FileFailure& failure : report.Failures) {
+            const bool source = failure.What == FileFailure::Kind::Source;
+            err << kProgram << ": " << Quoted(PathInFolder(path, failure.Name))
+                << (source ? " not converted: " : " not written: ") << ShownText(failure.Reason)
                 << '\n';
         }
-        err << kProgram << ": folder " << Quoted(path) << ": converted " << report.converted
+        err << kProgram << ": folder " << Quoted(path) << ": converted " << report.Converted
             << " of " << names.size() << " files\n";
     } catch (const std::exception& e) {
         err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';

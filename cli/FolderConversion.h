@@ -5,9 +5,11 @@
 // codes, the program's name in its messages, the sources read as Unicode text, the last flush of
 // standard output.
 
-#include "Conversion.h"
-#include "FileOps.h"
+#include "ConversionRun.h"
+#include "Folder.h"
 #include "LanguageProfile.h"
+#include "Module1.h"
+#include "RunReport.h"
 
 #include <filesystem>
 #include <iosfwd>

@@ -3,6 +3,7 @@
 
 #include "FolderConversion.h"
 #include "FolderListing.h"
+#include "PathText.h"
 
 #include <memory>
 #include <ostream>
@@ -32,19 +33,19 @@ bool WalkFolderTree(const fs::path& root, std::ostream& err,
     // Lists the folders inside LEVEL, visits it, and holds it for the folders inside.
     const auto enter = [&](std::unique_ptr<Level> level) {
         Subfolders inside = ListSubfolders(level->folder);
-        if (inside.error) {
-            WriteUnreadableFolder(err, level->path, inside.error);
+        if (inside.Error) {
+            WriteUnreadableFolder(err, level->path, inside.Error);
             named = true;
             return;
         }
-        for (const auto& [name, why] : inside.unknown) {
+        for (const auto& [name, why] : inside.Unknown) {
             err << kProgram << ": " << Quoted(PathInFolder(level->path, name))
                 << ": cannot tell whether it is a folder: " << why.message() << '\n';
             named = true;
         }
-        const std::u8string label = level->relative.empty() ? u8"." : level->relative.u8string();
-        visit({level->folder, level->path, std::string(label.begin(), label.end())});
-        level->pending.assign(inside.names.rbegin(), inside.names.rend());
+        visit({level->folder, level->path,
+               level->relative.empty() ? std::string(".") : PathToUtf8(level->relative)});
+        level->pending.assign(inside.Names.rbegin(), inside.Names.rend());
         levels.push_back(std::move(level));
     };
 

@@ -4,9 +4,10 @@
 // --recursive: a folder and every folder below it, each converted as if it had been given by
 // name.
 
-#include "Conversion.h"
-#include "FileOps.h"
+#include "ConversionRun.h"
+#include "Folder.h"
 #include "LanguageProfile.h"
+#include "Module1.h"
 
 #include <filesystem>
 #include <functional>

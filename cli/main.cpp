@@ -3,7 +3,7 @@
 
 #include "BatchCommand.h"
 #include "CommandLine.h"
-#include "Conversion.h"
+#include "ConversionRun.h"
 
 #include <exception>
 #include <iostream>

@@ -14,7 +14,9 @@ cd "$root"
 # The layers, lowest first, with the folders of each. A file includes from its own folder and
 # from the folders of the layers before its own; never from a sibling folder of its own layer.
 LAYERS=(
-    "convert"
+    "convert/text"
+    "convert/files"
+    "convert/run"
     "profiles drives"
     "ui cli"
     "bench tests"

@@ -13,8 +13,8 @@ BackgroundRun::BackgroundRun(Module1& m, std::filesystem::path folder,
                              std::vector<std::string> names, const RunOptions& options,
                              RunProgress& progress)
     : m_module(m), m_folder(std::move(folder)), m_names(std::move(names)), m_options(options) {
-    m_options.cancel = &m_cancel;
-    m_options.progress = [this, &progress](std::size_t done, std::size_t listed) {
+    m_options.Cancel = &m_cancel;
+    m_options.Progress = [this, &progress](std::size_t done, std::size_t listed) {
         m_done.store(done);
         progress.FileDone(done, listed);
     };

@@ -4,7 +4,9 @@
 // One conversion run on a thread of its own, so that the window's thread stays free to repaint
 // and to answer while files are converted.
 
-#include "Conversion.h"
+#include "ConversionRun.h"
+#include "Module1.h"
+#include "RunReport.h"
 
 #include <QObject>
 #include <QString>

@@ -3,7 +3,7 @@
 
 #include "BackgroundRun.h"
 #include "Buttons.h"
-#include "Conversion.h"
+#include "ConversionRun.h"
 #include "DirListBox.h"
 #include "DriveListBox.h"
 #include "DriveSystem.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's entry: the start window, from which the user chooses the language.
 
-#include "Conversion.h"
+#include "ConversionRun.h"
 #include "DriveSystem.h"
 #include "Main.h"
 #include "Module1.h"

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunMessage.h"
 
-#include "Conversion.h"
 #include "LanguageProfile.h"
+#include "Module1.h"
 #include "ProfileText.h"
+#include "RunReport.h"
+#include "SourceEncoding.h"
 
 #include <QStringList>
 
@@ -30,9 +32,9 @@ QString EncodingName(SourceEncoding encoding) {
 // What failed with a listed source, in the language of MESSAGES; a reason the run gives
 // only in words goes in as it is.
 QString WhatFailed(const ProgramMessages& messages, const FileFailure& failure) {
-    const QString file = Text(failure.file);
-    const QString cause = Text(failure.cause);
-    switch (failure.action) {
+    const QString file = Text(failure.File);
+    const QString cause = Text(failure.Cause);
+    switch (failure.Step) {
     case FileFailure::Action::Read:
         return Fill(messages.CannotRead, cause); // the source, named once by FailedFile
     case FileFailure::Action::Write:
@@ -42,7 +44,7 @@ QString WhatFailed(const ProgramMessages& messages, const FileFailure& failure) 
     case FileFailure::Action::Other:
         break;
     }
-    return Text(failure.reason);
+    return Text(failure.Reason);
 }
 
 // HEADING, then LINES, at most kNamedAtMost of them, then how many more.
@@ -65,11 +67,11 @@ QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunR
 
     QStringList failed;
     QStringList logFailures;
-    for (const FileFailure& failure : report.failures) {
-        if (failure.kind == FileFailure::Kind::LogFile) {
-            logFailures << Fill(messages.LogFileFailed, Text(failure.name), Text(failure.reason));
+    for (const FileFailure& failure : report.Failures) {
+        if (failure.What == FileFailure::Kind::LogFile) {
+            logFailures << Fill(messages.LogFileFailed, Text(failure.Name), Text(failure.Reason));
         } else {
-            failed << Fill(messages.FailedFile, Text(failure.name), WhatFailed(messages, failure));
+            failed << Fill(messages.FailedFile, Text(failure.Name), WhatFailed(messages, failure));
         }
     }
     if (!failed.isEmpty()) {
@@ -81,15 +83,15 @@ QString RunMessage(const Module1& m, const ProgramMessages& messages, const RunR
     sections += logFailures;
 
     QStringList unicode;
-    for (const UnicodeSource& source : report.unicodeSources) {
-        QString how = EncodingName(source.encoding);
-        if (source.brokenSequences != 0) {
+    for (const UnicodeSource& source : report.UnicodeSources) {
+        QString how = EncodingName(source.Encoding);
+        if (source.BrokenSequences != 0) {
             how += QStringLiteral(": ") +
-                   (source.brokenSequences == 1
+                   (source.BrokenSequences == 1
                         ? Text(messages.OneBroken)
-                        : Fill(messages.ManyBroken, QString::number(source.brokenSequences)));
+                        : Fill(messages.ManyBroken, QString::number(source.BrokenSequences)));
         }
-        unicode << QStringLiteral("%1 (%2)").arg(Text(source.name), how);
+        unicode << QStringLiteral("%1 (%2)").arg(Text(source.Name), how);
     }
     if (!unicode.isEmpty()) {
         sections << Section(

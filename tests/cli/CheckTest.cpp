@@ -4,9 +4,12 @@
 // that it writes nothing.
 
 #include "BatchCommand.h"
+#include "CopyNames.h"
 #include "Encoding.h"
-#include "FileOps.h"
+#include "Folder.h"
 #include "LogEntry.h"
+#include "ReadWrite.h"
+#include "Replace.h"
 #include "Rows.h"
 #include "RunCommand.h"
 #include "TestFiles.h"

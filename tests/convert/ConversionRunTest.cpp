@@ -2,14 +2,20 @@
 // Conversion runs on real folders: the files written, byte for byte, and what happens when
 // something goes wrong.
 
+#include "ConversionRun.h"
 #include "Capabilities_linux.h"
-#include "Conversion.h"
 #include "ConvertSupport.h"
-#include "FileOps.h"
+#include "CopyNames.h"
+#include "Folder.h"
 #include "FolderListing.h"
+#include "Module1.h"
 #include "Processes_linux.h"
+#include "ReadWrite.h"
+#include "Replace.h"
 #include "Rows.h"
+#include "RunReport.h"
 #include "Scratch_linux.h"
+#include "SourceEncoding.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -55,8 +61,8 @@ TEST(ConversionRun, EmptyListEmptiesTheLog) {
     WriteFile(folder / "konvertionsfehler.txt", "an old log");
     Module1 m = test::German();
     const RunReport report = ConversionRun(m, folder.path(), {});
-    EXPECT_EQ(report.converted, 0u);
-    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(report.Converted, 0u);
+    EXPECT_TRUE(report.Failures.empty());
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  0");
@@ -105,8 +111,8 @@ TEST(ConversionRun, GermanFolderByteForByte) {
     WriteFile(folder / "a.txt", "an older, longer target that must go entirely");
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, kGermanFolder.size());
-    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(report.Converted, kGermanFolder.size());
+    EXPECT_TRUE(report.Failures.empty());
     ExpectTargets(folder, kGermanFolder);
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), kGermanLog);
     ExpectNoTemporaryFiles(folder);
@@ -124,7 +130,7 @@ public:
     }
 };
 
-const auto kBatchSizes = ::testing::Values(std::size_t{1}, RunOptions().batchFiles);
+const auto kBatchSizes = ::testing::Values(std::size_t{1}, RunOptions().BatchFiles);
 
 // Cancelled from the progress report after the second file: the first two are converted and
 // logged, the others untouched, and nothing is left waiting. Each copy takes its place only with
@@ -138,9 +144,9 @@ TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
     std::atomic<bool> cancel{false};
     std::vector<std::size_t> reported;
     RunOptions options;
-    options.batchFiles = GetParam();
-    options.cancel = &cancel;
-    options.progress = [&](std::size_t done, std::size_t listed) {
+    options.BatchFiles = GetParam();
+    options.Cancel = &cancel;
+    options.Progress = [&](std::size_t done, std::size_t listed) {
         EXPECT_EQ(listed, kGermanFolder.size());
         const std::string& copy = kGermanFolder[done - 1].targetName;
         EXPECT_EQ(std::filesystem::exists(folder / copy), GetParam() == 1) << copy;
@@ -148,8 +154,8 @@ TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
         cancel = done == 2;
     };
     const RunReport report = RunFolder(m, folder, "*.deu", options);
-    EXPECT_TRUE(report.cancelled);
-    EXPECT_EQ(report.converted, 2u);
+    EXPECT_TRUE(report.Cancelled);
+    EXPECT_EQ(report.Converted, 2u);
     EXPECT_EQ(reported, (std::vector<std::size_t>{1, 2}));
     const std::vector<FileCase> done(kGermanFolder.begin(), kGermanFolder.begin() + 2);
     ExpectTargets(folder, done);
@@ -171,7 +177,7 @@ TEST(ConversionRun, SecondRunWritesTheSameFiles) {
         first.push_back(name + "=" + ReadFile(folder / name));
     }
     const RunReport again = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(again.converted, kGermanFolder.size());
+    EXPECT_EQ(again.Converted, kGermanFolder.size());
     std::vector<std::string> second;
     for (const std::string& name : folder.Names()) {
         second.push_back(name + "=" + ReadFile(folder / name));
@@ -186,8 +192,8 @@ TEST(ConversionRun, SmallBlocksWriteTheSameFiles) {
         WriteSources(folder, kGermanFolder);
         Module1 m = test::German();
         RunOptions options;
-        options.blockSize = block;
-        EXPECT_EQ(RunFolder(m, folder, "*.deu", options).converted, kGermanFolder.size());
+        options.BlockSize = block;
+        EXPECT_EQ(RunFolder(m, folder, "*.deu", options).Converted, kGermanFolder.size());
         ExpectTargets(folder, kGermanFolder);
         EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), kGermanLog);
     }
@@ -236,11 +242,11 @@ TEST_P(UnicodeFolder, ConvertedAsTheirTextAndReported) {
     std::filesystem::create_directory(folder / "i.txt"); // i.deu cannot take its place
     Module1 m = test::German();
     RunOptions options;
-    options.batchFiles = GetParam();
+    options.BatchFiles = GetParam();
     const RunReport report = RunFolder(m, folder, "*.deu", options);
-    EXPECT_EQ(report.converted, 8u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "i.deu");
+    EXPECT_EQ(report.Converted, 8u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "i.deu");
 
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
         EXPECT_EQ(ReadFile(folder / name), kGreetingTarget) << name;
@@ -254,12 +260,12 @@ TEST_P(UnicodeFolder, ConvertedAsTheirTextAndReported) {
         {"b.deu", SourceEncoding::Utf8},    {"c.deu", SourceEncoding::Utf8},
         {"d.deu", SourceEncoding::Utf16LE}, {"e.deu", SourceEncoding::Utf16BE},
         {"g.deu", SourceEncoding::Utf8},    {"h.deu", SourceEncoding::Utf8}};
-    ASSERT_EQ(report.unicodeSources.size(), unicode.size());
+    ASSERT_EQ(report.UnicodeSources.size(), unicode.size());
     for (std::size_t k = 0; k < unicode.size(); ++k) {
-        EXPECT_EQ(report.unicodeSources[k].name, unicode[k].first);
-        EXPECT_EQ(report.unicodeSources[k].encoding, unicode[k].second);
+        EXPECT_EQ(report.UnicodeSources[k].Name, unicode[k].first);
+        EXPECT_EQ(report.UnicodeSources[k].Encoding, unicode[k].second);
         const bool broken = unicode[k].first == "e.deu" || unicode[k].first == "g.deu";
-        EXPECT_EQ(report.unicodeSources[k].brokenSequences, broken ? 1u : 0u);
+        EXPECT_EQ(report.UnicodeSources[k].BrokenSequences, broken ? 1u : 0u);
     }
 
     const std::string log = ReadFile(folder / "konvertionsfehler.txt");
@@ -287,22 +293,22 @@ TEST(ConversionRun, GivenEncodingForEverySource) {
     WriteFile(folder / "u.deu", marked);
     Module1 m = test::German();
     RunOptions options;
-    options.encoding = SourceEncoding::Windows1252;
+    options.Encoding = SourceEncoding::Windows1252;
     RunReport report = RunFolder(m, folder, "*.deu", options);
-    EXPECT_EQ(report.converted, kGermanFolder.size() + 1);
-    EXPECT_TRUE(report.unicodeSources.empty());
+    EXPECT_EQ(report.Converted, kGermanFolder.size() + 1);
+    EXPECT_TRUE(report.UnicodeSources.empty());
     ExpectTargets(folder, kGermanFolder);
     EXPECT_EQ(ReadFile(folder / "u.txt").substr(0, 8), "i  GrA A");
 
-    options.encoding = SourceEncoding::Utf8;
+    options.Encoding = SourceEncoding::Utf8;
     report = RunFolder(m, folder, "*.deu", options);
     EXPECT_EQ(ReadFile(folder / "u.txt"), kGreetingTarget);
     // Every source is listed; a.deu and B.DEU hold two bytes each that are not UTF-8.
-    ASSERT_EQ(report.unicodeSources.size(), kGermanFolder.size() + 1);
-    EXPECT_EQ(report.unicodeSources[0].name, "a.deu");
-    EXPECT_EQ(report.unicodeSources[0].brokenSequences, 2u);
-    EXPECT_EQ(report.unicodeSources[1].name, "B.DEU");
-    EXPECT_EQ(report.unicodeSources[1].brokenSequences, 2u);
+    ASSERT_EQ(report.UnicodeSources.size(), kGermanFolder.size() + 1);
+    EXPECT_EQ(report.UnicodeSources[0].Name, "a.deu");
+    EXPECT_EQ(report.UnicodeSources[0].BrokenSequences, 2u);
+    EXPECT_EQ(report.UnicodeSources[1].Name, "B.DEU");
+    EXPECT_EQ(report.UnicodeSources[1].BrokenSequences, 2u);
     EXPECT_EQ(ReadFile(folder / "a.txt"), "Gr  e\r\n");
 }
 
@@ -315,7 +321,7 @@ TEST(ConversionRun, SourceFoundNotToBeUtf8AfterABlockIsWrittenAnew) {
     // Five valid sequences a line, then five broken ones: UTF-8 is ruled out within the latter.
     const std::string source =
         Repeated(test::Utf8Of(kGreeting), 10000) + Repeated(windows1252, 2000);
-    for (const std::size_t block : {std::size_t{64}, RunOptions().blockSize}) {
+    for (const std::size_t block : {std::size_t{64}, RunOptions().BlockSize}) {
         SCOPED_TRACE(block);
         TempFolder guessed;
         TempFolder given;
@@ -325,11 +331,11 @@ TEST(ConversionRun, SourceFoundNotToBeUtf8AfterABlockIsWrittenAnew) {
         }
         Module1 m = test::German();
         RunOptions options;
-        options.blockSize = block;
+        options.BlockSize = block;
         const RunReport report = RunFolder(m, guessed, "*.deu", options);
-        EXPECT_EQ(report.converted, kGermanFolder.size() + 1);
-        EXPECT_TRUE(report.unicodeSources.empty());
-        options.encoding = SourceEncoding::Windows1252;
+        EXPECT_EQ(report.Converted, kGermanFolder.size() + 1);
+        EXPECT_TRUE(report.UnicodeSources.empty());
+        options.Encoding = SourceEncoding::Windows1252;
         RunFolder(m, given, "*.deu", options);
         EXPECT_TRUE(ReadFile(guessed / "x.txt") == ReadFile(given / "x.txt"));
         const std::string log = ReadFile(guessed / "konvertionsfehler.txt");
@@ -345,7 +351,7 @@ TEST(ConversionRun, FrenchLogNameAndEntries) {
     WriteFile(folder / "propre.fra", "\xE0 bient\xF4t");
     Module1 m = test::French();
     const RunReport report = RunFolder(m, folder, "*.fra");
-    EXPECT_EQ(report.converted, 2u);
+    EXPECT_EQ(report.Converted, 2u);
     EXPECT_EQ(ReadFile(folder / "carte.txt"), "Ete \r\nfin \r\n");
     EXPECT_EQ(ReadFile(folder / "propre.txt"), "a bientot\r\n");
     EXPECT_EQ(ReadFile(folder / "Erreurs_de_conversion..txt"),
@@ -362,7 +368,7 @@ TEST(ConversionRun, FileNamesGoIntoTheLogInWindows1252) {
     WriteFile(folder / "c:d.deu", "colon, but nothing blanked");
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, 4u);
+    EXPECT_EQ(report.Converted, 4u);
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
               "a:b.deu : " + GermanEntry(128) + "\r\n" +
                   "Gr\xFC\xDF"
@@ -379,13 +385,13 @@ TEST(ConversionRun, SourceNamedLikeTheLogIsNotConverted) {
     WriteFile(folder / "z.deu", "\x96");
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, 1u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.deu");
-    EXPECT_NE(report.failures[0].reason.find("would overwrite the log file"), std::string::npos);
-    EXPECT_EQ(report.failures[0].action, FileFailure::Action::CopyIsLog);
-    EXPECT_EQ(report.failures[0].file, "konvertionsfehler.txt");
-    EXPECT_EQ(report.failures[0].cause, "");
+    EXPECT_EQ(report.Converted, 1u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "konvertionsfehler.deu");
+    EXPECT_NE(report.Failures[0].Reason.find("would overwrite the log file"), std::string::npos);
+    EXPECT_EQ(report.Failures[0].Step, FileFailure::Action::CopyIsLog);
+    EXPECT_EQ(report.Failures[0].File, "konvertionsfehler.txt");
+    EXPECT_EQ(report.Failures[0].Cause, "");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "z.deu : " + GermanEntry(150) + "\r\n");
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  1");
@@ -394,12 +400,12 @@ TEST(ConversionRun, SourceNamedLikeTheLogIsNotConverted) {
 // The failure's parts say what its reason says: the source read, or its copy written, and the
 // system's reason.
 void ExpectReasonInParts(const FileFailure& failure) {
-    const bool read = failure.action == FileFailure::Action::Read;
-    ASSERT_TRUE(read || failure.action == FileFailure::Action::Write);
-    EXPECT_EQ(failure.file, read ? failure.name : TargetName(failure.name));
-    EXPECT_FALSE(failure.cause.empty());
-    EXPECT_EQ(failure.reason,
-              (read ? "cannot be read" : "cannot write " + failure.file) + ": " + failure.cause);
+    const bool read = failure.Step == FileFailure::Action::Read;
+    ASSERT_TRUE(read || failure.Step == FileFailure::Action::Write);
+    EXPECT_EQ(failure.File, read ? failure.Name : TargetName(failure.Name));
+    EXPECT_FALSE(failure.Cause.empty());
+    EXPECT_EQ(failure.Reason,
+              (read ? "cannot be read" : "cannot write " + failure.File) + ": " + failure.Cause);
 }
 
 struct FailureCase {
@@ -432,11 +438,11 @@ TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
     Module1 m = test::German();
     const RunReport report =
         ConversionRun(m, folder.path(), {"a.deu", "bad.deu", "c.deu"}, RunOptions{});
-    EXPECT_EQ(report.converted, 2u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "bad.deu");
-    EXPECT_EQ(report.failures[0].reason, GetParam().reason);
-    ExpectReasonInParts(report.failures[0]);
+    EXPECT_EQ(report.Converted, 2u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "bad.deu");
+    EXPECT_EQ(report.Failures[0].Reason, GetParam().reason);
+    ExpectReasonInParts(report.Failures[0]);
     EXPECT_EQ(ReadFile(folder / "a.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "c.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
@@ -532,14 +538,14 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
     }
     Module1 m = test::German();
     RunOptions options;
-    options.batchFiles = row.batchFiles;
-    options.batchBytes = row.batchBytes;
+    options.BatchFiles = row.batchFiles;
+    options.BatchBytes = row.batchBytes;
     const RunReport report = ConversionRun(m, folder.path(), names, options);
-    EXPECT_EQ(report.converted, static_cast<std::uint64_t>(row.files) - row.blocked.size());
-    ASSERT_EQ(report.failures.size(), failures.size());
+    EXPECT_EQ(report.Converted, static_cast<std::uint64_t>(row.files) - row.blocked.size());
+    ASSERT_EQ(report.Failures.size(), failures.size());
     for (std::size_t k = 0; k < failures.size(); ++k) {
-        EXPECT_EQ(report.failures[k].name, failures[k].name);
-        EXPECT_EQ(report.failures[k].reason, failures[k].reason);
+        EXPECT_EQ(report.Failures[k].Name, failures[k].Name);
+        EXPECT_EQ(report.Failures[k].Reason, failures[k].Reason);
     }
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), log);
     for (const int k : row.blocked) {
@@ -588,15 +594,15 @@ TEST_P(MovedFolder, TheRunStaysInTheFolderItOpened) {
     WriteFile(elsewhere / "b.deu", "not this one");
     Module1 m = test::German();
     RunOptions options;
-    options.progress = [&](std::size_t done, std::size_t) {
+    options.Progress = [&](std::size_t done, std::size_t) {
         if (done == 1) {
             std::filesystem::rename(folder, moved);
             GetParam().takePlace(folder, elsewhere);
         }
     };
     const RunReport report = ConversionRun(m, folder, {"a.deu", "b.deu", "c.deu"}, options);
-    EXPECT_EQ(report.converted, 3u);
-    EXPECT_TRUE(report.failures.empty()) << report.failures.front().reason;
+    EXPECT_EQ(report.Converted, 3u);
+    EXPECT_TRUE(report.Failures.empty()) << report.Failures.front().Reason;
     std::string log;
     for (const char* name : {"a", "b", "c"}) {
         EXPECT_EQ(ReadFile(moved / (std::string(name) + ".txt")), " \r\n") << name;
@@ -689,7 +695,7 @@ TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, 1u);
+    EXPECT_EQ(report.Converted, 1u);
     EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
     EXPECT_EQ(fs::exists(fs::symlink_status(entry)), !row.removed);
     EXPECT_EQ(ReadFile(outside / "precious.txt"), "must stay");
@@ -733,7 +739,7 @@ TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
     std::string name;
     ASSERT_FALSE(fileops::CreateTemporary(other, "a.txt", file, name));
     Module1 m = test::German();
-    EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
+    EXPECT_EQ(RunFolder(m, folder, "*.deu").Converted, 1u);
     EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
     EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
     fileops::RemoveQuietly(other, file, name);
@@ -764,8 +770,8 @@ TEST(ConversionRun, WaitingCopiesMakeRoomForFurtherFiles) {
         report = ConversionRun(m, folder.path(), names, options);
         ::setrlimit(RLIMIT_NOFILE, &before);
     }
-    EXPECT_TRUE(report.failures.empty()) << report.failures.front().reason;
-    EXPECT_EQ(report.converted, names.size());
+    EXPECT_TRUE(report.Failures.empty()) << report.Failures.front().Reason;
+    EXPECT_EQ(report.Converted, names.size());
     for (std::size_t k = 0; k < names.size(); ++k) {
         EXPECT_EQ(ReadFile(folder / ("f" + std::to_string(k) + ".txt")), "ae\r\n") << k;
     }
@@ -779,7 +785,7 @@ TEST(ConversionRun, SymbolicLinkTargetIsReplacedNotWrittenThrough) {
     WriteFile(folder / "x.deu", "neu\xE4");
     std::filesystem::create_symlink(outside / "precious.txt", folder / "x.txt");
     Module1 m = test::German();
-    EXPECT_EQ(RunFolder(m, folder, "*.deu").converted, 1u);
+    EXPECT_EQ(RunFolder(m, folder, "*.deu").Converted, 1u);
     EXPECT_EQ(ReadFile(outside / "precious.txt"), "must stay");
     EXPECT_FALSE(std::filesystem::is_symlink(folder / "x.txt"));
     EXPECT_EQ(ReadFile(folder / "x.txt"), "neuae\r\n");
@@ -799,7 +805,7 @@ TEST(ConversionRun, AccessRightsOfNewAndReplacedFiles) {
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
     ::umask(umask);
-    EXPECT_EQ(report.converted, 2u);
+    EXPECT_EQ(report.Converted, 2u);
     const std::vector<std::pair<const char*, unsigned>> rows = {
         {"new.txt", 0644u}, {"old.txt", 0600u}, {"konvertionsfehler.txt", 0640u}};
     for (const auto& [name, mode] : rows) {
@@ -814,14 +820,14 @@ TEST(ConversionRun, FolderThatCannotBeWrittenIsReported) {
     Module1 m = test::German();
     const std::filesystem::path missing = "/nonexistent-rz408-folder";
     const RunReport report = ConversionRun(m, missing, {"a.deu"});
-    EXPECT_EQ(report.converted, 0u);
-    ASSERT_EQ(report.failures.size(), 2u);
-    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
-    EXPECT_EQ(report.failures[0].reason, "No such file or directory");
-    EXPECT_EQ(report.failures[0].kind, FileFailure::Kind::LogFile);
-    EXPECT_EQ(report.failures[1].name, "a.deu");
-    EXPECT_EQ(report.failures[1].reason, "cannot be read: No such file or directory");
-    EXPECT_EQ(report.failures[1].kind, FileFailure::Kind::Source);
+    EXPECT_EQ(report.Converted, 0u);
+    ASSERT_EQ(report.Failures.size(), 2u);
+    EXPECT_EQ(report.Failures[0].Name, "konvertionsfehler.txt");
+    EXPECT_EQ(report.Failures[0].Reason, "No such file or directory");
+    EXPECT_EQ(report.Failures[0].What, FileFailure::Kind::LogFile);
+    EXPECT_EQ(report.Failures[1].Name, "a.deu");
+    EXPECT_EQ(report.Failures[1].Reason, "cannot be read: No such file or directory");
+    EXPECT_EQ(report.Failures[1].What, FileFailure::Kind::Source);
 }
 
 TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
@@ -830,10 +836,10 @@ TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
     WriteFile(folder / "x.deu", "\x96");
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, 1u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
-    EXPECT_EQ(report.failures[0].reason, "Is a directory");
+    EXPECT_EQ(report.Converted, 1u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "konvertionsfehler.txt");
+    EXPECT_EQ(report.Failures[0].Reason, "Is a directory");
     EXPECT_EQ(ReadFile(folder / "x.txt"), " \r\n");
     ExpectNoTemporaryFiles(folder);
 }
@@ -863,7 +869,7 @@ private:
 // In one block, written by the run's thread; in blocks of 4 KiB, most of them written on the
 // writing thread, whose failure counts for the file all the same.
 TEST(ConversionRun, TargetThatCannotBeWrittenWholeKeepsTheOldOne) {
-    for (const std::size_t block : {RunOptions().blockSize, std::size_t{4096}}) {
+    for (const std::size_t block : {RunOptions().BlockSize, std::size_t{4096}}) {
         SCOPED_TRACE(block);
         TempFolder folder;
         WriteFile(folder / "big.deu", std::string(50000, 'x') + "\x96");
@@ -871,16 +877,16 @@ TEST(ConversionRun, TargetThatCannotBeWrittenWholeKeepsTheOldOne) {
         WriteFile(folder / "small.deu", "\xE4");
         Module1 m = test::German();
         RunOptions options;
-        options.blockSize = block;
+        options.BlockSize = block;
         RunReport report;
         {
             FileSizeLimit limit(10000);
             report = RunFolder(m, folder, "*.deu", options);
         }
-        EXPECT_EQ(report.converted, 1u);
-        ASSERT_EQ(report.failures.size(), 1u);
-        EXPECT_EQ(report.failures[0].name, "big.deu");
-        EXPECT_EQ(report.failures[0].reason, "cannot write big.txt: File too large");
+        EXPECT_EQ(report.Converted, 1u);
+        ASSERT_EQ(report.Failures.size(), 1u);
+        EXPECT_EQ(report.Failures[0].Name, "big.deu");
+        EXPECT_EQ(report.Failures[0].Reason, "cannot write big.txt: File too large");
         EXPECT_EQ(ReadFile(folder / "big.txt"), "the old target");
         EXPECT_EQ(ReadFile(folder / "small.txt"), "ae\r\n");
         EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
@@ -905,10 +911,10 @@ TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
             FileSizeLimit limited(limit);
             report = RunFolder(m, folder, "*.deu");
         }
-        EXPECT_EQ(report.converted, 1u);
-        ASSERT_EQ(report.failures.size(), 1u);
-        EXPECT_EQ(report.failures[0].name, "konvertionsfehler.txt");
-        EXPECT_EQ(report.failures[0].reason, "File too large");
+        EXPECT_EQ(report.Converted, 1u);
+        ASSERT_EQ(report.Failures.size(), 1u);
+        EXPECT_EQ(report.Failures[0].Name, "konvertionsfehler.txt");
+        EXPECT_EQ(report.Failures[0].Reason, "File too large");
         EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "the old log");
         EXPECT_EQ(ReadFile(folder / "x.txt").size(), 3 * lines);
         ExpectNoTemporaryFiles(folder);
@@ -944,11 +950,11 @@ TEST_P(DiskCases, OldFilesStay) {
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, 0u);
-    ASSERT_EQ(report.failures.size(), row.failures.size());
+    EXPECT_EQ(report.Converted, 0u);
+    ASSERT_EQ(report.Failures.size(), row.failures.size());
     for (std::size_t k = 0; k < row.failures.size(); ++k) {
-        EXPECT_EQ(report.failures[k].name, row.failures[k].name);
-        EXPECT_EQ(report.failures[k].reason, row.failures[k].reason);
+        EXPECT_EQ(report.Failures[k].Name, row.failures[k].Name);
+        EXPECT_EQ(report.Failures[k].Reason, row.failures[k].Reason);
     }
     EXPECT_EQ(ReadFile(folder / "a.txt"), "the old target");
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), row.log);
@@ -992,10 +998,10 @@ TEST(ConversionRun, ImmutableTargetIsReported) {
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
-    EXPECT_EQ(report.converted, 0u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "a.deu");
-    EXPECT_EQ(report.failures[0].reason, "cannot write a.txt: Operation not permitted");
+    EXPECT_EQ(report.Converted, 0u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "a.deu");
+    EXPECT_EQ(report.Failures[0].Reason, "cannot write a.txt: Operation not permitted");
     EXPECT_EQ(ReadFile(folder / "a.txt"), "the old target");
     ExpectNoTemporaryFiles(folder);
 }
@@ -1014,10 +1020,10 @@ TEST(ConversionRun, UnreadableSourceIsReported) {
         }
         report = RunFolder(m, folder, "*.deu");
     }
-    EXPECT_EQ(report.converted, 1u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "a.deu");
-    EXPECT_EQ(report.failures[0].reason, "cannot be read: Permission denied");
+    EXPECT_EQ(report.Converted, 1u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "a.deu");
+    EXPECT_EQ(report.Failures[0].Reason, "cannot be read: Permission denied");
     EXPECT_FALSE(std::filesystem::exists(folder / "a.txt"));
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "b.deu : " + GermanEntry(128) + "\r\n");
 }
@@ -1041,8 +1047,8 @@ TEST(ConversionRun, FortyThousandFilesAreCounted) {
     const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
     ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
     const RunReport report = ConversionRun(m, folder.path(), names);
-    EXPECT_EQ(report.converted, static_cast<std::uint64_t>(count));
-    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(report.Converted, static_cast<std::uint64_t>(count));
+    EXPECT_TRUE(report.Failures.empty());
     EXPECT_EQ(CountMessageText(m, report),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  40000");
     EXPECT_EQ(ReadFile(folder / "f39999.txt"), " \r\n");

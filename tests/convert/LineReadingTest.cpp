@@ -2,8 +2,9 @@
 // The streaming conversion of one file: the line rules, the log record, and that it agrees
 // with TranslateLine line by line.
 
-#include "Conversion.h"
 #include "ConvertSupport.h"
+#include "LineTranslation.h"
+#include "Module1.h"
 #include "Rows.h"
 #include "StreamConverter.h"
 

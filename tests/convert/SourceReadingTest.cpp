@@ -66,8 +66,8 @@ Converted ReadAndConvert(std::string_view source, Given given, std::size_t block
     SourceReader reader(block);
     Converted result;
     result.reading = reader.Read(bytes, given, converter);
-    EXPECT_FALSE(result.reading.readError);
-    EXPECT_FALSE(result.reading.sinkError);
+    EXPECT_FALSE(result.reading.ReadError);
+    EXPECT_FALSE(result.reading.SinkError);
     EXPECT_FALSE(converter.Finish());
     result.target = sink.target;
     result.log = sink.log;
@@ -141,9 +141,9 @@ TEST_P(SameAsWindows1252, TargetAndLog) {
     const StringSink expected = ConvertWindows1252(row.text);
     for (const Converted& converted : ReadInAllBlockSizes(row.source, row.given)) {
         SCOPED_TRACE(converted.blocks);
-        EXPECT_EQ(converted.reading.encoding, row.encoding);
-        EXPECT_EQ(converted.reading.byteOrderMark, row.mark);
-        EXPECT_EQ(converted.reading.broken, 0u);
+        EXPECT_EQ(converted.reading.Encoding, row.encoding);
+        EXPECT_EQ(converted.reading.ByteOrderMark, row.mark);
+        EXPECT_EQ(converted.reading.Broken, 0u);
         EXPECT_EQ(converted.target, expected.target);
         EXPECT_EQ(converted.log, expected.log);
     }
@@ -298,8 +298,8 @@ TEST_P(OtherCharacters, BecomeLoggedBlanks) {
     const std::string log = row.entries.empty() ? "" : "f.deu : " + row.entries + "\r\n";
     for (const Converted& converted : ReadInAllBlockSizes(row.source, row.given)) {
         SCOPED_TRACE(converted.blocks);
-        EXPECT_EQ(converted.reading.encoding, row.encoding);
-        EXPECT_EQ(converted.reading.broken, row.broken);
+        EXPECT_EQ(converted.reading.Encoding, row.encoding);
+        EXPECT_EQ(converted.reading.Broken, row.broken);
         EXPECT_EQ(converted.target, row.target);
         EXPECT_EQ(converted.log, log);
     }
@@ -519,8 +519,8 @@ TEST_P(SplitSequences, EverySplitPointAtTheBlockEdge) {
                     const std::string source =
                         mark + std::string(before, 'x') + sequence + "y" + sequence;
                     const Converted converted = ReadAndConvert(source, given, block, 4);
-                    EXPECT_EQ(converted.reading.encoding, kUtf8);
-                    EXPECT_EQ(converted.reading.broken, 0u);
+                    EXPECT_EQ(converted.reading.Encoding, kUtf8);
+                    EXPECT_EQ(converted.reading.Broken, 0u);
                     EXPECT_EQ(converted.target, std::string(before, 'x') + row.converted + "y" +
                                                     row.converted + "\r\n");
                     EXPECT_EQ(converted.log, log);
@@ -564,12 +564,12 @@ class Reads : public testing::TestWithParam<ReadsCase> {};
 TEST_P(Reads, OnceUnlessItMayBeUtf8) {
     const ReadsCase& row = GetParam();
     const Converted converted = ReadAndConvert(row.source, {}, row.block);
-    EXPECT_EQ(converted.reading.encoding, row.encoding);
+    EXPECT_EQ(converted.reading.Encoding, row.encoding);
     EXPECT_EQ(converted.seeks, row.seeks);
     EXPECT_EQ(converted.bytesRead, row.bytesRead);
     const Converted restartable =
         ReadAndConvert(row.source, {}, row.block, StreamConverter::kDefaultBlockSize, true);
-    EXPECT_EQ(restartable.reading.encoding, row.encoding);
+    EXPECT_EQ(restartable.reading.Encoding, row.encoding);
     EXPECT_EQ(restartable.seeks, row.restartableSeeks);
     EXPECT_EQ(restartable.bytesRead, row.restartableBytesRead);
     EXPECT_EQ(restartable.restarts, row.restarts);
@@ -644,9 +644,9 @@ TEST_P(Utf8Sequences, Decoded) {
     const SequenceCase& row = GetParam();
     const Utf8Sequence sequence = DecodeUtf8Sequence(
         reinterpret_cast<const unsigned char*>(row.bytes.data()), row.bytes.size());
-    EXPECT_EQ(sequence.kind, row.kind);
-    EXPECT_EQ(sequence.length, row.length);
-    EXPECT_EQ(sequence.c, row.c);
+    EXPECT_EQ(sequence.Found, row.kind);
+    EXPECT_EQ(sequence.Length, row.length);
+    EXPECT_EQ(sequence.C, row.c);
 }
 
 constexpr auto kComplete = Utf8Sequence::Kind::Complete;
@@ -685,18 +685,18 @@ TEST(ReadCharacters, CodePointsWithTheirWindows1252Codes) {
     MemorySource bytes(source, 2);
     const SourceReading reading =
         ReadCharacters(bytes, {}, [&](const SourceCharacter& c) { characters.push_back(c); });
-    EXPECT_EQ(reading.encoding, kUtf8);
-    EXPECT_TRUE(reading.byteOrderMark);
-    EXPECT_EQ(reading.broken, 1u);
+    EXPECT_EQ(reading.Encoding, kUtf8);
+    EXPECT_TRUE(reading.ByteOrderMark);
+    EXPECT_EQ(reading.Broken, 1u);
     const std::vector<SourceCharacter> expected = {
         {U'a', 'a', false},     {U'\u00fc', 0xFC, false}, {U'\u201e', 0x84, false},
         {U'\u0416', -1, false}, {U'\r', '\r', false},     {kFFFD, -1, true}};
     ASSERT_EQ(characters.size(), expected.size());
     for (std::size_t k = 0; k < expected.size(); ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(characters[k].c, expected[k].c);
-        EXPECT_EQ(characters[k].cp1252, expected[k].cp1252);
-        EXPECT_EQ(characters[k].broken, expected[k].broken);
+        EXPECT_EQ(characters[k].C, expected[k].C);
+        EXPECT_EQ(characters[k].Cp1252, expected[k].Cp1252);
+        EXPECT_EQ(characters[k].Broken, expected[k].Broken);
     }
 }
 
@@ -705,12 +705,12 @@ TEST(ReadCharacters, AFileAsTheConversionReadsIt) {
     test::WriteFile(folder / "x.deu", "\xFE\xFF" + Utf16Of(U"\u00e4\u0416", true));
     std::u32string read;
     const SourceReading reading =
-        ReadCharacters(folder.path(), "x.deu", {}, [&](const SourceCharacter& c) { read += c.c; });
-    EXPECT_EQ(reading.encoding, kBE);
+        ReadCharacters(folder.path(), "x.deu", {}, [&](const SourceCharacter& c) { read += c.C; });
+    EXPECT_EQ(reading.Encoding, kBE);
     EXPECT_EQ(read, U"\u00e4\u0416");
     const SourceReading missing =
         ReadCharacters(folder.path(), "missing.deu", {}, [](const SourceCharacter&) {});
-    EXPECT_TRUE(missing.readError);
+    EXPECT_TRUE(missing.ReadError);
 }
 
 TEST(EncodingName, AsMessagesShowIt) {

@@ -3,8 +3,11 @@
 // those: a file that already took its target's place stays, and so does everything else in the
 // folder. Each row runs in a forked child, which the signal then ends.
 
-#include "FileOps.h"
+#include "Folder.h"
+#include "ReadWrite.h"
+#include "Replace.h"
 #include "Rows.h"
+#include "Signals.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The translation table, the line translation, and the names and number texts around them.
 
-#include "Conversion.h"
 #include "ConvertSupport.h"
+#include "CopyNames.h"
+#include "LineTranslation.h"
+#include "LogEntry.h"
+#include "Module1.h"
 #include "Rows.h"
+#include "RunReport.h"
 #include "TranslationTable.h"
 
 #include <gtest/gtest.h>
@@ -274,10 +278,10 @@ TEST(LogFileName, Rows) {
 
 TEST(CountMessageText, Rows) {
     RunReport three;
-    three.converted = 3;
+    three.Converted = 3;
     RunReport many;
-    many.converted = 40000;
-    many.failures.push_back({"x.deu", "broken"});
+    many.Converted = 40000;
+    many.Failures.push_back({"x.deu", "broken"});
     EXPECT_EQ(CountMessageText(German(), three),
               "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408:  3");
     EXPECT_EQ(CountMessageText(French(), many),

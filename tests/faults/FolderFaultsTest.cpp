@@ -20,10 +20,13 @@
 #include "Scratch_linux.h"
 #include "TestFiles.h"
 
-#include "Conversion.h"
+#include "ConversionRun.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
+#include "LogEntry.h"
+#include "Module1.h"
 #include "Rows.h"
+#include "RunReport.h"
 
 #include <gtest/gtest.h>
 
@@ -511,9 +514,9 @@ struct Outcome {
 
 // The report of a ConversionRun, one failure a line, to cross the process boundary.
 std::string Serialize(const RunReport& report) {
-    std::string text = NumberText(static_cast<std::int64_t>(report.converted)) + "\n";
-    for (const FileFailure& failure : report.failures) {
-        text += failure.name + "\t" + failure.reason + "\n";
+    std::string text = NumberText(static_cast<std::int64_t>(report.Converted)) + "\n";
+    for (const FileFailure& failure : report.Failures) {
+        text += failure.Name + "\t" + failure.Reason + "\n";
     }
     return text;
 }

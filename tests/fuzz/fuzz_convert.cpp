@@ -8,8 +8,9 @@
 // Input: byte 0 chooses the piece size, byte 1 the output block size, the rest is the file.
 
 #include "../support/ConvertSupport.h"
-#include "Conversion.h"
-#include "SourceReading.h"
+#include "LineTranslation.h"
+#include "Module1.h"
+#include "SourceDecoding.h"
 #include "StreamConverter.h"
 #include "Unicode.h"
 
@@ -406,7 +407,7 @@ Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, 
     rz408::MemorySource source(bytes, piece);
     rz408::SourceReader reader(piece);
     *reading = reader.Read(source, given, converter);
-    if (reading->readError || reading->sinkError || converter.Finish()) {
+    if (reading->ReadError || reading->SinkError || converter.Finish()) {
         std::abort();
     }
     return {sink.target, sink.log};
@@ -484,8 +485,8 @@ void CheckReading(std::string_view bytes, std::optional<rz408::SourceEncoding> g
     const Result expected = Model(DecodeModel(bytes, given, &encoding, &broken), nullptr);
     rz408::SourceReading reading;
     const Result read = Read(bytes, given, piece, block, &reading);
-    Check(reading.encoding == encoding, "read in another encoding than the model's");
-    Check(reading.broken == broken, "another number of broken sequences than the model's");
+    Check(reading.Encoding == encoding, "read in another encoding than the model's");
+    Check(reading.Broken == broken, "another number of broken sequences than the model's");
     Check(read.target == expected.target, "Unicode target differs from the model");
     Check(read.log == expected.log, "Unicode log differs from the model");
 }

@@ -2,11 +2,13 @@
 // The three language profiles: every text exactly as the game's players have always seen it,
 // and the program-wide texts as they reach the log file and the messages.
 
-#include "Conversion.h"
+#include "CopyNames.h"
 #include "Encoding.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
+#include "LineTranslation.h"
 #include "Module1.h"
+#include "RunReport.h"
 
 #include <gtest/gtest.h>
 
@@ -436,7 +438,7 @@ TEST_P(InstalledUse, CountMessage) {
     Module1 m;
     InstallProgramTexts(*row.profile, m);
     RunReport report;
-    report.converted = 3;
+    report.Converted = 3;
     const std::string message = CountMessageText(m, report);
     EXPECT_EQ(message, row.countOfThree);
     // The blanks between the colon and the digits: the profile's own and the number's one.

@@ -4,7 +4,7 @@
 // by another program, and a long run with its progress dialog. tools/with-desktop starts the
 // display and the window manager and runs this with QT_QPA_PLATFORM=xcb.
 
-#include "Conversion.h"
+#include "CopyNames.h"
 #include "DirListBox.h"
 #include "DriveSystem.h"
 #include "FileListBox.h"

@@ -5,8 +5,9 @@
 #include "ConverterRig.h"
 #include "QtTestFiles.h"
 
-#include "Conversion.h"
+#include "CopyNames.h"
 #include "RunMessage.h"
+#include "RunReport.h"
 #include "WindowFont.h"
 #include "WindowServices.h"
 
@@ -340,7 +341,7 @@ void Form1RunTest::longRun() {
              counted ? QStringList{Utf8Text(CountMessageText(rig.Module,
                                                              [&] {
                                                                  RunReport report;
-                                                                 report.converted =
+                                                                 report.Converted =
                                                                      std::uint64_t(converted);
                                                                  return report;
                                                              }()))}

@@ -4,10 +4,11 @@
 #include "QtTestFiles.h"
 #include "WindowTests.h"
 
-#include "Conversion.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
 #include "RunMessage.h"
+#include "RunReport.h"
+#include "SourceEncoding.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -27,11 +28,11 @@ namespace {
 FileFailure Failed(const char* name, FileFailure::Action action, const char* file,
                    const char* cause, const char* reason = "") {
     FileFailure failure;
-    failure.name = name;
-    failure.reason = reason;
-    failure.action = action;
-    failure.file = file;
-    failure.cause = cause;
+    failure.Name = name;
+    failure.Reason = reason;
+    failure.Step = action;
+    failure.File = file;
+    failure.Cause = cause;
     return failure;
 }
 
@@ -57,9 +58,9 @@ void RunMessageTest::runMessage_data() {
     const auto& fr = kFrenchProfile.Messages;
     const auto t = [](std::string_view text) { return Utf8Text(text); };
     FileFailure log;
-    log.name = "konvertionsfehler.txt";
-    log.reason = "Permission denied";
-    log.kind = FileFailure::Kind::LogFile;
+    log.Name = "konvertionsfehler.txt";
+    log.Reason = "Permission denied";
+    log.What = FileFailure::Kind::LogFile;
 
     for (const auto& [language, profile] : kEveryProfile) {
         const ProgramMessages& words = profile->Messages;
@@ -161,17 +162,17 @@ void RunMessageTest::runMessage() {
     Module1 m;
     InstallProgramTexts(*profile, m);
     RunReport report;
-    report.converted = static_cast<std::uint64_t>(converted);
-    report.failures.assign(failures.begin(), failures.end());
-    report.unicodeSources.assign(unicode.begin(), unicode.end());
+    report.Converted = static_cast<std::uint64_t>(converted);
+    report.Failures.assign(failures.begin(), failures.end());
+    report.UnicodeSources.assign(unicode.begin(), unicode.end());
     expected.prepend(Utf8Text(CountMessageText(m, report)));
     expected.replaceInStrings(QRegularExpression(QStringLiteral("^@$")), QString());
     const QString message = RunMessage(m, profile->Messages, report);
     QCOMPARE(message.split(QLatin1Char('\n')), expected);
     // Each source that failed is named once.
     for (const FileFailure& failure : failures) {
-        if (failure.kind == FileFailure::Kind::Source) {
-            QCOMPARE(message.count(Utf8Text(failure.name)), 1);
+        if (failure.What == FileFailure::Kind::Source) {
+            QCOMPARE(message.count(Utf8Text(failure.Name)), 1);
         }
     }
 }

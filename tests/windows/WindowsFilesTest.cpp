@@ -6,12 +6,16 @@
 #include "WindowsFiles.h"
 #include "TestFiles.h"
 
-#include "Conversion.h"
-#include "FileOps.h"
+#include "ConversionRun.h"
+#include "FileErrors.h"
+#include "Folder.h"
 #include "FolderListing.h"
 #include "LanguageProfile.h"
 #include "Module1.h"
+#include "ReadWrite.h"
+#include "Replace.h"
 #include "Rows.h"
+#include "RunReport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -125,8 +129,8 @@ TEST(WindowsNames, Utf16NamesConvertAndLogInWindows1252) {
     ASSERT_EQ(listed, expectedListed);
 
     const RunReport report = ConversionRun(m, folder.path(), listed);
-    EXPECT_TRUE(report.failures.empty());
-    EXPECT_EQ(report.converted, names.size());
+    EXPECT_TRUE(report.Failures.empty());
+    EXPECT_EQ(report.Converted, names.size());
     std::string expectedLog;
     for (const Name& name : names) {
         SCOPED_TRACE(name.inLog);
@@ -207,15 +211,15 @@ TEST_P(ReplaceTest, ReplacesTargetAndLogWhole) {
 
     EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), "plain\r\n");
     if (row.converted) {
-        EXPECT_TRUE(report.failures.empty());
-        EXPECT_EQ(report.converted, 2u);
+        EXPECT_TRUE(report.Failures.empty());
+        EXPECT_EQ(report.Converted, 2u);
         EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
         EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), Record("a.deu"));
     } else {
-        ASSERT_EQ(report.failures.size(), 1u);
-        EXPECT_EQ(report.failures[0].name, "a.deu");
-        EXPECT_FALSE(report.failures[0].reason.empty());
-        EXPECT_EQ(report.converted, 1u);
+        ASSERT_EQ(report.Failures.size(), 1u);
+        EXPECT_EQ(report.Failures[0].Name, "a.deu");
+        EXPECT_FALSE(report.Failures[0].Reason.empty());
+        EXPECT_EQ(report.Converted, 1u);
         EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), oldTarget);
         EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), "");
     }
@@ -266,9 +270,9 @@ TEST_P(LogNameCaseTest, SourceOntoLogFileIsRefused) {
     Module1 m = German();
     const RunReport report = ConversionRun(m, folder.path(), names);
 
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, Utf8(row.source));
-    EXPECT_EQ(report.converted, 1u);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, Utf8(row.source));
+    EXPECT_EQ(report.Converted, 1u);
     EXPECT_EQ(ReadFile(folder.path() / L"other.txt"), kTarget);
     EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), Record("other.deu"));
     const std::set<std::wstring> expectedNames = {row.source, L"other.deu", L"other.txt",
@@ -355,15 +359,15 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
         report = ConversionRun(m, folder.path(), {"a.deu", "b.deu", "c.deu"});
     }
 
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, row.failedName);
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, row.failedName);
     if (row.sharingReason) {
-        EXPECT_THAT(report.failures[0].reason,
+        EXPECT_THAT(report.Failures[0].Reason,
                     ::testing::EndsWith(SystemReason(ERROR_SHARING_VIOLATION)));
     } else {
-        EXPECT_FALSE(report.failures[0].reason.empty());
+        EXPECT_FALSE(report.Failures[0].Reason.empty());
     }
-    EXPECT_EQ(report.converted, row.converted);
+    EXPECT_EQ(report.Converted, row.converted);
     EXPECT_EQ(ReadFile(folder.path() / row.held), kOld);
     EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
     EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), row.bTarget);
@@ -394,7 +398,7 @@ TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
     RunOptions options;
     BOOL renamed = TRUE;
     DWORD why = ERROR_SUCCESS;
-    options.progress = [&](std::size_t done, std::size_t) {
+    options.Progress = [&](std::size_t done, std::size_t) {
         if (done == 1) {
             renamed = ::MoveFileW(folder.c_str(), moved.c_str());
             why = ::GetLastError();
@@ -403,8 +407,8 @@ TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
     const RunReport report = ConversionRun(m, folder, {"a.deu", "b.deu", "c.deu"}, options);
     EXPECT_FALSE(renamed) << "the folder was renamed during the run";
     EXPECT_EQ(why, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_TRUE(report.failures.empty());
-    EXPECT_EQ(report.converted, 3u);
+    EXPECT_TRUE(report.Failures.empty());
+    EXPECT_EQ(report.Converted, 3u);
     for (const wchar_t* target : {L"a.txt", L"b.txt", L"c.txt"}) {
         EXPECT_EQ(ReadFile(folder / target), kTarget) << Utf8(target);
     }
@@ -504,7 +508,7 @@ TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
         }
         report = ConversionRun(m, folder.path(), {"a.deu"});
     }
-    EXPECT_TRUE(report.failures.empty());
+    EXPECT_TRUE(report.Failures.empty());
     EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
     EXPECT_EQ(AllNames(folder.path()).count(entry.filename().wstring()) == 0, row.removed);
 }
@@ -544,11 +548,11 @@ TEST(WindowsTargets, FolderInTargetsPlaceFails) {
     Module1 m = German();
     const RunReport report = ConversionRun(m, folder.path(), {"a.deu", "b.deu"});
 
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].name, "a.deu");
-    EXPECT_THAT(report.failures[0].reason,
+    ASSERT_EQ(report.Failures.size(), 1u);
+    EXPECT_EQ(report.Failures[0].Name, "a.deu");
+    EXPECT_THAT(report.Failures[0].Reason,
                 ::testing::EndsWith(std::make_error_code(std::errc::is_a_directory).message()));
-    EXPECT_EQ(report.converted, 1u);
+    EXPECT_EQ(report.Converted, 1u);
     EXPECT_TRUE(fs::is_directory(folder.path() / L"a.txt"));
     EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), kTarget);
     const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
