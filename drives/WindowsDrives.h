@@ -14,10 +14,10 @@ namespace rz408 {
 
 // What the system tells of one drive.
 struct WindowsDriveFacts {
-    char letter = 'c';                 // lower case
-    DriveType type = DriveType::Fixed; // GetDriveTypeW of its root
-    std::string label;                 // the volume label, UTF-8; empty where there is none
-    std::string remote;                // a network drive's share path ("\\server\games"), UTF-8
+    char Letter = 'c';                 // lower case
+    DriveType Type = DriveType::Fixed; // GetDriveTypeW of its root
+    std::string Label;                 // the volume label, UTF-8; empty where there is none
+    std::string Remote;                // a network drive's share path ("\\server\games"), UTF-8
 };
 
 // The drive list's entry: the letter and a colon, and for a fixed disk its label in square
