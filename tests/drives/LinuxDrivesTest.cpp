@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drives of a Linux machine, read from mount tables that the tests write.
 
-#include "LinuxDrives.h"
+#include "DriveSystem_linux.h"
 #include "Rows.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // each entry as the drive list shows it ("c: [label]" or bare), kernel32's own GetDriveTypeA,
 // and the drive check over them.
 
-#include "WindowsDrives.h"
+#include "DriveSystem_windows.h"
 
 #include "Rows.h"
 #include "WindowsFiles.h"

@@ -2,9 +2,9 @@
 #pragma once
 
 // The drives of a Linux machine: its mounted volumes that hold user files, given letters so
-// that the drive list and "C:" work. The mount table is parsed as text, so that the
-// tests feed it their own tables; what the table does not tell (labels, removable media) is
-// asked of the VolumeFacts.
+// that the drive list and "C:" work. The mount table is parsed as text, whichever table it
+// comes from; what the table does not tell (labels, removable media) is asked of the
+// VolumeFacts.
 
 #include "DriveSystem.h"
 

@@ -2,7 +2,7 @@
 // The drives of a Windows machine: its drive letters, volume labels and network shares, and
 // kernel32's own GetDriveTypeA.
 
-#include "WindowsDrives.h"
+#include "DriveSystem_windows.h"
 
 #include "WideText.h"
 #include "Win32.h"

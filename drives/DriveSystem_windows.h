@@ -2,8 +2,8 @@
 #pragma once
 
 // The drives of a Windows machine as the drive list shows them. What the system tells
-// of a drive is gathered first (WindowsDriveFacts), so that the tests feed their own drives to
-// the entry text.
+// of a drive is gathered first (WindowsDriveFacts); the entry text is made from those facts
+// alone.
 
 #include "DriveSystem.h"
 

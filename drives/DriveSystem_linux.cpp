@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "LinuxDrives.h"
+#include "DriveSystem_linux.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
