@@ -394,7 +394,7 @@ Result Stream(std::string_view file, std::size_t piece, std::size_t block) {
     if (converter.Finish()) {
         std::abort();
     }
-    return {sink.target, sink.log};
+    return {sink.Target, sink.Log};
 }
 
 // BYTES read as a source, in pieces of PIECE bytes and blocks of BLOCK bytes.
@@ -409,7 +409,7 @@ Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, 
     if (reading->readError || reading->sinkError || converter.Finish()) {
         std::abort();
     }
-    return {sink.target, sink.log};
+    return {sink.Target, sink.Log};
 }
 
 // Characters made from the fuzzer's bytes, two bytes each: ASCII (line ends included), Latin-1
