@@ -128,10 +128,10 @@ void TranslateLines(benchmark::State& state, const std::string_view (&words)[N])
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
 
-void BM_TranslateLine_Game(benchmark::State& state) {
+void TranslateLineGame(benchmark::State& state) {
     TranslateLines(state, kGameWords);
 }
-void BM_TranslateLine_Ascii(benchmark::State& state) {
+void TranslateLineAscii(benchmark::State& state) {
     TranslateLines(state, kAsciiWords);
 }
 
@@ -139,12 +139,12 @@ void BM_TranslateLine_Ascii(benchmark::State& state) {
 class CountingSink : public ConvertSink {
 public:
     std::error_code WriteTarget(std::string_view bytes) override {
-        target += bytes.size();
+        Target += bytes.size();
         return {};
     }
-    void WriteLog(std::string_view bytes) override { log += bytes.size(); }
-    std::size_t target = 0;
-    std::size_t log = 0;
+    void WriteLog(std::string_view bytes) override { Log += bytes.size(); }
+    std::size_t Target = 0;
+    std::size_t Log = 0;
 };
 
 // The streaming path, fed in read-sized blocks.
@@ -166,13 +166,13 @@ void StreamText(benchmark::State& state, const std::string_view (&words)[N]) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(text.size()));
     state.counters["out/in"] =
-        static_cast<double>(sink.target) / static_cast<double>(text.size() * state.iterations());
+        static_cast<double>(sink.Target) / static_cast<double>(text.size() * state.iterations());
 }
 
-void BM_Stream_Game(benchmark::State& state) {
+void StreamGame(benchmark::State& state) {
     StreamText(state, kGameWords);
 }
-void BM_Stream_Ascii(benchmark::State& state) {
+void StreamAscii(benchmark::State& state) {
     StreamText(state, kAsciiWords);
 }
 
@@ -194,17 +194,17 @@ void ReadSource(benchmark::State& state, const std::string& text) {
                             static_cast<std::int64_t>(text.size()));
 }
 
-void BM_Read_Game(benchmark::State& state) {
+void ReadGame(benchmark::State& state) {
     ReadSource(state, JoinCrLf(MakeLines(kGameWords, kTextBytes)));
 }
-void BM_Read_GameUtf8(benchmark::State& state) {
+void ReadGameUtf8(benchmark::State& state) {
     ReadSource(state, Cp1252ToUtf8(JoinCrLf(MakeLines(kGameWords, kTextBytes))));
 }
 
 // The scan for the bytes that need more than a copy, over plain ASCII: a word or a vector at
 // a time, stepping past each byte it stops at (a CR at each line end).
 template <typename ScannerType>
-void BM_Scan(benchmark::State& state) {
+void ScanPlainText(benchmark::State& state) {
     const std::string text = JoinCrLf(MakeLines(kAsciiWords, kTextBytes));
     std::string out(text.size() + ScannerType::kWidth, '\0');
     const std::size_t end = text.size() - ScannerType::kWidth;
@@ -220,14 +220,14 @@ void BM_Scan(benchmark::State& state) {
                             static_cast<std::int64_t>(text.size()));
 }
 
-BENCHMARK(BM_TranslateLine_Game)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TranslateLine_Ascii)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Stream_Game)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Stream_Ascii)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Read_Game)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Read_GameUtf8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Scan<WordScanner>)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Scan<Scanner>)->Unit(benchmark::kMillisecond);
+BENCHMARK(TranslateLineGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(TranslateLineAscii)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamGame)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(StreamAscii)->Arg(64 * 1024)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadGameUtf8)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScanPlainText<WordScanner>)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScanPlainText<Scanner>)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace rz408

@@ -44,8 +44,8 @@ bool NamesEnglish(std::string_view language) {
 
 BatchArguments UsageError(std::string message) {
     BatchArguments result;
-    result.action = BatchArguments::Action::UsageError;
-    result.error = std::move(message);
+    result.Action = BatchAction::UsageError;
+    result.Error = std::move(message);
     return result;
 }
 
@@ -135,18 +135,18 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
 
     BatchArguments result;
     if (help) {
-        result.action = BatchArguments::Action::Help;
+        result.Action = BatchAction::Help;
         return result;
     }
     if (version) {
-        result.action = BatchArguments::Action::Version;
+        result.Action = BatchAction::Version;
         return result;
     }
     if (!language) {
         return UsageError("no language given: use --language german or --language french");
     }
-    result.profile = ProfileForLanguage(*language);
-    if (result.profile == nullptr) {
+    result.Profile = ProfileForLanguage(*language);
+    if (result.Profile == nullptr) {
         if (NamesEnglish(*language)) {
             return UsageError("the English profile has conversion switched off; use --language "
                               "german or --language french");
@@ -157,11 +157,11 @@ BatchArguments ParseArguments(const std::vector<std::string>& args) {
     if (folders.empty()) {
         return UsageError("no folder given");
     }
-    result.action = BatchArguments::Action::Convert;
-    result.folders = std::move(folders);
-    result.encoding = encoding;
-    result.recursive = recursive;
-    result.check = check;
+    result.Action = BatchAction::Convert;
+    result.Folders = std::move(folders);
+    result.Encoding = encoding;
+    result.Recursive = recursive;
+    result.Check = check;
     return result;
 }
 
@@ -232,38 +232,38 @@ std::string HelpText() {
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const BatchArguments parsed = ParseArguments(args);
-    switch (parsed.action) {
-    case BatchArguments::Action::Help:
+    switch (parsed.Action) {
+    case BatchAction::Help:
         out << HelpText() << std::flush;
         return out ? kExitConverted : kExitFileFailed;
-    case BatchArguments::Action::Version:
+    case BatchAction::Version:
         out << kProgram << ' ' << RZ408_VERSION << '\n'
             << "License " RZ408_LICENSE ": GNU GPL version 3 or later "
                "<https://www.gnu.org/licenses/gpl-3.0.html>\n"
             << std::flush;
         return out ? kExitConverted : kExitFileFailed;
-    case BatchArguments::Action::UsageError:
-        err << kProgram << ": " << parsed.error << '\n'
+    case BatchAction::UsageError:
+        err << kProgram << ": " << parsed.Error << '\n'
             << "Try 'rz408-convert --help' for more information.\n";
         return kExitUsage;
-    case BatchArguments::Action::Convert:
+    case BatchAction::Convert:
         break;
     }
-    if (!CheckFolders(parsed.folders, err)) {
+    if (!CheckFolders(parsed.Folders, err)) {
         err << "Nothing was converted. Try 'rz408-convert --help' for more information.\n";
         return kExitUsage;
     }
-    if (parsed.check) {
-        return CheckSources(*parsed.profile, parsed.folders, parsed.encoding, out, err,
-                            parsed.recursive);
+    if (parsed.Check) {
+        return CheckSources(*parsed.Profile, parsed.Folders, parsed.Encoding, out, err,
+                            parsed.Recursive);
     }
     Module1 m;
     RunOptions options;
-    options.Encoding = parsed.encoding;
-    if (parsed.recursive) {
-        return ConvertFolderTrees(*parsed.profile, parsed.folders, m, out, err, options);
+    options.Encoding = parsed.Encoding;
+    if (parsed.Recursive) {
+        return ConvertFolderTrees(*parsed.Profile, parsed.Folders, m, out, err, options);
     }
-    return ConvertFolders(*parsed.profile, parsed.folders, m, out, err, options);
+    return ConvertFolders(*parsed.Profile, parsed.Folders, m, out, err, options);
 }
 
 } // namespace rz408

@@ -20,18 +20,20 @@ namespace rz408 {
 // --recursive, every folder below each FOLDER as well (FolderTree.h); with --check, lists the
 // characters that would become blanks instead (CheckCommand.h).
 
+// What the command line asks for.
+enum class BatchAction { Convert, Help, Version, UsageError };
+
 struct BatchArguments {
-    enum class Action { Convert, Help, Version, UsageError };
-    Action action = Action::UsageError;
-    const LanguageProfile* profile = nullptr; // set for Convert
-    std::vector<std::filesystem::path> folders;
+    BatchAction Action = BatchAction::UsageError;
+    const LanguageProfile* Profile = nullptr; // set for Convert
+    std::vector<std::filesystem::path> Folders;
     // --encoding: the encoding every source is read in; none (auto) to tell it by each source.
-    std::optional<SourceEncoding> encoding;
-    std::string error; // set for UsageError: what was wrong, in one line
+    std::optional<SourceEncoding> Encoding;
+    std::string Error; // set for UsageError: what was wrong, in one line
     // --recursive: every folder below each folder as well
-    bool recursive = false;
+    bool Recursive = false;
     // --check: list the characters that would become blanks; convert and write nothing
-    bool check = false;
+    bool Check = false;
 };
 
 // The profile a --language value names: german/de/deutsch and french/fr/francais, in any

@@ -44,8 +44,8 @@ void WriteSummary(std::ostream& err, const fs::path& folder, std::size_t listed,
 
 // What the check found so far.
 struct CheckState {
-    bool failed = false;
-    bool found = false;
+    bool Failed = false;
+    bool Found = false;
 };
 
 // Checks the sources of the open FOLDER, shown by its PATH (a folder that is not open is named
@@ -58,7 +58,7 @@ void CheckFolder(const Module1& m, const LanguageProfile& profile, const fileops
         const std::vector<std::string> names = ListFolder(folder, profile.FilePattern, ec);
         if (ec) {
             WriteUnreadableFolder(err, path, ec);
-            state.failed = true;
+            state.Failed = true;
             return;
         }
         std::string_view pathOf; // the source whose PATH is at hand
@@ -80,13 +80,13 @@ void CheckFolder(const Module1& m, const LanguageProfile& profile, const fileops
                 }
             });
         out << lines << std::flush;
-        state.found = state.found || report.Blanks != 0;
+        state.Found = state.Found || report.Blanks != 0;
         for (const FileFailure& failure : report.Failures) {
             const bool copyIsLog = failure.Step == FileFailure::Action::CopyIsLog;
             err << kProgram << ": " << Quoted(PathInFolder(path, failure.Name))
                 << (copyIsLog ? " would not be converted: " : " not checked: ")
                 << ShownText(failure.Reason) << '\n';
-            state.failed = true;
+            state.Failed = true;
         }
         for (const UnicodeSource& source : report.UnicodeSources) {
             WriteUnicodeSource(err, path, source, true);
@@ -94,7 +94,7 @@ void CheckFolder(const Module1& m, const LanguageProfile& profile, const fileops
         WriteSummary(err, path, names.size(), report);
     } catch (const std::exception& e) {
         err << kProgram << ": folder " << Quoted(path) << ": " << ShownText(e.what()) << '\n';
-        state.failed = true;
+        state.Failed = true;
     }
 }
 
@@ -108,8 +108,8 @@ int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& fo
     InstallProgramTexts(profile, m);
     for (const fs::path& path : folders) {
         if (recursive) {
-            state.failed |= !WalkFolderTree(path, err, [&](const TreeFolder& folder) {
-                CheckFolder(m, profile, folder.folder, folder.path, encoding, out, err, state);
+            state.Failed |= !WalkFolderTree(path, err, [&](const TreeFolder& folder) {
+                CheckFolder(m, profile, folder.Folder, folder.Path, encoding, out, err, state);
             });
             continue;
         }
@@ -118,9 +118,9 @@ int CheckSources(const LanguageProfile& profile, const std::vector<fs::path>& fo
         CheckFolder(m, profile, folder, path, encoding, out, err, state);
     }
     if (!FlushOutput(out, err, "the findings")) {
-        state.failed = true;
+        state.Failed = true;
     }
-    return state.failed ? kExitFileFailed : state.found ? kExitBlanksFound : kExitConverted;
+    return state.Failed ? kExitFileFailed : state.Found ? kExitBlanksFound : kExitConverted;
 }
 
 } // namespace rz408

@@ -18,10 +18,10 @@ namespace {
 
 // A folder of the walk, held open while the folders inside it are walked.
 struct Level {
-    fileops::Folder folder;
-    fs::path path;
-    fs::path relative;                // as a path, so that it takes the system's separator
-    std::vector<std::string> pending; // the folders inside still to be walked, the next one last
+    fileops::Folder Folder;
+    fs::path Path;
+    fs::path Relative;                // as a path, so that it takes the system's separator
+    std::vector<std::string> Pending; // the folders inside still to be walked, the next one last
 };
 
 } // namespace
@@ -32,41 +32,41 @@ bool WalkFolderTree(const fs::path& root, std::ostream& err,
     std::vector<std::unique_ptr<Level>> levels;
     // Lists the folders inside LEVEL, visits it, and holds it for the folders inside.
     const auto enter = [&](std::unique_ptr<Level> level) {
-        Subfolders inside = ListSubfolders(level->folder);
+        Subfolders inside = ListSubfolders(level->Folder);
         if (inside.Error) {
-            WriteUnreadableFolder(err, level->path, inside.Error);
+            WriteUnreadableFolder(err, level->Path, inside.Error);
             named = true;
             return;
         }
         for (const auto& [name, why] : inside.Unknown) {
-            err << kProgram << ": " << Quoted(PathInFolder(level->path, name))
+            err << kProgram << ": " << Quoted(PathInFolder(level->Path, name))
                 << ": cannot tell whether it is a folder: " << why.message() << '\n';
             named = true;
         }
-        visit({level->folder, level->path,
-               level->relative.empty() ? std::string(".") : PathToUtf8(level->relative)});
-        level->pending.assign(inside.Names.rbegin(), inside.Names.rend());
+        visit({level->Folder, level->Path,
+               level->Relative.empty() ? std::string(".") : PathToUtf8(level->Relative)});
+        level->Pending.assign(inside.Names.rbegin(), inside.Names.rend());
         levels.push_back(std::move(level));
     };
 
     auto top = std::make_unique<Level>();
-    top->path = root;
-    fileops::OpenFolder(root, top->folder);
+    top->Path = root;
+    fileops::OpenFolder(root, top->Folder);
     enter(std::move(top));
     while (!levels.empty()) {
         Level& parent = *levels.back();
-        if (parent.pending.empty()) {
+        if (parent.Pending.empty()) {
             levels.pop_back();
             continue;
         }
-        const std::string name = std::move(parent.pending.back());
-        parent.pending.pop_back();
+        const std::string name = std::move(parent.Pending.back());
+        parent.Pending.pop_back();
         auto level = std::make_unique<Level>();
         const fs::path inside = PathInFolder(fs::path(), name);
-        level->path = parent.path / inside;
-        level->relative = parent.relative / inside;
+        level->Path = parent.Path / inside;
+        level->Relative = parent.Relative / inside;
         // A folder that is no longer one (a link now) is not opened: its listing names it.
-        fileops::OpenSubfolder(parent.folder, name, level->folder);
+        fileops::OpenSubfolder(parent.Folder, name, level->Folder);
         enter(std::move(level));
     }
     return !named;
@@ -79,12 +79,12 @@ int ConvertFolderTrees(const LanguageProfile& profile, const std::vector<fs::pat
     for (const fs::path& root : roots) {
         const bool whole = WalkFolderTree(root, err, [&](const TreeFolder& folder) {
             std::ostringstream count;
-            if (ConvertFolder(profile, folder.folder, folder.path, m, count, err, options) !=
+            if (ConvertFolder(profile, folder.Folder, folder.Path, m, count, err, options) !=
                 kExitConverted) {
                 exitCode = kExitFileFailed;
             }
             if (!count.str().empty()) {
-                out << ShownText(folder.label) << ": " << count.str();
+                out << ShownText(folder.Label) << ": " << count.str();
             }
         });
         if (!whole) {

@@ -19,9 +19,9 @@ namespace rz408 {
 
 // A folder of a walk over a folder tree.
 struct TreeFolder {
-    const fileops::Folder& folder;     // open, or not, carrying the reason why it could not be
-    const std::filesystem::path& path; // the folder given, or a folder below it, joined to it
-    const std::string& label; // its path relative to the folder given (UTF-8); "." for that one
+    const fileops::Folder& Folder;     // open, or not, carrying the reason why it could not be
+    const std::filesystem::path& Path; // the folder given, or a folder below it, joined to it
+    const std::string& Label; // its path relative to the folder given (UTF-8); "." for that one
 };
 
 // Walks ROOT and every folder below it that ListSubfolders enters, each folder before the

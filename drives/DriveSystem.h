@@ -2,7 +2,7 @@
 #pragma once
 
 // The drives of the machine as the drive list shows them, and the drive-type query of the
-// drive check. No Qt here: the Windows build builds and tests this layer on its own.
+// drive check, without Qt.
 
 #include <cstdint>
 #include <filesystem>
@@ -25,8 +25,8 @@ enum class DriveType : std::uint32_t {
     RamDisk = 6,   // RAM disk
 };
 
-// The drives present on this machine. One object per program run, made by MakeSystemDrives();
-// tests hand the windows a fake.
+// The drives present on this machine. One object per program run, made by MakeSystemDrives()
+// and handed to the windows, which know the drives only through it.
 //
 // An entry is the text the drive list shows for one drive, UTF-8: the drive's letter and a
 // colon, and for fixed disks, network drives and RAM disks a blank and a name in square
@@ -52,7 +52,7 @@ public:
     virtual std::filesystem::path CurrentFolderOf(std::string_view driveText) = 0;
 };
 
-// The drives of the machine this runs on (Drives_linux.cpp or Drives_windows.cpp).
+// The drives of the machine this runs on (DriveSystem_linux.cpp or DriveSystem_windows.cpp).
 std::unique_ptr<DriveSystem> MakeSystemDrives();
 
 // The query text of the drive check: the drive list's text followed by a backslash, encoded

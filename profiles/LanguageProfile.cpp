@@ -22,7 +22,7 @@ constexpr auto kContactChars = [] {
 
 } // namespace
 
-constexpr std::string_view ContactText{kContactChars.data(), kContactChars.size()};
+constexpr std::string_view kContactText{kContactChars.data(), kContactChars.size()};
 
 // The texts below are kept character for character, blanks included: several end with a
 // blank or hold two blanks in a row ("Konvertiere DEU zu TXT  ", German Label2 and Label4),
@@ -62,7 +62,7 @@ constexpr LanguageProfile kFrenchProfile{
             "Si vous installez des nouvelles campaignes ou des nouveaux scénarios en "
             "français, utilisez de nouveau ce programme.",
             // Label7
-            ContactText,
+            kContactText,
         },
     .FilePattern = "*.fra",
     .LogTextBefore = " (La valeur ASCII ",
@@ -127,7 +127,7 @@ constexpr LanguageProfile kGermanProfile{
             "Bei einer neuen installation von campaigns und scenarios, einfach wieder "
             "dieses programm verwenden.",
             // Label7
-            ContactText,
+            kContactText,
         },
     .FilePattern = "*.deu",
     .LogTextBefore = " (ascii werte",
@@ -196,7 +196,7 @@ constexpr LanguageProfile kEnglishProfile{
             "If you install new campaigns or scenarios in French/german, just use this "
             "program again.",
             // Label7
-            ContactText,
+            kContactText,
         },
     .FilePattern = "Tolvar Quennel.tqu",
     .LogTextBefore = " (ASCII value",

@@ -55,7 +55,7 @@ extern const LanguageProfile kGermanProfile;
 extern const LanguageProfile kEnglishProfile;
 
 // "E-mail: " followed by the contact address: Label7 under every profile and before any.
-extern const std::string_view ContactText;
+extern const std::string_view kContactText;
 
 // Copies the profile's five program-wide texts into M, in the order LogTextBefore,
 // LogTextAfter, CountMessage, DriveMessage, LogBaseName, each encoded to Windows-1252.

@@ -22,37 +22,36 @@ namespace rz408 {
 namespace {
 
 namespace fs = std::filesystem;
-using Action = BatchArguments::Action;
-using Args = std::vector<std::string>;
+using ArgList = std::vector<std::string>;
 
 struct ParseRow {
-    const char* name;
-    Args args;
-    Action action;
-    const LanguageProfile* profile; // for Convert
-    std::vector<std::string> folders;
-    const char* errorPart;  // for UsageError: a piece of the message
-    bool recursive = false; // for Convert
+    const char* Name;
+    ArgList Args;
+    BatchAction Action;
+    const LanguageProfile* Profile; // for Convert
+    std::vector<std::string> Folders;
+    const char* ErrorPart;  // for UsageError: a piece of the message
+    bool Recursive = false; // for Convert
 };
 
 const ParseRow kParseRows[] = {
-    {"LongGerman", {"--language", "german", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
-    {"LongFrench", {"--language", "french", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
-    {"ShortCodes", {"--language", "de", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
-    {"ShortCodeFr", {"--language", "fr", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
-    {"AnyCase", {"--language", "GerMAN", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
-    {"EqualsForm", {"--language=french", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
-    {"ShortOption", {"-l", "de", "x"}, Action::Convert, &kGermanProfile, {"x"}, ""},
-    {"ShortOptionJoined", {"-lfr", "x"}, Action::Convert, &kFrenchProfile, {"x"}, ""},
+    {"LongGerman", {"--language", "german", "x"}, BatchAction::Convert, &kGermanProfile, {"x"}, ""},
+    {"LongFrench", {"--language", "french", "x"}, BatchAction::Convert, &kFrenchProfile, {"x"}, ""},
+    {"ShortCodes", {"--language", "de", "x"}, BatchAction::Convert, &kGermanProfile, {"x"}, ""},
+    {"ShortCodeFr", {"--language", "fr", "x"}, BatchAction::Convert, &kFrenchProfile, {"x"}, ""},
+    {"AnyCase", {"--language", "GerMAN", "x"}, BatchAction::Convert, &kGermanProfile, {"x"}, ""},
+    {"EqualsForm", {"--language=french", "x"}, BatchAction::Convert, &kFrenchProfile, {"x"}, ""},
+    {"ShortOption", {"-l", "de", "x"}, BatchAction::Convert, &kGermanProfile, {"x"}, ""},
+    {"ShortOptionJoined", {"-lfr", "x"}, BatchAction::Convert, &kFrenchProfile, {"x"}, ""},
     {"LanguageAfterFolders",
      {"a", "b", "-l", "de"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"a", "b"},
      ""},
     {"SeveralFoldersInOrder",
      {"-l", "de", "c", "a b", "c"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"c", "a b", "c"},
      ""},
@@ -60,91 +59,106 @@ const ParseRow kParseRows[] = {
      {"-l", "de",
       "Spielst\xC3\xA4nde/\xC3\x9C"
       "bung"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"Spielst\xC3\xA4nde/\xC3\x9C"
       "bung"},
      ""},
     {"LastLanguageCounts",
      {"-l", "fr", "-l", "de", "x"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"x"},
      ""},
     {"DashDashEndsOptions",
      {"-l", "de", "--", "-odd", "--help"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"-odd", "--help"},
      ""},
-    {"LoneDashIsAFolder", {"-l", "de", "-"}, Action::Convert, &kGermanProfile, {"-"}, ""},
-    {"Help", {"--help"}, Action::Help, nullptr, {}, ""},
-    {"HelpShort", {"-h"}, Action::Help, nullptr, {}, ""},
-    {"HelpWinsOverMissingFolder", {"-l", "de", "--help"}, Action::Help, nullptr, {}, ""},
-    {"Version", {"--version"}, Action::Version, nullptr, {}, ""},
-    {"Nothing", {}, Action::UsageError, nullptr, {}, "no language"},
-    {"NoLanguage", {"x"}, Action::UsageError, nullptr, {}, "no language"},
+    {"LoneDashIsAFolder", {"-l", "de", "-"}, BatchAction::Convert, &kGermanProfile, {"-"}, ""},
+    {"Help", {"--help"}, BatchAction::Help, nullptr, {}, ""},
+    {"HelpShort", {"-h"}, BatchAction::Help, nullptr, {}, ""},
+    {"HelpWinsOverMissingFolder", {"-l", "de", "--help"}, BatchAction::Help, nullptr, {}, ""},
+    {"Version", {"--version"}, BatchAction::Version, nullptr, {}, ""},
+    {"Nothing", {}, BatchAction::UsageError, nullptr, {}, "no language"},
+    {"NoLanguage", {"x"}, BatchAction::UsageError, nullptr, {}, "no language"},
     {"LanguageValueMissing",
      {"x", "--language"},
-     Action::UsageError,
+     BatchAction::UsageError,
      nullptr,
      {},
      "needs a language"},
-    {"UnknownLanguage", {"-l", "klingon", "x"}, Action::UsageError, nullptr, {}, "'klingon'"},
-    {"EmptyLanguage", {"--language=", "x"}, Action::UsageError, nullptr, {}, "unknown language"},
-    {"English", {"-l", "english", "x"}, Action::UsageError, nullptr, {}, "switched off"},
-    {"EnglishShort", {"--language=EN", "x"}, Action::UsageError, nullptr, {}, "switched off"},
-    {"NoFolder", {"-l", "de"}, Action::UsageError, nullptr, {}, "no folder"},
-    {"UnknownOption", {"-l", "de", "--force", "x"}, Action::UsageError, nullptr, {}, "'--force'"},
+    {"UnknownLanguage", {"-l", "klingon", "x"}, BatchAction::UsageError, nullptr, {}, "'klingon'"},
+    {"EmptyLanguage",
+     {"--language=", "x"},
+     BatchAction::UsageError,
+     nullptr,
+     {},
+     "unknown language"},
+    {"English", {"-l", "english", "x"}, BatchAction::UsageError, nullptr, {}, "switched off"},
+    {"EnglishShort", {"--language=EN", "x"}, BatchAction::UsageError, nullptr, {}, "switched off"},
+    {"NoFolder", {"-l", "de"}, BatchAction::UsageError, nullptr, {}, "no folder"},
+    {"UnknownOption",
+     {"-l", "de", "--force", "x"},
+     BatchAction::UsageError,
+     nullptr,
+     {},
+     "'--force'"},
     {"UnknownEncoding",
      {"-l", "de", "--encoding", "latin1", "x"},
-     Action::UsageError,
+     BatchAction::UsageError,
      nullptr,
      {},
      "unknown encoding 'latin1'"},
     {"EncodingValueMissing",
      {"-l", "de", "x", "--encoding"},
-     Action::UsageError,
+     BatchAction::UsageError,
      nullptr,
      {},
      "needs an encoding"},
     {"EncodingTakesNoShortcut",
      {"-l", "de", "--encoding=utf16", "x"},
-     Action::UsageError,
+     BatchAction::UsageError,
      nullptr,
      {},
      "utf-16le or utf-16be"},
     {"EncodingBeforeTheFolders",
      {"--encoding", "utf-8", "-l", "fr", "a"},
-     Action::Convert,
+     BatchAction::Convert,
      &kFrenchProfile,
      {"a"},
      ""},
     {"Recursive",
      {"--recursive", "-l", "de", "x"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"x"},
      "",
      true},
     {"RecursiveShortAfterFolders",
      {"-l", "fr", "x", "y", "-r"},
-     Action::Convert,
+     BatchAction::Convert,
      &kFrenchProfile,
      {"x", "y"},
      "",
      true},
     {"FolderNamedLikeRecursive",
      {"-l", "de", "--", "-r", "--recursive"},
-     Action::Convert,
+     BatchAction::Convert,
      &kGermanProfile,
      {"-r", "--recursive"},
      "",
      false},
-    {"RecursiveNeedsAFolder", {"-l", "de", "-r"}, Action::UsageError, nullptr, {}, "no folder"},
+    {"RecursiveNeedsAFolder",
+     {"-l", "de", "-r"},
+     BatchAction::UsageError,
+     nullptr,
+     {},
+     "no folder"},
     {"RecursiveTakesNoValue",
      {"-l", "de", "--recursive=yes", "x"},
-     Action::UsageError,
+     BatchAction::UsageError,
      nullptr,
      {},
      "'--recursive=yes'"},
@@ -153,26 +167,26 @@ const ParseRow kParseRows[] = {
 class Parse : public ::testing::TestWithParam<ParseRow> {};
 
 void PrintTo(const ParseRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Parse, Arguments) {
     const ParseRow& row = GetParam();
-    const BatchArguments parsed = ParseArguments(row.args);
-    ASSERT_EQ(parsed.action, row.action) << parsed.error;
-    if (row.action == Action::Convert) {
-        EXPECT_EQ(parsed.profile, row.profile);
+    const BatchArguments parsed = ParseArguments(row.Args);
+    ASSERT_EQ(parsed.Action, row.Action) << parsed.Error;
+    if (row.Action == BatchAction::Convert) {
+        EXPECT_EQ(parsed.Profile, row.Profile);
         std::vector<std::string> folders;
-        for (const fs::path& folder : parsed.folders) {
+        for (const fs::path& folder : parsed.Folders) {
             folders.push_back(test::Utf8(folder));
         }
-        EXPECT_EQ(folders, row.folders);
-        EXPECT_EQ(parsed.recursive, row.recursive);
+        EXPECT_EQ(folders, row.Folders);
+        EXPECT_EQ(parsed.Recursive, row.Recursive);
     }
-    if (row.action == Action::UsageError) {
-        EXPECT_NE(parsed.error.find(row.errorPart), std::string::npos) << parsed.error;
+    if (row.Action == BatchAction::UsageError) {
+        EXPECT_NE(parsed.Error.find(row.ErrorPart), std::string::npos) << parsed.Error;
     } else {
-        EXPECT_EQ(parsed.error, "");
+        EXPECT_EQ(parsed.Error, "");
     }
 }
 
@@ -181,22 +195,23 @@ INSTANTIATE_TEST_SUITE_P(Rows, Parse, ::testing::ValuesIn(kParseRows), test::Row
 // --sync, which scripts pass, is taken anywhere among the options (every run flushes its copies
 // anyway), and never taken from a folder's name.
 TEST(ParseSync, AcceptedAndNeverAFolder) {
-    for (const Args& args : {Args{"--sync", "-l", "de", "x"}, Args{"-l", "de", "x", "--sync"}}) {
+    for (const ArgList& args :
+         {ArgList{"--sync", "-l", "de", "x"}, ArgList{"-l", "de", "x", "--sync"}}) {
         const BatchArguments parsed = ParseArguments(args);
-        EXPECT_EQ(parsed.action, BatchArguments::Action::Convert) << parsed.error;
-        EXPECT_EQ(parsed.folders, std::vector<fs::path>{"x"});
+        EXPECT_EQ(parsed.Action, BatchAction::Convert) << parsed.Error;
+        EXPECT_EQ(parsed.Folders, std::vector<fs::path>{"x"});
     }
     const BatchArguments folderNamedSync = ParseArguments({"-l", "de", "--", "--sync"});
-    ASSERT_EQ(folderNamedSync.folders.size(), 1u);
-    EXPECT_EQ(folderNamedSync.folders[0], fs::path("--sync"));
+    ASSERT_EQ(folderNamedSync.Folders.size(), 1u);
+    EXPECT_EQ(folderNamedSync.Folders[0], fs::path("--sync"));
 }
 
 // The encoding every source is read in: none unless given (each source tells), the last one
 // given counts, and "auto" goes back to none.
 struct EncodingRow {
-    const char* name;
-    Args args;
-    std::optional<SourceEncoding> encoding;
+    const char* Name;
+    ArgList Args;
+    std::optional<SourceEncoding> Encoding;
 };
 
 const EncodingRow kEncodingRows[] = {
@@ -213,13 +228,13 @@ const EncodingRow kEncodingRows[] = {
 class ParseEncoding : public ::testing::TestWithParam<EncodingRow> {};
 
 void PrintTo(const EncodingRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(ParseEncoding, Option) {
-    const BatchArguments parsed = ParseArguments(GetParam().args);
-    ASSERT_EQ(parsed.action, Action::Convert) << parsed.error;
-    EXPECT_EQ(parsed.encoding, GetParam().encoding);
+    const BatchArguments parsed = ParseArguments(GetParam().Args);
+    ASSERT_EQ(parsed.Action, BatchAction::Convert) << parsed.Error;
+    EXPECT_EQ(parsed.Encoding, GetParam().Encoding);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows), test::RowName());
@@ -227,51 +242,51 @@ INSTANTIATE_TEST_SUITE_P(Rows, ParseEncoding, ::testing::ValuesIn(kEncodingRows)
 // ---------------------------------------------------------------------------------------
 // The folder check: every folder is looked at before any is converted.
 
-enum class Entry { Folder, File, Missing, LinkToFolder, DanglingLink };
+enum class FolderEntry { Folder, File, Missing, LinkToFolder, DanglingLink };
 
 struct FolderRow {
-    const char* name;
-    Entry entry;
-    bool accepted;
-    const char* errorPart;
+    const char* Name;
+    FolderEntry Entry;
+    bool Accepted;
+    const char* ErrorPart;
 };
 
 const FolderRow kFolderRows[] = {
-    {"Folder", Entry::Folder, true, ""},
-    {"LinkToFolder", Entry::LinkToFolder, true, ""},
-    {"File", Entry::File, false, "is not a folder"},
-    {"Missing", Entry::Missing, false, "does not exist"},
-    {"DanglingLink", Entry::DanglingLink, false, "does not exist"},
+    {"Folder", FolderEntry::Folder, true, ""},
+    {"LinkToFolder", FolderEntry::LinkToFolder, true, ""},
+    {"File", FolderEntry::File, false, "is not a folder"},
+    {"Missing", FolderEntry::Missing, false, "does not exist"},
+    {"DanglingLink", FolderEntry::DanglingLink, false, "does not exist"},
 };
 
 class CheckFolder : public ::testing::TestWithParam<FolderRow> {};
 
 void PrintTo(const FolderRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(CheckFolder, AcceptsOnlyFolders) {
     const FolderRow& row = GetParam();
     test::TempFolder temp;
-    const fs::path good = temp.path() / "good";
+    const fs::path good = temp.Path() / "good";
     fs::create_directory(good);
-    const fs::path entry = temp.path() / "entry";
-    switch (row.entry) {
-    case Entry::Folder:
+    const fs::path entry = temp.Path() / "entry";
+    switch (row.Entry) {
+    case FolderEntry::Folder:
         fs::create_directory(entry);
         break;
-    case Entry::File:
+    case FolderEntry::File:
         temp.Write("entry", "x");
         break;
-    case Entry::Missing:
+    case FolderEntry::Missing:
         break;
-    case Entry::LinkToFolder:
-    case Entry::DanglingLink: {
+    case FolderEntry::LinkToFolder:
+    case FolderEntry::DanglingLink: {
         std::error_code ec;
-        if (row.entry == Entry::LinkToFolder) {
+        if (row.Entry == FolderEntry::LinkToFolder) {
             fs::create_directory_symlink(good, entry, ec);
         } else {
-            fs::create_symlink(temp.path() / "nowhere", entry, ec);
+            fs::create_symlink(temp.Path() / "nowhere", entry, ec);
         }
         if (ec) {
             GTEST_SKIP() << "no symbolic links here: " << ec.message();
@@ -281,14 +296,14 @@ TEST_P(CheckFolder, AcceptsOnlyFolders) {
     }
 
     std::ostringstream err;
-    EXPECT_EQ(CheckFolders({good, entry, good}, err), row.accepted);
-    if (row.accepted) {
+    EXPECT_EQ(CheckFolders({good, entry, good}, err), row.Accepted);
+    if (row.Accepted) {
         EXPECT_EQ(err.str(), "");
     } else {
         // One message, naming the bad folder only.
         const std::string message = err.str();
         EXPECT_NE(message.find("'" + test::Utf8(entry) + "'"), std::string::npos) << message;
-        EXPECT_NE(message.find(row.errorPart), std::string::npos) << message;
+        EXPECT_NE(message.find(row.ErrorPart), std::string::npos) << message;
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     }
 }
@@ -299,9 +314,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, CheckFolder, ::testing::ValuesIn(kFolderRows), te
 // Usage errors from the whole command: exit 2, a message and a hint, nothing written.
 
 struct UsageRow {
-    const char* name;
-    Args args; // "@" stands for the temporary folder, "@/..." for a path inside it
-    const char* errorPart;
+    const char* Name;
+    ArgList Args; // "@" stands for the temporary folder, "@/..." for a path inside it
+    const char* ErrorPart;
 };
 
 const UsageRow kUsageRows[] = {
@@ -317,7 +332,7 @@ const UsageRow kUsageRows[] = {
 class Usage : public ::testing::TestWithParam<UsageRow> {};
 
 void PrintTo(const UsageRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
@@ -326,19 +341,19 @@ TEST_P(Usage, ExitsWithTwoAndConvertsNothing) {
     temp.Write("x.deu", "Gr\xFC\xDF"
                         "e\r\n");
     temp.Write("x.fra", "\xE9t\xE9\r\n");
-    Args args;
-    for (const std::string& arg : row.args) {
-        args.push_back(arg.starts_with("@") ? test::Utf8(temp.path()) + arg.substr(1) : arg);
+    ArgList args;
+    for (const std::string& arg : row.Args) {
+        args.push_back(arg.starts_with("@") ? test::Utf8(temp.Path()) + arg.substr(1) : arg);
     }
 
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunBatch(args, out, err), kExitUsage);
     EXPECT_EQ(out.str(), "");
-    EXPECT_NE(err.str().find(row.errorPart), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(row.ErrorPart), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("--help"), std::string::npos) << err.str();
     // Only the two sources are there: no copy, no log.
-    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsageRows), test::RowName());
@@ -376,10 +391,10 @@ TEST(Version, NamesVersionAndLicenseOneLineEach) {
 // The one rule by which the command shows names: control characters and bytes that are no UTF-8
 // as the shell's $'...', everything else as it is; in messages within single quotes.
 struct ShownRow {
-    const char* name;
-    std::string text;
-    std::string quoted;
-    std::string shown;
+    const char* Name;
+    std::string Text;
+    std::string Quoted;
+    std::string Shown;
 };
 
 // clang-format off
@@ -399,8 +414,8 @@ class Shown : public ::testing::TestWithParam<ShownRow> {};
 
 TEST_P(Shown, ControlsAsTheShellWritesThem) {
     const ShownRow& row = GetParam();
-    EXPECT_EQ(QuotedText(row.text), row.quoted);
-    EXPECT_EQ(ShownText(row.text), row.shown);
+    EXPECT_EQ(QuotedText(row.Text), row.Quoted);
+    EXPECT_EQ(ShownText(row.Text), row.Shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Shown, ::testing::ValuesIn(kShownRows), test::RowName());
@@ -412,7 +427,7 @@ TEST(Output, AFailedStandardOutputIsAFailure) {
     out.setstate(std::ios::badbit);
     std::ostringstream err;
     Module1 m;
-    EXPECT_EQ(ConvertFolders(kGermanProfile, {temp.path()}, m, out, err), kExitFileFailed);
+    EXPECT_EQ(ConvertFolders(kGermanProfile, {temp.Path()}, m, out, err), kExitFileFailed);
     EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
 }
 
@@ -422,7 +437,7 @@ TEST(Output, FindingsThatCannotBeWrittenAreAFailure) {
     std::ostringstream out;
     out.setstate(std::ios::badbit);
     std::ostringstream err;
-    EXPECT_EQ(CheckSources(kGermanProfile, {temp.path()}, std::nullopt, out, err), kExitFileFailed);
+    EXPECT_EQ(CheckSources(kGermanProfile, {temp.Path()}, std::nullopt, out, err), kExitFileFailed);
     EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
 }
 

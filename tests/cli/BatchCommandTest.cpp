@@ -30,13 +30,13 @@ using test::WithPaths;
 // A folder of sources in either language, converted as the convert button converts it.
 
 struct LanguageRow {
-    const char* name;
-    const char* language;
-    const char* ext;      // the language's sources
-    const char* otherExt; // the other language's sources, which stay untouched
-    const char* logName;
-    std::string countOfThree; // standard output, UTF-8
-    std::string logFile;      // Windows-1252
+    const char* Name;
+    const char* Language;
+    const char* Ext;      // the language's sources
+    const char* OtherExt; // the other language's sources, which stay untouched
+    const char* LogName;
+    std::string CountOfThree; // standard output, UTF-8
+    std::string LogFile;      // Windows-1252
 };
 
 const LanguageRow kLanguageRows[] = {
@@ -51,12 +51,12 @@ const LanguageRow kLanguageRows[] = {
 class Language : public ::testing::TestWithParam<LanguageRow> {};
 
 void PrintTo(const LanguageRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     const LanguageRow& row = GetParam();
-    const std::string ext = row.ext;
+    const std::string ext = row.Ext;
     std::string upperExt = ext;
     for (char& c : upperExt) {
         c = static_cast<char>(c - 'a' + 'A');
@@ -64,23 +64,23 @@ TEST_P(Language, ConvertsTheFolderLikeTheConvertButton) {
     TempFolder temp;
     // A folder name with a blank and a letter outside ASCII, as game folders have them.
     const fs::path sub(u8"Spielst\u00e4nde 1");
-    const fs::path folder = temp.path() / sub;
+    const fs::path folder = temp.Path() / sub;
     temp.Write(sub / ("MAP." + upperExt), "Gr\xFC\xDF"
                                           "e\r\nStra\xDF"
                                           "e");
     temp.Write(sub / ("b." + ext), "a`b\x96\nc\r\n\r\n");
     temp.Write(sub / ("plain.x." + ext), "hello\r\n");
-    temp.Write(sub / ("other." + std::string(row.otherExt)), "\xE9t\xE9\r\n");
+    temp.Write(sub / ("other." + std::string(row.OtherExt)), "\xE9t\xE9\r\n");
 
-    const test::CommandResult result = RunCommand({"--language", row.language, Utf8(folder)});
+    const test::CommandResult result = RunCommand({"--language", row.Language, Utf8(folder)});
 
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, row.countOfThree);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Out, row.CountOfThree);
+    EXPECT_EQ(result.Err, "");
     EXPECT_EQ(ReadFile(folder / "MAP.txt"), "Gruesse\r\nStrasse\r\n");
     EXPECT_EQ(ReadFile(folder / "b.txt"), "a'b \nc\r\n\r\n");
     EXPECT_EQ(ReadFile(folder / "plain.txt"), "hello\r\n");
-    EXPECT_EQ(ReadFile(folder / row.logName), row.logFile);
+    EXPECT_EQ(ReadFile(folder / row.LogName), row.LogFile);
     EXPECT_FALSE(fs::exists(folder / "other.txt"));
     // Four sources, three copies, one log.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 8);
@@ -92,13 +92,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, Language, ::testing::ValuesIn(kLanguageRows), tes
 // Several folders, failures and exit codes.
 
 struct FoldersRow {
-    const char* name;
-    std::vector<std::string> folders; // folders of the temporary folder, in argument order
-    int exitCode;
-    std::string out;
-    std::vector<std::string> errParts;  // pieces standard error must hold
-    std::vector<std::string> converted; // targets that must hold "ok\r\n"
-    std::vector<std::string> untouched; // paths that must not exist
+    const char* Name;
+    std::vector<std::string> Folders; // folders of the temporary folder, in argument order
+    int ExitCode;
+    std::string Out;
+    std::vector<std::string> ErrParts;  // pieces standard error must hold
+    std::vector<std::string> Converted; // targets that must hold "ok\r\n"
+    std::vector<std::string> Untouched; // paths that must not exist
 };
 
 // The temporary folder holds:
@@ -168,12 +168,12 @@ const FoldersRow kFoldersRows[] = {
 void ExpectRun(const test::CommandResult& result, const fs::path& root, int exitCode,
                const std::vector<std::string>& errParts, const std::vector<std::string>& converted,
                const std::vector<std::string>& untouched) {
-    EXPECT_EQ(result.exitCode, exitCode) << result.err;
+    EXPECT_EQ(result.ExitCode, exitCode) << result.Err;
     if (errParts.empty()) {
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.Err, "");
     }
     for (const std::string& part : errParts) {
-        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+        EXPECT_NE(result.Err.find(part), std::string::npos) << part << " in " << result.Err;
     }
     for (const std::string& target : converted) {
         EXPECT_EQ(ReadFile(root / target), "ok\r\n") << target;
@@ -186,7 +186,7 @@ void ExpectRun(const test::CommandResult& result, const fs::path& root, int exit
 class Folders : public ::testing::TestWithParam<FoldersRow> {};
 
 void PrintTo(const FoldersRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Folders, ExitCodeOutputAndFiles) {
@@ -197,24 +197,24 @@ TEST_P(Folders, ExitCodeOutputAndFiles) {
     temp.Write("blocked/a.deu", "ok");
     temp.Write("blocked/b.deu", "ok");
     temp.Write("blocked/c.deu", "ok");
-    fs::create_directories(temp.path() / "blocked/b.txt");
-    fs::create_directories(temp.path() / "empty");
+    fs::create_directories(temp.Path() / "blocked/b.txt");
+    fs::create_directories(temp.Path() / "empty");
     temp.Write("logname/a.deu", "ok");
     temp.Write("logname/konvertionsfehler.deu", "ok");
     temp.Write("logblocked/a.deu", "ok");
-    fs::create_directories(temp.path() / "logblocked/konvertionsfehler.txt");
+    fs::create_directories(temp.Path() / "logblocked/konvertionsfehler.txt");
     temp.Write("file.deu", "ok");
 
     std::vector<std::string> args = {"-l", "de"};
-    for (const std::string& folder : row.folders) {
-        args.push_back(Utf8(temp.path() / folder));
+    for (const std::string& folder : row.Folders) {
+        args.push_back(Utf8(temp.Path() / folder));
     }
     const test::CommandResult result = RunCommand(args);
 
-    EXPECT_EQ(result.out, row.out);
-    ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
+    EXPECT_EQ(result.Out, row.Out);
+    ExpectRun(result, temp.Path(), row.ExitCode, row.ErrParts, row.Converted, row.Untouched);
     // The folder in the copy's place is left as it was.
-    EXPECT_TRUE(fs::is_directory(temp.path() / "blocked/b.txt"));
+    EXPECT_TRUE(fs::is_directory(temp.Path() / "blocked/b.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows), test::RowName());
@@ -224,10 +224,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, Folders, ::testing::ValuesIn(kFoldersRows), test:
 // is no failure; --encoding reads every source in the encoding given.
 
 struct EncodingRow {
-    const char* name;
-    std::vector<std::string> options;
-    std::vector<std::string> errLines; // the lines of standard error, each behind the folder
-    std::string utf8Target;            // what utf8.deu becomes
+    const char* Name;
+    std::vector<std::string> Options;
+    std::vector<std::string> ErrLines; // the lines of standard error, each behind the folder
+    std::string Utf8Target;            // what utf8.deu becomes
 };
 
 // The same line in Windows-1252 and as UTF-8: a u umlaut, a sharp s, typographic quotes.
@@ -258,7 +258,7 @@ const EncodingRow kEncodingRows[] = {
 class Encodings : public ::testing::TestWithParam<EncodingRow> {};
 
 void PrintTo(const EncodingRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Encodings, ConvertedAndNamed) {
@@ -280,38 +280,38 @@ TEST_P(Encodings, ConvertedAndNamed) {
     temp.Write("stray.deu", "\xE9" + kLineUtf8 + kLineUtf8);
 
     std::vector<std::string> args = {"-l", "de"};
-    args.insert(args.end(), row.options.begin(), row.options.end());
-    args.push_back(Utf8(temp.path()));
+    args.insert(args.end(), row.Options.begin(), row.Options.end());
+    args.push_back(Utf8(temp.Path()));
     const test::CommandResult result = RunCommand(args);
 
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, kGermanCount + " 5\n");
+    EXPECT_EQ(result.ExitCode, 0) << result.Err;
+    EXPECT_EQ(result.Out, kGermanCount + " 5\n");
     std::vector<std::string> errLines;
-    for (std::size_t at = 0; at < result.err.size();) {
-        const std::size_t end = result.err.find('\n', at);
-        const std::string line = result.err.substr(at, end - at);
+    for (std::size_t at = 0; at < result.Err.size();) {
+        const std::size_t end = result.Err.find('\n', at);
+        const std::string line = result.Err.substr(at, end - at);
         // "rz408-convert: '<folder>/" (or "\" on Windows) before the name.
-        const std::string start = "rz408-convert: '" + Utf8(temp.path());
+        const std::string start = "rz408-convert: '" + Utf8(temp.Path());
         EXPECT_TRUE(line.starts_with(start)) << line;
         errLines.push_back(line.substr(std::min(line.size(), start.size() + 1)));
-        at = end == std::string::npos ? result.err.size() : end + 1;
+        at = end == std::string::npos ? result.Err.size() : end + 1;
     }
-    EXPECT_EQ(errLines, row.errLines);
-    EXPECT_EQ(ReadFile(temp.path() / "utf8.txt"), row.utf8Target);
-    if (!row.options.empty()) {
+    EXPECT_EQ(errLines, row.ErrLines);
+    EXPECT_EQ(ReadFile(temp.Path() / "utf8.txt"), row.Utf8Target);
+    if (!row.Options.empty()) {
         return;
     }
     // Read as their text, the three give the same copy and the same log record.
-    EXPECT_EQ(ReadFile(temp.path() / "ansi.txt"), kLineTarget);
-    EXPECT_EQ(ReadFile(temp.path() / "utf16.txt"), kLineTarget);
-    EXPECT_EQ(ReadFile(temp.path() / "stray.txt"), " " + kLineTarget + kLineTarget);
+    EXPECT_EQ(ReadFile(temp.Path() / "ansi.txt"), kLineTarget);
+    EXPECT_EQ(ReadFile(temp.Path() / "utf16.txt"), kLineTarget);
+    EXPECT_EQ(ReadFile(temp.Path() / "stray.txt"), " " + kLineTarget + kLineTarget);
     const std::string quotes =
         "\r\n             \x84 (ascii werte 132) ist konvertiert zu leerzeichen."
         "\r\n             \x93 (ascii werte 147) ist konvertiert zu leerzeichen.";
     const std::string broken =
         "\r\n             ? (ascii werte 65533) ist konvertiert zu leerzeichen.";
     const std::string entries = " : " + quotes + "\r\n";
-    EXPECT_EQ(ReadFile(temp.path() / "konvertionsfehler.txt"),
+    EXPECT_EQ(ReadFile(temp.Path() / "konvertionsfehler.txt"),
               "ansi.deu" + entries + "broken.deu : " + broken + "\r\n" + "stray.deu : " + quotes +
                   broken + quotes + "\r\n" + "utf16.deu" + entries + "utf8.deu" + entries);
 }
@@ -335,20 +335,20 @@ INSTANTIATE_TEST_SUITE_P(Rows, Encodings, ::testing::ValuesIn(kEncodingRows), te
 enum class TreeExtra { None, Link, Locked, Blocked };
 
 struct CountLine {
-    const char* label; // the folder's relative path with '/' ("" for no prefix)
-    int count;
+    const char* Label; // the folder's relative path with '/' ("" for no prefix)
+    int Count;
 };
 
 struct TreeRow {
-    const char* name;
-    TreeExtra extra;
-    std::vector<std::string> args; // after "-l de"; "@x" stands for the path of x
-    int exitCode;
-    std::vector<CountLine> lines;       // standard output, in order
-    std::vector<std::string> converted; // targets that must hold "ok\r\n"
-    std::vector<std::string> logs;      // folders that must hold their own (empty) log file
-    std::vector<std::string> untouched; // paths that must not exist
-    std::vector<std::string> errParts;  // pieces standard error must hold ("" when empty)
+    const char* Name;
+    TreeExtra Extra;
+    std::vector<std::string> Args; // after "-l de"; "@x" stands for the path of x
+    int ExitCode;
+    std::vector<CountLine> Lines;       // standard output, in order
+    std::vector<std::string> Converted; // targets that must hold "ok\r\n"
+    std::vector<std::string> Logs;      // folders that must hold their own (empty) log file
+    std::vector<std::string> Untouched; // paths that must not exist
+    std::vector<std::string> ErrParts;  // pieces standard error must hold ("" when empty)
 };
 
 const std::vector<CountLine> kWholeGame = {{".", 1},        {"empty", 0},         {"maps.deu", 1},
@@ -452,7 +452,7 @@ const TreeRow kTreeRows[] = {
 class Tree : public ::testing::TestWithParam<TreeRow> {};
 
 void PrintTo(const TreeRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
@@ -463,14 +463,14 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
           "game/userscen/u.deu", "game/.hidden/h.deu", "outside/l.deu"}) {
         temp.Write(source, "ok");
     }
-    fs::create_directories(temp.path() / "game/empty");
-    const fs::path locked = temp.path() / "game/locked";
-    switch (row.extra) {
+    fs::create_directories(temp.Path() / "game/empty");
+    const fs::path locked = temp.Path() / "game/locked";
+    switch (row.Extra) {
     case TreeExtra::None:
         break;
     case TreeExtra::Link: {
         std::error_code ec;
-        fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
+        fs::create_directory_symlink(temp.Path() / "outside", temp.Path() / "game/link", ec);
         if (ec) {
             GTEST_SKIP() << "no symbolic links here: " << ec.message();
         }
@@ -484,26 +484,26 @@ TEST_P(Tree, EveryFolderBelowAsIfGivenByName) {
         fs::permissions(locked, fs::perms::none);
         break;
     case TreeExtra::Blocked:
-        fs::create_directories(temp.path() / "game/scenario/deep/d.txt");
+        fs::create_directories(temp.Path() / "game/scenario/deep/d.txt");
         break;
     }
 
-    const test::CommandResult result = RunCommand(WithPaths({"-l", "de"}, row.args, temp.path()),
+    const test::CommandResult result = RunCommand(WithPaths({"-l", "de"}, row.Args, temp.Path()),
                                                   test::Rights::WithoutReadOverride);
     std::error_code ec;
     fs::permissions(locked, fs::perms::owner_all, ec); // readable again for the checks
 
-    ExpectRun(result, temp.path(), row.exitCode, row.errParts, row.converted, row.untouched);
+    ExpectRun(result, temp.Path(), row.ExitCode, row.ErrParts, row.Converted, row.Untouched);
     std::string out;
-    for (const CountLine& line : row.lines) {
+    for (const CountLine& line : row.Lines) {
         // The label as the system writes paths: "scenario\\deep" on Windows.
-        const std::string label = Utf8(fs::path(line.label).make_preferred());
+        const std::string label = Utf8(fs::path(line.Label).make_preferred());
         out += (label.empty() ? "" : label + ": ") + kGermanCount + " " +
-               std::to_string(line.count) + "\n";
+               std::to_string(line.Count) + "\n";
     }
-    EXPECT_EQ(result.out, out);
-    for (const std::string& folder : row.logs) {
-        EXPECT_TRUE(fs::is_regular_file(temp.path() / folder / "konvertionsfehler.txt")) << folder;
+    EXPECT_EQ(result.Out, out);
+    for (const std::string& folder : row.Logs) {
+        EXPECT_TRUE(fs::is_regular_file(temp.Path() / folder / "konvertionsfehler.txt")) << folder;
     }
 }
 
@@ -520,11 +520,11 @@ const std::string kForger = "a\nFORGED.deu:9:9: x\x1B[2J.deu";
 const std::string kBlocked = "b\r.deu";
 
 struct ControlsRow {
-    const char* name;
-    std::vector<std::string> options; // before "-l de -r @game"
-    int exitCode;
-    std::string out;                   // behind the folder's path (UTF-8) where "@" stands
-    std::vector<std::string> errParts; // "@" stands for the folder's path, quoted in pieces
+    const char* Name;
+    std::vector<std::string> Options; // before "-l de -r @game"
+    int ExitCode;
+    std::string Out;                   // behind the folder's path (UTF-8) where "@" stands
+    std::vector<std::string> ErrParts; // "@" stands for the folder's path, quoted in pieces
 };
 
 const ControlsRow kControlsRows[] = {
@@ -548,13 +548,13 @@ const ControlsRow kControlsRows[] = {
 class Controls : public ::testing::TestWithParam<ControlsRow> {};
 
 void PrintTo(const ControlsRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Controls, NamesShownEscapedEverywhere) {
     const ControlsRow& row = GetParam();
     TempFolder temp;
-    const fs::path game = temp.path() / "game";
+    const fs::path game = temp.Path() / "game";
     try {
         temp.Write(fs::path("game") / kSub / kForger, "\xE2\x80\x9E");
         temp.Write(fs::path("game") / kBlocked, "ok");
@@ -562,29 +562,29 @@ TEST_P(Controls, NamesShownEscapedEverywhere) {
     } catch (const std::exception& e) {
         GTEST_SKIP() << "no control characters in names here: " << e.what();
     }
-    std::vector<std::string> args = row.options;
+    std::vector<std::string> args = row.Options;
     args.insert(args.end(), {"-l", "de", "-r", Utf8(game)});
 
     const test::CommandResult result = RunCommand(args);
 
-    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    EXPECT_EQ(result.ExitCode, row.ExitCode) << result.Err;
     const auto withPath = [&](std::string text, const std::string& path) {
         const std::size_t at = text.find('@');
         return at == std::string::npos ? text : text.replace(at, 1, path);
     };
-    EXPECT_EQ(result.out, withPath(row.out, Utf8(game)));
-    for (const std::string& part : row.errParts) {
+    EXPECT_EQ(result.Out, withPath(row.Out, Utf8(game)));
+    for (const std::string& part : row.ErrParts) {
         const std::string expected = withPath(part, "'" + Utf8(game));
-        EXPECT_NE(result.err.find(expected), std::string::npos) << expected << " in " << result.err;
+        EXPECT_NE(result.Err.find(expected), std::string::npos) << expected << " in " << result.Err;
     }
-    for (const std::string& printed : {result.out, result.err}) {
+    for (const std::string& printed : {result.Out, result.Err}) {
         EXPECT_EQ(
             std::count_if(printed.begin(), printed.end(),
                           [](char c) { return (c >= 0 && c < ' ' && c != '\n') || c == 127; }),
             0)
             << printed;
     }
-    if (row.options.empty()) {
+    if (row.Options.empty()) {
         EXPECT_EQ(ReadFile(game / kSub / "konvertionsfehler.txt"),
                   "a?FORGED.deu:9:9: x?[2J.deu : \r\n             \x84 (ascii werte 132) ist "
                   "konvertiert zu leerzeichen.\r\n");
@@ -597,11 +597,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, Controls, ::testing::ValuesIn(kControlsRows), tes
 // The command line itself: usage errors and help through the real executable.
 
 struct CommandRow {
-    const char* name;
-    std::vector<std::string> args;
-    int exitCode;
-    bool helpOnStdout;
-    const char* errPart;
+    const char* Name;
+    std::vector<std::string> Args;
+    int ExitCode;
+    bool HelpOnStdout;
+    const char* ErrPart;
 };
 
 const CommandRow kCommandRows[] = {
@@ -612,15 +612,15 @@ const CommandRow kCommandRows[] = {
 class Command : public ::testing::TestWithParam<CommandRow> {};
 
 void PrintTo(const CommandRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Command, ExitCodeAndMessage) {
     const CommandRow& row = GetParam();
-    const test::CommandResult result = RunCommand(row.args);
-    EXPECT_EQ(result.exitCode, row.exitCode);
-    EXPECT_EQ(result.out.find("Usage: rz408-convert") == 0, row.helpOnStdout) << result.out;
-    EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
+    const test::CommandResult result = RunCommand(row.Args);
+    EXPECT_EQ(result.ExitCode, row.ExitCode);
+    EXPECT_EQ(result.Out.find("Usage: rz408-convert") == 0, row.HelpOnStdout) << result.Out;
+    EXPECT_NE(result.Err.find(row.ErrPart), std::string::npos) << result.Err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Command, ::testing::ValuesIn(kCommandRows), test::RowName());

@@ -52,14 +52,14 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 // One source: the characters found, each where it stands, and the log of a real conversion.
 
 struct SourceRow {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> options; // besides --language
+    const char* Name;
+    std::string Bytes;
+    std::vector<std::string> Options; // besides --language
     // "LINE:COLUMN CHARACTER CODE [SHOWN]" for each finding in order, ", " between them: the
     // source's character (UTF-8), its code in the log, and how the check shows it where that is
     // not as itself.
-    std::string findings;
-    const LanguageProfile* profile = &kGermanProfile;
+    std::string Findings;
+    const LanguageProfile* Profile = &kGermanProfile;
 };
 
 // clang-format off
@@ -104,55 +104,55 @@ const SourceRow kSourceRows[] = {
 class Source : public ::testing::TestWithParam<SourceRow> {};
 
 void PrintTo(const SourceRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Source, FoundWhereTheyStandAsTheConversionLogsThem) {
     const SourceRow& row = GetParam();
     TempFolder temp;
     Module1 m;
-    InstallProgramTexts(*row.profile, m);
-    const std::string name = "x" + std::string(row.profile->FilePattern.substr(1));
-    const fs::path source = temp.Write(name, row.bytes);
-    std::vector<std::string> args = {"--language", row.profile == &kGermanProfile ? "de" : "fr"};
-    args.insert(args.end(), row.options.begin(), row.options.end());
-    args.push_back(Utf8(temp.path()));
+    InstallProgramTexts(*row.Profile, m);
+    const std::string name = "x" + std::string(row.Profile->FilePattern.substr(1));
+    const fs::path source = temp.Write(name, row.Bytes);
+    std::vector<std::string> args = {"--language", row.Profile == &kGermanProfile ? "de" : "fr"};
+    args.insert(args.end(), row.Options.begin(), row.Options.end());
+    args.push_back(Utf8(temp.Path()));
     std::vector<std::string> check = args;
     check.insert(check.begin(), "--check");
 
     const test::CommandResult checked = RunCommand(check);
 
-    EXPECT_EQ(checked.exitCode, row.findings.empty() ? kExitConverted : kExitBlanksFound);
+    EXPECT_EQ(checked.ExitCode, row.Findings.empty() ? kExitConverted : kExitBlanksFound);
     std::string out;
     // The log's entries line by line, each line's as the log orders them: the Windows-1252
     // codes, then the characters Windows-1252 lacks (shown as '?'), each one once.
     std::map<int, std::set<std::tuple<bool, std::int64_t, char>>> entries;
-    std::istringstream findings(row.findings);
+    std::istringstream findings(row.Findings);
     for (std::string finding; std::getline(findings, finding, ',');) {
         std::istringstream in(finding);
         std::string place, character, shown;
         std::int64_t code = 0;
         in >> place >> character >> code >> shown;
         out += Utf8(source) + ":" + place + ": " + (shown.empty() ? character : shown) +
-               std::string(row.profile->LogTextBefore) + NumberText(code) +
-               std::string(row.profile->LogTextAfter) + "\n";
+               std::string(row.Profile->LogTextBefore) + NumberText(code) +
+               std::string(row.Profile->LogTextAfter) + "\n";
         const char logged = Utf8ToCp1252(character)[0];
         entries[std::stoi(place)].insert(
             {static_cast<unsigned char>(logged) != code, code, logged});
     }
-    EXPECT_EQ(checked.out, out);
-    EXPECT_EQ(Snapshot(temp.path()).size(), 1u) << "the check wrote a file";
+    EXPECT_EQ(checked.Out, out);
+    EXPECT_EQ(Snapshot(temp.Path()).size(), 1u) << "the check wrote a file";
 
     const test::CommandResult converted = RunCommand(args);
 
-    ASSERT_EQ(converted.exitCode, kExitConverted) << converted.err;
+    ASSERT_EQ(converted.ExitCode, kExitConverted) << converted.Err;
     std::string record;
     for (const auto& [line, codes] : entries) {
         for (const auto& [other, code, logged] : codes) {
             AppendLogEntry(record, m, logged, code);
         }
     }
-    EXPECT_EQ(ReadFile(temp.path() / LogFileName(m)),
+    EXPECT_EQ(ReadFile(temp.Path() / LogFileName(m)),
               record.empty() ? "" : name + " : " + record + "\r\n");
 }
 
@@ -171,15 +171,15 @@ INSTANTIATE_TEST_SUITE_P(Rows, Source, ::testing::ValuesIn(kSourceRows), test::R
 // and, as the row asks: game/b.deu and game/locked/ (with k.deu), both unreadable; or
 // game/konvertionsfehler.deu, whose copy would be the log file; or game/shut/ (with s.deu), which
 // may be read but not searched.
-enum class Extra { None, Locked, LogName, Unsearchable };
+enum class ExtraFile { None, Locked, LogName, Unsearchable };
 
 struct FolderRow {
-    const char* name;
-    Extra extra;
-    std::vector<std::string> args; // after "--check -l de"; "@x" stands for the path of x
-    int exitCode;
-    std::vector<std::string> found;    // "PATH:LINE:COLUMN" of each line of standard output
-    std::vector<std::string> errParts; // pieces standard error must hold
+    const char* Name;
+    ExtraFile Extra;
+    std::vector<std::string> Args; // after "--check -l de"; "@x" stands for the path of x
+    int ExitCode;
+    std::vector<std::string> Found;    // "PATH:LINE:COLUMN" of each line of standard output
+    std::vector<std::string> ErrParts; // pieces standard error must hold
 };
 
 const std::vector<std::string> kInGame = {"game/a.deu:1:4"};
@@ -187,20 +187,20 @@ const std::vector<std::string> kInTree = {"game/a.deu:1:4", "game/scenario/s.deu
 
 // clang-format off
 const FolderRow kFolderRows[] = {
-    {"BlanksExitThree", Extra::None, {"@game"}, kExitBlanksFound, kInGame,
+    {"BlanksExitThree", ExtraFile::None, {"@game"}, kExitBlanksFound, kInGame,
      {"game': checked 1 file, 1 character in 1 file would become a blank"}},
-    {"NoBlanksExitZero", Extra::None, {"@game/clean"}, kExitConverted, {},
+    {"NoBlanksExitZero", ExtraFile::None, {"@game/clean"}, kExitConverted, {},
      {"clean': checked 1 file, no character would become a blank"}},
-    {"NestedFoldersNotHiddenOnesNorLinks", Extra::None, {"-r", "@game"}, kExitBlanksFound, kInTree,
+    {"NestedFoldersNotHiddenOnesNorLinks", ExtraFile::None, {"-r", "@game"}, kExitBlanksFound, kInTree,
      {"clean': checked 1 file", "scenario': checked 1 file"}},
-    {"UnreadableWinsOverBlanks", Extra::Locked, {"--recursive", "@game"}, kExitFileFailed, kInTree,
+    {"UnreadableWinsOverBlanks", ExtraFile::Locked, {"--recursive", "@game"}, kExitFileFailed, kInTree,
      {"b.deu' not checked: cannot be read: ", "checked 1 of 2 files", "locked' cannot be read"}},
-    {"SourceNamedLikeTheLogIsNamedNotRead", Extra::LogName, {"@game"}, kExitFileFailed, kInGame,
+    {"SourceNamedLikeTheLogIsNamedNotRead", ExtraFile::LogName, {"@game"}, kExitFileFailed, kInGame,
      {"konvertionsfehler.deu' would not be converted: its copy konvertionsfehler.txt would "
       "overwrite the log file"}},
-    {"MissingFolderChecksNothing", Extra::None, {"@game", "@missing"}, kExitUsage, {},
+    {"MissingFolderChecksNothing", ExtraFile::None, {"@game", "@missing"}, kExitUsage, {},
      {"missing' does not exist"}},
-    {"UnsearchableFolderNamesItsSources", Extra::Unsearchable, {"@game/shut"}, kExitFileFailed, {},
+    {"UnsearchableFolderNamesItsSources", ExtraFile::Unsearchable, {"@game/shut"}, kExitFileFailed, {},
      {"s.deu' not checked: cannot be read: Permission denied", "checked 0 of 1 file"}},
 };
 // clang-format on
@@ -208,7 +208,7 @@ const FolderRow kFolderRows[] = {
 class Folder : public ::testing::TestWithParam<FolderRow> {};
 
 void PrintTo(const FolderRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
@@ -228,51 +228,51 @@ TEST_P(Folder, ExitCodeFindingsAndNothingWritten) {
         fileops::Folder game;
         fileops::File left;
         std::string name;
-        ASSERT_FALSE(fileops::OpenFolder(temp.path() / "game", game));
+        ASSERT_FALSE(fileops::OpenFolder(temp.Path() / "game", game));
         ASSERT_FALSE(fileops::CreateTemporary(game, "a.txt", left, name));
         ASSERT_FALSE(fileops::WriteAll(left, "half a co", 9));
     }
     std::error_code ec;
-    fs::create_directory_symlink(temp.path() / "outside", temp.path() / "game/link", ec);
-    if (row.extra == Extra::Locked || row.extra == Extra::Unsearchable) {
+    fs::create_directory_symlink(temp.Path() / "outside", temp.Path() / "game/link", ec);
+    if (row.Extra == ExtraFile::Locked || row.Extra == ExtraFile::Unsearchable) {
         if (const std::string why = test::WhyPermissionsDoNotApply(); !why.empty()) {
             GTEST_SKIP() << why;
         }
     }
-    if (row.extra == Extra::Locked) {
+    if (row.Extra == ExtraFile::Locked) {
         fs::permissions(temp.Write("game/b.deu", "\x96"), fs::perms::none);
         fs::permissions(temp.Write("game/locked/k.deu", "\x96").parent_path(), fs::perms::none);
-    } else if (row.extra == Extra::Unsearchable) {
+    } else if (row.Extra == ExtraFile::Unsearchable) {
         fs::permissions(temp.Write("game/shut/s.deu", "\x96").parent_path(),
                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    } else if (row.extra == Extra::LogName) {
+    } else if (row.Extra == ExtraFile::LogName) {
         temp.Write("game/konvertionsfehler.deu", "\x96");
     }
-    const auto before = Snapshot(temp.path());
+    const auto before = Snapshot(temp.Path());
 
     const test::CommandResult result =
-        RunCommand(WithPaths({"--check", "-l", "de"}, row.args, temp.path()),
+        RunCommand(WithPaths({"--check", "-l", "de"}, row.Args, temp.Path()),
                    test::Rights::WithoutReadOverride);
 
-    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    EXPECT_EQ(result.ExitCode, row.ExitCode) << result.Err;
     std::vector<std::string> found;
-    std::istringstream out(result.out);
+    std::istringstream out(result.Out);
     for (std::string line; std::getline(out, line);) {
         found.push_back(line.substr(0, line.find(": ")));
     }
     std::vector<std::string> expected;
-    for (const std::string& place : row.found) {
+    for (const std::string& place : row.Found) {
         const std::size_t colon = place.find(':');
-        expected.push_back(Utf8((temp.path() / place.substr(0, colon)).make_preferred()) +
+        expected.push_back(Utf8((temp.Path() / place.substr(0, colon)).make_preferred()) +
                            place.substr(colon));
     }
     EXPECT_EQ(found, expected);
-    for (const std::string& part : row.errParts) {
-        EXPECT_NE(result.err.find(part), std::string::npos) << part << " in " << result.err;
+    for (const std::string& part : row.ErrParts) {
+        EXPECT_NE(result.Err.find(part), std::string::npos) << part << " in " << result.Err;
     }
-    EXPECT_EQ(Snapshot(temp.path()), before) << "the check changed the folder";
-    fs::permissions(temp.path() / "game/locked", fs::perms::owner_all, ec); // removable again
-    fs::permissions(temp.path() / "game/shut", fs::perms::owner_all, ec);
+    EXPECT_EQ(Snapshot(temp.Path()), before) << "the check changed the folder";
+    fs::permissions(temp.Path() / "game/locked", fs::perms::owner_all, ec); // removable again
+    fs::permissions(temp.Path() / "game/shut", fs::perms::owner_all, ec);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Folder, ::testing::ValuesIn(kFolderRows), test::RowName());

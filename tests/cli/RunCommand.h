@@ -12,9 +12,9 @@
 namespace rz408::test {
 
 struct CommandResult {
-    int exitCode = -1; // -1 when the command could not be started or did not exit normally
-    std::string out;   // standard output, lines ended by "\n"
-    std::string err;   // standard error, lines ended by "\n"
+    int ExitCode = -1; // -1 when the command could not be started or did not exit normally
+    std::string Out;   // standard output, lines ended by "\n"
+    std::string Err;   // standard error, lines ended by "\n"
 };
 
 // What the command may read. Root reads every folder whatever its permission bits say; with

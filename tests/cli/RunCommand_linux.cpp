@@ -49,9 +49,9 @@ CommandResult RunCommand(const std::vector<std::string>& args, Rights rights) {
     command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string());
     const int status = std::system(command.c_str());
     CommandResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFile(out);
-    result.err = ReadFile(err);
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Out = ReadFile(out);
+    result.Err = ReadFile(err);
     return result;
 }
 

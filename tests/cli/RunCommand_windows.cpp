@@ -87,7 +87,7 @@ CommandResult RunCommand(const std::vector<std::string>& args, Rights /*rights*/
         ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         if (::GetExitCodeProcess(process.hProcess, &code)) {
-            result.exitCode = static_cast<int>(code);
+            result.ExitCode = static_cast<int>(code);
         }
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
@@ -97,8 +97,8 @@ CommandResult RunCommand(const std::vector<std::string>& args, Rights /*rights*/
             ::CloseHandle(handle);
         }
     }
-    result.out = WithLfLines(ReadFile(outFile));
-    result.err = WithLfLines(ReadFile(errFile));
+    result.Out = WithLfLines(ReadFile(outFile));
+    result.Err = WithLfLines(ReadFile(errFile));
     return result;
 }
 

@@ -60,7 +60,7 @@ TEST(ConversionRun, EmptyListEmptiesTheLog) {
     TempFolder folder;
     WriteFile(folder / "konvertionsfehler.txt", "an old log");
     Module1 m = test::German();
-    const RunReport report = ConversionRun(m, folder.path(), {});
+    const RunReport report = ConversionRun(m, folder.Path(), {});
     EXPECT_EQ(report.Converted, 0u);
     EXPECT_TRUE(report.Failures.empty());
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), "");
@@ -70,7 +70,7 @@ TEST(ConversionRun, EmptyListEmptiesTheLog) {
 }
 
 struct FileCase {
-    std::string name;
+    std::string Name;
     std::string source;
     std::string targetName;
     std::string target;
@@ -94,13 +94,13 @@ const std::string kGermanLog = "B.DEU : " + GermanEntry(150) + GermanEntry(150) 
 
 void WriteSources(const TempFolder& folder, const std::vector<FileCase>& files) {
     for (const FileCase& file : files) {
-        WriteFile(folder / file.name, file.source);
+        WriteFile(folder / file.Name, file.source);
     }
 }
 
 void ExpectTargets(const TempFolder& folder, const std::vector<FileCase>& files) {
     for (const FileCase& file : files) {
-        SCOPED_TRACE(file.name);
+        SCOPED_TRACE(file.Name);
         EXPECT_EQ(ReadFile(folder / file.targetName), file.target);
     }
 }
@@ -409,8 +409,8 @@ void ExpectReasonInParts(const FileFailure& failure) {
 }
 
 struct FailureCase {
-    const char* name;
-    friend void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.Name; }
     void (*prepare)(const TempFolder&); // puts the trouble in place of "bad.deu" or "bad.txt"
     const char* reason;
 };
@@ -437,7 +437,7 @@ TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
     }
     Module1 m = test::German();
     const RunReport report =
-        ConversionRun(m, folder.path(), {"a.deu", "bad.deu", "c.deu"}, RunOptions{});
+        ConversionRun(m, folder.Path(), {"a.deu", "bad.deu", "c.deu"}, RunOptions{});
     EXPECT_EQ(report.Converted, 2u);
     ASSERT_EQ(report.Failures.size(), 1u);
     EXPECT_EQ(report.Failures[0].Name, "bad.deu");
@@ -492,8 +492,8 @@ INSTANTIATE_TEST_SUITE_P(
 // target's place) fails then, and its log record comes out of the log, however many records of
 // the batch lie behind it and however long they are.
 struct BatchCase {
-    const char* name;
-    friend void PrintTo(const BatchCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const BatchCase& row, std::ostream* out) { *out << row.Name; }
     int files;
     std::vector<int> blocked; // the files whose targets are folders
     std::size_t batchFiles;
@@ -540,7 +540,7 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
     RunOptions options;
     options.BatchFiles = row.batchFiles;
     options.BatchBytes = row.batchBytes;
-    const RunReport report = ConversionRun(m, folder.path(), names, options);
+    const RunReport report = ConversionRun(m, folder.Path(), names, options);
     EXPECT_EQ(report.Converted, static_cast<std::uint64_t>(row.files) - row.blocked.size());
     ASSERT_EQ(report.Failures.size(), failures.size());
     for (std::size_t k = 0; k < failures.size(); ++k) {
@@ -573,8 +573,8 @@ INSTANTIATE_TEST_SUITE_P(
 // The folder is renamed after the first file, and something else may take its path: the run
 // goes on in the folder it opened, and writes nothing anywhere else.
 struct MovedCase {
-    const char* name;
-    friend void PrintTo(const MovedCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const MovedCase& row, std::ostream* out) { *out << row.Name; }
     // Puts something at PATH, where the folder was; ELSEWHERE is another folder.
     void (*takePlace)(const std::filesystem::path& path, const std::filesystem::path& elsewhere);
 };
@@ -636,8 +636,8 @@ INSTANTIATE_TEST_SUITE_P(
 // run in the folder; nothing else is, however much it looks like it: a file someone named like
 // one, a temporary file's mark on another name, or on a folder, link, FIFO or device.
 struct LeftoverCase {
-    const char* name;
-    friend void PrintTo(const LeftoverCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const LeftoverCase& row, std::ostream* out) { *out << row.Name; }
     const char* target; // of the dead run's temporary file
     const char* entry;  // what is named so in the end; nullptr: as the dead run named it
     std::filesystem::file_type type; // regular, directory, symlink (to a file outside), fifo or
@@ -661,7 +661,7 @@ TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
             fileops::Folder dir;
             fileops::File file;
             std::string name;
-            if (fileops::OpenFolder(folder.path(), dir) ||
+            if (fileops::OpenFolder(folder.Path(), dir) ||
                 fileops::CreateTemporary(dir, row.target, file, name) ||
                 fileops::WriteAll(file, "half a co", 9)) {
                 return std::string();
@@ -669,9 +669,9 @@ TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
             return name;
         },
         std::chrono::seconds(10));
-    ASSERT_FALSE(dead.out.empty()) << test::Describe(dead);
-    const fs::path left = folder / dead.out;
-    const fs::path entry = folder / (row.entry != nullptr ? row.entry : dead.out.c_str());
+    ASSERT_FALSE(dead.Out.empty()) << test::Describe(dead);
+    const fs::path left = folder / dead.Out;
+    const fs::path entry = folder / (row.entry != nullptr ? row.entry : dead.Out.c_str());
     if (row.entry != nullptr || row.type != fs::file_type::regular || !row.marked) {
         struct stat times {};
         ASSERT_EQ(::lstat(left.c_str(), &times), 0);
@@ -734,7 +734,7 @@ TEST(ConversionRun, TemporaryFileOfALiveRunStays) {
     TempFolder folder;
     WriteFile(folder / "a.deu", "\xE4");
     fileops::Folder other;
-    ASSERT_FALSE(fileops::OpenFolder(folder.path(), other));
+    ASSERT_FALSE(fileops::OpenFolder(folder.Path(), other));
     fileops::File file;
     std::string name;
     ASSERT_FALSE(fileops::CreateTemporary(other, "a.txt", file, name));
@@ -767,7 +767,7 @@ TEST(ConversionRun, WaitingCopiesMakeRoomForFurtherFiles) {
         rlimit few = before;
         few.rlim_cur = static_cast<rlim_t>(lowestFree + 15);
         ::setrlimit(RLIMIT_NOFILE, &few);
-        report = ConversionRun(m, folder.path(), names, options);
+        report = ConversionRun(m, folder.Path(), names, options);
         ::setrlimit(RLIMIT_NOFILE, &before);
     }
     EXPECT_TRUE(report.Failures.empty()) << report.Failures.front().Reason;
@@ -922,8 +922,8 @@ TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
 }
 
 struct DiskCase {
-    const char* name;
-    friend void PrintTo(const DiskCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const DiskCase& row, std::ostream* out) { *out << row.Name; }
     const char* options;
     std::string source;
     bool readOnly;
@@ -1044,9 +1044,9 @@ TEST(ConversionRun, FortyThousandFilesAreCounted) {
         ::close(fd);
     }
     Module1 m = test::German();
-    const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
+    const std::vector<std::string> names = ListFolder(folder.Path(), "*.deu");
     ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
-    const RunReport report = ConversionRun(m, folder.path(), names);
+    const RunReport report = ConversionRun(m, folder.Path(), names);
     EXPECT_EQ(report.Converted, static_cast<std::uint64_t>(count));
     EXPECT_TRUE(report.Failures.empty());
     EXPECT_EQ(CountMessageText(m, report),

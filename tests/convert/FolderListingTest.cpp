@@ -19,7 +19,7 @@ using test::TempFolder;
 using test::WriteFile;
 
 struct MatchCase {
-    std::string name;
+    std::string Name;
     std::string pattern;
     bool matches;
 };
@@ -61,8 +61,8 @@ TEST(MatchesPattern, Rows) {
         {"b.deu", "[ab].deu", false},
     };
     for (const MatchCase& row : rows) {
-        SCOPED_TRACE(row.name + " ~ " + row.pattern);
-        EXPECT_EQ(MatchesPattern(row.name, row.pattern), row.matches);
+        SCOPED_TRACE(row.Name + " ~ " + row.pattern);
+        EXPECT_EQ(MatchesPattern(row.Name, row.pattern), row.matches);
     }
 }
 
@@ -112,12 +112,12 @@ TEST_F(ListFolderTest, Rows) {
     };
     for (const auto& [pattern, names] : rows) {
         SCOPED_TRACE(pattern);
-        EXPECT_EQ(ListFolder(folder.path(), pattern), names);
+        EXPECT_EQ(ListFolder(folder.Path(), pattern), names);
     }
 }
 
 TEST_F(ListFolderTest, EverythingOrdinaryWithStar) {
-    const std::vector<std::string> names = ListFolder(folder.path(), "*");
+    const std::vector<std::string> names = ListFolder(folder.Path(), "*");
     const std::vector<std::string> expected = {"A.DEU",
                                                "a.deu",
                                                "b.deu",
@@ -137,8 +137,8 @@ TEST_F(ListFolderTest, EverythingOrdinaryWithStar) {
 
 // What cannot be listed lists nothing, and says why: it never passes for an empty folder.
 struct UnlistableRow {
-    const char* name;
-    friend void PrintTo(const UnlistableRow& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const UnlistableRow& row, std::ostream* out) { *out << row.Name; }
     std::filesystem::path (*make)(const TempFolder& folder); // the folder to list
 
     std::errc error;
@@ -156,7 +156,7 @@ TEST_P(Unlistable, NothingAndTheReason) {
         test::WithoutReadOverride unprivileged;
         if (GetParam().error == std::errc::permission_denied && !unprivileged.Dropped() &&
             ::access(path.c_str(), R_OK) == 0) {
-            ::chmod(folder.path().c_str(), 0755);
+            ::chmod(folder.Path().c_str(), 0755);
             GTEST_SKIP() << "a folder of mode 000 stays readable here";
         }
         // Every descriptor taken, where the row asks for it.
@@ -172,11 +172,11 @@ TEST_P(Unlistable, NothingAndTheReason) {
         names = ListFolder(path, "*.deu", error);
         ::setrlimit(RLIMIT_NOFILE, &before);
     }
-    ::chmod(folder.path().c_str(), 0755);
+    ::chmod(folder.Path().c_str(), 0755);
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(error, GetParam().error) << error.message();
     // The folder itself, listed again, is no failure.
-    EXPECT_EQ(ListFolder(folder.path(), "*.deu", error), std::vector<std::string>{"a.deu"});
+    EXPECT_EQ(ListFolder(folder.Path(), "*.deu", error), std::vector<std::string>{"a.deu"});
     EXPECT_FALSE(error) << error.message();
 }
 
@@ -191,11 +191,11 @@ INSTANTIATE_TEST_SUITE_P(
                                   std::errc::no_such_file_or_directory},
                     UnlistableRow{"Unreadable",
                                   [](const TempFolder& f) {
-                                      ::chmod(f.path().c_str(), 0);
-                                      return f.path();
+                                      ::chmod(f.Path().c_str(), 0);
+                                      return f.Path();
                                   },
                                   std::errc::permission_denied},
-                    UnlistableRow{"NoDescriptorLeft", [](const TempFolder& f) { return f.path(); },
+                    UnlistableRow{"NoDescriptorLeft", [](const TempFolder& f) { return f.Path(); },
                                   std::errc::too_many_files_open}),
     test::RowName());
 
@@ -205,14 +205,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(UnsearchableFolder, ListsItsFiles) {
     TempFolder folder;
     WriteFile(folder / "a.deu", "x");
-    ::chmod(folder.path().c_str(), 0444);
+    ::chmod(folder.Path().c_str(), 0444);
     std::error_code error;
     std::vector<std::string> names;
     {
         test::WithoutReadOverride unprivileged;
-        names = ListFolder(folder.path(), "*.deu", error);
+        names = ListFolder(folder.Path(), "*.deu", error);
     }
-    ::chmod(folder.path().c_str(), 0755);
+    ::chmod(folder.Path().c_str(), 0755);
     EXPECT_EQ(names, std::vector<std::string>{"a.deu"});
     EXPECT_FALSE(error) << error.message();
 }
@@ -236,9 +236,9 @@ TEST(PathInFolder, ListedNamesOpenTheirFiles) {
                              "raw\xFC.deu", "sp ace.deu"}) {
         WriteFile(folder / name, name);
     }
-    for (const std::string& name : ListFolder(folder.path(), "*.deu")) {
+    for (const std::string& name : ListFolder(folder.Path(), "*.deu")) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(test::ReadFile(PathInFolder(folder.path(), name)), name);
+        EXPECT_EQ(test::ReadFile(PathInFolder(folder.Path(), name)), name);
     }
 }
 

@@ -37,8 +37,8 @@ StringSink Convert(const Module1& m, std::string_view input, std::size_t chunk,
 }
 
 struct ReadCase {
-    const char* name;
-    friend void PrintTo(const ReadCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const ReadCase& row, std::ostream* out) { *out << row.Name; }
     std::string source;
     std::string target;
     std::uint64_t lines;
@@ -57,9 +57,9 @@ TEST_P(LineReadingCases, LinesAndLineEnds) {
             SCOPED_TRACE("chunk " + std::to_string(chunk) + ", block " + std::to_string(block));
             std::uint64_t lines = 0;
             const StringSink sink = Convert(m, row.source, chunk, block, &lines);
-            EXPECT_EQ(sink.target, row.target);
+            EXPECT_EQ(sink.Target, row.target);
             EXPECT_EQ(lines, row.lines);
-            EXPECT_EQ(sink.log, "");
+            EXPECT_EQ(sink.Log, "");
         }
     }
 }
@@ -89,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
     test::RowName());
 
 struct RecordCase {
-    const char* name;
-    friend void PrintTo(const RecordCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const RecordCase& row, std::ostream* out) { *out << row.Name; }
     std::string source;
     std::string log;
 };
@@ -100,7 +100,7 @@ class LogRecordCases : public testing::TestWithParam<RecordCase> {};
 TEST_P(LogRecordCases, RecordOfOneFile) {
     for (std::size_t chunk = 1; chunk <= GetParam().source.size() + 1; ++chunk) {
         SCOPED_TRACE(chunk);
-        EXPECT_EQ(Convert(test::German(), GetParam().source, chunk, 3).log, GetParam().log);
+        EXPECT_EQ(Convert(test::German(), GetParam().source, chunk, 3).Log, GetParam().log);
     }
 }
 
@@ -138,9 +138,9 @@ void ExpectSameAsTranslateLine(const std::vector<std::string>& lines, std::mt199
         TranslateLine(m);
         // Line by line: one line on its own gives the same line and entries.
         const StringSink single = Convert(m, line + "\r\n", line.size() + 2);
-        EXPECT_EQ(single.target, m.CurrentLine + "\r\n");
+        EXPECT_EQ(single.Target, m.CurrentLine + "\r\n");
         const std::string entries = m.FileLog.substr(logBefore.size());
-        EXPECT_EQ(single.log, entries.empty() ? "" : "f.deu : " + entries + "\r\n");
+        EXPECT_EQ(single.Log, entries.empty() ? "" : "f.deu : " + entries + "\r\n");
         source += line;
         // A bare CR ends the line too, unless a line feed follows: that one it would eat.
         const bool lineFeedNext = k + 1 < lines.size() && lines[k + 1].starts_with('\n');
@@ -154,8 +154,8 @@ void ExpectSameAsTranslateLine(const std::vector<std::string>& lines, std::mt199
         const std::size_t block = 1 + random() % 100;
         SCOPED_TRACE("chunk " + std::to_string(chunk) + ", block " + std::to_string(block));
         const StringSink whole = Convert(m, source, chunk, block);
-        EXPECT_EQ(whole.target, target);
-        EXPECT_EQ(whole.log, log);
+        EXPECT_EQ(whole.Target, target);
+        EXPECT_EQ(whole.Log, log);
     }
 }
 
@@ -186,19 +186,19 @@ TEST(StreamConverter, SameAsTranslateLineForRandomLines) {
 TEST(StreamConverter, WritesInBlocksWhateverTheLineLength) {
     const std::string line(3 * 1000 * 1000, 'x');
     const StringSink sink = Convert(test::German(), line + "\xE4", 1 << 20, 4096);
-    EXPECT_EQ(sink.target, line + "ae\r\n");
-    EXPECT_LE(sink.largestWrite, 4096u + 64u);
-    EXPECT_GE(sink.writes, line.size() / 4096);
+    EXPECT_EQ(sink.Target, line + "ae\r\n");
+    EXPECT_LE(sink.LargestWrite, 4096u + 64u);
+    EXPECT_GE(sink.Writes, line.size() / 4096);
 }
 
 TEST(StreamConverter, TargetWriteFailureIsReturned) {
     const std::string source = "line one\r\nline two\r\nline three\r\n";
-    const std::size_t writes = Convert(test::German(), source, source.size(), 8).writes;
+    const std::size_t writes = Convert(test::German(), source, source.size(), 8).Writes;
     ASSERT_GE(writes, 4u);
     for (std::size_t failAt = 1; failAt <= writes; ++failAt) {
         SCOPED_TRACE(failAt);
         StringSink sink;
-        sink.failAtWrite = failAt;
+        sink.FailAtWrite = failAt;
         StreamConverter converter(test::German(), sink, 8);
         converter.Start("f.deu : ");
         std::error_code error = converter.Feed(source);
@@ -210,8 +210,8 @@ TEST(StreamConverter, TargetWriteFailureIsReturned) {
 }
 
 struct LastLineCase {
-    const char* name;
-    friend void PrintTo(const LastLineCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const LastLineCase& row, std::ostream* out) { *out << row.Name; }
     std::string source;
     std::size_t block;
     std::string lastLine;

@@ -58,7 +58,7 @@ Converted ReadAndConvert(std::string_view source, Given given, std::size_t block
                          std::size_t out = StreamConverter::kDefaultBlockSize,
                          bool restartable = false) {
     StringSink sink;
-    sink.restartable = restartable;
+    sink.Restartable = restartable;
     const Module1 m = test::German();
     StreamConverter converter(m, sink, out);
     converter.Start("f.deu : ");
@@ -69,11 +69,11 @@ Converted ReadAndConvert(std::string_view source, Given given, std::size_t block
     EXPECT_FALSE(result.reading.ReadError);
     EXPECT_FALSE(result.reading.SinkError);
     EXPECT_FALSE(converter.Finish());
-    result.target = sink.target;
-    result.log = sink.log;
+    result.target = sink.Target;
+    result.log = sink.Log;
     result.bytesRead = bytes.bytesRead;
     result.seeks = bytes.seeks;
-    result.restarts = sink.restarts;
+    result.restarts = sink.Restarts;
     return result;
 }
 
@@ -125,8 +125,8 @@ std::string EveryCode() {
 // Sources that convert exactly as a Windows-1252 text does.
 
 struct SameCase {
-    const char* name;
-    friend void PrintTo(const SameCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const SameCase& row, std::ostream* out) { *out << row.Name; }
     std::string source;
     Given given;
     SourceEncoding encoding;
@@ -144,8 +144,8 @@ TEST_P(SameAsWindows1252, TargetAndLog) {
         EXPECT_EQ(converted.reading.Encoding, row.encoding);
         EXPECT_EQ(converted.reading.ByteOrderMark, row.mark);
         EXPECT_EQ(converted.reading.Broken, 0u);
-        EXPECT_EQ(converted.target, expected.target);
-        EXPECT_EQ(converted.log, expected.log);
+        EXPECT_EQ(converted.target, expected.Target);
+        EXPECT_EQ(converted.log, expected.Log);
     }
 }
 
@@ -281,8 +281,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Characters that Windows-1252 lacks, and broken sequences.
 
 struct OtherCase {
-    const char* name;
-    friend void PrintTo(const OtherCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const OtherCase& row, std::ostream* out) { *out << row.Name; }
     std::string source;
     Given given;
     SourceEncoding encoding;
@@ -494,8 +494,8 @@ INSTANTIATE_TEST_SUITE_P(
 // found by the reader on its own and given.
 
 struct SplitCase {
-    const char* name;
-    friend void PrintTo(const SplitCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const SplitCase& row, std::ostream* out) { *out << row.Name; }
     char32_t c;
     std::string converted; // what the character becomes
     std::string entries;
@@ -546,8 +546,8 @@ INSTANTIATE_TEST_SUITE_P(
 // anew from its start should it turn out not to be.
 
 struct ReadsCase {
-    const char* name;
-    friend void PrintTo(const ReadsCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const ReadsCase& row, std::ostream* out) { *out << row.Name; }
     std::string source;
     std::size_t block;
     SourceEncoding encoding;
@@ -630,8 +630,8 @@ TEST(Cp1252Code, EveryCodeAndItsCharacter) {
 }
 
 struct SequenceCase {
-    const char* name;
-    friend void PrintTo(const SequenceCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const SequenceCase& row, std::ostream* out) { *out << row.Name; }
     std::string bytes;
     Utf8Sequence::Kind kind;
     std::size_t length;
@@ -705,11 +705,11 @@ TEST(ReadCharacters, AFileAsTheConversionReadsIt) {
     test::WriteFile(folder / "x.deu", "\xFE\xFF" + Utf16Of(U"\u00e4\u0416", true));
     std::u32string read;
     const SourceReading reading =
-        ReadCharacters(folder.path(), "x.deu", {}, [&](const SourceCharacter& c) { read += c.C; });
+        ReadCharacters(folder.Path(), "x.deu", {}, [&](const SourceCharacter& c) { read += c.C; });
     EXPECT_EQ(reading.Encoding, kBE);
     EXPECT_EQ(read, U"\u00e4\u0416");
     const SourceReading missing =
-        ReadCharacters(folder.path(), "missing.deu", {}, [](const SourceCharacter&) {});
+        ReadCharacters(folder.Path(), "missing.deu", {}, [](const SourceCharacter&) {});
     EXPECT_TRUE(missing.ReadError);
 }
 

@@ -29,8 +29,8 @@ using test::TempFolder;
 using test::WriteFile;
 
 struct StopRow {
-    const char* name;
-    friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.Name; }
     int signal;
     int temporaries;            // made and still there when the signal comes
     bool ignoredBefore;         // the signal was ignored before the handlers were installed
@@ -41,7 +41,7 @@ struct StopRow {
 // A folder below FOLDER whose path is at least LENGTH bytes long (FOLDER itself for 0), made of
 // folders of 200-byte names.
 std::filesystem::path DeepFolder(const TempFolder& folder, std::size_t length) {
-    std::filesystem::path deep = folder.path();
+    std::filesystem::path deep = folder.Path();
     while (deep.native().size() < length) {
         deep /= std::string(200, 'd');
     }

@@ -94,8 +94,8 @@ TEST(TranslateLine, EveryCodeBetweenTwoLetters) {
 }
 
 struct LineCase {
-    const char* name;
-    friend void PrintTo(const LineCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const LineCase& row, std::ostream* out) { *out << row.Name; }
     std::string line;
     std::string translated;
     std::vector<int> logged; // codes of the log entries, in their order
@@ -162,8 +162,8 @@ TEST(TranslateLine, SameCodeInAnotherLineIsLoggedAgain) {
 }
 
 struct BeforeCase {
-    const char* name;
-    friend void PrintTo(const BeforeCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const BeforeCase& row, std::ostream* out) { *out << row.Name; }
     std::string line;
     std::string before;
 };
@@ -187,8 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
     test::RowName());
 
 struct EntryCase {
-    const char* name;
-    friend void PrintTo(const EntryCase& row, std::ostream* out) { *out << row.name; }
+    const char* Name;
+    friend void PrintTo(const EntryCase& row, std::ostream* out) { *out << row.Name; }
     Module1 (*profile)();
     int code;
     std::string entry;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drives of a Linux machine, read from mount tables that the tests write.
 
-#include "LinuxDrives.h"
+#include "DriveSystem_linux.h"
 #include "Rows.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +18,19 @@ namespace {
 
 // Labels by device number, removable devices, and mount points that are files.
 struct Machine {
-    std::map<std::pair<unsigned, unsigned>, std::string> labels;
-    std::set<std::pair<unsigned, unsigned>> removable;
-    std::set<std::string> files;
+    std::map<std::pair<unsigned, unsigned>, std::string> Labels;
+    std::set<std::pair<unsigned, unsigned>> Removable;
+    std::set<std::string> Files;
 
     VolumeFacts Facts() const {
         return VolumeFacts{[this](const MountEntry& e) {
-                               const auto it = labels.find({e.major, e.minor});
-                               return it == labels.end() ? std::string() : it->second;
+                               const auto it = Labels.find({e.Major, e.Minor});
+                               return it == Labels.end() ? std::string() : it->second;
                            },
                            [this](const MountEntry& e) {
-                               return removable.count({e.major, e.minor}) > 0;
+                               return Removable.count({e.Major, e.Minor}) > 0;
                            },
-                           [this](const std::string& m) { return files.count(m) == 0; }};
+                           [this](const std::string& m) { return Files.count(m) == 0; }};
     }
 };
 
@@ -61,10 +61,10 @@ const char* const kDesktop =
 
 Machine DesktopMachine() {
     Machine m;
-    m.labels[{8, 2}] = "SYSTEM";
-    m.labels[{8, 17}] = "STICK";
-    m.labels[{11, 0}] = "VANDROK_CD";
-    m.removable.insert({8, 17});
+    m.Labels[{8, 2}] = "SYSTEM";
+    m.Labels[{8, 17}] = "STICK";
+    m.Labels[{11, 0}] = "VANDROK_CD";
+    m.Removable.insert({8, 17});
     return m;
 }
 
@@ -84,17 +84,17 @@ TEST(LinuxDrives, DesktopListsTheVolumesThatHoldUserFiles) {
 }
 
 struct QueryRow {
-    const char* name;
-    friend void PrintTo(const QueryRow& row, std::ostream* out) { *out << row.name; }
-    std::string rootText;
-    DriveType type;
+    const char* Name;
+    friend void PrintTo(const QueryRow& row, std::ostream* out) { *out << row.Name; }
+    std::string RootText;
+    DriveType Type;
 };
 
 class DriveTypeQuery : public testing::TestWithParam<QueryRow> {};
 
 TEST_P(DriveTypeQuery, AnswersAsTheSystemQueryDoes) {
     LinuxDriveSystem drives = Desktop();
-    EXPECT_EQ(drives.GetDriveTypeA(GetParam().rootText), GetParam().type);
+    EXPECT_EQ(drives.GetDriveTypeA(GetParam().RootText), GetParam().Type);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, DriveTypeQuery,
@@ -114,17 +114,17 @@ INSTANTIATE_TEST_SUITE_P(Desktop, DriveTypeQuery,
                          test::RowName());
 
 struct CheckRow {
-    const char* name;
-    friend void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.name; }
-    std::string entry;
-    bool accepted;
+    const char* Name;
+    friend void PrintTo(const CheckRow& row, std::ostream* out) { *out << row.Name; }
+    std::string Entry;
+    bool Accepted;
 };
 
 class DriveCheck : public testing::TestWithParam<CheckRow> {};
 
 TEST_P(DriveCheck, AcceptsFixedNetworkAndRamDrivesOnly) {
     LinuxDriveSystem drives = Desktop();
-    EXPECT_EQ(DriveCheckAccepts(drives, GetParam().entry), GetParam().accepted);
+    EXPECT_EQ(DriveCheckAccepts(drives, GetParam().Entry), GetParam().Accepted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, DriveCheck,
@@ -137,24 +137,24 @@ INSTANTIATE_TEST_SUITE_P(Desktop, DriveCheck,
                          test::RowName());
 
 struct TableRow {
-    const char* name;
-    friend void PrintTo(const TableRow& row, std::ostream* out) { *out << row.name; }
-    std::string mountinfo;
-    std::vector<std::string> entries;
+    const char* Name;
+    friend void PrintTo(const TableRow& row, std::ostream* out) { *out << row.Name; }
+    std::string Mountinfo;
+    std::vector<std::string> Entries;
 };
 
 class MountTable : public testing::TestWithParam<TableRow> {};
 
 TEST_P(MountTable, GivesTheseDrives) {
     Machine m;
-    m.labels[{8, 5}] = "Spiele Platte";
-    m.removable.insert({8, 33});
-    m.files.insert("/etc/hosts");
+    m.Labels[{8, 5}] = "Spiele Platte";
+    m.Removable.insert({8, 33});
+    m.Files.insert("/etc/hosts");
     std::vector<std::string> entries;
-    for (const Volume& v : VolumesFromMountInfo(GetParam().mountinfo, m.Facts())) {
+    for (const Volume& v : VolumesFromMountInfo(GetParam().Mountinfo, m.Facts())) {
         entries.push_back(v.Entry());
     }
-    EXPECT_EQ(entries, GetParam().entries);
+    EXPECT_EQ(entries, GetParam().Entries);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -223,21 +223,21 @@ TEST(LinuxDrives, LettersStopAtZ) {
 }
 
 struct CurrentRow {
-    const char* name;
-    friend void PrintTo(const CurrentRow& row, std::ostream* out) { *out << row.name; }
-    std::string currentFolder;
-    std::string currentDrive;
-    std::string asked;
-    std::string folderOfAsked;
+    const char* Name;
+    friend void PrintTo(const CurrentRow& row, std::ostream* out) { *out << row.Name; }
+    std::string CurrentFolder;
+    std::string CurrentDrive;
+    std::string Asked;
+    std::string FolderOfAsked;
 };
 
 class CurrentFolder : public testing::TestWithParam<CurrentRow> {};
 
 TEST_P(CurrentFolder, OfEachDrive) {
     const CurrentRow& row = GetParam();
-    LinuxDriveSystem drives = Desktop(row.currentFolder);
-    EXPECT_EQ(drives.CurrentDrive(), row.currentDrive);
-    EXPECT_EQ(drives.CurrentFolderOf(row.asked), std::filesystem::path(row.folderOfAsked));
+    LinuxDriveSystem drives = Desktop(row.CurrentFolder);
+    EXPECT_EQ(drives.CurrentDrive(), row.CurrentDrive);
+    EXPECT_EQ(drives.CurrentFolderOf(row.Asked), std::filesystem::path(row.FolderOfAsked));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -257,27 +257,27 @@ TEST(LinuxDrives, ParsesOptionalFieldsAndEscapes) {
     const std::vector<MountEntry> entries = ParseMountInfo(
         "36 35 98:0 /mnt1 /mnt/a\\134b rw,noatime master:1 shared:2 - ext3 /dev/root rw\n");
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].major, 98u);
-    EXPECT_EQ(entries[0].minor, 0u);
-    EXPECT_EQ(entries[0].root, "/mnt1");
-    EXPECT_EQ(entries[0].mountPoint, "/mnt/a\\b");
-    EXPECT_EQ(entries[0].fsType, "ext3");
-    EXPECT_EQ(entries[0].source, "/dev/root");
+    EXPECT_EQ(entries[0].Major, 98u);
+    EXPECT_EQ(entries[0].Minor, 0u);
+    EXPECT_EQ(entries[0].Root, "/mnt1");
+    EXPECT_EQ(entries[0].MountPoint, "/mnt/a\\b");
+    EXPECT_EQ(entries[0].FsType, "ext3");
+    EXPECT_EQ(entries[0].Source, "/dev/root");
 }
 
 struct DriveTextRow {
-    const char* name;
-    friend void PrintTo(const DriveTextRow& row, std::ostream* out) { *out << row.name; }
-    std::string text;
-    bool isDrive;
-    char letter;
+    const char* Name;
+    friend void PrintTo(const DriveTextRow& row, std::ostream* out) { *out << row.Name; }
+    std::string Text;
+    bool IsDrive;
+    char Letter;
 };
 
 class DriveText : public testing::TestWithParam<DriveTextRow> {};
 
 TEST_P(DriveText, TellsDrivesFromFolders) {
-    EXPECT_EQ(IsDriveText(GetParam().text), GetParam().isDrive);
-    EXPECT_EQ(DriveLetterOf(GetParam().text), GetParam().letter);
+    EXPECT_EQ(IsDriveText(GetParam().Text), GetParam().IsDrive);
+    EXPECT_EQ(DriveLetterOf(GetParam().Text), GetParam().Letter);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, DriveText,

@@ -40,7 +40,7 @@ std::string Numbered(const char* format, int k) {
 TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
     constexpr int kFiles = 33000;
     Scratch scratch;
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     fs::create_directory(dir);
     std::string log;
     for (int k = 0; k < kFiles; ++k) {
@@ -56,10 +56,10 @@ TEST(ManySources, ThirtyThreeThousandConvertedAndCounted) {
     // Only a hang is cut off: how long it takes belongs in bench/, not here.
     const ChildResult result =
         RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 1200s);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    EXPECT_EQ(result.exitCode, 0) << Describe(result);
-    EXPECT_EQ(result.out, kCount + " 33000\n");
-    EXPECT_EQ(result.err, "");
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    EXPECT_EQ(result.ExitCode, 0) << Describe(result);
+    EXPECT_EQ(result.Out, kCount + " 33000\n");
+    EXPECT_EQ(result.Err, "");
 
     int wrong = 0;
     for (int k = 0; k < kFiles; ++k) {
@@ -81,15 +81,15 @@ TEST(FullStandardOutput, ExitOneWithAMessageAndTheFilesConverted) {
         GTEST_SKIP() << "no /dev/full here";
     }
     Scratch scratch;
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     fs::create_directory(dir);
     WriteFile(dir / "a.deu", "\xFC");
     const ChildResult result = RunProgram(
         {"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", RZ408_CONVERT_EXE, "-l", "de", dir.string()},
         20s);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    EXPECT_EQ(result.exitCode, 1) << Describe(result);
-    EXPECT_NE(result.err.find("could not be written"), std::string::npos) << result.err;
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    EXPECT_EQ(result.ExitCode, 1) << Describe(result);
+    EXPECT_NE(result.Err.find("could not be written"), std::string::npos) << result.Err;
     EXPECT_EQ(ReadFile(dir / "a.txt"), "ue\r\n");
     EXPECT_EQ(Names(dir), (std::set<std::string>{"a.deu", "a.txt", "konvertionsfehler.txt"}));
 }
@@ -106,7 +106,7 @@ TEST(FewDescriptors, EveryFileThatCannotBeOpenedIsNamed) {
         GTEST_SKIP() << "prlimit (util-linux) is not installed";
     }
     Scratch scratch;
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     fs::create_directory(dir);
     WriteFile(dir / "a.deu", "\xFC");
     WriteFile(dir / "b.deu", "\xE4");
@@ -114,16 +114,16 @@ TEST(FewDescriptors, EveryFileThatCannotBeOpenedIsNamed) {
 
     const ChildResult result =
         RunProgram({prlimit, "--nofile=4", "--", RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 20s);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    EXPECT_EQ(result.exitCode, 1) << Describe(result);
-    EXPECT_EQ(result.out, kCount + " 0\n");
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    EXPECT_EQ(result.ExitCode, 1) << Describe(result);
+    EXPECT_EQ(result.Out, kCount + " 0\n");
     const std::string tooMany = ": Too many open files\n";
     for (const std::string& named :
          {"'" + (dir / "a.deu").string() + "' not converted: cannot be read" + tooMany,
           "'" + (dir / "b.deu").string() + "' not converted: cannot be read" + tooMany,
           "'" + (dir / "konvertionsfehler.txt").string() + "' not written" + tooMany,
           std::string("converted 0 of 2 files")}) {
-        EXPECT_NE(result.err.find(named), std::string::npos) << named << " not in:\n" << result.err;
+        EXPECT_NE(result.Err.find(named), std::string::npos) << named << " not in:\n" << result.Err;
     }
     EXPECT_EQ(Names(dir), before) << "files written, or stray files left";
 }
@@ -138,11 +138,11 @@ TEST(LongPaths, EveryFolderAndSourceReachedAtAnyDepth) {
     const std::string folderName(250, 'f');
     const std::string sourceName = std::string(246, 's') + ".deu";
     Scratch scratch;
-    const fs::path top = scratch.path() / "top";
+    const fs::path top = scratch.Path() / "top";
     // Made, and removed again, through descriptors: the paths are too long to be given whole.
     struct RemovedWhole {
-        fs::path path;
-        ~RemovedWhole() { RunProgram({"rm", "-rf", path.string()}, 60s); }
+        fs::path Path;
+        ~RemovedWhole() { RunProgram({"rm", "-rf", Path.string()}, 60s); }
     } const removed{top};
     fs::create_directory(top);
     int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -171,15 +171,15 @@ TEST(LongPaths, EveryFolderAndSourceReachedAtAnyDepth) {
     ASSERT_GE((deepestNamed / sourceName).string().size(), 4096u);
 
     const ChildResult tree = RunProgram({RZ408_CONVERT_EXE, "-l", "de", "-r", top.string()}, 60s);
-    ASSERT_FALSE(tree.timedOut) << Describe(tree);
-    EXPECT_EQ(tree.exitCode, 0) << tree.err;
-    EXPECT_EQ(tree.out, expected);
-    EXPECT_EQ(tree.err, "");
+    ASSERT_FALSE(tree.TimedOut) << Describe(tree);
+    EXPECT_EQ(tree.ExitCode, 0) << tree.Err;
+    EXPECT_EQ(tree.Out, expected);
+    EXPECT_EQ(tree.Err, "");
 
     const ChildResult named =
         RunProgram({RZ408_CONVERT_EXE, "-l", "de", deepestNamed.string()}, 60s);
-    EXPECT_EQ(named.exitCode, 0) << named.err;
-    EXPECT_EQ(named.out, kCount + " 1\n");
+    EXPECT_EQ(named.ExitCode, 0) << named.Err;
+    EXPECT_EQ(named.Out, kCount + " 1\n");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -187,9 +187,9 @@ TEST(LongPaths, EveryFolderAndSourceReachedAtAnyDepth) {
 // good one given beside the bad one.
 
 struct ArgumentsRow {
-    const char* name;
-    std::vector<std::string> args; // {dir}: a good folder; {file}: a file; {missing}: nothing
-    const char* errPart;
+    const char* Name;
+    std::vector<std::string> Args; // {dir}: a good folder; {file}: a file; {missing}: nothing
+    const char* ErrPart;
 };
 
 const ArgumentsRow kArgumentsRows[] = {
@@ -204,7 +204,7 @@ const ArgumentsRow kArgumentsRows[] = {
 };
 
 void PrintTo(const ArgumentsRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class BadArguments : public ::testing::TestWithParam<ArgumentsRow> {};
@@ -212,30 +212,30 @@ class BadArguments : public ::testing::TestWithParam<ArgumentsRow> {};
 TEST_P(BadArguments, ExitTwoWithAMessageAndNothingTouched) {
     const ArgumentsRow& row = GetParam();
     Scratch scratch;
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     fs::create_directory(dir);
     WriteFile(dir / "a.deu", "\xFC");
     const std::set<std::string> before = Names(dir);
 
     std::vector<std::string> argv = {RZ408_CONVERT_EXE};
-    for (const std::string& arg : row.args) {
+    for (const std::string& arg : row.Args) {
         if (arg == "{dir}") {
             argv.push_back(dir.string());
         } else if (arg == "{file}") {
             argv.push_back((dir / "a.deu").string());
         } else if (arg == "{missing}") {
-            argv.push_back((scratch.path() / "missing").string());
+            argv.push_back((scratch.Path() / "missing").string());
         } else {
             argv.push_back(arg);
         }
     }
     const ChildResult result = RunProgram(argv, 20s);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    EXPECT_EQ(result.exitCode, 2) << Describe(result);
-    EXPECT_NE(result.err.find(row.errPart), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "");
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    EXPECT_EQ(result.ExitCode, 2) << Describe(result);
+    EXPECT_NE(result.Err.find(row.ErrPart), std::string::npos) << result.Err;
+    EXPECT_EQ(result.Out, "");
     EXPECT_EQ(Names(dir), before) << "the folder was touched";
-    EXPECT_FALSE(fs::exists(scratch.path() / "missing"));
+    EXPECT_FALSE(fs::exists(scratch.Path() / "missing"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BadArguments, ::testing::ValuesIn(kArgumentsRows), RowName());

@@ -41,9 +41,9 @@ using namespace std::chrono_literals;
 
 constexpr uid_t kRoot = 0;
 constexpr uid_t kNobody = 65534; // nobody:nogroup
-constexpr gid_t kPlayers = 4242; // a group that nobody belongs to with Runner::NobodyInPlayers
+constexpr gid_t kPlayers = 4242; // a group that nobody belongs to with RunAs::NobodyInPlayers
 
-enum class Runner {
+enum class RunAs {
     Root,
     RootWithoutChown, // without CAP_CHOWN
     Nobody,
@@ -54,47 +54,47 @@ enum class Runner {
 constexpr mode_t kNoOldCopy = static_cast<mode_t>(-1);
 
 struct OwnerRow {
-    const char* name;
-    Runner runner;
-    mode_t sourceMode; // of a.deu, root's
-    uid_t oldOwner;    // of the old a.txt
-    gid_t oldGroup;
-    mode_t oldMode;
-    uid_t newOwner; // of the copy
-    gid_t newGroup;
-    mode_t newMode;
+    const char* Name;
+    RunAs Runner;
+    mode_t SourceMode; // of a.deu, root's
+    uid_t OldOwner;    // of the old a.txt
+    gid_t OldGroup;
+    mode_t OldMode;
+    uid_t NewOwner; // of the copy
+    gid_t NewGroup;
+    mode_t NewMode;
 };
 
 void PrintTo(const OwnerRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 // clang-format off
 const OwnerRow kOwnerRows[] = {
-    {"RootKeepsOwnerGroupAndSetIdBits", Runner::Root, 0644,
+    {"RootKeepsOwnerGroupAndSetIdBits", RunAs::Root, 0644,
         kNobody, kNobody, 06755, kNobody, kNobody, 06755},
-    {"RootKeepsOwnerAndGroupOfAPlainFile", Runner::Root, 0644,
+    {"RootKeepsOwnerAndGroupOfAPlainFile", RunAs::Root, 0644,
         kNobody, kNobody, 0640, kNobody, kNobody, 0640},
-    {"RootThatCannotGiveAwayDropsSetIdBits", Runner::RootWithoutChown, 0644,
+    {"RootThatCannotGiveAwayDropsSetIdBits", RunAs::RootWithoutChown, 0644,
         kNobody, kNobody, 06755, kRoot, kRoot, 0755},
-    {"AnotherUserDropsSetIdBits", Runner::Nobody, 0644,
+    {"AnotherUserDropsSetIdBits", RunAs::Nobody, 0644,
         kRoot, kRoot, 06755, kNobody, kNobody, 0755},
-    {"TheOwnerKeepsSetIdBits", Runner::Nobody, 0644,
+    {"TheOwnerKeepsSetIdBits", RunAs::Nobody, 0644,
         kNobody, kNobody, 06755, kNobody, kNobody, 06755},
     // The same group, another owner: the set-group-ID bit goes too.
-    {"AnotherOwnerInTheSameGroupDropsSetGroupId", Runner::Nobody, 0644,
+    {"AnotherOwnerInTheSameGroupDropsSetGroupId", RunAs::Nobody, 0644,
         kRoot, kNobody, 02755, kNobody, kNobody, 0755},
     // A member of the old file's group gives the copy that group, though not the owner.
-    {"AMemberKeepsTheGroup", Runner::NobodyInPlayers, 0644,
+    {"AMemberKeepsTheGroup", RunAs::NobodyInPlayers, 0644,
         kRoot, kPlayers, 0640, kNobody, kPlayers, 0640},
     // A new copy: its source's access rights, less the umask and any set-ID bit.
-    {"NewCopyOfAPrivateSourceStaysPrivate", Runner::Root, 0600,
+    {"NewCopyOfAPrivateSourceStaysPrivate", RunAs::Root, 0600,
         0, 0, kNoOldCopy, kRoot, kRoot, 0600},
-    {"NewCopyOfAGroupSourceKeepsItsGroupRights", Runner::Root, 0640,
+    {"NewCopyOfAGroupSourceKeepsItsGroupRights", RunAs::Root, 0640,
         0, 0, kNoOldCopy, kRoot, kRoot, 0640},
-    {"NewCopyOfAnOpenSourceLessTheUmask", Runner::Root, 0666,
+    {"NewCopyOfAnOpenSourceLessTheUmask", RunAs::Root, 0666,
         0, 0, kNoOldCopy, kRoot, kRoot, 0644},
-    {"NewCopyOfASetUserIdSourceWithoutIt", Runner::Root, 04750,
+    {"NewCopyOfASetUserIdSourceWithoutIt", RunAs::Root, 04750,
         0, 0, kNoOldCopy, kRoot, kRoot, 0750},
 };
 // clang-format on
@@ -111,69 +111,69 @@ TEST_P(CopyOwner, SetIdBitsOnlyUnderTheOldOwner) {
         GTEST_SKIP() << "setpriv (util-linux) is not installed";
     }
     std::vector<std::string> argv;
-    if (row.runner == Runner::RootWithoutChown) {
+    if (row.Runner == RunAs::RootWithoutChown) {
         argv = {setpriv, "--inh-caps=-all", "--bounding-set=-chown", "--"};
-    } else if (row.runner == Runner::Nobody || row.runner == Runner::NobodyInPlayers) {
+    } else if (row.Runner == RunAs::Nobody || row.Runner == RunAs::NobodyInPlayers) {
         argv = {setpriv, "--reuid=" + std::to_string(kNobody), "--regid=" + std::to_string(kNobody),
-                row.runner == Runner::Nobody ? "--clear-groups"
-                                             : "--groups=" + std::to_string(kPlayers),
+                row.Runner == RunAs::Nobody ? "--clear-groups"
+                                            : "--groups=" + std::to_string(kPlayers),
                 "--"};
     }
     Scratch scratch;
-    fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_read |
+    fs::permissions(scratch.Path(), fs::perms::owner_all | fs::perms::group_read |
                                         fs::perms::group_exec | fs::perms::others_read |
                                         fs::perms::others_exec);
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     fs::create_directory(dir);
     fs::permissions(dir, fs::perms::all);
     WriteFile(dir / "a.deu", "neu\xE4");
-    ASSERT_EQ(::chmod((dir / "a.deu").c_str(), row.sourceMode), 0);
-    if (row.oldMode != kNoOldCopy) {
+    ASSERT_EQ(::chmod((dir / "a.deu").c_str(), row.SourceMode), 0);
+    if (row.OldMode != kNoOldCopy) {
         WriteFile(dir / "a.txt", "old program\r\n");
-        ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.oldOwner, row.oldGroup), 0);
-        ASSERT_EQ(::chmod((dir / "a.txt").c_str(), row.oldMode), 0);
+        ASSERT_EQ(::chown((dir / "a.txt").c_str(), row.OldOwner, row.OldGroup), 0);
+        ASSERT_EQ(::chmod((dir / "a.txt").c_str(), row.OldMode), 0);
     }
 
     argv.insert(argv.end(), {RZ408_CONVERT_EXE, "-l", "de", dir.string()});
     const mode_t umask = ::umask(022);
     const ChildResult result = RunProgram(argv, 20s);
     ::umask(umask);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    if ((row.runner == Runner::Nobody || row.runner == Runner::NobodyInPlayers) &&
-        result.exitCode == 127) {
-        GTEST_SKIP() << "nobody cannot start the command here: " << result.err;
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    if ((row.Runner == RunAs::Nobody || row.Runner == RunAs::NobodyInPlayers) &&
+        result.ExitCode == 127) {
+        GTEST_SKIP() << "nobody cannot start the command here: " << result.Err;
     }
-    ASSERT_EQ(result.exitCode, 0) << Describe(result);
+    ASSERT_EQ(result.ExitCode, 0) << Describe(result);
 
     EXPECT_EQ(ReadFile(dir / "a.txt"), "neuae\r\n");
     struct stat copy {};
     ASSERT_EQ(::stat((dir / "a.txt").c_str(), &copy), 0);
-    EXPECT_EQ(copy.st_uid, row.newOwner);
-    EXPECT_EQ(copy.st_gid, row.newGroup);
-    EXPECT_EQ(copy.st_mode & 07777, row.newMode) << std::oct << (copy.st_mode & 07777);
+    EXPECT_EQ(copy.st_uid, row.NewOwner);
+    EXPECT_EQ(copy.st_gid, row.NewGroup);
+    EXPECT_EQ(copy.st_mode & 07777, row.NewMode) << std::oct << (copy.st_mode & 07777);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CopyOwner, ::testing::ValuesIn(kOwnerRows), RowName());
 
 // The source a.deu of the folder: a symbolic link (of LINK_OWNER) or a hard link to TARGET, or
 // a file of root's that everyone may read.
-enum class Kind { Link, HardLink, Plain };
+enum class SourceKind { Link, HardLink, Plain };
 // private/p.deu, root's, mode 0600 in a folder only root may enter; or dir/u.own, the folder
 // owner's, mode 0600.
-enum class Target { Roots, Users };
+enum class TargetFile { Roots, Users };
 
 struct SourceRow {
-    const char* name;
-    uid_t folderOwner;
-    mode_t folderMode;
-    Kind kind;
-    uid_t linkOwner;
-    Target target;
-    const char* refused; // the reason it is not converted; nullptr: converted
+    const char* Name;
+    uid_t FolderOwner;
+    mode_t FolderMode;
+    SourceKind Kind;
+    uid_t LinkOwner;
+    TargetFile Target;
+    const char* Refused; // the reason it is not converted; nullptr: converted
 };
 
 void PrintTo(const SourceRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const char* const kLinkToAnother =
@@ -182,18 +182,18 @@ const char* const kNotReadable = "another owner's file that the folder's owner m
 
 // clang-format off
 const SourceRow kSourceRows[] = {
-    {"UsersLinkToRootsFileRefused", kNobody, 0755, Kind::Link, kNobody, Target::Roots,
+    {"UsersLinkToRootsFileRefused", kNobody, 0755, SourceKind::Link, kNobody, TargetFile::Roots,
      kLinkToAnother},
-    {"UsersLinkToTheirOwnFile", kNobody, 0755, Kind::Link, kNobody, Target::Users, nullptr},
-    {"RootsLinkToTheUsersFile", kNobody, 0755, Kind::Link, kRoot, Target::Users, nullptr},
-    {"RootsLinkToItsPrivateFileRefused", kNobody, 0755, Kind::Link, kRoot, Target::Roots,
+    {"UsersLinkToTheirOwnFile", kNobody, 0755, SourceKind::Link, kNobody, TargetFile::Users, nullptr},
+    {"RootsLinkToTheUsersFile", kNobody, 0755, SourceKind::Link, kRoot, TargetFile::Users, nullptr},
+    {"RootsLinkToItsPrivateFileRefused", kNobody, 0755, SourceKind::Link, kRoot, TargetFile::Roots,
      kNotReadable},
-    {"HardLinkToRootsFileRefused", kNobody, 0755, Kind::HardLink, kRoot, Target::Roots,
+    {"HardLinkToRootsFileRefused", kNobody, 0755, SourceKind::HardLink, kRoot, TargetFile::Roots,
      kNotReadable},
-    {"RootsFileThatAllMayRead", kNobody, 0755, Kind::Plain, kRoot, Target::Roots, nullptr},
-    {"UsersLinkInRootsSharedFolderRefused", kRoot, 01777, Kind::Link, kNobody, Target::Roots,
+    {"RootsFileThatAllMayRead", kNobody, 0755, SourceKind::Plain, kRoot, TargetFile::Roots, nullptr},
+    {"UsersLinkInRootsSharedFolderRefused", kRoot, 01777, SourceKind::Link, kNobody, TargetFile::Roots,
      kLinkToAnother},
-    {"UsersLinkInRootsOwnFolderFollowed", kRoot, 0755, Kind::Link, kNobody, Target::Roots, nullptr},
+    {"UsersLinkInRootsOwnFolderFollowed", kRoot, 0755, SourceKind::Link, kNobody, TargetFile::Roots, nullptr},
 };
 // clang-format on
 
@@ -205,21 +205,21 @@ TEST_P(SourceOwner, NothingTheFolderOwnerCouldNotReadIsCopied) {
         GTEST_SKIP() << "a folder of another user needs root";
     }
     Scratch scratch;
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     const fs::path roots = scratch.Write("private/p.deu", "geheim\xE4");
     const fs::path users = scratch.Write("dir/u.own", "geheim\xE4");
     ASSERT_EQ(::chmod(roots.c_str(), 0600), 0);
     ASSERT_EQ(::chmod(roots.parent_path().c_str(), 0700), 0);
     ASSERT_EQ(::chown(users.c_str(), kNobody, kNobody), 0);
     ASSERT_EQ(::chmod(users.c_str(), 0600), 0);
-    ASSERT_EQ(::chown(dir.c_str(), row.folderOwner, row.folderOwner), 0);
-    ASSERT_EQ(::chmod(dir.c_str(), row.folderMode), 0);
+    ASSERT_EQ(::chown(dir.c_str(), row.FolderOwner, row.FolderOwner), 0);
+    ASSERT_EQ(::chmod(dir.c_str(), row.FolderMode), 0);
     const fs::path source = dir / "a.deu";
-    const fs::path target = row.target == Target::Roots ? roots : users;
-    if (row.kind == Kind::Link) {
+    const fs::path target = row.Target == TargetFile::Roots ? roots : users;
+    if (row.Kind == SourceKind::Link) {
         fs::create_symlink(target, source);
-        ASSERT_EQ(::lchown(source.c_str(), row.linkOwner, row.linkOwner), 0);
-    } else if (row.kind == Kind::HardLink) {
+        ASSERT_EQ(::lchown(source.c_str(), row.LinkOwner, row.LinkOwner), 0);
+    } else if (row.Kind == SourceKind::HardLink) {
         fs::create_hard_link(target, source);
     } else {
         WriteFile(source, "geheim\xE4");
@@ -227,13 +227,13 @@ TEST_P(SourceOwner, NothingTheFolderOwnerCouldNotReadIsCopied) {
 
     const ChildResult result = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 20s);
 
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    EXPECT_EQ(result.exitCode, row.refused == nullptr ? 0 : 1) << Describe(result);
-    EXPECT_EQ(ReadFile(dir / "a.txt"), row.refused == nullptr ? "geheimae\r\n" : kMissing);
-    if (row.refused != nullptr) {
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    EXPECT_EQ(result.ExitCode, row.Refused == nullptr ? 0 : 1) << Describe(result);
+    EXPECT_EQ(ReadFile(dir / "a.txt"), row.Refused == nullptr ? "geheimae\r\n" : kMissing);
+    if (row.Refused != nullptr) {
         const std::string named =
-            "a.deu' not converted: cannot be read: " + std::string(row.refused);
-        EXPECT_NE(result.err.find(named), std::string::npos) << named << " in:\n" << result.err;
+            "a.deu' not converted: cannot be read: " + std::string(row.Refused);
+        EXPECT_NE(result.Err.find(named), std::string::npos) << named << " in:\n" << result.Err;
     }
 }
 
@@ -283,10 +283,10 @@ TEST(TemporaryCopies, NeverOpenToOtherUsers) {
     }
     constexpr int kFiles = 2000;
     Scratch scratch;
-    fs::permissions(scratch.path(), fs::perms::owner_all | fs::perms::group_read |
+    fs::permissions(scratch.Path(), fs::perms::owner_all | fs::perms::group_read |
                                         fs::perms::group_exec | fs::perms::others_read |
                                         fs::perms::others_exec);
-    const fs::path dir = scratch.path() / "dir";
+    const fs::path dir = scratch.Path() / "dir";
     fs::create_directory(dir);
     fs::permissions(dir, fs::perms::all);
     for (int k = 0; k < kFiles; ++k) {
@@ -314,7 +314,7 @@ TEST(TemporaryCopies, NeverOpenToOtherUsers) {
     EXPECT_EQ(::read(result[0], &opened, sizeof opened), static_cast<ssize_t>(sizeof opened));
     ::close(result[0]);
     ::waitpid(watcher, nullptr, 0);
-    ASSERT_EQ(run.exitCode, 0) << Describe(run);
+    ASSERT_EQ(run.ExitCode, 0) << Describe(run);
     ASSERT_GE(opened, 0) << "nobody could not watch the folder";
     EXPECT_EQ(opened, 0) << "temporary copies opened by another user";
     struct stat copy {};

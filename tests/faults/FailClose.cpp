@@ -10,9 +10,9 @@
 
 extern "C" int close(int fd) {
     using Close = int (*)(int);
-    static const Close systemClose = rz408::shim::SystemFunction<Close>("close");
+    static const Close kSystemClose = rz408::shim::SystemFunction<Close>("close");
     const bool fail = rz408::shim::PathHolds(fd, "RZ408_FAIL_CLOSE");
-    const int closed = systemClose(fd);
+    const int closed = kSystemClose(fd);
     if (fail) {
         errno = EIO;
         return -1;

@@ -57,35 +57,35 @@ Result Noted(int fd, bool written, Result result) {
 
 extern "C" ssize_t write(int fd, const void* data, std::size_t size) {
     using Write = ssize_t (*)(int, const void*, std::size_t);
-    static const Write systemWrite = System<Write>("write");
-    return Noted(fd, true, systemWrite(fd, data, size));
+    static const Write kSystemWrite = System<Write>("write");
+    return Noted(fd, true, kSystemWrite(fd, data, size));
 }
 
 extern "C" ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) {
     using Pwrite = ssize_t (*)(int, const void*, std::size_t, off_t);
-    static const Pwrite systemPwrite = System<Pwrite>("pwrite");
-    return Noted(fd, true, systemPwrite(fd, data, size, offset));
+    static const Pwrite kSystemPwrite = System<Pwrite>("pwrite");
+    return Noted(fd, true, kSystemPwrite(fd, data, size, offset));
 }
 
 extern "C" int ftruncate(int fd, off_t size) {
     using Truncate = int (*)(int, off_t);
-    static const Truncate systemTruncate = System<Truncate>("ftruncate");
-    return Noted(fd, true, systemTruncate(fd, size));
+    static const Truncate kSystemTruncate = System<Truncate>("ftruncate");
+    return Noted(fd, true, kSystemTruncate(fd, size));
 }
 
 extern "C" int fsync(int fd) {
-    static const auto systemSync = System<int (*)(int)>("fsync");
-    return Noted(fd, false, systemSync(fd));
+    static const auto kSystemSync = System<int (*)(int)>("fsync");
+    return Noted(fd, false, kSystemSync(fd));
 }
 
 extern "C" int fdatasync(int fd) {
-    static const auto systemSync = System<int (*)(int)>("fdatasync");
-    return Noted(fd, false, systemSync(fd));
+    static const auto kSystemSync = System<int (*)(int)>("fdatasync");
+    return Noted(fd, false, kSystemSync(fd));
 }
 
 extern "C" int syncfs(int fd) {
-    static const auto systemSync = System<int (*)(int)>("syncfs");
-    const int result = systemSync(fd);
+    static const auto kSystemSync = System<int (*)(int)>("syncfs");
+    const int result = kSystemSync(fd);
     if (result == 0) {
         const std::lock_guard<std::mutex> lock(guard);
         Unflushed().clear(); // the tests work on one file system
@@ -95,7 +95,7 @@ extern "C" int syncfs(int fd) {
 
 extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
     using Rename = int (*)(int, const char*, int, const char*);
-    static const Rename systemRename = System<Rename>("renameat");
+    static const Rename kSystemRename = System<Rename>("renameat");
     struct stat info {};
     bool unflushed = false;
     if (::fstatat(fromFolder, from, &info, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -108,5 +108,5 @@ extern "C" int renameat(int fromFolder, const char* from, int toFolder, const ch
         [[maybe_unused]] const ssize_t written = System<ssize_t (*)(int, const void*, std::size_t)>(
             "write")(2, line.data(), line.size());
     }
-    return systemRename(fromFolder, from, toFolder, to);
+    return kSystemRename(fromFolder, from, toFolder, to);
 }

@@ -91,11 +91,11 @@ std::string EuroRecord(const std::string& source) {
 
 // The three sources as every row starts them, their targets, and their log records.
 struct Source {
-    std::string name;
-    std::string bytes;
-    std::string target;
-    std::string targetBytes;
-    std::string record; // empty: nothing of it became a blank
+    std::string Name;
+    std::string Bytes;
+    std::string Target;
+    std::string TargetBytes;
+    std::string Record; // empty: nothing of it became a blank
 };
 
 const Source kSources[] = {
@@ -112,7 +112,7 @@ const std::string kOldTarget = "old copy of b\r\n";
 const std::string kOldLog = "old log\r\n";
 const std::string kOutside = "a file outside the folder\r\n";
 
-enum class Via {
+enum class RunVia {
     Command, // the batch command on the folder, then on the healthy folder "more"
     Run,     // ConversionRun on the folder's listing, taken before the fault was made
 };
@@ -121,28 +121,28 @@ enum class Via {
 // has one); OUTSIDE a folder beside it, never converted; MORE a healthy folder converted after
 // DIR by the batch command.
 struct Scene {
-    Scratch& scratch;
-    fs::path dir;
-    fs::path outside;
-    fs::path more;
+    Scratch& Disks;
+    fs::path Dir;
+    fs::path Outside;
+    fs::path More;
 
     // "dir/NAME" or "outside/NAME" as a path.
     fs::path Resolve(const std::string& file) const {
         const std::size_t slash = file.find('/');
-        return (file.substr(0, slash) == "dir" ? dir : outside) / file.substr(slash + 1);
+        return (file.substr(0, slash) == "dir" ? Dir : Outside) / file.substr(slash + 1);
     }
 };
 
 // Makes the fault; returns why the machine does not allow it ("" when made).
 using MakeFault = std::string (*)(Scene&);
 
-struct Failed {
-    std::string name; // as listed; "" for the folder itself
-    std::string reason;
+struct FailedEntry {
+    std::string Name; // as listed; "" for the folder itself
+    std::string Reason;
 };
 
 // How the batch command is started.
-enum class Wrap {
+enum class Wrapping {
     None,
     WithoutReadOverride, // as root, without CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH
     FileSizeLimit,       // no file may grow beyond 100 KiB (ulimit -f 100)
@@ -155,20 +155,20 @@ enum class Wrap {
 };
 
 struct FaultRow {
-    const char* name;
-    Via via;
-    const char* tmpfs; // mount options of the disk DIR stands on; nullptr: the scratch folder
-    Wrap wrap;         // Via::Command only
-    MakeFault fault;
-    int exitCode;                  // Via::Command only
-    std::vector<Failed> failed;    // every failure, in any order
-    std::string converted;         // the sources ("abc") whose targets must be written
-    std::vector<std::string> kept; // files ("dir/b.txt") byte-identical afterwards
-    const char* dirCount;          // the folder's count message number; nullptr: none
+    const char* Name;
+    RunVia Via;
+    const char* Tmpfs; // mount options of the disk DIR stands on; nullptr: the scratch folder
+    Wrapping Wrap;     // RunVia::Command only
+    MakeFault Fault;
+    int ExitCode;                    // RunVia::Command only
+    std::vector<FailedEntry> Failed; // every failure, in any order
+    std::string Converted;           // the sources ("abc") whose targets must be written
+    std::vector<std::string> Kept;   // files ("dir/b.txt") byte-identical afterwards
+    const char* DirCount;            // the folder's count message number; nullptr: none
 };
 
 void PrintTo(const FaultRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -182,15 +182,15 @@ std::string Remove(const fs::path& path) {
 
 // b.deu so large that its copy cannot fit beside it on the disk; the others still fit.
 std::string FillDisk(Scene& s) {
-    const std::uint64_t free = FreeBytes(s.dir);
+    const std::uint64_t free = FreeBytes(s.Dir);
     std::string big;
     const std::string line = "Eine Zeile, die den Datentraeger fuellen hilft: 0123456789\r\n";
     while (big.size() < free * 3 / 4) {
         big += line;
     }
     big += "\x80"; // a record that must not reach the log
-    WriteFile(s.dir / "b.deu", big);
-    if (FreeBytes(s.dir) >= big.size() + 64 * 1024) {
+    WriteFile(s.Dir / "b.deu", big);
+    if (FreeBytes(s.Dir) >= big.size() + 64 * 1024) {
         return "the disk did not fill as planned";
     }
     return {};
@@ -198,15 +198,15 @@ std::string FillDisk(Scene& s) {
 
 // Takes inodes until only LEFT are free (in the folder "fill", beside DIR).
 std::string UseInodesUpTo(Scene& s, std::uint64_t left) {
-    const fs::path fill = s.dir.parent_path() / "fill";
+    const fs::path fill = s.Dir.parent_path() / "fill";
     fs::create_directory(fill);
-    for (int k = 0; FreeInodes(s.dir) > left; ++k) {
+    for (int k = 0; FreeInodes(s.Dir) > left; ++k) {
         if (k > 10000) {
             return "the disk reports no inode limit";
         }
         WriteFile(fill / std::to_string(k), "");
     }
-    return FreeInodes(s.dir) == left ? "" : "the disk had fewer inodes than planned";
+    return FreeInodes(s.Dir) == left ? "" : "the disk had fewer inodes than planned";
 }
 
 // Two inodes left: one for the log's temporary file, one for a.deu's copy; b.deu and c.deu find
@@ -220,23 +220,23 @@ std::string NoInodeLeft(Scene& s) {
 }
 
 std::string ReadOnlyDisk(Scene& s) {
-    return s.scratch.RemountReadOnly("disk");
+    return s.Disks.RemountReadOnly("disk");
 }
 
 std::string UnreadableSource(Scene& s) {
-    fs::permissions(s.dir / "b.deu", fs::perms::none);
+    fs::permissions(s.Dir / "b.deu", fs::perms::none);
     return {};
 }
 
 std::string UnreadableFolder(Scene& s) {
-    fs::permissions(s.dir, fs::perms::none);
+    fs::permissions(s.Dir, fs::perms::none);
     return {};
 }
 
 std::string FolderInTargetsPlace(Scene& s) {
-    Remove(s.dir / "b.txt");
-    fs::create_directory(s.dir / "b.txt");
-    WriteFile(s.dir / "b.txt" / "inner.txt", kOutside);
+    Remove(s.Dir / "b.txt");
+    fs::create_directory(s.Dir / "b.txt");
+    WriteFile(s.Dir / "b.txt" / "inner.txt", kOutside);
     return {};
 }
 
@@ -247,7 +247,7 @@ std::string FolderInTargetsPlaceAfterALongRecord(Scene& s) {
     for (int k = 0; k < 3000; ++k) {
         lines += "x\x80\r\n";
     }
-    WriteFile(s.dir / "b.deu", lines);
+    WriteFile(s.Dir / "b.deu", lines);
     return FolderInTargetsPlace(s);
 }
 
@@ -255,100 +255,100 @@ std::string FolderInTargetsPlaceAfterALongRecord(Scene& s) {
 // the log when it is written at the end.
 std::string NoRoomForTheLog(Scene& s) {
     const std::uint64_t page = 4096;
-    const std::uint64_t free = FreeBytes(s.dir);
+    const std::uint64_t free = FreeBytes(s.Dir);
     if (free < 2 * page) {
         return "the disk is too small";
     }
-    WriteFile(s.dir.parent_path() / "filler", std::string(free - 2 * page, 'f'));
-    return FreeBytes(s.dir) == 2 * page ? "" : "the disk does not count in pages of 4096 bytes";
+    WriteFile(s.Dir.parent_path() / "filler", std::string(free - 2 * page, 'f'));
+    return FreeBytes(s.Dir) == 2 * page ? "" : "the disk does not count in pages of 4096 bytes";
 }
 
 std::string FifoAsSource(Scene& s) {
-    if (auto why = Remove(s.dir / "b.deu"); !why.empty()) {
+    if (auto why = Remove(s.Dir / "b.deu"); !why.empty()) {
         return why;
     }
-    if (::mkfifo((s.dir / "b.deu").c_str(), 0644) != 0) {
+    if (::mkfifo((s.Dir / "b.deu").c_str(), 0644) != 0) {
         return "cannot make a FIFO here";
     }
     return {};
 }
 
 std::string FolderAsSource(Scene& s) {
-    Remove(s.dir / "b.deu");
-    fs::create_directory(s.dir / "b.deu");
+    Remove(s.Dir / "b.deu");
+    fs::create_directory(s.Dir / "b.deu");
     return {};
 }
 
 // A link to a device that reads as empty: a run that reads it would write an empty copy.
 std::string DeviceAsSource(Scene& s) {
-    Remove(s.dir / "b.deu");
-    fs::create_symlink("/dev/null", s.dir / "b.deu");
+    Remove(s.Dir / "b.deu");
+    fs::create_symlink("/dev/null", s.Dir / "b.deu");
     return {};
 }
 
 std::string SourceGone(Scene& s) {
-    return Remove(s.dir / "b.deu");
+    return Remove(s.Dir / "b.deu");
 }
 
 std::string LinkOutAsTarget(Scene& s) {
-    Remove(s.dir / "b.txt");
-    fs::create_symlink(s.outside / "victim.txt", s.dir / "b.txt");
+    Remove(s.Dir / "b.txt");
+    fs::create_symlink(s.Outside / "victim.txt", s.Dir / "b.txt");
     return {};
 }
 
 std::string DanglingLinkOutAsTarget(Scene& s) {
-    Remove(s.dir / "b.txt");
-    fs::create_symlink(s.outside / "not-there.txt", s.dir / "b.txt");
+    Remove(s.Dir / "b.txt");
+    fs::create_symlink(s.Outside / "not-there.txt", s.Dir / "b.txt");
     return {};
 }
 
 std::string HardLinkOutAsTarget(Scene& s) {
-    Remove(s.dir / "b.txt");
-    fs::create_hard_link(s.outside / "victim.txt", s.dir / "b.txt");
+    Remove(s.Dir / "b.txt");
+    fs::create_hard_link(s.Outside / "victim.txt", s.Dir / "b.txt");
     return {};
 }
 
 std::string FifoAsTarget(Scene& s) {
-    Remove(s.dir / "b.txt");
-    return ::mkfifo((s.dir / "b.txt").c_str(), 0644) == 0 ? "" : "cannot make a FIFO here";
+    Remove(s.Dir / "b.txt");
+    return ::mkfifo((s.Dir / "b.txt").c_str(), 0644) == 0 ? "" : "cannot make a FIFO here";
 }
 
 // A source that the system calls a regular file, whose reading fails: the memory of the process
 // that reads it, from address 0.
 std::string ReadErrorInSource(Scene& s) {
-    Remove(s.dir / "b.deu");
-    fs::create_symlink("/proc/self/mem", s.dir / "b.deu");
-    return fs::is_regular_file(s.dir / "b.deu") ? "" : "/proc/self/mem is no regular file here";
+    Remove(s.Dir / "b.deu");
+    fs::create_symlink("/proc/self/mem", s.Dir / "b.deu");
+    return fs::is_regular_file(s.Dir / "b.deu") ? "" : "/proc/self/mem is no regular file here";
 }
 
 std::string FolderAsLog(Scene& s) {
-    Remove(s.dir / kLogName);
-    fs::create_directory(s.dir / kLogName);
-    WriteFile(s.dir / kLogName / "inner.txt", kOutside);
+    Remove(s.Dir / kLogName);
+    fs::create_directory(s.Dir / kLogName);
+    WriteFile(s.Dir / kLogName / "inner.txt", kOutside);
     return {};
 }
 
 std::string LinkOutAsLog(Scene& s) {
-    Remove(s.dir / kLogName);
-    fs::create_symlink(s.outside / "victim.txt", s.dir / kLogName);
+    Remove(s.Dir / kLogName);
+    fs::create_symlink(s.Outside / "victim.txt", s.Dir / kLogName);
     return {};
 }
 
 // Written through, the link would empty the source itself.
 std::string LinkToTheSourceAsTarget(Scene& s) {
-    Remove(s.dir / "b.txt");
-    fs::create_symlink("b.deu", s.dir / "b.txt");
+    Remove(s.Dir / "b.txt");
+    fs::create_symlink("b.deu", s.Dir / "b.txt");
     return {};
 }
 
 // A source whose copy would be the log file itself.
 std::string SourceNamedLikeTheLog(Scene& s) {
-    WriteFile(s.dir / "konvertionsfehler.deu", "\x80");
+    WriteFile(s.Dir / "konvertionsfehler.deu", "\x80");
     return {};
 }
 
 std::string ImmutableTarget(Scene& s) {
-    return s.scratch.SetImmutable(s.dir / "b.txt");
+    return s.Disks.SetImmutable(s.Dir / "b.txt");
 }
 
 std::string NoFault(Scene&) {
@@ -356,35 +356,35 @@ std::string NoFault(Scene&) {
 }
 
 std::string DanglingLinkAsSource(Scene& s) {
-    Remove(s.dir / "b.deu");
-    fs::create_symlink("gone.deu", s.dir / "b.deu");
+    Remove(s.Dir / "b.deu");
+    fs::create_symlink("gone.deu", s.Dir / "b.deu");
     return {};
 }
 
 std::string LinkLoopAsSource(Scene& s) {
-    Remove(s.dir / "b.deu");
-    fs::create_symlink("b.deu", s.dir / "b.deu");
+    Remove(s.Dir / "b.deu");
+    fs::create_symlink("b.deu", s.Dir / "b.deu");
     return {};
 }
 
 // b.deu leads into a folder nobody may search.
 std::string LinkIntoALockedFolderAsSource(Scene& s) {
-    Remove(s.dir / "b.deu");
-    fs::create_directory(s.outside / "locked");
-    WriteFile(s.outside / "locked" / "b.deu", kSources[1].bytes);
-    fs::permissions(s.outside / "locked", fs::perms::none);
-    fs::create_symlink(s.outside / "locked" / "b.deu", s.dir / "b.deu");
+    Remove(s.Dir / "b.deu");
+    fs::create_directory(s.Outside / "locked");
+    WriteFile(s.Outside / "locked" / "b.deu", kSources[1].Bytes);
+    fs::permissions(s.Outside / "locked", fs::perms::none);
+    fs::create_symlink(s.Outside / "locked" / "b.deu", s.Dir / "b.deu");
     return {};
 }
 
-// b.deu, whose copy is larger than the file-size limit (Wrap::FileSizeLimit) and than a block of
-// the run (written on the writing thread but for its end).
+// b.deu, whose copy is larger than the file-size limit (Wrapping::FileSizeLimit) and than a block
+// of the run (written on the writing thread but for its end).
 std::string LargeSource(Scene& s) {
     std::string large;
     while (large.size() < 300 * 1024) {
         large += "Eine Zeile, die zu lang wird\r\n";
     }
-    WriteFile(s.dir / "b.deu", large + "\x80");
+    WriteFile(s.Dir / "b.deu", large + "\x80");
     return {};
 }
 
@@ -395,10 +395,10 @@ std::string LogLargerThanTheDisk(Scene& s) {
     for (int k = 0; k < 5000; ++k) {
         lines += "\x96\r\n";
     }
-    WriteFile(s.dir / "0.deu", lines);
-    WriteFile(s.dir / "0.txt", kOldTarget);
+    WriteFile(s.Dir / "0.deu", lines);
+    WriteFile(s.Dir / "0.txt", kOldTarget);
     // Each line gets an entry of more than 50 bytes.
-    return FreeBytes(s.dir) < 5000 * 50 ? "" : "the disk is larger than planned";
+    return FreeBytes(s.Dir) < 5000 * 50 ? "" : "the disk is larger than planned";
 }
 
 const std::string kNoSpace = "No space left on device";
@@ -407,10 +407,10 @@ const std::string kDenied = "Permission denied";
 const std::string kIoError = "Input/output error";
 
 // The failure of source X.deu: the source itself, named once, or its copy X.txt.
-Failed ReadFailed(const std::string& x, const std::string& reason) {
+FailedEntry ReadFailed(const std::string& x, const std::string& reason) {
     return {x + ".deu", "cannot be read: " + reason};
 }
-Failed WriteFailed(const std::string& x, const std::string& reason) {
+FailedEntry WriteFailed(const std::string& x, const std::string& reason) {
     return {x + ".deu", "cannot write " + x + ".txt: " + reason};
 }
 
@@ -418,84 +418,84 @@ Failed WriteFailed(const std::string& x, const std::string& reason) {
 const FaultRow kFaultRows[] = {
     // name, via, tmpfs, wrap, fault,
     //     exit, failures, converted, kept, count
-    {"FullDisk", Via::Command, "size=1m", Wrap::None, FillDisk,
+    {"FullDisk", RunVia::Command, "size=1m", Wrapping::None, FillDisk,
         1, {WriteFailed("b", kNoSpace)}, "ac", {"dir/b.txt"}, " 2"},
-    {"NoInodesLeftForTheLastTwo", Via::Command, "size=1m,nr_inodes=48", Wrap::None, TwoInodesLeft,
+    {"NoInodesLeftForTheLastTwo", RunVia::Command, "size=1m,nr_inodes=48", Wrapping::None, TwoInodesLeft,
         1, {WriteFailed("b", kNoSpace), WriteFailed("c", kNoSpace)}, "a", {"dir/b.txt"}, " 1"},
-    {"NoInodeLeftForTheLog", Via::Command, "size=1m,nr_inodes=48", Wrap::None, NoInodeLeft,
+    {"NoInodeLeftForTheLog", RunVia::Command, "size=1m,nr_inodes=48", Wrapping::None, NoInodeLeft,
         1, {{kLogName, kNoSpace}, WriteFailed("a", kNoSpace), WriteFailed("b", kNoSpace),
             WriteFailed("c", kNoSpace)},
         "", {"dir/b.txt", "dir/" + kLogName}, " 0"},
-    {"FullDiskForTheLogKeepsTheOldLog", Via::Command, "size=1m", Wrap::None, NoRoomForTheLog,
+    {"FullDiskForTheLogKeepsTheOldLog", RunVia::Command, "size=1m", Wrapping::None, NoRoomForTheLog,
         1, {{kLogName, kNoSpace}}, "abc", {"dir/" + kLogName}, " 3"},
-    {"ReadOnlyFolder", Via::Command, "size=1m", Wrap::None, ReadOnlyDisk,
+    {"ReadOnlyFolder", RunVia::Command, "size=1m", Wrapping::None, ReadOnlyDisk,
         1, {{kLogName, kReadOnly}, WriteFailed("a", kReadOnly), WriteFailed("b", kReadOnly),
             WriteFailed("c", kReadOnly)},
         "", {"dir/b.txt", "dir/" + kLogName}, " 0"},
-    {"UnreadableSource", Via::Command, nullptr, Wrap::WithoutReadOverride, UnreadableSource,
+    {"UnreadableSource", RunVia::Command, nullptr, Wrapping::WithoutReadOverride, UnreadableSource,
         1, {ReadFailed("b", kDenied)}, "ac", {"dir/b.txt"}, " 2"},
-    {"UnreadableFolder", Via::Command, nullptr, Wrap::WithoutReadOverride, UnreadableFolder,
+    {"UnreadableFolder", RunVia::Command, nullptr, Wrapping::WithoutReadOverride, UnreadableFolder,
         1, {{"", kDenied}}, "", {"dir/b.txt", "dir/" + kLogName}, nullptr},
-    {"FolderInTargetsPlace", Via::Command, nullptr, Wrap::None, FolderInTargetsPlace,
+    {"FolderInTargetsPlace", RunVia::Command, nullptr, Wrapping::None, FolderInTargetsPlace,
         1, {WriteFailed("b", "Is a directory")}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
-    {"FolderInTargetsPlaceAfterALongLogRecord", Via::Command, nullptr, Wrap::None,
+    {"FolderInTargetsPlaceAfterALongLogRecord", RunVia::Command, nullptr, Wrapping::None,
         FolderInTargetsPlaceAfterALongRecord,
         1, {WriteFailed("b", "Is a directory")}, "ac", {"dir/b.txt/inner.txt"}, " 2"},
-    {"ImmutableTarget", Via::Command, "size=1m", Wrap::None, ImmutableTarget,
+    {"ImmutableTarget", RunVia::Command, "size=1m", Wrapping::None, ImmutableTarget,
         1, {WriteFailed("b", "Operation not permitted")}, "ac", {"dir/b.txt"}, " 2"},
-    {"ReadErrorInSource", Via::Command, nullptr, Wrap::None, ReadErrorInSource,
+    {"ReadErrorInSource", RunVia::Command, nullptr, Wrapping::None, ReadErrorInSource,
         1, {ReadFailed("b", "Input/output error")}, "ac", {"dir/b.txt"}, " 2"},
-    {"FolderInTheLogsPlace", Via::Command, nullptr, Wrap::None, FolderAsLog,
+    {"FolderInTheLogsPlace", RunVia::Command, nullptr, Wrapping::None, FolderAsLog,
         1, {{kLogName, "Is a directory"}}, "abc", {"dir/" + kLogName + "/inner.txt"}, " 3"},
-    {"LinkOutOfTheFolderAsLog", Via::Command, nullptr, Wrap::None, LinkOutAsLog,
+    {"LinkOutOfTheFolderAsLog", RunVia::Command, nullptr, Wrapping::None, LinkOutAsLog,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"HardLinkOutOfTheFolderAsTarget", Via::Command, nullptr, Wrap::None, HardLinkOutAsTarget,
+    {"HardLinkOutOfTheFolderAsTarget", RunVia::Command, nullptr, Wrapping::None, HardLinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"FifoInTargetsPlace", Via::Command, nullptr, Wrap::None, FifoAsTarget,
+    {"FifoInTargetsPlace", RunVia::Command, nullptr, Wrapping::None, FifoAsTarget,
         0, {}, "abc", {}, " 3"},
-    {"LinkToTheSourceAsTarget", Via::Command, nullptr, Wrap::None, LinkToTheSourceAsTarget,
+    {"LinkToTheSourceAsTarget", RunVia::Command, nullptr, Wrapping::None, LinkToTheSourceAsTarget,
         0, {}, "abc", {"dir/b.deu"}, " 3"},
-    {"SourceWhoseCopyWouldBeTheLog", Via::Command, nullptr, Wrap::None, SourceNamedLikeTheLog,
+    {"SourceWhoseCopyWouldBeTheLog", RunVia::Command, nullptr, Wrapping::None, SourceNamedLikeTheLog,
         1, {{"konvertionsfehler.deu", "log file"}}, "abc", {"dir/konvertionsfehler.deu"}, " 3"},
-    {"FifoNamedLikeSourceIsNotListed", Via::Command, nullptr, Wrap::None, FifoAsSource,
+    {"FifoNamedLikeSourceIsNotListed", RunVia::Command, nullptr, Wrapping::None, FifoAsSource,
         0, {}, "ac", {"dir/b.txt"}, " 2"},
-    {"DeviceNamedLikeSourceIsNotListed", Via::Command, nullptr, Wrap::None, DeviceAsSource,
+    {"DeviceNamedLikeSourceIsNotListed", RunVia::Command, nullptr, Wrapping::None, DeviceAsSource,
         0, {}, "ac", {"dir/b.txt"}, " 2"},
-    {"LinkOutOfTheFolderAsTarget", Via::Command, nullptr, Wrap::None, LinkOutAsTarget,
+    {"LinkOutOfTheFolderAsTarget", RunVia::Command, nullptr, Wrapping::None, LinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"DanglingLinkOutOfTheFolderAsTarget", Via::Command, nullptr, Wrap::None, DanglingLinkOutAsTarget,
+    {"DanglingLinkOutOfTheFolderAsTarget", RunVia::Command, nullptr, Wrapping::None, DanglingLinkOutAsTarget,
         0, {}, "abc", {"outside/victim.txt"}, " 3"},
-    {"FullDiskForTheLogLeavesRoomForTheCopies", Via::Command, "size=256k", Wrap::None,
+    {"FullDiskForTheLogLeavesRoomForTheCopies", RunVia::Command, "size=256k", Wrapping::None,
         LogLargerThanTheDisk,
         1, {{kLogName, kNoSpace}}, "abc", {"dir/" + kLogName}, " 4"},
-    {"FileSizeLimit", Via::Command, nullptr, Wrap::FileSizeLimit, LargeSource,
+    {"FileSizeLimit", RunVia::Command, nullptr, Wrapping::FileSizeLimit, LargeSource,
         1, {WriteFailed("b", "File too large")}, "ac", {"dir/b.txt"}, " 2"},
-    {"CloseFailsForACopy", Via::Command, nullptr, Wrap::CloseFailsForB, NoFault,
+    {"CloseFailsForACopy", RunVia::Command, nullptr, Wrapping::CloseFailsForB, NoFault,
         1, {WriteFailed("b", kIoError)}, "ac", {"dir/b.txt"}, " 2"},
-    {"CloseFailsForTheLog", Via::Command, nullptr, Wrap::CloseFailsForTheLog, NoFault,
+    {"CloseFailsForTheLog", RunVia::Command, nullptr, Wrapping::CloseFailsForTheLog, NoFault,
         1, {{kLogName, kIoError}}, "abc", {"dir/" + kLogName}, " 3"},
-    {"ShortWrites", Via::Command, nullptr, Wrap::ShortWrites, NoFault,
+    {"ShortWrites", RunVia::Command, nullptr, Wrapping::ShortWrites, NoFault,
         0, {}, "abc", {}, " 3"},
-    {"OneWriteFailsInALargeCopy", Via::Command, nullptr, Wrap::OneWriteFailsForB, LargeSource,
+    {"OneWriteFailsInALargeCopy", RunVia::Command, nullptr, Wrapping::OneWriteFailsForB, LargeSource,
         1, {WriteFailed("b", kIoError)}, "ac", {"dir/b.txt"}, " 2"},
-    {"EveryFileOnTheDiskBeforeItIsNamed", Via::Command, nullptr, Wrap::CheckedFlushes, NoFault,
+    {"EveryFileOnTheDiskBeforeItIsNamed", RunVia::Command, nullptr, Wrapping::CheckedFlushes, NoFault,
         0, {}, "abc", {}, " 3"},
-    {"SomeoneElseLocksTheFolder", Via::Command, nullptr, Wrap::FolderLocked, NoFault,
+    {"SomeoneElseLocksTheFolder", RunVia::Command, nullptr, Wrapping::FolderLocked, NoFault,
         0, {}, "abc", {}, " 3"},
-    {"DanglingLinkNamedLikeSource", Via::Command, nullptr, Wrap::None, DanglingLinkAsSource,
+    {"DanglingLinkNamedLikeSource", RunVia::Command, nullptr, Wrapping::None, DanglingLinkAsSource,
         1, {ReadFailed("b", "No such file or directory")}, "ac", {"dir/b.txt"}, " 2"},
-    {"LinkLoopNamedLikeSource", Via::Command, nullptr, Wrap::None, LinkLoopAsSource,
+    {"LinkLoopNamedLikeSource", RunVia::Command, nullptr, Wrapping::None, LinkLoopAsSource,
         1, {ReadFailed("b", "Too many levels of symbolic links")}, "ac", {"dir/b.txt"}, " 2"},
-    {"LinkIntoALockedFolderNamedLikeSource", Via::Command, nullptr, Wrap::WithoutReadOverride,
+    {"LinkIntoALockedFolderNamedLikeSource", RunVia::Command, nullptr, Wrapping::WithoutReadOverride,
         LinkIntoALockedFolderAsSource,
         1, {ReadFailed("b", kDenied)}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceRemovedAfterListing", Via::Run, nullptr, Wrap::None, SourceGone,
+    {"SourceRemovedAfterListing", RunVia::Run, nullptr, Wrapping::None, SourceGone,
         0, {ReadFailed("b", "No such file or directory")}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceReplacedByFifoAfterListing", Via::Run, nullptr, Wrap::None, FifoAsSource,
+    {"SourceReplacedByFifoAfterListing", RunVia::Run, nullptr, Wrapping::None, FifoAsSource,
         0, {ReadFailed("b", "not a regular file")}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceReplacedByDeviceAfterListing", Via::Run, nullptr, Wrap::None, DeviceAsSource,
+    {"SourceReplacedByDeviceAfterListing", RunVia::Run, nullptr, Wrapping::None, DeviceAsSource,
         0, {ReadFailed("b", "not a regular file")}, "ac", {"dir/b.txt"}, " 2"},
-    {"SourceReplacedByFolderAfterListing", Via::Run, nullptr, Wrap::None, FolderAsSource,
+    {"SourceReplacedByFolderAfterListing", RunVia::Run, nullptr, Wrapping::None, FolderAsSource,
         0, {ReadFailed("b", "Is a directory")}, "ac", {"dir/b.txt"}, " 2"},
 };
 // clang-format on
@@ -503,13 +503,13 @@ const FaultRow kFaultRows[] = {
 // ---------------------------------------------------------------------------------------
 
 bool Converted(const FaultRow& row, const Source& source) {
-    return row.converted.find(source.name[0]) != std::string::npos;
+    return row.Converted.find(source.Name[0]) != std::string::npos;
 }
 
 // What one run reported: the count and each failure, from either the command or the run.
 struct Outcome {
-    std::string count; // as number text
-    std::vector<Failed> failed;
+    std::string Count; // as number text
+    std::vector<FailedEntry> Failed;
 };
 
 // The report of a ConversionRun, one failure a line, to cross the process boundary.
@@ -524,21 +524,21 @@ std::string Serialize(const RunReport& report) {
 Outcome Deserialize(const std::string& text) {
     Outcome outcome;
     std::istringstream lines(text);
-    std::getline(lines, outcome.count);
+    std::getline(lines, outcome.Count);
     for (std::string line; std::getline(lines, line);) {
         const std::size_t tab = line.find('\t');
-        outcome.failed.push_back({line.substr(0, tab), line.substr(tab + 1)});
+        outcome.Failed.push_back({line.substr(0, tab), line.substr(tab + 1)});
     }
     return outcome;
 }
 
 // The programs the batch command is started through for WRAP, in PREFIX. Returns why the
 // machine cannot ("" when it can).
-std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& prefix) {
+std::string Prefix(Wrapping wrap, const Scene& scene, std::vector<std::string>& prefix) {
     switch (wrap) {
-    case Wrap::None:
+    case Wrapping::None:
         return {};
-    case Wrap::WithoutReadOverride: {
+    case Wrapping::WithoutReadOverride: {
         // Root reads everything: the command then runs without the capabilities that allow it.
         // Others run it as they are, since the permission bits already stop them.
         if (::geteuid() != 0) {
@@ -552,7 +552,7 @@ std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& pref
                   "--"};
         return {};
     }
-    case Wrap::FileSizeLimit: {
+    case Wrapping::FileSizeLimit: {
         const std::string prlimit = FindTool("prlimit");
         if (prlimit.empty()) {
             return "prlimit (util-linux) is not installed";
@@ -560,22 +560,22 @@ std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& pref
         prefix = {prlimit, "--fsize=" + std::to_string(100 * 1024), "--"};
         return {};
     }
-    case Wrap::CloseFailsForB:
-        prefix = FailingClose((scene.dir / ".b.txt.rz408-").string());
+    case Wrapping::CloseFailsForB:
+        prefix = FailingClose((scene.Dir / ".b.txt.rz408-").string());
         return {};
-    case Wrap::CloseFailsForTheLog:
-        prefix = FailingClose((scene.dir / ("." + kLogName + ".rz408-")).string());
+    case Wrapping::CloseFailsForTheLog:
+        prefix = FailingClose((scene.Dir / ("." + kLogName + ".rz408-")).string());
         return {};
-    case Wrap::ShortWrites:
-        prefix = ShortWrites((scene.dir / ".").string());
+    case Wrapping::ShortWrites:
+        prefix = ShortWrites((scene.Dir / ".").string());
         return {};
-    case Wrap::OneWriteFailsForB:
-        prefix = OneWriteFails((scene.dir / ".b.txt.rz408-").string());
+    case Wrapping::OneWriteFailsForB:
+        prefix = OneWriteFails((scene.Dir / ".b.txt.rz408-").string());
         return {};
-    case Wrap::CheckedFlushes:
+    case Wrapping::CheckedFlushes:
         prefix = CheckedFlushes();
         return {};
-    case Wrap::FolderLocked:
+    case Wrapping::FolderLocked:
         return {};
     }
     return "unknown wrap";
@@ -583,139 +583,140 @@ std::string Prefix(Wrap wrap, const Scene& scene, std::vector<std::string>& pref
 
 class FolderFault : public ::testing::TestWithParam<FaultRow> {
 protected:
-    Scratch scratch;
+    Scratch m_scratch;
 };
 
 TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
     const FaultRow& row = GetParam();
     const bool root = ::geteuid() == 0;
 
-    Scene scene{scratch, scratch.path() / "dir", scratch.path() / "outside",
-                scratch.path() / "more"};
-    if (row.tmpfs != nullptr) {
+    Scene scene{m_scratch, m_scratch.Path() / "dir", m_scratch.Path() / "outside",
+                m_scratch.Path() / "more"};
+    if (row.Tmpfs != nullptr) {
         if (!root) {
             GTEST_SKIP() << "mounting a tmpfs needs root";
         }
-        if (auto why = scratch.MountTmpfs("disk", row.tmpfs); !why.empty()) {
+        if (auto why = m_scratch.MountTmpfs("disk", row.Tmpfs); !why.empty()) {
             GTEST_SKIP() << why;
         }
-        scene.dir = scratch.path() / "disk" / "dir";
+        scene.Dir = m_scratch.Path() / "disk" / "dir";
     }
     std::vector<std::string> prefix;
-    if (auto why = Prefix(row.wrap, scene, prefix); !why.empty()) {
+    if (auto why = Prefix(row.Wrap, scene, prefix); !why.empty()) {
         GTEST_SKIP() << why;
     }
 
-    fs::create_directories(scene.dir);
-    fs::create_directories(scene.outside);
-    fs::create_directories(scene.more);
+    fs::create_directories(scene.Dir);
+    fs::create_directories(scene.Outside);
+    fs::create_directories(scene.More);
     for (const Source& source : kSources) {
-        WriteFile(scene.dir / source.name, source.bytes);
+        WriteFile(scene.Dir / source.Name, source.Bytes);
     }
-    WriteFile(scene.dir / "b.txt", kOldTarget);
-    WriteFile(scene.dir / kLogName, kOldLog);
-    WriteFile(scene.outside / "victim.txt", kOutside);
-    WriteFile(scene.more / "m.deu", "\xE9t\xE9");
+    WriteFile(scene.Dir / "b.txt", kOldTarget);
+    WriteFile(scene.Dir / kLogName, kOldLog);
+    WriteFile(scene.Outside / "victim.txt", kOutside);
+    WriteFile(scene.More / "m.deu", "\xE9t\xE9");
 
-    const std::vector<std::string> listing = ListFolder(scene.dir, kGermanProfile.FilePattern);
-    if (auto why = row.fault(scene); !why.empty()) {
+    const std::vector<std::string> listing = ListFolder(scene.Dir, kGermanProfile.FilePattern);
+    if (auto why = row.Fault(scene); !why.empty()) {
         GTEST_SKIP() << why;
     }
 
     // Make sure the command really cannot read b.deu before blaming it.
-    if (row.wrap == Wrap::WithoutReadOverride) {
+    if (row.Wrap == Wrapping::WithoutReadOverride) {
         std::vector<std::string> probe = prefix;
         probe.push_back("cat");
-        probe.push_back((scene.dir / "b.deu").string());
+        probe.push_back((scene.Dir / "b.deu").string());
         const ChildResult probed = RunProgram(probe, kDeadline);
-        if (probed.exitCode == 0) {
+        if (probed.ExitCode == 0) {
             GTEST_SKIP() << "b.deu stays readable here (the capabilities could not be dropped)";
         }
     }
 
     std::map<std::string, std::string> kept;
-    for (const std::string& file : row.kept) {
+    for (const std::string& file : row.Kept) {
         kept[file] = ReadFile(scene.Resolve(file));
     }
-    const std::set<std::string> dirBefore = Names(scene.dir);
-    const std::set<std::string> outsideBefore = Names(scene.outside);
+    const std::set<std::string> dirBefore = Names(scene.Dir);
+    const std::set<std::string> outsideBefore = Names(scene.Outside);
 
     // The run.
     Outcome outcome;
-    if (row.via == Via::Command) {
+    if (row.Via == RunVia::Command) {
         std::vector<std::string> argv = prefix;
-        argv.insert(argv.end(), {RZ408_CONVERT_EXE, "--language", "german", scene.dir.string(),
-                                 scene.more.string()});
+        argv.insert(argv.end(), {RZ408_CONVERT_EXE, "--language", "german", scene.Dir.string(),
+                                 scene.More.string()});
         // Someone else's lock on the folder, held all along: it must not hold the run up (a
         // wait of a moment per file would far exceed the shorter deadline).
-        const int locker = row.wrap == Wrap::FolderLocked
-                               ? ::open(scene.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+        const int locker = row.Wrap == Wrapping::FolderLocked
+                               ? ::open(scene.Dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
                                : -1;
         ASSERT_TRUE(locker < 0 || ::flock(locker, LOCK_EX) == 0);
         const ChildResult result = RunProgram(argv, locker >= 0 ? kDeadline / 2 : kDeadline);
         if (locker >= 0) {
             ::close(locker);
         }
-        ASSERT_FALSE(result.timedOut) << Describe(result);
-        EXPECT_EQ(result.exitCode, row.exitCode) << Describe(result);
+        ASSERT_FALSE(result.TimedOut) << Describe(result);
+        EXPECT_EQ(result.ExitCode, row.ExitCode) << Describe(result);
 
         std::string out;
-        if (row.dirCount != nullptr) {
-            out = kCount + row.dirCount + "\n";
+        if (row.DirCount != nullptr) {
+            out = kCount + row.DirCount + "\n";
         }
-        EXPECT_EQ(result.out, out + kCount + " 1\n");
-        EXPECT_EQ(ReadFile(scene.more / "m.txt"), "ete\r\n") << "the folder after the fault";
+        EXPECT_EQ(result.Out, out + kCount + " 1\n");
+        EXPECT_EQ(ReadFile(scene.More / "m.txt"), "ete\r\n") << "the folder after the fault";
 
         // Every failure on a line of its own: the file with its folder, and the reason.
         std::vector<std::string> errLines;
-        std::istringstream err(result.err);
+        std::istringstream err(result.Err);
         for (std::string line; std::getline(err, line);) {
             errLines.push_back(line);
         }
-        for (const Failed& failed : row.failed) {
+        for (const FailedEntry& failed : row.Failed) {
             const std::string path =
-                failed.name.empty() ? scene.dir.string() : (scene.dir / failed.name).string();
+                failed.Name.empty() ? scene.Dir.string() : (scene.Dir / failed.Name).string();
             const bool named = std::any_of(errLines.begin(), errLines.end(), [&](const auto& l) {
                 return l.find(path) != std::string::npos &&
-                       l.find(failed.reason) != std::string::npos;
+                       l.find(failed.Reason) != std::string::npos;
             });
-            EXPECT_TRUE(named) << "no line names " << path << " with '" << failed.reason
+            EXPECT_TRUE(named) << "no line names " << path << " with '" << failed.Reason
                                << "' in:\n"
-                               << result.err;
+                               << result.Err;
         }
-        if (row.failed.empty()) {
-            EXPECT_EQ(result.err, "");
+        if (row.Failed.empty()) {
+            EXPECT_EQ(result.Err, "");
         }
         for (const Source& source : kSources) {
             if (Converted(row, source)) {
-                EXPECT_EQ(result.err.find((scene.dir / source.name).string()), std::string::npos)
-                    << source.name << " was converted, yet named in:\n"
-                    << result.err;
+                EXPECT_EQ(result.Err.find((scene.Dir / source.Name).string()), std::string::npos)
+                    << source.Name << " was converted, yet named in:\n"
+                    << result.Err;
             }
         }
-        if (!row.failed.empty() && row.dirCount != nullptr) {
-            const std::string summary = "converted " + std::string(row.dirCount + 1) + " of";
-            EXPECT_NE(result.err.find(summary), std::string::npos) << result.err;
+        if (!row.Failed.empty() && row.DirCount != nullptr) {
+            const std::string summary = "converted " + std::string(row.DirCount + 1) + " of";
+            EXPECT_NE(result.Err.find(summary), std::string::npos) << result.Err;
         }
     } else {
         const ChildResult result = RunForked(
             [&] {
                 Module1 m;
                 InstallProgramTexts(kGermanProfile, m);
-                return Serialize(ConversionRun(m, scene.dir, listing));
+                return Serialize(ConversionRun(m, scene.Dir, listing));
             },
             kDeadline);
-        ASSERT_FALSE(result.timedOut) << Describe(result);
-        ASSERT_EQ(result.exitCode, 0) << Describe(result);
-        outcome = Deserialize(result.out);
-        EXPECT_EQ(outcome.count, row.dirCount);
-        ASSERT_EQ(outcome.failed.size(), row.failed.size()) << result.out;
-        for (const Failed& failed : row.failed) {
-            const auto it = std::find_if(outcome.failed.begin(), outcome.failed.end(),
-                                         [&](const Failed& f) { return f.name == failed.name; });
-            ASSERT_NE(it, outcome.failed.end()) << failed.name << " not reported:\n" << result.out;
-            EXPECT_NE(it->reason.find(failed.reason), std::string::npos)
-                << failed.name << ": " << it->reason;
+        ASSERT_FALSE(result.TimedOut) << Describe(result);
+        ASSERT_EQ(result.ExitCode, 0) << Describe(result);
+        outcome = Deserialize(result.Out);
+        EXPECT_EQ(outcome.Count, row.DirCount);
+        ASSERT_EQ(outcome.Failed.size(), row.Failed.size()) << result.Out;
+        for (const FailedEntry& failed : row.Failed) {
+            const auto it =
+                std::find_if(outcome.Failed.begin(), outcome.Failed.end(),
+                             [&](const FailedEntry& f) { return f.Name == failed.Name; });
+            ASSERT_NE(it, outcome.Failed.end()) << failed.Name << " not reported:\n" << result.Out;
+            EXPECT_NE(it->Reason.find(failed.Reason), std::string::npos)
+                << failed.Name << ": " << it->Reason;
         }
     }
 
@@ -723,13 +724,13 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
     std::string records;
     std::set<std::string> dirExpected = dirBefore;
     for (const Source& source : kSources) {
-        SCOPED_TRACE(source.name);
+        SCOPED_TRACE(source.Name);
         if (Converted(row, source)) {
-            const fs::path target = scene.dir / source.target;
+            const fs::path target = scene.Dir / source.Target;
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << "a plain file";
-            EXPECT_EQ(ReadFile(target), source.targetBytes);
-            records += source.record;
-            dirExpected.insert(source.target);
+            EXPECT_EQ(ReadFile(target), source.TargetBytes);
+            records += source.Record;
+            dirExpected.insert(source.Target);
         }
     }
     for (const auto& [file, bytes] : kept) {
@@ -739,11 +740,11 @@ TEST_P(FolderFault, NamedReportedAndNothingElseLost) {
         return file.first.starts_with("dir/" + kLogName);
     });
     if (!logKept) {
-        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(scene.dir / kLogName))) << "the log";
-        EXPECT_EQ(ReadFile(scene.dir / kLogName), records) << "the log";
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(scene.Dir / kLogName))) << "the log";
+        EXPECT_EQ(ReadFile(scene.Dir / kLogName), records) << "the log";
     }
-    EXPECT_EQ(Names(scene.dir), dirExpected) << "stray or missing files in the folder";
-    EXPECT_EQ(Names(scene.outside), outsideBefore) << "the folder beside it changed";
+    EXPECT_EQ(Names(scene.Dir), dirExpected) << "stray or missing files in the folder";
+    EXPECT_EQ(Names(scene.Outside), outsideBefore) << "the folder beside it changed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FolderFault, ::testing::ValuesIn(kFaultRows), RowName());

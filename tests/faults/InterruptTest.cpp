@@ -29,9 +29,9 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 struct InterruptRow {
-    const char* name;
-    int signal;
-    std::size_t pathLength = 0; // the folder's path is at least this long
+    const char* Name;
+    int Signal;
+    std::size_t PathLength = 0; // the folder's path is at least this long
 };
 
 const InterruptRow kInterruptRows[] = {
@@ -44,7 +44,7 @@ const InterruptRow kInterruptRows[] = {
 };
 
 void PrintTo(const InterruptRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class Interrupt : public ::testing::TestWithParam<InterruptRow> {};
@@ -60,7 +60,7 @@ std::uint64_t BytesRead(pid_t pid) {
 // 200-byte names, holding a source large enough to be caught in the middle of, its old copy and
 // an old log.
 fs::path FolderWithABigSource(const Scratch& scratch, std::size_t length = 0) {
-    fs::path dir = scratch.path();
+    fs::path dir = scratch.Path();
     while (dir.native().size() + 4 < length) {
         dir /= std::string(200, 'd');
     }
@@ -126,13 +126,13 @@ std::set<std::string> Temporaries(const fs::path& dir) {
 TEST_P(Interrupt, LeavesTheOldFilesAndNothingStray) {
     const InterruptRow& row = GetParam();
     Scratch scratch;
-    const fs::path dir = FolderWithABigSource(scratch, row.pathLength);
+    const fs::path dir = FolderWithABigSource(scratch, row.PathLength);
     const std::set<std::string> before = Names(dir);
 
     const pid_t pid = StartCommand(dir);
     ASSERT_GE(pid, 0);
     int status = 0;
-    if (!SignalInTheMiddle(pid, row.signal, status)) {
+    if (!SignalInTheMiddle(pid, row.Signal, status)) {
         GTEST_SKIP() << "the run ended before it could be interrupted";
     }
     EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "an interrupted run succeeded";
@@ -147,9 +147,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, Interrupt, ::testing::ValuesIn(kInterruptRows), R
 // the first run left its temporary files, and the second removes them; only held (SIGSTOP), the
 // first run is alive, and the second leaves its files alone, so that it can still finish.
 struct SecondRunRow {
-    const char* name;
-    int signal; // what stops the first run
-    bool firstAlive;
+    const char* Name;
+    int Signal; // what stops the first run
+    bool FirstAlive;
 };
 
 const SecondRunRow kSecondRunRows[] = {
@@ -158,7 +158,7 @@ const SecondRunRow kSecondRunRows[] = {
 };
 
 void PrintTo(const SecondRunRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 class SecondRun : public ::testing::TestWithParam<SecondRunRow> {};
@@ -171,18 +171,18 @@ TEST_P(SecondRun, RemovesWhatDeadRunsLeftOnly) {
     const pid_t pid = StartCommand(dir);
     ASSERT_GE(pid, 0);
     int status = 0;
-    if (!SignalInTheMiddle(pid, row.signal, status)) {
+    if (!SignalInTheMiddle(pid, row.Signal, status)) {
         GTEST_SKIP() << "the first run ended before it could be stopped";
     }
     const std::set<std::string> held = Temporaries(dir);
     EXPECT_EQ(held.size(), 2u) << "the copy's and the log's temporary files";
-    if (!row.firstAlive) {
+    if (!row.FirstAlive) {
         WriteFile(dir / "big.deu", "klein\x80"); // a quick second run
     }
 
     const ChildResult second = RunProgram({RZ408_CONVERT_EXE, "-l", "de", dir.string()}, 60s);
-    EXPECT_EQ(second.exitCode, 0) << Describe(second);
-    if (row.firstAlive) {
+    EXPECT_EQ(second.ExitCode, 0) << Describe(second);
+    if (row.FirstAlive) {
         EXPECT_EQ(Temporaries(dir), held) << "the second run took the first one's files";
         ::kill(pid, SIGCONT);
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);

@@ -45,12 +45,12 @@ using namespace std::chrono_literals;
 const std::string kLogName = "konvertionsfehler.txt";
 
 struct PowerCutRow {
-    const char* name;
-    std::vector<std::string> options; // of the batch command
+    const char* Name;
+    std::vector<std::string> Options; // of the batch command
 };
 
 void PrintTo(const PowerCutRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const PowerCutRow kPowerCutRows[] = {
@@ -87,11 +87,11 @@ TEST_P(PowerCut, EveryCopyIsWholeOnTheDisk) {
     if (auto why = scratch.MountTmpfs("under", "size=160m"); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path under = scratch.path() / "under";
+    const fs::path under = scratch.Path() / "under";
     if (auto why = scratch.MountImage(under / "image", 64 << 20, "disk", "ext4"); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path dir = scratch.path() / "disk" / "dir";
+    const fs::path dir = scratch.Path() / "disk" / "dir";
     fs::create_directory(dir);
     std::vector<std::string> targets;
     for (int n = 1; n <= 4; ++n) {
@@ -105,23 +105,23 @@ TEST_P(PowerCut, EveryCopyIsWholeOnTheDisk) {
     ::sync(); // the old files are on the disk
 
     std::vector<std::string> argv = {RZ408_CONVERT_EXE};
-    argv.insert(argv.end(), GetParam().options.begin(), GetParam().options.end());
+    argv.insert(argv.end(), GetParam().Options.begin(), GetParam().Options.end());
     argv.insert(argv.end(), {"--language", "german", dir.string()});
     const ChildResult result = RunProgram(argv, 60s);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    ASSERT_EQ(result.exitCode, 0) << Describe(result);
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    ASSERT_EQ(result.ExitCode, 0) << Describe(result);
 
     // The files as the run left them, and as they are on the disk after the power cut.
     std::vector<std::string> written;
     for (const std::string& target : targets) {
         written.push_back(ReadFile(dir / target));
     }
-    CommitTheJournal(scratch.path() / "disk" / "journal");
+    CommitTheJournal(scratch.Path() / "disk" / "journal");
     if (auto why = scratch.MountPowerCutCopy("disk", under / "after-the-power-cut", "after");
         !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path after = scratch.path() / "after" / "dir";
+    const fs::path after = scratch.Path() / "after" / "dir";
     for (std::size_t k = 0; k < targets.size(); ++k) {
         SCOPED_TRACE(targets[k]);
         EXPECT_GT(written[k].size(), 100u) << "the run did not write it";
@@ -145,11 +145,11 @@ TEST(PowerCutAnyMoment, EveryCopyAndTheLogOldOrWholeAndNew) {
     if (auto why = scratch.MountTmpfs("under", "size=3g"); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    if (auto why = scratch.MountImage(scratch.path() / "under" / "xfs.img", 1 << 30, "xfs", "xfs");
+    if (auto why = scratch.MountImage(scratch.Path() / "under" / "xfs.img", 1 << 30, "xfs", "xfs");
         !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path xfs = scratch.path() / "xfs";
+    const fs::path xfs = scratch.Path() / "xfs";
     if (auto why = scratch.MountImage(xfs / "ext4.img", 512 << 20, "disk", "ext4", "commit=1");
         !why.empty()) {
         GTEST_SKIP() << why;
@@ -157,7 +157,7 @@ TEST(PowerCutAnyMoment, EveryCopyAndTheLogOldOrWholeAndNew) {
     if (auto why = scratch.CloneImage("disk", xfs / "clone.img"); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path dir = scratch.path() / "disk" / "dir";
+    const fs::path dir = scratch.Path() / "disk" / "dir";
     fs::create_directory(dir);
     std::vector<std::string> targets = {kLogName};
     std::vector<std::string> old = {"OLD LOG\r\n"};
@@ -200,8 +200,8 @@ TEST(PowerCutAnyMoment, EveryCopyAndTheLogOldOrWholeAndNew) {
             fs::remove(clones[k]);
         }
     }
-    ASSERT_FALSE(result.timedOut) << Describe(result);
-    ASSERT_EQ(result.exitCode, 0) << Describe(result);
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
+    ASSERT_EQ(result.ExitCode, 0) << Describe(result);
     std::vector<std::string> written;
     for (const std::string& target : targets) {
         written.push_back(ReadFile(dir / target));
@@ -218,7 +218,7 @@ TEST(PowerCutAnyMoment, EveryCopyAndTheLogOldOrWholeAndNew) {
         int renewed = 0;
         std::string first;
         for (std::size_t k = 0; k < targets.size(); ++k) {
-            const std::string onDisk = ReadFile(scratch.path() / "after" / "dir" / targets[k]);
+            const std::string onDisk = ReadFile(scratch.Path() / "after" / "dir" / targets[k]);
             renewed += onDisk == written[k] ? 1 : 0;
             if (onDisk != old[k] && onDisk != written[k] && damaged++ == 0) {
                 first = targets[k] + " (" + std::to_string(onDisk.size()) + " bytes, " +

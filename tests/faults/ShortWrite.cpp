@@ -29,16 +29,16 @@ std::size_t Allowed(int fd, std::size_t size) {
 
 extern "C" ssize_t write(int fd, const void* data, std::size_t size) {
     using Write = ssize_t (*)(int, const void*, std::size_t);
-    static const Write systemWrite = rz408::shim::SystemFunction<Write>("write");
+    static const Write kSystemWrite = rz408::shim::SystemFunction<Write>("write");
     if (rz408::shim::PathHolds(fd, "RZ408_FAIL_WRITE") && !failedOnce.exchange(true)) {
         errno = EIO;
         return -1;
     }
-    return systemWrite(fd, data, Allowed(fd, size));
+    return kSystemWrite(fd, data, Allowed(fd, size));
 }
 
 extern "C" ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset) {
     using Pwrite = ssize_t (*)(int, const void*, std::size_t, off_t);
-    static const Pwrite systemPwrite = rz408::shim::SystemFunction<Pwrite>("pwrite");
-    return systemPwrite(fd, data, Allowed(fd, size), offset);
+    static const Pwrite kSystemPwrite = rz408::shim::SystemFunction<Pwrite>("pwrite");
+    return kSystemPwrite(fd, data, Allowed(fd, size), offset);
 }

@@ -20,13 +20,13 @@ namespace {
 using OpenAtFunction = int (*)(int, const char*, int, ...);
 
 OpenAtFunction SystemOpenAt() {
-    static const OpenAtFunction system = [] {
+    static const OpenAtFunction kSystem = [] {
         void* const symbol = ::dlsym(RTLD_NEXT, "openat");
         OpenAtFunction function = nullptr;
         std::memcpy(&function, &symbol, sizeof function);
         return function;
     }();
-    return system;
+    return kSystem;
 }
 
 void SwapWhenOpening(const char* path) {

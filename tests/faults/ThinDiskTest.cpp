@@ -35,12 +35,12 @@ const std::string kOldLog = "old log\r\n";
 const std::string kCount = "Anzahl der konvertierten Dateien f\xC3\xBCr Userpatch408: ";
 
 struct ThinSource {
-    std::string name;
-    std::string bytes;
-    std::string target;
-    std::string targetBytes;
-    std::string oldTarget; // empty: none before the run
-    std::string record;
+    std::string Name;
+    std::string Bytes;
+    std::string Target;
+    std::string TargetBytes;
+    std::string OldTarget; // empty: none before the run
+    std::string Record;
 };
 
 const ThinSource kThinSources[] = {
@@ -73,12 +73,12 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
     if (auto why = scratch.MountThinDisk("thin"); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    const fs::path dir = scratch.path() / "thin" / "dir";
+    const fs::path dir = scratch.Path() / "thin" / "dir";
     fs::create_directory(dir);
     for (const ThinSource& source : kThinSources) {
-        WriteFile(dir / source.name, source.bytes);
-        if (!source.oldTarget.empty()) {
-            WriteFile(dir / source.target, source.oldTarget);
+        WriteFile(dir / source.Name, source.Bytes);
+        if (!source.OldTarget.empty()) {
+            WriteFile(dir / source.Target, source.OldTarget);
         }
     }
     WriteFile(dir / kLogName, kOldLog);
@@ -89,7 +89,7 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
 
     const ChildResult result =
         RunProgram({RZ408_CONVERT_EXE, "--language", "german", dir.string()}, 20s);
-    ASSERT_FALSE(result.timedOut) << Describe(result);
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
     const std::string why = scratch.RemountImage("thin");
     ASSERT_EQ(why, "");
 
@@ -97,30 +97,30 @@ TEST(ThinDisk, FullAtTheFlushIsReportedAndLosesNothing) {
     std::string records;
     std::set<std::string> expected = before;
     for (const ThinSource& source : kThinSources) {
-        SCOPED_TRACE(source.name);
-        const std::string line = LineNaming(result.err, (dir / source.name).string());
+        SCOPED_TRACE(source.Name);
+        const std::string line = LineNaming(result.Err, (dir / source.Name).string());
         if (line.empty()) {
             ++converted;
-            records += source.record;
-            expected.insert(source.target);
-            EXPECT_EQ(ReadFile(dir / source.target), source.targetBytes)
+            records += source.Record;
+            expected.insert(source.Target);
+            EXPECT_EQ(ReadFile(dir / source.Target), source.TargetBytes)
                 << "reported converted, but this is not what reached the disk";
         } else {
-            EXPECT_NE(line.find("cannot write " + source.target + ": "), std::string::npos) << line;
+            EXPECT_NE(line.find("cannot write " + source.Target + ": "), std::string::npos) << line;
             EXPECT_TRUE(line.find("No space left on device") != std::string::npos ||
                         line.find("Input/output error") != std::string::npos)
                 << line;
-            if (source.oldTarget.empty()) {
-                EXPECT_FALSE(fs::exists(dir / source.target));
+            if (source.OldTarget.empty()) {
+                EXPECT_FALSE(fs::exists(dir / source.Target));
             } else {
-                EXPECT_EQ(ReadFile(dir / source.target), source.oldTarget);
+                EXPECT_EQ(ReadFile(dir / source.Target), source.OldTarget);
             }
         }
     }
-    const std::string logLine = LineNaming(result.err, (dir / kLogName).string());
+    const std::string logLine = LineNaming(result.Err, (dir / kLogName).string());
     EXPECT_EQ(ReadFile(dir / kLogName), logLine.empty() ? records : kOldLog) << logLine;
-    EXPECT_EQ(result.out, kCount + " " + std::to_string(converted) + "\n");
-    EXPECT_EQ(result.exitCode, result.err.empty() ? 0 : 1) << Describe(result);
+    EXPECT_EQ(result.Out, kCount + " " + std::to_string(converted) + "\n");
+    EXPECT_EQ(result.ExitCode, result.Err.empty() ? 0 : 1) << Describe(result);
     EXPECT_EQ(Names(dir), expected) << "stray or missing files";
 }
 

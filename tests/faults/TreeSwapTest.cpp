@@ -25,13 +25,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 struct SwapRow {
-    const char* name;
-    std::vector<std::string> options; // before "-l de -r GAME"
-    int exitCode;
+    const char* Name;
+    std::vector<std::string> Options; // before "-l de -r GAME"
+    int ExitCode;
 };
 
 void PrintTo(const SwapRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const SwapRow kSwapRows[] = {
@@ -67,17 +67,17 @@ TEST_P(TreeSwap, ASwappedFolderIsNamedAndNothingOutsideTouched) {
                                      "RZ408_SWAP_FOLDER=" + (scratch / "game/b").string(),
                                      "RZ408_SWAP_LINK=" + (scratch / "outside").string(),
                                      RZ408_CONVERT_EXE};
-    argv.insert(argv.end(), row.options.begin(), row.options.end());
+    argv.insert(argv.end(), row.Options.begin(), row.Options.end());
     argv.insert(argv.end(), {"-l", "de", "-r", (scratch / "game").string()});
     const ChildResult result = RunProgram(argv, 20s);
 
-    ASSERT_FALSE(result.timedOut) << Describe(result);
+    ASSERT_FALSE(result.TimedOut) << Describe(result);
     ASSERT_TRUE(fs::is_symlink(scratch / "game/b")) << "not swapped: " << Describe(result);
-    EXPECT_EQ(result.exitCode, row.exitCode) << Describe(result);
+    EXPECT_EQ(result.ExitCode, row.ExitCode) << Describe(result);
     const std::string named =
         "folder '" + (scratch / "game/b").string() + "' cannot be read: a symbolic link";
-    EXPECT_NE(result.err.find(named), std::string::npos) << named << " in:\n" << result.err;
-    EXPECT_EQ(result.out.find("o.deu"), std::string::npos) << result.out;
+    EXPECT_NE(result.Err.find(named), std::string::npos) << named << " in:\n" << result.Err;
+    EXPECT_EQ(result.Out.find("o.deu"), std::string::npos) << result.Out;
     EXPECT_EQ(Contents(scratch / "outside"), outside) << "the folder outside the tree changed";
 }
 

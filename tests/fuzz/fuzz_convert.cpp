@@ -132,18 +132,18 @@ std::string Replacement(unsigned char c) {
 }
 
 const Module1& Profile() {
-    static const Module1 m = [] {
+    static const Module1 kModule = [] {
         Module1 p;
         p.LogTextBefore = " (La valeur ASCII ";
         p.LogTextAfter = ") est convertie en 'espace'.";
         return p;
     }();
-    return m;
+    return kModule;
 }
 
 struct Result {
-    std::string target;
-    std::string log;
+    std::string Target;
+    std::string Log;
 };
 
 // A character of decoded text: a Windows-1252 code (0 to 255), or kOther plus the Unicode
@@ -181,29 +181,29 @@ Result Model(const std::vector<long>& text, std::vector<std::string>* lines) {
                 bytes += static_cast<char>(c);
             }
             if (c == '`') {
-                result.target += '\'';
+                result.Target += '\'';
             } else if (c < 128) {
-                result.target += static_cast<char>(c);
+                result.Target += static_cast<char>(c);
             } else if (c < 256 && !Replacement(static_cast<unsigned char>(c)).empty()) {
-                result.target += Replacement(static_cast<unsigned char>(c));
+                result.Target += Replacement(static_cast<unsigned char>(c));
             } else {
-                result.target += ' ';
+                result.Target += ' ';
                 blanked.insert(c);
             }
         }
-        result.target += "\r\n";
+        result.Target += "\r\n";
         for (const long c : blanked) {
-            result.log += "\r\n             ";
-            result.log += c < kOther ? static_cast<char>(c) : '?';
-            result.log += Profile().LogTextBefore + " " +
+            result.Log += "\r\n             ";
+            result.Log += c < kOther ? static_cast<char>(c) : '?';
+            result.Log += Profile().LogTextBefore + " " +
                           std::to_string(c < kOther ? c : c - kOther) + Profile().LogTextAfter;
         }
         if (lines != nullptr) {
             lines->push_back(bytes);
         }
     }
-    if (!result.log.empty()) {
-        result.log = "f : " + result.log + "\r\n";
+    if (!result.Log.empty()) {
+        result.Log = "f : " + result.Log + "\r\n";
     }
     return result;
 }
@@ -219,15 +219,15 @@ Result Model(std::string_view file, std::vector<std::string>* lines) {
 
 // A character as decoded text holds it.
 long TextCharacter(char32_t c) {
-    static const std::map<char32_t, long> codes = [] {
+    static const std::map<char32_t, long> kCodes = [] {
         std::map<char32_t, long> map;
         for (int code = 0; code < 256; ++code) {
             map[rz408::CharOfCp1252(static_cast<unsigned char>(code))] = code;
         }
         return map;
     }();
-    const auto found = codes.find(c);
-    return found != codes.end() ? found->second : kOther + static_cast<long>(c);
+    const auto found = kCodes.find(c);
+    return found != kCodes.end() ? found->second : kOther + static_cast<long>(c);
 }
 
 constexpr long kBroken = kOther + 0xFFFD;
@@ -395,7 +395,7 @@ Result Stream(std::string_view file, std::size_t piece, std::size_t block) {
     if (converter.Finish()) {
         std::abort();
     }
-    return {sink.target, sink.log};
+    return {sink.Target, sink.Log};
 }
 
 // BYTES read as a source, in pieces of PIECE bytes and blocks of BLOCK bytes.
@@ -410,7 +410,7 @@ Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, 
     if (reading->ReadError || reading->SinkError || converter.Finish()) {
         std::abort();
     }
-    return {sink.target, sink.log};
+    return {sink.Target, sink.Log};
 }
 
 // Characters made from the fuzzer's bytes, two bytes each: ASCII (line ends included), Latin-1
@@ -418,9 +418,9 @@ Result Read(std::string_view bytes, std::optional<rz408::SourceEncoding> given, 
 // U+FFFF (the surrogates included: not valid alone), and above. A first byte from F0 on puts
 // its second byte in as it is instead.
 struct MadeText {
-    std::vector<char32_t> characters; // what was encoded, in order
-    std::vector<std::string> raw;     // the bytes put in as they are, behind character K
-    std::vector<std::size_t> rawAt;
+    std::vector<char32_t> Characters; // what was encoded, in order
+    std::vector<std::string> Raw;     // the bytes put in as they are, behind character K
+    std::vector<std::size_t> RawAt;
 };
 
 MadeText MakeText(std::string_view bytes) {
@@ -429,30 +429,30 @@ MadeText MakeText(std::string_view bytes) {
         const auto kind = static_cast<unsigned char>(bytes[i]);
         const auto value = static_cast<unsigned char>(bytes[i + 1]);
         if (kind >= 0xF0) {
-            made.raw.push_back(std::string(1, static_cast<char>(value)));
-            made.rawAt.push_back(made.characters.size());
+            made.Raw.push_back(std::string(1, static_cast<char>(value)));
+            made.RawAt.push_back(made.Characters.size());
             continue;
         }
         switch (kind % 8) {
         case 0:
         case 1:
         case 2:
-            made.characters.push_back(value & 0x7F);
+            made.Characters.push_back(value & 0x7F);
             break;
         case 3:
-            made.characters.push_back(0x80 + value);
+            made.Characters.push_back(0x80 + value);
             break;
         case 4:
-            made.characters.push_back(0x2000 + value);
+            made.Characters.push_back(0x2000 + value);
             break;
         case 5:
-            made.characters.push_back(0x0100 + value * 37u);
+            made.Characters.push_back(0x0100 + value * 37u);
             break;
         case 6:
-            made.characters.push_back(0xD000 + value * 0x2Fu);
+            made.Characters.push_back(0xD000 + value * 0x2Fu);
             break;
         default:
-            made.characters.push_back(0x10000 + value * 0x1010u);
+            made.Characters.push_back(0x10000 + value * 0x1010u);
         }
     }
     return made;
@@ -463,12 +463,12 @@ MadeText MakeText(std::string_view bytes) {
 std::string Encode(const MadeText& made, int form) {
     std::string out;
     std::size_t raw = 0;
-    for (std::size_t k = 0; k <= made.characters.size(); ++k) {
-        for (; raw < made.raw.size() && made.rawAt[raw] == k; ++raw) {
-            out += made.raw[raw];
+    for (std::size_t k = 0; k <= made.Characters.size(); ++k) {
+        for (; raw < made.Raw.size() && made.RawAt[raw] == k; ++raw) {
+            out += made.Raw[raw];
         }
-        if (k < made.characters.size()) {
-            const std::u32string c(1, made.characters[k]);
+        if (k < made.Characters.size()) {
+            const std::u32string c(1, made.Characters[k]);
             out += form == 0 ? rz408::test::Utf8Of(c) : rz408::test::Utf16Of(c, form == 2);
         }
     }
@@ -487,8 +487,8 @@ void CheckReading(std::string_view bytes, std::optional<rz408::SourceEncoding> g
     const Result read = Read(bytes, given, piece, block, &reading);
     Check(reading.Encoding == encoding, "read in another encoding than the model's");
     Check(reading.Broken == broken, "another number of broken sequences than the model's");
-    Check(read.target == expected.target, "Unicode target differs from the model");
-    Check(read.log == expected.log, "Unicode log differs from the model");
+    Check(read.Target == expected.Target, "Unicode target differs from the model");
+    Check(read.Log == expected.Log, "Unicode log differs from the model");
 }
 
 void Check(bool ok, const char* what) {
@@ -512,22 +512,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> lines;
     const Result expected = Model(file, &lines);
     const Result streamed = Stream(file, piece, block);
-    Check(streamed.target == expected.target, "target differs from the model");
-    Check(streamed.log == expected.log, "log differs from the model");
+    Check(streamed.Target == expected.Target, "target differs from the model");
+    Check(streamed.Log == expected.Log, "log differs from the model");
 
     // Invariants of the target: plain ASCII, every line ended by CR LF.
-    for (std::size_t i = 0; i < streamed.target.size(); ++i) {
-        const auto c = static_cast<unsigned char>(streamed.target[i]);
+    for (std::size_t i = 0; i < streamed.Target.size(); ++i) {
+        const auto c = static_cast<unsigned char>(streamed.Target[i]);
         Check(c < 128, "a code above 127 in the target");
-        Check(c != '\r' || (i + 1 < streamed.target.size() && streamed.target[i + 1] == '\n'),
+        Check(c != '\r' || (i + 1 < streamed.Target.size() && streamed.Target[i + 1] == '\n'),
               "a CR without LF in the target");
     }
-    Check(streamed.target.empty() || streamed.target.ends_with("\r\n"), "last line not ended");
+    Check(streamed.Target.empty() || streamed.Target.ends_with("\r\n"), "last line not ended");
 
     // Converting the target again changes nothing and logs nothing.
-    const Result again = Stream(streamed.target, 1 + piece / 2, 1 + block / 3);
-    Check(again.target == streamed.target, "a second conversion changed the target");
-    Check(again.log.empty(), "a second conversion logged something");
+    const Result again = Stream(streamed.Target, 1 + piece / 2, 1 + block / 3);
+    Check(again.Target == streamed.Target, "a second conversion changed the target");
+    Check(again.Log.empty(), "a second conversion logged something");
 
     // TranslateLine agrees line by line.
     Module1 m = Profile();
@@ -542,8 +542,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(m.CharCode == 256, "CharCode not left at 256");
         target += m.CurrentLine + "\r\n";
     }
-    Check(target == expected.target, "TranslateLine differs from the model");
-    Check((m.FileLog == "f : " ? std::string() : m.FileLog + "\r\n") == expected.log,
+    Check(target == expected.Target, "TranslateLine differs from the model");
+    Check((m.FileLog == "f : " ? std::string() : m.FileLog + "\r\n") == expected.Log,
           "TranslateLine's log differs from the model");
 
     // The file read as a source: told by its bytes, and in an encoding given.
@@ -556,7 +556,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A text made of the same bytes, valid or nearly so, with or without a mark, maybe cut short.
     const MadeText made = MakeText(file);
     const bool valid =
-        made.raw.empty() && std::none_of(made.characters.begin(), made.characters.end(),
+        made.Raw.empty() && std::none_of(made.Characters.begin(), made.Characters.end(),
                                          [](char32_t c) { return c >= 0xD800 && c < 0xE000; });
     const std::string utf8 = Encode(made, 0);
     const std::string le = Encode(made, 1);
@@ -586,7 +586,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Valid text decodes to the characters it was made of (the model checked itself).
     if (valid) {
         std::vector<long> characters;
-        for (const char32_t c : made.characters) {
+        for (const char32_t c : made.Characters) {
             characters.push_back(TextCharacter(c));
         }
         for (const auto& [bytes, encoding] :

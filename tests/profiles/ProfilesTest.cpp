@@ -22,8 +22,8 @@ namespace rz408 {
 namespace {
 
 struct NamedProfile {
-    const char* name;
-    const LanguageProfile* profile;
+    const char* Name;
+    const LanguageProfile* Profile;
 };
 
 const NamedProfile kProfiles[] = {
@@ -34,8 +34,8 @@ const NamedProfile kProfiles[] = {
 
 // Every text field of a profile, by name, so that rows and loops can address them.
 struct TextField {
-    const char* name;
-    std::string_view (*get)(const LanguageProfile&);
+    const char* Name;
+    std::string_view (*Get)(const LanguageProfile&);
 };
 
 const TextField kTextFields[] = {
@@ -60,9 +60,9 @@ const TextField kTextFields[] = {
 // The texts the desktop program adds, by name, with the number of parts ("%1", "%2") each
 // takes.
 struct MessageField {
-    const char* name;
-    std::string_view (*get)(const LanguageProfile&);
-    int parts;
+    const char* Name;
+    std::string_view (*Get)(const LanguageProfile&);
+    int Parts;
 };
 
 #define RZ408_MESSAGE(field, parts)                                                                \
@@ -84,17 +84,17 @@ const MessageField kMessageFields[] = {
 
 const TextField& FieldNamed(std::string_view name) {
     return *std::find_if(std::begin(kTextFields), std::end(kTextFields),
-                         [name](const TextField& f) { return f.name == name; });
+                         [name](const TextField& f) { return f.Name == name; });
 }
 
 // ---------------------------------------------------------------------------------------
 // Every text, typed once more here, character for character.
 
 struct TextRow {
-    const LanguageProfile* profile;
-    const char* profileName;
-    const char* field;
-    std::string_view expected;
+    const LanguageProfile* Profile;
+    const char* ProfileName;
+    const char* Field;
+    std::string_view Expected;
 };
 
 const std::string kContact = "E-mail: rz408-textconverter@example.org";
@@ -218,18 +218,18 @@ const TextRow kTextRows[] = {
 class ProfileText : public ::testing::TestWithParam<TextRow> {};
 
 void PrintTo(const TextRow& row, std::ostream* os) {
-    *os << row.profileName << " " << row.field;
+    *os << row.ProfileName << " " << row.Field;
 }
 
 TEST_P(ProfileText, IsExactlyTheGameText) {
     const TextRow& row = GetParam();
-    const std::string_view actual = FieldNamed(row.field).get(*row.profile);
-    EXPECT_EQ(std::string(actual), std::string(row.expected))
-        << "length " << actual.size() << " expected " << row.expected.size();
+    const std::string_view actual = FieldNamed(row.Field).Get(*row.Profile);
+    EXPECT_EQ(std::string(actual), std::string(row.Expected))
+        << "length " << actual.size() << " expected " << row.Expected.size();
 }
 
 std::string TextRowName(const ::testing::TestParamInfo<TextRow>& info) {
-    return std::string(info.param.profileName) + "_" + info.param.field;
+    return std::string(info.param.ProfileName) + "_" + info.param.Field;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFields, ProfileText, ::testing::ValuesIn(kTextRows), TextRowName);
@@ -238,10 +238,10 @@ INSTANTIATE_TEST_SUITE_P(AllFields, ProfileText, ::testing::ValuesIn(kTextRows),
 TEST(ProfileText, RowsCoverEveryField) {
     for (const NamedProfile& np : kProfiles) {
         for (const TextField& field : kTextFields) {
-            SCOPED_TRACE(std::string(np.name) + " " + field.name);
+            SCOPED_TRACE(std::string(np.Name) + " " + field.Name);
             const auto count =
                 std::count_if(std::begin(kTextRows), std::end(kTextRows), [&](const TextRow& row) {
-                    return row.profile == np.profile && std::string_view(row.field) == field.name;
+                    return row.Profile == np.Profile && std::string_view(row.Field) == field.Name;
                 });
             EXPECT_EQ(count, 1);
         }
@@ -255,11 +255,11 @@ TEST(ProfileSwitch, OnlyFrenchAndGermanConvert) {
 }
 
 TEST(ProfileContact, Label7IsTheContactTextEverywhere) {
-    EXPECT_EQ(std::string(ContactText), kContact);
+    EXPECT_EQ(std::string(kContactText), kContact);
     for (const NamedProfile& np : kProfiles) {
-        SCOPED_TRACE(np.name);
+        SCOPED_TRACE(np.Name);
         // The same text, not merely equal characters: one constant feeds all three.
-        EXPECT_EQ(np.profile->LabelTexts[6].data(), ContactText.data());
+        EXPECT_EQ(np.Profile->LabelTexts[6].data(), kContactText.data());
     }
 }
 
@@ -280,12 +280,12 @@ void ExpectWindows1252(std::string_view text) {
 TEST(ProfileEncoding, EveryTextIsWindows1252) {
     for (const NamedProfile& np : kProfiles) {
         for (const TextField& field : kTextFields) {
-            SCOPED_TRACE(std::string(np.name) + " " + field.name);
-            ExpectWindows1252(field.get(*np.profile));
+            SCOPED_TRACE(std::string(np.Name) + " " + field.Name);
+            ExpectWindows1252(field.Get(*np.Profile));
         }
         for (const MessageField& field : kMessageFields) {
-            SCOPED_TRACE(std::string(np.name) + " " + field.name);
-            ExpectWindows1252(field.get(*np.profile));
+            SCOPED_TRACE(std::string(np.Name) + " " + field.Name);
+            ExpectWindows1252(field.Get(*np.Profile));
         }
     }
 }
@@ -306,11 +306,11 @@ int Occurrences(std::string_view text, int n) {
 TEST(ProfileMessages, EveryLanguageHasEachMessageWithItsParts) {
     for (const NamedProfile& np : kProfiles) {
         for (const MessageField& field : kMessageFields) {
-            SCOPED_TRACE(std::string(np.name) + " " + field.name);
-            const std::string_view text = field.get(*np.profile);
+            SCOPED_TRACE(std::string(np.Name) + " " + field.Name);
+            const std::string_view text = field.Get(*np.Profile);
             EXPECT_FALSE(text.empty());
             for (int n = 1; n <= 9; ++n) {
-                EXPECT_EQ(Occurrences(text, n), n <= field.parts ? 1 : 0) << "%" << n;
+                EXPECT_EQ(Occurrences(text, n), n <= field.Parts ? 1 : 0) << "%" << n;
             }
         }
     }
@@ -319,13 +319,13 @@ TEST(ProfileMessages, EveryLanguageHasEachMessageWithItsParts) {
 // The French and German messages are their own, not the English preview's.
 TEST(ProfileMessages, FrenchAndGermanAreTranslated) {
     for (const MessageField& field : kMessageFields) {
-        SCOPED_TRACE(field.name);
-        const std::string_view english = field.get(kEnglishProfile);
+        SCOPED_TRACE(field.Name);
+        const std::string_view english = field.Get(kEnglishProfile);
         if (english == "%1: %2") {
             continue; // the German list line is written the English way
         }
-        EXPECT_NE(field.get(kFrenchProfile), english);
-        EXPECT_NE(field.get(kGermanProfile), english);
+        EXPECT_NE(field.Get(kFrenchProfile), english);
+        EXPECT_NE(field.Get(kGermanProfile), english);
     }
 }
 
@@ -333,8 +333,8 @@ TEST(ProfileMessages, FrenchAndGermanAreTranslated) {
 // The installed program-wide texts, as the log file and the messages receive them.
 
 struct InstalledRow {
-    const LanguageProfile* profile;
-    const char* profileName;
+    const LanguageProfile* Profile;
+    const char* ProfileName;
     std::string LogTextBefore;
     std::string LogTextAfter;
     std::string CountMessage;
@@ -359,7 +359,7 @@ const InstalledRow kInstalledRows[] = {
 class InstalledTexts : public ::testing::TestWithParam<InstalledRow> {};
 
 void PrintTo(const InstalledRow& row, std::ostream* os) {
-    *os << row.profileName;
+    *os << row.ProfileName;
 }
 
 TEST_P(InstalledTexts, AreTheWindows1252BytesAndReplaceEarlierOnes) {
@@ -376,7 +376,7 @@ TEST_P(InstalledTexts, AreTheWindows1252BytesAndReplaceEarlierOnes) {
     m.LineBefore = "before";
     m.CharCode = 256;
 
-    InstallProgramTexts(*row.profile, m);
+    InstallProgramTexts(*row.Profile, m);
 
     EXPECT_EQ(m.LogTextBefore, row.LogTextBefore);
     EXPECT_EQ(m.LogTextAfter, row.LogTextAfter);
@@ -391,7 +391,7 @@ TEST_P(InstalledTexts, AreTheWindows1252BytesAndReplaceEarlierOnes) {
 }
 
 std::string InstalledRowName(const ::testing::TestParamInfo<InstalledRow>& info) {
-    return info.param.profileName;
+    return info.param.ProfileName;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllProfiles, InstalledTexts, ::testing::ValuesIn(kInstalledRows),
@@ -401,12 +401,12 @@ INSTANTIATE_TEST_SUITE_P(AllProfiles, InstalledTexts, ::testing::ValuesIn(kInsta
 // What the installed texts make of the log file name, the count message and a log entry.
 
 struct UseRow {
-    const LanguageProfile* profile;
-    const char* profileName;
-    std::string logFileName;
-    std::string countOfThree; // UTF-8, as the batch command prints it
-    std::string blanksBeforeDigits;
-    std::string entryForCode150; // Windows-1252, as the log file holds it
+    const LanguageProfile* Profile;
+    const char* ProfileName;
+    std::string LogFileName;
+    std::string CountOfThree; // UTF-8, as the batch command prints it
+    std::string BlanksBeforeDigits;
+    std::string EntryForCode150; // Windows-1252, as the log file holds it
 };
 
 const UseRow kUseRows[] = {
@@ -424,42 +424,42 @@ const UseRow kUseRows[] = {
 class InstalledUse : public ::testing::TestWithParam<UseRow> {};
 
 void PrintTo(const UseRow& row, std::ostream* os) {
-    *os << row.profileName;
+    *os << row.ProfileName;
 }
 
 TEST_P(InstalledUse, LogFileName) {
     Module1 m;
-    InstallProgramTexts(*GetParam().profile, m);
-    EXPECT_EQ(LogFileName(m), GetParam().logFileName);
+    InstallProgramTexts(*GetParam().Profile, m);
+    EXPECT_EQ(LogFileName(m), GetParam().LogFileName);
 }
 
 TEST_P(InstalledUse, CountMessage) {
     const UseRow& row = GetParam();
     Module1 m;
-    InstallProgramTexts(*row.profile, m);
+    InstallProgramTexts(*row.Profile, m);
     RunReport report;
     report.Converted = 3;
     const std::string message = CountMessageText(m, report);
-    EXPECT_EQ(message, row.countOfThree);
+    EXPECT_EQ(message, row.CountOfThree);
     // The blanks between the colon and the digits: the profile's own and the number's one.
     const auto colon = message.rfind(':');
     ASSERT_NE(colon, std::string::npos);
-    EXPECT_EQ(message.substr(colon + 1, message.size() - colon - 2), row.blanksBeforeDigits);
+    EXPECT_EQ(message.substr(colon + 1, message.size() - colon - 2), row.BlanksBeforeDigits);
 }
 
 TEST_P(InstalledUse, LogEntry) {
     const UseRow& row = GetParam();
     Module1 m;
-    InstallProgramTexts(*row.profile, m);
+    InstallProgramTexts(*row.Profile, m);
     m.FileLog = "x : ";
     m.CurrentLine = "a\x96z";
     TranslateLine(m);
     EXPECT_EQ(m.CurrentLine, "a z");
-    EXPECT_EQ(m.FileLog, "x : " + row.entryForCode150);
+    EXPECT_EQ(m.FileLog, "x : " + row.EntryForCode150);
 }
 
 std::string UseRowName(const ::testing::TestParamInfo<UseRow>& info) {
-    return info.param.profileName;
+    return info.param.ProfileName;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllProfiles, InstalledUse, ::testing::ValuesIn(kUseRows), UseRowName);
@@ -468,9 +468,9 @@ INSTANTIATE_TEST_SUITE_P(AllProfiles, InstalledUse, ::testing::ValuesIn(kUseRows
 // The file patterns: the game's files under French and German, none under English.
 
 struct PatternRow {
-    const LanguageProfile* profile;
-    const char* name;
-    bool listed;
+    const LanguageProfile* Profile;
+    const char* Name;
+    bool Listed;
 };
 
 const PatternRow kPatternRows[] = {
@@ -489,8 +489,8 @@ const PatternRow kPatternRows[] = {
 
 TEST(ProfilePattern, ListsTheGameFilesOfItsLanguage) {
     for (const PatternRow& row : kPatternRows) {
-        SCOPED_TRACE(std::string(row.profile->FilePattern) + " / " + row.name);
-        EXPECT_EQ(MatchesPattern(row.name, row.profile->FilePattern), row.listed);
+        SCOPED_TRACE(std::string(row.Profile->FilePattern) + " / " + row.Name);
+        EXPECT_EQ(MatchesPattern(row.Name, row.Profile->FilePattern), row.Listed);
     }
 }
 

@@ -14,24 +14,24 @@ namespace rz408::test {
 class WithoutReadOverride {
 public:
     WithoutReadOverride() {
-        header_.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &header_, old_) != 0) {
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        if (::syscall(SYS_capget, &m_header, m_old) != 0) {
             return;
         }
-        __user_cap_data_struct reduced[2] = {old_[0], old_[1]};
+        __user_cap_data_struct reduced[2] = {m_old[0], m_old[1]};
         reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0 &&
-                   (old_[0].effective & (1u << CAP_DAC_OVERRIDE)) != 0;
+        m_dropped = ::syscall(SYS_capset, &m_header, reduced) == 0 &&
+                    (m_old[0].effective & (1u << CAP_DAC_OVERRIDE)) != 0;
     }
-    ~WithoutReadOverride() { ::syscall(SYS_capset, &header_, old_); }
+    ~WithoutReadOverride() { ::syscall(SYS_capset, &m_header, m_old); }
     WithoutReadOverride(const WithoutReadOverride&) = delete;
     WithoutReadOverride& operator=(const WithoutReadOverride&) = delete;
-    bool Dropped() const { return dropped_; }
+    bool Dropped() const { return m_dropped; }
 
 private:
-    __user_cap_header_struct header_{};
-    __user_cap_data_struct old_[2]{};
-    bool dropped_ = false;
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_old[2]{};
+    bool m_dropped = false;
 };
 
 } // namespace rz408::test

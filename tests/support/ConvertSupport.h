@@ -63,30 +63,30 @@ inline std::string GermanOtherEntry(std::int64_t number) {
 class StringSink : public ConvertSink {
 public:
     std::error_code WriteTarget(std::string_view bytes) override {
-        ++writes;
-        largestWrite = std::max(largestWrite, bytes.size());
-        if (writes == failAtWrite) {
+        ++Writes;
+        LargestWrite = std::max(LargestWrite, bytes.size());
+        if (Writes == FailAtWrite) {
             return std::make_error_code(std::errc::no_space_on_device);
         }
-        target.append(bytes);
+        Target.append(bytes);
         return {};
     }
-    void WriteLog(std::string_view bytes) override { log.append(bytes); }
-    bool CanRestart() const override { return restartable; }
+    void WriteLog(std::string_view bytes) override { Log.append(bytes); }
+    bool CanRestart() const override { return Restartable; }
     std::error_code Restart() override {
-        ++restarts;
-        target.clear();
-        log.clear();
+        ++Restarts;
+        Target.clear();
+        Log.clear();
         return {};
     }
 
-    std::string target;
-    std::string log;
-    bool restartable = false;
-    std::size_t restarts = 0;
-    std::size_t writes = 0;
-    std::size_t failAtWrite = 0; // 0: never
-    std::size_t largestWrite = 0;
+    std::string Target;
+    std::string Log;
+    bool Restartable = false;
+    std::size_t Restarts = 0;
+    std::size_t Writes = 0;
+    std::size_t FailAtWrite = 0; // 0: never
+    std::size_t LargestWrite = 0;
 };
 
 // Unicode text from characters: UTF-8, and UTF-16 in either byte order. They encode whatever

@@ -13,15 +13,15 @@ ConverterRig::ConverterRig(const QStringList& driveRows, char start) {
         QDir(Root.path()).mkpath(letter);
         WriteFile(Folder(letter) + QStringLiteral("/") + letter + QStringLiteral(".deu"),
                   QByteArray("x"));
-        Drives.drives.push_back(FakeDrive{parts[0].toStdString(),
+        Drives.Drives.push_back(FakeDrive{parts[0].toStdString(),
                                           static_cast<DriveType>(parts[1].toUInt()),
                                           Folder(letter).toStdString()});
     }
-    Drives.currentLetter = start;
+    Drives.CurrentLetter = start;
     QDir::setCurrent(Folder(start));
     Form = std::make_unique<Form1>(Module, Services, Drives, Progress);
     File1().SetPattern(QStringLiteral("*.deu"));
-    Drives.queries.clear(); // the drive list's pictures asked for the types
+    Drives.Queries.clear(); // the drive list's pictures asked for the types
 }
 
 ConverterRig::~ConverterRig() {

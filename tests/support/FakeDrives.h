@@ -13,50 +13,50 @@
 namespace rz408::test {
 
 struct FakeDrive {
-    std::string entry; // "c: [SYSTEM]", "a:"
-    DriveType type;    // what GetDriveTypeA answers for "<letter>:\"
-    std::filesystem::path folder;
+    std::string Entry; // "c: [SYSTEM]", "a:"
+    DriveType Type;    // what GetDriveTypeA answers for "<letter>:\"
+    std::filesystem::path Folder;
 };
 
 class FakeDrives : public DriveSystem {
 public:
-    std::vector<FakeDrive> drives;
-    char currentLetter = 'c';
-    std::vector<std::string> queries; // every text GetDriveTypeA was asked about
+    std::vector<FakeDrive> Drives;
+    char CurrentLetter = 'c';
+    std::vector<std::string> Queries; // every text GetDriveTypeA was asked about
 
     std::vector<std::string> DriveEntries() override {
         std::vector<std::string> entries;
-        for (const FakeDrive& d : drives) {
-            entries.push_back(d.entry);
+        for (const FakeDrive& d : Drives) {
+            entries.push_back(d.Entry);
         }
         return entries;
     }
 
     DriveType GetDriveTypeA(std::string_view rootText) override {
-        queries.emplace_back(rootText);
+        Queries.emplace_back(rootText);
         if (rootText.size() != 3 || rootText[1] != ':' || rootText[2] != '\\') {
             return DriveType::NoRootDir;
         }
         const FakeDrive* d = Find(DriveLetterOf(rootText));
-        return d ? d->type : DriveType::NoRootDir;
+        return d ? d->Type : DriveType::NoRootDir;
     }
 
     std::string CurrentDrive() override {
-        const FakeDrive* d = Find(currentLetter);
-        return d ? d->entry : std::string();
+        const FakeDrive* d = Find(CurrentLetter);
+        return d ? d->Entry : std::string();
     }
 
     std::filesystem::path CurrentFolderOf(std::string_view driveText) override {
         const FakeDrive* d = Find(DriveLetterOf(driveText));
-        return d ? d->folder : std::filesystem::path();
+        return d ? d->Folder : std::filesystem::path();
     }
 
 private:
     const FakeDrive* Find(char letter) const {
-        const auto it = std::find_if(drives.begin(), drives.end(), [&](const FakeDrive& d) {
-            return DriveLetterOf(d.entry) == letter;
+        const auto it = std::find_if(Drives.begin(), Drives.end(), [&](const FakeDrive& d) {
+            return DriveLetterOf(d.Entry) == letter;
         });
-        return it == drives.end() ? nullptr : &*it;
+        return it == Drives.end() ? nullptr : &*it;
     }
 };
 

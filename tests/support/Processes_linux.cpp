@@ -25,21 +25,21 @@ ChildResult Collect(pid_t pid, int outFd, int errFd, Clock::time_point start,
                     std::chrono::seconds deadline) {
     ChildResult result;
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
+    std::string* sinks[2] = {&result.Out, &result.Err};
     const Clock::time_point killAt = start + deadline;
     Clock::time_point giveUpAt = Clock::time_point::max();
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
         const Clock::time_point now = Clock::now();
-        if (!result.timedOut && now >= killAt) {
+        if (!result.TimedOut && now >= killAt) {
             ::kill(pid, SIGKILL);
-            result.timedOut = true;
+            result.TimedOut = true;
             giveUpAt = now + std::chrono::seconds(5); // in case something else holds the pipes
         }
         if (now >= giveUpAt) {
             break;
         }
         const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-            (result.timedOut ? giveUpAt : killAt) - now);
+            (result.TimedOut ? giveUpAt : killAt) - now);
         const int ready = ::poll(fds, 2, static_cast<int>(wait.count()) + 1);
         if (ready < 0 && errno != EINTR) {
             break;
@@ -66,20 +66,20 @@ ChildResult Collect(pid_t pid, int outFd, int errFd, Clock::time_point start,
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
+        result.ExitCode = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
+        result.Signal = WTERMSIG(status);
     }
     return result;
 }
 
 struct Pipes {
-    int out[2] = {-1, -1};
-    int err[2] = {-1, -1};
+    int Out[2] = {-1, -1};
+    int Err[2] = {-1, -1};
     Pipes() {
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+        if (::pipe2(Out, O_CLOEXEC) != 0 || ::pipe2(Err, O_CLOEXEC) != 0) {
             throw std::runtime_error("cannot create pipes: " + SystemReason(errno));
         }
     }
@@ -89,13 +89,13 @@ struct Pipes {
         if (null >= 0) {
             ::dup2(null, STDIN_FILENO);
         }
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
+        ::dup2(Out[1], STDOUT_FILENO);
+        ::dup2(Err[1], STDERR_FILENO);
     }
     // In the parent: only the reading ends stay.
     void KeepReadEnds() {
-        ::close(out[1]);
-        ::close(err[1]);
+        ::close(Out[1]);
+        ::close(Err[1]);
     }
 };
 
@@ -127,7 +127,7 @@ ChildResult RunChild(const std::function<void(const Pipes&)>& child,
         child(pipes);
     }
     pipes.KeepReadEnds();
-    return Collect(pid, pipes.out[0], pipes.err[0], start, deadline);
+    return Collect(pid, pipes.Out[0], pipes.Err[0], start, deadline);
 }
 
 } // namespace
@@ -175,12 +175,12 @@ ChildResult RunForked(const std::function<std::string()>& work, std::chrono::sec
         [&](const Pipes& pipes) {
             int code = 0;
             try {
-                WriteFully(pipes.out[1], work());
+                WriteFully(pipes.Out[1], work());
             } catch (const std::exception& e) {
-                WriteFully(pipes.err[1], std::string("exception: ") + e.what());
+                WriteFully(pipes.Err[1], std::string("exception: ") + e.what());
                 code = 1;
             } catch (...) {
-                WriteFully(pipes.err[1], "unknown exception");
+                WriteFully(pipes.Err[1], "unknown exception");
                 code = 1;
             }
             ::_exit(code);
@@ -190,14 +190,14 @@ ChildResult RunForked(const std::function<std::string()>& work, std::chrono::sec
 
 std::string Describe(const ChildResult& result) {
     std::string text;
-    if (result.timedOut) {
+    if (result.TimedOut) {
         text = "killed at the deadline (it hung)";
-    } else if (result.signal != 0) {
-        text = "ended by signal " + std::to_string(result.signal);
+    } else if (result.Signal != 0) {
+        text = "ended by signal " + std::to_string(result.Signal);
     } else {
-        text = "exit " + std::to_string(result.exitCode);
+        text = "exit " + std::to_string(result.ExitCode);
     }
-    return text + " after " + std::to_string(result.seconds) + " s; stderr: " + result.err;
+    return text + " after " + std::to_string(result.Seconds) + " s; stderr: " + result.Err;
 }
 
 } // namespace rz408::test

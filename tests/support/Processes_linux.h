@@ -13,12 +13,12 @@ namespace rz408::test {
 
 // What a child process did.
 struct ChildResult {
-    int exitCode = -1;     // its exit status, -1 when it did not exit by itself
-    int signal = 0;        // the signal that ended it, 0 when it exited
-    bool timedOut = false; // it was killed at the deadline
-    std::string out;       // its standard output
-    std::string err;       // its standard error
-    double seconds = 0;    // from start to end
+    int ExitCode = -1;     // its exit status, -1 when it did not exit by itself
+    int Signal = 0;        // the signal that ended it, 0 when it exited
+    bool TimedOut = false; // it was killed at the deadline
+    std::string Out;       // its standard output
+    std::string Err;       // its standard error
+    double Seconds = 0;    // from start to end
 };
 
 // Runs ARGV (the program found through PATH when it has no slash), with standard input from

@@ -7,12 +7,12 @@
 
 namespace rz408::test {
 
-// Names each case by its row's `name`:
+// Names each case by its row's `Name`:
 //   INSTANTIATE_TEST_SUITE_P(Rows, Suite, testing::ValuesIn(kRows), test::RowName());
 struct RowName {
     template <typename Info>
     std::string operator()(const Info& info) const {
-        return std::string(info.param.name);
+        return std::string(info.param.Name);
     }
 };
 

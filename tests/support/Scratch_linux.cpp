@@ -61,10 +61,10 @@ std::uint64_t FreeInodes(const fs::path& path) {
 }
 
 Scratch::~Scratch() {
-    for (const fs::path& file : immutable_) {
+    for (const fs::path& file : m_immutable) {
         ChangeImmutable(file, false);
     }
-    for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it) {
+    for (auto it = m_mounts.rbegin(); it != m_mounts.rend(); ++it) {
         if (::umount2(it->c_str(), 0) != 0) {
             ::umount2(it->c_str(), MNT_DETACH);
         }
@@ -73,7 +73,7 @@ Scratch::~Scratch() {
 }
 
 std::string Scratch::MountTmpfs(const std::string& name, const std::string& options) {
-    const fs::path target = path() / name;
+    const fs::path target = Path() / name;
     std::error_code error;
     fs::create_directory(target, error);
     if (error) {
@@ -82,12 +82,12 @@ std::string Scratch::MountTmpfs(const std::string& name, const std::string& opti
     if (::mount("tmpfs", target.c_str(), "tmpfs", 0, options.c_str()) != 0) {
         return "cannot mount a tmpfs (" + options + ") here: " + SystemReason(errno);
     }
-    mounts_.push_back(target);
+    m_mounts.push_back(target);
     return {};
 }
 
 std::string Scratch::RemountReadOnly(const std::string& name) {
-    const fs::path target = path() / name;
+    const fs::path target = Path() / name;
     if (::mount(nullptr, target.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
         return "cannot remount the tmpfs read-only here: " + SystemReason(errno);
     }
@@ -121,10 +121,10 @@ std::string Scratch::MountImage(const fs::path& image, std::uint64_t size, const
                                        "lazy_itable_init=0,lazy_journal_init=0",
                                        image.string()};
     const ChildResult made = RunProgram(mkfsArgs, std::chrono::seconds(30));
-    if (made.exitCode != 0) {
+    if (made.ExitCode != 0) {
         return "mkfs." + type + " failed: " + Describe(made);
     }
-    const fs::path target = path() / name;
+    const fs::path target = Path() / name;
     fs::create_directory(target, error);
     const std::string mounted = MountLoop(image, target, options);
     return mounted.empty() ? "" : "cannot mount an image through a loop device here: " + mounted;
@@ -134,7 +134,7 @@ std::string Scratch::MountThinDisk(const std::string& name) {
     if (auto why = MountTmpfs(name + "-under", "size=8m"); !why.empty()) {
         return why;
     }
-    return MountImage(path() / (name + "-under") / "image", 16 << 20, name);
+    return MountImage(Path() / (name + "-under") / "image", 16 << 20, name);
 }
 
 std::string Scratch::RunOutOfRoom(const std::string& name, const fs::path& folder) {
@@ -149,7 +149,7 @@ std::string Scratch::RunOutOfRoom(const std::string& name, const fs::path& folde
     }
     ::sync();
 
-    const fs::path under = path() / (name + "-under");
+    const fs::path under = Path() / (name + "-under");
     const int fd = ::open((under / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         throw std::runtime_error("cannot fill the room under the thin disk: " +
@@ -217,10 +217,10 @@ std::string Scratch::MountRepaired(const fs::path& copy, const std::string& snap
     // 0: nothing to repair, 1 and 2: repaired (the journal replayed); more: not repaired.
     const ChildResult repaired =
         RunProgram({fsck, "-f", "-y", copy.string()}, std::chrono::seconds(60));
-    if (repaired.exitCode < 0 || repaired.exitCode > 2) {
-        return "e2fsck could not repair the copy: " + Describe(repaired) + repaired.out;
+    if (repaired.ExitCode < 0 || repaired.ExitCode > 2) {
+        return "e2fsck could not repair the copy: " + Describe(repaired) + repaired.Out;
     }
-    const fs::path target = path() / snapshot;
+    const fs::path target = Path() / snapshot;
     std::error_code error;
     fs::create_directory(target, error);
     const std::string mounted = MountLoop(copy, target, "ro");
@@ -228,18 +228,18 @@ std::string Scratch::MountRepaired(const fs::path& copy, const std::string& snap
 }
 
 std::string Scratch::Unmount(const std::string& name) {
-    const fs::path target = path() / name;
+    const fs::path target = Path() / name;
     if (::umount2(target.c_str(), 0) != 0) {
         return "cannot unmount " + name + ": " + SystemReason(errno);
     }
-    std::erase(mounts_, target);
-    std::erase_if(images_, [&](const auto& image) { return image.second == target; });
+    std::erase(m_mounts, target);
+    std::erase_if(m_images, [&](const auto& image) { return image.second == target; });
     return {};
 }
 
 std::string Scratch::RemountImage(const std::string& name) {
-    const fs::path target = path() / name;
-    for (const auto& [image, mountPoint] : images_) {
+    const fs::path target = Path() / name;
+    for (const auto& [image, mountPoint] : m_images) {
         if (mountPoint != target) {
             continue;
         }
@@ -249,16 +249,16 @@ std::string Scratch::RemountImage(const std::string& name) {
         const ChildResult mounted =
             RunProgram({FindTool("mount"), "-o", "loop", image.string(), target.string()},
                        std::chrono::seconds(30));
-        return mounted.exitCode == 0 ? "" : "cannot mount the image again: " + mounted.err;
+        return mounted.ExitCode == 0 ? "" : "cannot mount the image again: " + mounted.Err;
     }
     return "no image is mounted on " + name;
 }
 
 fs::path Scratch::ImageMountedOn(const std::string& name) const {
-    const fs::path mountPoint = path() / name;
-    const auto it = std::find_if(images_.begin(), images_.end(),
+    const fs::path mountPoint = Path() / name;
+    const auto it = std::find_if(m_images.begin(), m_images.end(),
                                  [&](const auto& image) { return image.second == mountPoint; });
-    return it == images_.end() ? fs::path() : it->first;
+    return it == m_images.end() ? fs::path() : it->first;
 }
 
 std::string Scratch::MountLoop(const fs::path& image, const fs::path& target,
@@ -267,11 +267,11 @@ std::string Scratch::MountLoop(const fs::path& image, const fs::path& target,
         RunProgram({FindTool("mount"), "-o", options.empty() ? "loop" : "loop," + options,
                     image.string(), target.string()},
                    std::chrono::seconds(30));
-    if (mounted.exitCode != 0) {
-        return mounted.err;
+    if (mounted.ExitCode != 0) {
+        return mounted.Err;
     }
-    mounts_.push_back(target);
-    images_.emplace_back(image, target);
+    m_mounts.push_back(target);
+    m_images.emplace_back(image, target);
     return {};
 }
 
@@ -279,7 +279,7 @@ std::string Scratch::SetImmutable(const fs::path& file) {
     if (const int error = ChangeImmutable(file, true)) {
         return "cannot set the immutable flag on this file system: " + SystemReason(error);
     }
-    immutable_.push_back(file);
+    m_immutable.push_back(file);
     return {};
 }
 

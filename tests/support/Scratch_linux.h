@@ -89,10 +89,10 @@ private:
     // The image file mounted on NAME; empty when none is.
     std::filesystem::path ImageMountedOn(const std::string& name) const;
 
-    std::vector<std::filesystem::path> mounts_;
+    std::vector<std::filesystem::path> m_mounts;
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>>
-        images_; // image, mount point
-    std::vector<std::filesystem::path> immutable_;
+        m_images; // image, mount point
+    std::vector<std::filesystem::path> m_immutable;
 };
 
 } // namespace rz408::test

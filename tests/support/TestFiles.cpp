@@ -31,7 +31,7 @@ TempFolder::TempFolder(const std::filesystem::path& prefix, const std::filesyste
         std::filesystem::path candidate = under / prefix;
         candidate += "-" + std::to_string(random()) + std::to_string(random());
         if (std::filesystem::create_directory(candidate)) {
-            path_ = std::move(candidate);
+            m_path = std::move(candidate);
             return;
         }
     }
@@ -39,14 +39,14 @@ TempFolder::TempFolder(const std::filesystem::path& prefix, const std::filesyste
 }
 
 TempFolder::~TempFolder() {
-    MakeRemovable(path_);
+    MakeRemovable(m_path);
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(m_path, ignored);
 }
 
 std::filesystem::path TempFolder::Write(const std::filesystem::path& name,
                                         std::string_view bytes) const {
-    const std::filesystem::path file = path_ / name;
+    const std::filesystem::path file = m_path / name;
     std::filesystem::create_directories(file.parent_path());
     WriteFile(file, bytes);
     return file;

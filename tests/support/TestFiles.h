@@ -39,20 +39,20 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    operator const std::filesystem::path&() const { return path_; }
+    const std::filesystem::path& Path() const { return m_path; }
+    operator const std::filesystem::path&() const { return m_path; }
     std::filesystem::path operator/(const std::filesystem::path& name) const {
-        return path_ / name;
+        return m_path / name;
     }
 
     // Creates (or replaces) NAME with exactly BYTES, and the folders it needs; returns its path.
     std::filesystem::path Write(const std::filesystem::path& name, std::string_view bytes) const;
 
     // The names in the folder, hidden ones included.
-    std::set<std::string> Names() const { return test::Names(path_); }
+    std::set<std::string> Names() const { return test::Names(m_path); }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path m_path;
 };
 
 // Whatever would stop FOLDER's removal undone (per system: TestFiles_linux.cpp,

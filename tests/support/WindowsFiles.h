@@ -37,9 +37,9 @@ inline std::set<std::wstring> AllNames(const std::filesystem::path& folder) {
 class HeldOpen {
 public:
     explicit HeldOpen(const std::filesystem::path& file)
-        : handle_(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        if (handle_ == INVALID_HANDLE_VALUE) {
+        : m_handle(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        if (m_handle == INVALID_HANDLE_VALUE) {
             throw std::runtime_error("cannot hold a test file open");
         }
     }
@@ -47,14 +47,14 @@ public:
     HeldOpen(const HeldOpen&) = delete;
     HeldOpen& operator=(const HeldOpen&) = delete;
     void Release() {
-        if (handle_ != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(handle_);
-            handle_ = INVALID_HANDLE_VALUE;
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(m_handle);
+            m_handle = INVALID_HANDLE_VALUE;
         }
     }
 
 private:
-    HANDLE handle_;
+    HANDLE m_handle;
 };
 
 // How the system words error CODE (in ASCII for the English systems the tests run on), without

@@ -145,7 +145,7 @@ void Form1ListsTest::driveCheck() {
         QCOMPARE(message, Utf8Text(kGermanProfile.DriveMessage));
     }
     QStringList asked;
-    for (const std::string& q : rig.Drives.queries) {
+    for (const std::string& q : rig.Drives.Queries) {
         asked << QString::fromStdString(q);
     }
     QCOMPARE(asked, queries);

@@ -190,7 +190,7 @@ void Form1RunTest::copiesOnTheDiskBeforeTheyReplace() {
     if (const std::string why = scratch.MountThinDisk("thin"); !why.empty()) {
         QSKIP(why.c_str());
     }
-    const QString folder = QString::fromStdString((scratch.path() / "thin" / "dir").string());
+    const QString folder = QString::fromStdString((scratch.Path() / "thin" / "dir").string());
     QVERIFY(QDir().mkpath(folder));
     WriteFile(folder + QStringLiteral("/a.deu"), "Gr\xfc\xdf"
                                                  "e\r\n");

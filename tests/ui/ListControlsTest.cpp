@@ -74,10 +74,10 @@ void ListControlsTest::driveWrite() {
     QFETCH(int, changes);
 
     FakeDrives drives;
-    drives.drives = {{"a:", DriveType::Removable, {}},
+    drives.Drives = {{"a:", DriveType::Removable, {}},
                      {"c: [SYSTEM]", DriveType::Fixed, {}},
                      {"d: [DATA]", DriveType::Fixed, {}}};
-    drives.currentLetter = 'c';
+    drives.CurrentLetter = 'c';
     DriveListBox list(drives);
     QCOMPARE(list.Drive(), QStringLiteral("c: [SYSTEM]"));
     QSignalSpy spy(&list, &DriveListBox::Change);
@@ -120,7 +120,7 @@ void ListControlsTest::dirPathWrite() {
     QVERIFY(QDir(base).mkpath(QStringLiteral("data")));
     WriteFile(base + QStringLiteral("/top/file.deu"), QByteArray());
     FakeDrives drives;
-    drives.drives = {
+    drives.Drives = {
         {"c: [SYSTEM]", DriveType::Fixed, (base + QStringLiteral("/top")).toStdString()},
         {"d: [DATA]", DriveType::Fixed, (base + QStringLiteral("/data")).toStdString()}};
     const QString previous = QDir::currentPath();
@@ -152,7 +152,7 @@ void ListControlsTest::dirShowsTree() {
     }
     WriteFile(open + QStringLiteral("/file.deu"), QByteArray());
     FakeDrives drives;
-    drives.drives = {{"c: [SYSTEM]", DriveType::Fixed, {}}};
+    drives.Drives = {{"c: [SYSTEM]", DriveType::Fixed, {}}};
     DirListBox list(drives);
     list.SetPath(open);
 

@@ -72,7 +72,7 @@ struct Program {
     Program() {
         QDir::setCurrent(Folder.path());
         const std::filesystem::path root = Folder.path().toStdString();
-        Drives.drives = {{"a:", DriveType::Removable, root},
+        Drives.Drives = {{"a:", DriveType::Removable, root},
                          {"c: [SYSTEM]", DriveType::NoRootDir, root},
                          {"n: [\\\\server\\games]", DriveType::NoRootDir, root}};
         Start = std::make_unique<Main>(Module, Services, Drives, Progress);
@@ -688,7 +688,7 @@ void MainTest::label7NeverChanges() {
         const Form1 fresh(p.Module, p.Services, p.Drives, p.Progress);
         return Control<QLabel>(fresh, QStringLiteral("Label7")).text();
     }();
-    QCOMPARE(before, Utf8Text(ContactText));
+    QCOMPARE(before, Utf8Text(kContactText));
     QVERIFY(before.startsWith("E-mail: "));
     for (const Choice choice : {French, German, English, French}) {
         p.Choose(choice);

@@ -3,7 +3,7 @@
 // each entry as the drive list shows it ("c: [label]" or bare), kernel32's own GetDriveTypeA,
 // and the drive check over them.
 
-#include "WindowsDrives.h"
+#include "DriveSystem_windows.h"
 
 #include "Rows.h"
 #include "WindowsFiles.h"
@@ -45,13 +45,13 @@ bool HasBrackets(const std::string& entry) {
 // a bracketed name is accepted whatever the disk, a bare one is refused.
 
 struct EntryRow {
-    const char* name;
-    WindowsDriveFacts facts;
-    const char* entry;
-    bool accepted;
+    const char* Name;
+    WindowsDriveFacts Facts;
+    const char* Entry;
+    bool Accepted;
 };
 void PrintTo(const EntryRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const EntryRow kEntryRows[] = {
@@ -76,9 +76,9 @@ class EntryTest : public ::testing::TestWithParam<EntryRow> {};
 
 TEST_P(EntryTest, ShownFormAndDriveCheck) {
     const EntryRow& row = GetParam();
-    EXPECT_EQ(WindowsDriveEntry(row.facts), row.entry);
+    EXPECT_EQ(WindowsDriveEntry(row.Facts), row.Entry);
     const auto drives = Drives();
-    EXPECT_EQ(DriveCheckAccepts(*drives, row.entry), row.accepted);
+    EXPECT_EQ(DriveCheckAccepts(*drives, row.Entry), row.Accepted);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows), test::RowName());
@@ -87,12 +87,12 @@ INSTANTIATE_TEST_SUITE_P(Kinds, EntryTest, ::testing::ValuesIn(kEntryRows), test
 // kernel32's GetDriveTypeA as the drive check calls it.
 
 struct QueryRow {
-    const char* name;
-    std::string text; // '?' first: a letter of no present drive
-    DriveType answer;
+    const char* Name;
+    std::string Text; // '?' first: a letter of no present drive
+    DriveType Answer;
 };
 void PrintTo(const QueryRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const QueryRow kQueryRows[] = {
@@ -114,12 +114,12 @@ class QueryTest : public ::testing::TestWithParam<QueryRow> {};
 
 TEST_P(QueryTest, AnswersAsKernel32) {
     const QueryRow& row = GetParam();
-    std::string text = row.text;
+    std::string text = row.Text;
     if (text[0] == '?') {
         text[0] = AbsentLetter();
         ASSERT_NE(text[0], '\0') << "every drive letter is taken";
     }
-    EXPECT_EQ(Drives()->GetDriveTypeA(text), row.answer) << text;
+    EXPECT_EQ(Drives()->GetDriveTypeA(text), row.Answer) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, QueryTest, ::testing::ValuesIn(kQueryRows), test::RowName());
@@ -158,10 +158,11 @@ TEST(WindowsDrives, EntriesAreWellFormedAndAgreeWithTheQuery) {
 class CurrentFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        before_.resize(::GetCurrentDirectoryW(0, nullptr));
-        before_.resize(::GetCurrentDirectoryW(static_cast<DWORD>(before_.size()), before_.data()));
+        m_before.resize(::GetCurrentDirectoryW(0, nullptr));
+        m_before.resize(
+            ::GetCurrentDirectoryW(static_cast<DWORD>(m_before.size()), m_before.data()));
     }
-    void TearDown() override { ::SetCurrentDirectoryW(before_.c_str()); }
+    void TearDown() override { ::SetCurrentDirectoryW(m_before.c_str()); }
 
     static std::wstring Lower(std::wstring text) {
         for (wchar_t& c : text) {
@@ -170,7 +171,7 @@ protected:
         return text;
     }
 
-    std::wstring before_;
+    std::wstring m_before;
 };
 
 TEST_F(CurrentFolderTest, FollowsTheProcesssCurrentFolder) {
@@ -185,8 +186,8 @@ TEST_F(CurrentFolderTest, FollowsTheProcesssCurrentFolder) {
     EXPECT_TRUE(DriveCheckAccepts(*drives, current));
 
     struct Row {
-        std::string driveText;
-        std::wstring folder; // lower case; empty: no such drive
+        std::string DriveText;
+        std::wstring Folder; // lower case; empty: no such drive
     };
     const char absent = AbsentLetter();
     ASSERT_NE(absent, '\0');
@@ -198,8 +199,8 @@ TEST_F(CurrentFolderTest, FollowsTheProcesssCurrentFolder) {
         {"", L""},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.driveText);
-        EXPECT_EQ(Lower(drives->CurrentFolderOf(row.driveText).wstring()), row.folder);
+        SCOPED_TRACE(row.DriveText);
+        EXPECT_EQ(Lower(drives->CurrentFolderOf(row.DriveText).wstring()), row.Folder);
     }
     // Another drive: its own current folder, which lies on it.
     const std::wstring onZ = Lower(drives->CurrentFolderOf("z: [x]").wstring());

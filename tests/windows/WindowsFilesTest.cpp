@@ -53,13 +53,13 @@ std::string Record(const std::string& cp1252Name) {
 // The listing: the file list leaves out folders and files marked hidden or system.
 
 struct ListingRow {
-    const char* name;
-    const wchar_t* file;
-    DWORD attributes; // 0: a folder of that name
-    bool listed;
+    const char* Name;
+    const wchar_t* File;
+    DWORD Attributes; // 0: a folder of that name
+    bool Listed;
 };
 void PrintTo(const ListingRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const ListingRow kListingRows[] = {
@@ -78,18 +78,18 @@ class ListingTest : public ::testing::TestWithParam<ListingRow> {};
 TEST_P(ListingTest, ListsOrdinaryFilesOnly) {
     const ListingRow& row = GetParam();
     TempFolder folder;
-    WriteFile(folder.path() / L"0.deu", "x"); // listed first
-    const fs::path file = folder.path() / row.file;
-    if (row.attributes == 0) {
+    WriteFile(folder.Path() / L"0.deu", "x"); // listed first
+    const fs::path file = folder.Path() / row.File;
+    if (row.Attributes == 0) {
         fs::create_directory(file);
     } else {
         WriteFile(file, "x");
-        ASSERT_TRUE(::SetFileAttributesW(file.c_str(), row.attributes));
+        ASSERT_TRUE(::SetFileAttributesW(file.c_str(), row.Attributes));
     }
-    const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
+    const std::vector<std::string> names = ListFolder(folder.Path(), "*.deu");
     std::vector<std::string> expected = {"0.deu"};
-    if (row.listed) {
-        expected.push_back(Utf8(row.file));
+    if (row.Listed) {
+        expected.push_back(Utf8(row.File));
     }
     EXPECT_EQ(names, expected);
 }
@@ -103,9 +103,9 @@ INSTANTIATE_TEST_SUITE_P(Attributes, ListingTest, ::testing::ValuesIn(kListingRo
 
 TEST(WindowsNames, Utf16NamesConvertAndLogInWindows1252) {
     struct Name {
-        const wchar_t* source;
-        const wchar_t* target;
-        std::string inLog; // Windows-1252
+        const wchar_t* Source;
+        const wchar_t* Target;
+        std::string InLog; // Windows-1252
     };
     // In the listing's order: ASCII letters without regard to case, then the UTF-8 bytes.
     const std::vector<Name> names = {
@@ -118,39 +118,39 @@ TEST(WindowsNames, Utf16NamesConvertAndLogInWindows1252) {
     };
     TempFolder folder(L"rz408-\u00FCml\u00E4ut-\u03A9");
     for (const Name& name : names) {
-        WriteFile(folder.path() / name.source, kSource);
+        WriteFile(folder.Path() / name.Source, kSource);
     }
     Module1 m = German();
-    const std::vector<std::string> listed = ListFolder(folder.path(), "*.deu");
+    const std::vector<std::string> listed = ListFolder(folder.Path(), "*.deu");
     std::vector<std::string> expectedListed;
     for (const Name& name : names) {
-        expectedListed.push_back(Utf8(name.source));
+        expectedListed.push_back(Utf8(name.Source));
     }
     ASSERT_EQ(listed, expectedListed);
 
-    const RunReport report = ConversionRun(m, folder.path(), listed);
+    const RunReport report = ConversionRun(m, folder.Path(), listed);
     EXPECT_TRUE(report.Failures.empty());
     EXPECT_EQ(report.Converted, names.size());
     std::string expectedLog;
     for (const Name& name : names) {
-        SCOPED_TRACE(name.inLog);
-        EXPECT_EQ(ReadFile(folder.path() / name.target), kTarget);
-        expectedLog += Record(name.inLog);
+        SCOPED_TRACE(name.InLog);
+        EXPECT_EQ(ReadFile(folder.Path() / name.Target), kTarget);
+        expectedLog += Record(name.InLog);
     }
-    EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), expectedLog);
+    EXPECT_EQ(ReadFile(folder.Path() / L"konvertionsfehler.txt"), expectedLog);
 }
 
 // ---------------------------------------------------------------------------------------
 // Paths: the folder, a backslash and the name.
 
 struct PathRow {
-    const char* name;
-    const wchar_t* folder;
-    const char* file; // UTF-8
-    const wchar_t* path;
+    const char* Name;
+    const wchar_t* Folder;
+    const char* File; // UTF-8
+    const wchar_t* Path;
 };
 void PrintTo(const PathRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const PathRow kPathRows[] = {
@@ -168,7 +168,7 @@ class PathTest : public ::testing::TestWithParam<PathRow> {};
 
 TEST_P(PathTest, JoinsWithOneBackslash) {
     const PathRow& row = GetParam();
-    EXPECT_EQ(PathInFolder(row.folder, row.file).wstring(), std::wstring(row.path));
+    EXPECT_EQ(PathInFolder(row.Folder, row.File).wstring(), std::wstring(row.Path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows), test::RowName());
@@ -178,12 +178,12 @@ INSTANTIATE_TEST_SUITE_P(Windows, PathTest, ::testing::ValuesIn(kPathRows), test
 // their place is an ordinary file again (the temporary file was hidden); nothing else is left.
 
 struct ReplaceRow {
-    const char* name;
-    DWORD oldTargetAttributes; // of the old a.txt
-    bool converted;            // false: the old target must stay as it was
+    const char* Name;
+    DWORD OldTargetAttributes; // of the old a.txt
+    bool Converted;            // false: the old target must stay as it was
 };
 void PrintTo(const ReplaceRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const ReplaceRow kReplaceRows[] = {
@@ -198,41 +198,41 @@ class ReplaceTest : public ::testing::TestWithParam<ReplaceRow> {};
 TEST_P(ReplaceTest, ReplacesTargetAndLogWhole) {
     const ReplaceRow& row = GetParam();
     TempFolder folder;
-    WriteFile(folder.path() / L"a.deu", kSource);
-    WriteFile(folder.path() / L"b.deu", "plain\r\n");
+    WriteFile(folder.Path() / L"a.deu", kSource);
+    WriteFile(folder.Path() / L"b.deu", "plain\r\n");
     const std::string oldTarget = "an old, longer target that must not shine through\r\n";
-    WriteFile(folder.path() / L"a.txt", oldTarget);
-    ASSERT_TRUE(::SetFileAttributesW((folder.path() / L"a.txt").c_str(), row.oldTargetAttributes));
-    WriteFile(folder.path() / L"b.txt", oldTarget);
-    WriteFile(folder.path() / L"konvertionsfehler.txt", "an old log, longer than the new\r\n");
+    WriteFile(folder.Path() / L"a.txt", oldTarget);
+    ASSERT_TRUE(::SetFileAttributesW((folder.Path() / L"a.txt").c_str(), row.OldTargetAttributes));
+    WriteFile(folder.Path() / L"b.txt", oldTarget);
+    WriteFile(folder.Path() / L"konvertionsfehler.txt", "an old log, longer than the new\r\n");
 
     Module1 m = German();
-    const RunReport report = ConversionRun(m, folder.path(), {"a.deu", "b.deu"});
+    const RunReport report = ConversionRun(m, folder.Path(), {"a.deu", "b.deu"});
 
-    EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), "plain\r\n");
-    if (row.converted) {
+    EXPECT_EQ(ReadFile(folder.Path() / L"b.txt"), "plain\r\n");
+    if (row.Converted) {
         EXPECT_TRUE(report.Failures.empty());
         EXPECT_EQ(report.Converted, 2u);
-        EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
-        EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), Record("a.deu"));
+        EXPECT_EQ(ReadFile(folder.Path() / L"a.txt"), kTarget);
+        EXPECT_EQ(ReadFile(folder.Path() / L"konvertionsfehler.txt"), Record("a.deu"));
     } else {
         ASSERT_EQ(report.Failures.size(), 1u);
         EXPECT_EQ(report.Failures[0].Name, "a.deu");
         EXPECT_FALSE(report.Failures[0].Reason.empty());
         EXPECT_EQ(report.Converted, 1u);
-        EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), oldTarget);
-        EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), "");
+        EXPECT_EQ(ReadFile(folder.Path() / L"a.txt"), oldTarget);
+        EXPECT_EQ(ReadFile(folder.Path() / L"konvertionsfehler.txt"), "");
     }
     for (const wchar_t* written : {L"b.txt", L"konvertionsfehler.txt"}) {
-        const DWORD attributes = ::GetFileAttributesW((folder.path() / written).c_str());
+        const DWORD attributes = ::GetFileAttributesW((folder.Path() / written).c_str());
         EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), 0u)
             << "hidden: " << Utf8(written);
     }
     const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
                                                   L"konvertionsfehler.txt"};
-    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+    EXPECT_EQ(AllNames(folder.Path()), expectedNames);
     // The new files show in the listing like any other.
-    EXPECT_EQ(ListFolder(folder.path(), "*.txt"),
+    EXPECT_EQ(ListFolder(folder.Path(), "*.txt"),
               (std::vector<std::string>{"a.txt", "b.txt", "konvertionsfehler.txt"}));
 }
 
@@ -243,11 +243,11 @@ INSTANTIATE_TEST_SUITE_P(OldFiles, ReplaceTest, ::testing::ValuesIn(kReplaceRows
 // file is not converted, as on Linux for the exact name, and the log stays intact.
 
 struct CaseRow {
-    const char* name;
-    const wchar_t* source;
+    const char* Name;
+    const wchar_t* Source;
 };
 void PrintTo(const CaseRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const CaseRow kCaseRows[] = {
@@ -262,34 +262,34 @@ class LogNameCaseTest : public ::testing::TestWithParam<CaseRow> {};
 TEST_P(LogNameCaseTest, SourceOntoLogFileIsRefused) {
     const CaseRow& row = GetParam();
     TempFolder folder;
-    WriteFile(folder.path() / row.source, kSource);
-    WriteFile(folder.path() / L"other.deu", kSource);
-    const std::vector<std::string> names = ListFolder(folder.path(), "*.deu");
+    WriteFile(folder.Path() / row.Source, kSource);
+    WriteFile(folder.Path() / L"other.deu", kSource);
+    const std::vector<std::string> names = ListFolder(folder.Path(), "*.deu");
     ASSERT_EQ(names.size(), 2u);
 
     Module1 m = German();
-    const RunReport report = ConversionRun(m, folder.path(), names);
+    const RunReport report = ConversionRun(m, folder.Path(), names);
 
     ASSERT_EQ(report.Failures.size(), 1u);
-    EXPECT_EQ(report.Failures[0].Name, Utf8(row.source));
+    EXPECT_EQ(report.Failures[0].Name, Utf8(row.Source));
     EXPECT_EQ(report.Converted, 1u);
-    EXPECT_EQ(ReadFile(folder.path() / L"other.txt"), kTarget);
-    EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), Record("other.deu"));
-    const std::set<std::wstring> expectedNames = {row.source, L"other.deu", L"other.txt",
+    EXPECT_EQ(ReadFile(folder.Path() / L"other.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.Path() / L"konvertionsfehler.txt"), Record("other.deu"));
+    const std::set<std::wstring> expectedNames = {row.Source, L"other.deu", L"other.txt",
                                                   L"konvertionsfehler.txt"};
-    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+    EXPECT_EQ(AllNames(folder.Path()), expectedNames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LogNameCaseTest, ::testing::ValuesIn(kCaseRows), test::RowName());
 
 struct SameNameRow {
-    const char* name;
-    const char* a; // UTF-8
-    const char* b;
-    bool same;
+    const char* Name;
+    const char* A; // UTF-8
+    const char* B;
+    bool Same;
 };
 void PrintTo(const SameNameRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const SameNameRow kSameNameRows[] = {
@@ -310,8 +310,8 @@ class SameNameTest : public ::testing::TestWithParam<SameNameRow> {};
 
 TEST_P(SameNameTest, ComparesAsTheFileSystemDoes) {
     const SameNameRow& row = GetParam();
-    EXPECT_EQ(WouldOverwriteLog(row.a, row.b), row.same);
-    EXPECT_EQ(WouldOverwriteLog(row.b, row.a), row.same);
+    EXPECT_EQ(WouldOverwriteLog(row.A, row.B), row.Same);
+    EXPECT_EQ(WouldOverwriteLog(row.B, row.A), row.Same);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, SameNameTest, ::testing::ValuesIn(kSameNameRows),
@@ -324,16 +324,16 @@ INSTANTIATE_TEST_SUITE_P(Windows, SameNameTest, ::testing::ValuesIn(kSameNameRow
 const std::string kOld = "old contents\r\n";
 
 struct HeldRow {
-    const char* name;
-    const wchar_t* held;    // held open during the run; it held kOld before
-    const char* failedName; // the failure's name (UTF-8)
-    bool sharingReason;     // the reason is the sharing violation's own wording
-    std::uint64_t converted;
-    std::string bTarget; // b.txt afterwards
-    std::string log;     // the log afterwards
+    const char* Name;
+    const wchar_t* Held;    // held open during the run; it held kOld before
+    const char* FailedName; // the failure's name (UTF-8)
+    bool SharingReason;     // the reason is the sharing violation's own wording
+    std::uint64_t Converted;
+    std::string BTarget; // b.txt afterwards
+    std::string Log;     // the log afterwards
 };
 void PrintTo(const HeldRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 const HeldRow kHeldRows[] = {
@@ -348,37 +348,37 @@ TEST_P(HeldOpenTest, FailsThatFileOnly) {
     const HeldRow& row = GetParam();
     TempFolder folder;
     for (const wchar_t* source : {L"a.deu", L"b.deu", L"c.deu"}) {
-        WriteFile(folder.path() / source, kSource);
+        WriteFile(folder.Path() / source, kSource);
     }
-    WriteFile(folder.path() / row.held, kOld);
+    WriteFile(folder.Path() / row.Held, kOld);
 
     Module1 m = German();
     RunReport report;
     {
-        HeldOpen holder(folder.path() / row.held);
-        report = ConversionRun(m, folder.path(), {"a.deu", "b.deu", "c.deu"});
+        HeldOpen holder(folder.Path() / row.Held);
+        report = ConversionRun(m, folder.Path(), {"a.deu", "b.deu", "c.deu"});
     }
 
     ASSERT_EQ(report.Failures.size(), 1u);
-    EXPECT_EQ(report.Failures[0].Name, row.failedName);
-    if (row.sharingReason) {
+    EXPECT_EQ(report.Failures[0].Name, row.FailedName);
+    if (row.SharingReason) {
         EXPECT_THAT(report.Failures[0].Reason,
                     ::testing::EndsWith(SystemReason(ERROR_SHARING_VIOLATION)));
     } else {
         EXPECT_FALSE(report.Failures[0].Reason.empty());
     }
-    EXPECT_EQ(report.Converted, row.converted);
-    EXPECT_EQ(ReadFile(folder.path() / row.held), kOld);
-    EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
-    EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), row.bTarget);
-    EXPECT_EQ(ReadFile(folder.path() / L"c.txt"), kTarget);
-    EXPECT_EQ(ReadFile(folder.path() / L"konvertionsfehler.txt"), row.log);
+    EXPECT_EQ(report.Converted, row.Converted);
+    EXPECT_EQ(ReadFile(folder.Path() / row.Held), kOld);
+    EXPECT_EQ(ReadFile(folder.Path() / L"a.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.Path() / L"b.txt"), row.BTarget);
+    EXPECT_EQ(ReadFile(folder.Path() / L"c.txt"), kTarget);
+    EXPECT_EQ(ReadFile(folder.Path() / L"konvertionsfehler.txt"), row.Log);
     std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"c.deu",
                                             L"a.txt", L"c.txt", L"konvertionsfehler.txt"};
-    if (row.bTarget != "<missing>") {
+    if (row.BTarget != "<missing>") {
         expectedNames.insert(L"b.txt");
     }
-    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+    EXPECT_EQ(AllNames(folder.Path()), expectedNames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows), test::RowName());
@@ -388,8 +388,8 @@ INSTANTIATE_TEST_SUITE_P(Windows, HeldOpenTest, ::testing::ValuesIn(kHeldRows), 
 
 TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
     TempFolder base;
-    const fs::path folder = base.path() / L"games";
-    const fs::path moved = base.path() / L"moved";
+    const fs::path folder = base.Path() / L"games";
+    const fs::path moved = base.Path() / L"moved";
     fs::create_directory(folder);
     for (const wchar_t* source : {L"a.deu", L"b.deu", L"c.deu"}) {
         WriteFile(folder / source, kSource);
@@ -425,15 +425,15 @@ TEST(WindowsFolder, CannotBeRenamedDuringTheRun) {
 // folder.
 
 struct LeftoverRow {
-    const char* name;
-    const wchar_t* entry; // what is named so in the end; nullptr: as the stopped run named it
-    DWORD attributes;     // 0: a folder of that name
-    bool marked;          // with the time of last access of the stopped run's temporary file
-    bool heldOpen;        // by "another run", without delete sharing
-    bool removed;
+    const char* Name;
+    const wchar_t* Entry; // what is named so in the end; nullptr: as the stopped run named it
+    DWORD Attributes;     // 0: a folder of that name
+    bool Marked;          // with the time of last access of the stopped run's temporary file
+    bool HeldOpen;        // by "another run", without delete sharing
+    bool Removed;
 };
 void PrintTo(const LeftoverRow& row, std::ostream* os) {
-    *os << row.name;
+    *os << row.Name;
 }
 
 constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN;
@@ -467,35 +467,35 @@ class LeftoverTest : public ::testing::TestWithParam<LeftoverRow> {};
 TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
     const LeftoverRow& row = GetParam();
     TempFolder folder;
-    WriteFile(folder.path() / L"a.deu", kSource);
+    WriteFile(folder.Path() / L"a.deu", kSource);
     // A run stopped in the middle of writing its temporary file, which stays.
     std::string name;
     {
         fileops::Folder dir;
         fileops::File file;
-        ASSERT_FALSE(fileops::OpenFolder(folder.path(), dir));
+        ASSERT_FALSE(fileops::OpenFolder(folder.Path(), dir));
         ASSERT_FALSE(fileops::CreateTemporary(dir, "a.txt", file, name));
         ASSERT_FALSE(fileops::WriteAll(file, "half a co", 9));
     }
-    const fs::path left = folder.path() / std::u8string(name.begin(), name.end());
+    const fs::path left = folder.Path() / std::u8string(name.begin(), name.end());
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileW(left.c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     ::FindClose(search);
-    const fs::path entry = row.entry != nullptr ? folder.path() / row.entry : left;
-    if (row.entry != nullptr || row.attributes != kHidden || !row.marked) {
+    const fs::path entry = row.Entry != nullptr ? folder.Path() / row.Entry : left;
+    if (row.Entry != nullptr || row.Attributes != kHidden || !row.Marked) {
         ASSERT_TRUE(::DeleteFileW(left.c_str()));
-        if (row.attributes == 0) {
+        if (row.Attributes == 0) {
             fs::create_directory(entry);
         } else {
             WriteFile(entry, "half a copy");
-            ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), row.attributes));
-            if ((row.attributes & FILE_ATTRIBUTE_HIDDEN) == 0 &&
+            ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), row.Attributes));
+            if ((row.Attributes & FILE_ATTRIBUTE_HIDDEN) == 0 &&
                 (::GetFileAttributesW(entry.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
                 GTEST_SKIP() << "this system marks every name that starts with a dot hidden (Wine)";
             }
         }
-        if (row.marked) {
+        if (row.Marked) {
             SetLastAccess(entry, found.ftLastAccessTime);
         }
     }
@@ -503,14 +503,14 @@ TEST_P(LeftoverTest, OnlyThoseOfStoppedRunsAreRemoved) {
     RunReport report;
     {
         std::optional<HeldOpen> holder;
-        if (row.heldOpen) {
+        if (row.HeldOpen) {
             holder.emplace(entry);
         }
-        report = ConversionRun(m, folder.path(), {"a.deu"});
+        report = ConversionRun(m, folder.Path(), {"a.deu"});
     }
     EXPECT_TRUE(report.Failures.empty());
-    EXPECT_EQ(ReadFile(folder.path() / L"a.txt"), kTarget);
-    EXPECT_EQ(AllNames(folder.path()).count(entry.filename().wstring()) == 0, row.removed);
+    EXPECT_EQ(ReadFile(folder.Path() / L"a.txt"), kTarget);
+    EXPECT_EQ(AllNames(folder.Path()).count(entry.filename().wstring()) == 0, row.Removed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LeftoverTest, ::testing::ValuesIn(kLeftoverRows),
@@ -523,9 +523,9 @@ TEST(WindowsTemporaryFiles, NobodyElseOpensThem) {
     fileops::Folder dir;
     fileops::File file;
     std::string name;
-    ASSERT_FALSE(fileops::OpenFolder(folder.path(), dir));
+    ASSERT_FALSE(fileops::OpenFolder(folder.Path(), dir));
     ASSERT_FALSE(fileops::CreateTemporary(dir, "a.txt", file, name));
-    const fs::path path = folder.path() / std::u8string(name.begin(), name.end());
+    const fs::path path = folder.Path() / std::u8string(name.begin(), name.end());
     const HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, 0, nullptr);
@@ -541,40 +541,40 @@ TEST(WindowsTemporaryFiles, NobodyElseOpensThem) {
 // A folder where the target would go: reported, the folder stays, nothing stray is left.
 TEST(WindowsTargets, FolderInTargetsPlaceFails) {
     TempFolder folder;
-    WriteFile(folder.path() / L"a.deu", kSource);
-    WriteFile(folder.path() / L"b.deu", kSource);
-    fs::create_directory(folder.path() / L"a.txt");
+    WriteFile(folder.Path() / L"a.deu", kSource);
+    WriteFile(folder.Path() / L"b.deu", kSource);
+    fs::create_directory(folder.Path() / L"a.txt");
 
     Module1 m = German();
-    const RunReport report = ConversionRun(m, folder.path(), {"a.deu", "b.deu"});
+    const RunReport report = ConversionRun(m, folder.Path(), {"a.deu", "b.deu"});
 
     ASSERT_EQ(report.Failures.size(), 1u);
     EXPECT_EQ(report.Failures[0].Name, "a.deu");
     EXPECT_THAT(report.Failures[0].Reason,
                 ::testing::EndsWith(std::make_error_code(std::errc::is_a_directory).message()));
     EXPECT_EQ(report.Converted, 1u);
-    EXPECT_TRUE(fs::is_directory(folder.path() / L"a.txt"));
-    EXPECT_EQ(ReadFile(folder.path() / L"b.txt"), kTarget);
+    EXPECT_TRUE(fs::is_directory(folder.Path() / L"a.txt"));
+    EXPECT_EQ(ReadFile(folder.Path() / L"b.txt"), kTarget);
     const std::set<std::wstring> expectedNames = {L"a.deu", L"b.deu", L"a.txt", L"b.txt",
                                                   L"konvertionsfehler.txt"};
-    EXPECT_EQ(AllNames(folder.path()), expectedNames);
+    EXPECT_EQ(AllNames(folder.Path()), expectedNames);
 }
 
 // A folder of a walk over a tree (-r) is held while open, so that it cannot be swapped for
 // another, and a link or junction in a folder's place is never opened as one.
 TEST(WindowsSubfolders, HeldOpenAndNeverALink) {
     TempFolder temp;
-    fs::create_directory(temp.path() / L"sub");
+    fs::create_directory(temp.Path() / L"sub");
     fileops::Folder parent;
-    ASSERT_FALSE(fileops::OpenFolder(temp.path(), parent));
+    ASSERT_FALSE(fileops::OpenFolder(temp.Path(), parent));
     {
         fileops::Folder sub;
         ASSERT_FALSE(fileops::OpenSubfolder(parent, "sub", sub));
-        EXPECT_FALSE(::MoveFileW((temp.path() / L"sub").c_str(), (temp.path() / L"x").c_str()));
+        EXPECT_FALSE(::MoveFileW((temp.Path() / L"sub").c_str(), (temp.Path() / L"x").c_str()));
     }
     // Wine reports the link as made, but makes none.
-    const fs::path link = temp.path() / L"link";
-    if (!::CreateSymbolicLinkW(link.c_str(), (temp.path() / L"sub").c_str(),
+    const fs::path link = temp.Path() / L"link";
+    if (!::CreateSymbolicLinkW(link.c_str(), (temp.Path() / L"sub").c_str(),
                                SYMBOLIC_LINK_FLAG_DIRECTORY |
                                    SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
         ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {

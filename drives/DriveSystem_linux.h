@@ -2,9 +2,9 @@
 #pragma once
 
 // The drives of a Linux machine: its mounted volumes that hold user files, given letters so
-// that the drive list and "C:" work. The mount table is parsed as text, so that the
-// tests feed it their own tables; what the table does not tell (labels, removable media) is
-// asked of the VolumeFacts.
+// that the drive list and "C:" work. The mount table is parsed as text, whichever table it
+// comes from; what the table does not tell (labels, removable media) is asked of the
+// VolumeFacts.
 
 #include "DriveSystem.h"
 
@@ -19,12 +19,12 @@ namespace rz408 {
 
 // One line of /proc/self/mountinfo.
 struct MountEntry {
-    unsigned major = 0; // the device numbers of the mounted file system
-    unsigned minor = 0;
-    std::string root;       // the folder of the file system mounted there
-    std::string mountPoint; // escapes (\040 for a blank ...) undone
-    std::string fsType;     // "ext4", "nfs4", "fuse.sshfs" ...
-    std::string source;     // "/dev/sda1", "server:/export" ...
+    unsigned Major = 0; // the device numbers of the mounted file system
+    unsigned Minor = 0;
+    std::string Root;       // the folder of the file system mounted there
+    std::string MountPoint; // escapes (\040 for a blank ...) undone
+    std::string FsType;     // "ext4", "nfs4", "fuse.sshfs" ...
+    std::string Source;     // "/dev/sda1", "server:/export" ...
 };
 
 // The entries of a mountinfo text, in its order; lines that do not parse are left out.
@@ -33,19 +33,19 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text);
 // What the mount table does not tell about a mounted volume.
 struct VolumeFacts {
     // The volume label, empty where the volume has none.
-    std::function<std::string(const MountEntry&)> label;
+    std::function<std::string(const MountEntry&)> Label;
     // True for removable media: USB sticks, memory cards, floppy disks.
-    std::function<bool(const MountEntry&)> removable;
+    std::function<bool(const MountEntry&)> Removable;
     // True where the mount point is a folder (a single bind-mounted file is no drive).
-    std::function<bool(const std::string& mountPoint)> isFolder;
+    std::function<bool(const std::string& mountPoint)> IsFolder;
 };
 
 // One drive of the list.
 struct Volume {
-    char letter = 'c';
-    std::string mountPoint;
-    DriveType type = DriveType::Fixed;
-    std::string name; // the text in brackets; empty for removable and optical drives
+    char Letter = 'c';
+    std::string MountPoint;
+    DriveType Type = DriveType::Fixed;
+    std::string Name; // the text in brackets; empty for removable and optical drives
 
     // The drive list's entry: "c: [System]", "e:".
     std::string Entry() const;
@@ -72,8 +72,8 @@ private:
     const Volume* VolumeOfLetter(char letter) const;
     const Volume* VolumeHolding(const std::filesystem::path& folder) const;
 
-    std::vector<Volume> volumes_;
-    std::function<std::filesystem::path()> currentFolder_;
+    std::vector<Volume> m_volumes;
+    std::function<std::filesystem::path()> m_currentFolder;
 };
 
 // The facts as /dev/disk/by-label and /sys tell them.

@@ -2,7 +2,7 @@
 // The drives of a Windows machine: its drive letters, volume labels and network shares, and
 // kernel32's own GetDriveTypeA.
 
-#include "WindowsDrives.h"
+#include "DriveSystem_windows.h"
 
 #include "WideText.h"
 #include "Win32.h"
@@ -34,14 +34,14 @@ std::string Recode(std::string_view text, UINT from, UINT to) {
 class QuietDriveErrors {
 public:
     QuietDriveErrors() {
-        ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &before_);
+        ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &m_before);
     }
-    ~QuietDriveErrors() { ::SetThreadErrorMode(before_, nullptr); }
+    ~QuietDriveErrors() { ::SetThreadErrorMode(m_before, nullptr); }
     QuietDriveErrors(const QuietDriveErrors&) = delete;
     QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
 
 private:
-    DWORD before_ = 0;
+    DWORD m_before = 0;
 };
 
 std::wstring VolumeLabel(const std::wstring& root) {
@@ -76,16 +76,16 @@ std::wstring RemoteName(wchar_t letter) {
 WindowsDriveFacts FactsOf(const std::wstring& root) {
     WindowsDriveFacts facts;
     const wchar_t letter = root[0];
-    facts.letter =
+    facts.Letter =
         static_cast<char>(letter >= L'A' && letter <= L'Z' ? letter - L'A' + L'a' : letter);
-    facts.type = static_cast<DriveType>(::GetDriveTypeW(root.c_str()));
-    switch (facts.type) {
+    facts.Type = static_cast<DriveType>(::GetDriveTypeW(root.c_str()));
+    switch (facts.Type) {
     case DriveType::Fixed:
     case DriveType::RamDisk:
-        facts.label = WideToUtf8(VolumeLabel(root));
+        facts.Label = WideToUtf8(VolumeLabel(root));
         break;
     case DriveType::Remote:
-        facts.remote = WideToUtf8(RemoteName(letter));
+        facts.Remote = WideToUtf8(RemoteName(letter));
         break;
     default:
         // Removable and optical media are not asked for a label: no waiting for a disk.
@@ -197,19 +197,19 @@ public:
 } // namespace
 
 std::string WindowsDriveEntry(const WindowsDriveFacts& facts) {
-    std::string entry{facts.letter, ':'};
+    std::string entry{facts.Letter, ':'};
     std::string name;
-    switch (facts.type) {
+    switch (facts.Type) {
     case DriveType::Fixed:
-        name = facts.label.empty() ? "Local Disk" : facts.label;
+        name = facts.Label.empty() ? "Local Disk" : facts.Label;
         break;
     case DriveType::Remote:
-        name = !facts.remote.empty()  ? facts.remote
-               : !facts.label.empty() ? facts.label
+        name = !facts.Remote.empty()  ? facts.Remote
+               : !facts.Label.empty() ? facts.Label
                                       : "Network Drive";
         break;
     case DriveType::RamDisk:
-        name = facts.label.empty() ? "RAM Disk" : facts.label;
+        name = facts.Label.empty() ? "RAM Disk" : facts.Label;
         break;
     default:
         break;

@@ -2,8 +2,8 @@
 #pragma once
 
 // The drives of a Windows machine as the drive list shows them. What the system tells
-// of a drive is gathered first (WindowsDriveFacts), so that the tests feed their own drives to
-// the entry text.
+// of a drive is gathered first (WindowsDriveFacts); the entry text is made from those facts
+// alone.
 
 #include "DriveSystem.h"
 
@@ -14,10 +14,10 @@ namespace rz408 {
 
 // What the system tells of one drive.
 struct WindowsDriveFacts {
-    char letter = 'c';                 // lower case
-    DriveType type = DriveType::Fixed; // GetDriveTypeW of its root
-    std::string label;                 // the volume label, UTF-8; empty where there is none
-    std::string remote;                // a network drive's share path ("\\server\games"), UTF-8
+    char Letter = 'c';                 // lower case
+    DriveType Type = DriveType::Fixed; // GetDriveTypeW of its root
+    std::string Label;                 // the volume label, UTF-8; empty where there is none
+    std::string Remote;                // a network drive's share path ("\\server\games"), UTF-8
 };
 
 // The drive list's entry: the letter and a colon, and for a fixed disk its label in square

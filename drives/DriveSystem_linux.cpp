@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "LinuxDrives.h"
+#include "DriveSystem_linux.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -108,17 +108,17 @@ bool InSystemFolder(std::string_view mountPoint) {
 }
 
 DriveType TypeOf(const MountEntry& e, const VolumeFacts& facts) {
-    if (IsOneOf(e.fsType, kNetworkFileSystems)) {
+    if (IsOneOf(e.FsType, kNetworkFileSystems)) {
         return DriveType::Remote;
     }
-    if (e.fsType == "iso9660" || e.fsType == "udf" || StartsWith(e.source, "/dev/sr") ||
-        e.source == "/dev/cdrom") {
+    if (e.FsType == "iso9660" || e.FsType == "udf" || StartsWith(e.Source, "/dev/sr") ||
+        e.Source == "/dev/cdrom") {
         return DriveType::CdRom;
     }
-    if (IsRamFileSystem(e.fsType)) {
+    if (IsRamFileSystem(e.FsType)) {
         return DriveType::RamDisk;
     }
-    if (facts.removable && facts.removable(e)) {
+    if (facts.Removable && facts.Removable(e)) {
         return DriveType::Removable;
     }
     return DriveType::Fixed;
@@ -136,17 +136,17 @@ std::string NameOf(const MountEntry& e, DriveType type, const VolumeFacts& facts
     if (type == DriveType::Removable || type == DriveType::CdRom) {
         return {};
     }
-    if (type == DriveType::Remote && !e.source.empty()) {
-        return e.source;
+    if (type == DriveType::Remote && !e.Source.empty()) {
+        return e.Source;
     }
-    std::string label = facts.label ? facts.label(e) : std::string();
+    std::string label = facts.Label ? facts.Label(e) : std::string();
     if (!label.empty()) {
         return label;
     }
-    if (e.mountPoint == "/") {
+    if (e.MountPoint == "/") {
         return "System";
     }
-    std::string last = LastComponent(e.mountPoint);
+    std::string last = LastComponent(e.MountPoint);
     return last.empty() ? std::string("Volume") : last;
 }
 
@@ -180,7 +180,7 @@ std::string DecodeUdevName(std::string_view name) {
 }
 
 std::string SystemLabel(const MountEntry& e) {
-    if (e.major == 0) {
+    if (e.Major == 0) {
         return {};
     }
     std::error_code ec;
@@ -188,7 +188,7 @@ std::string SystemLabel(const MountEntry& e) {
          it.increment(ec)) {
         struct stat info {};
         if (::stat(it->path().c_str(), &info) == 0 && S_ISBLK(info.st_mode) &&
-            ::major(info.st_rdev) == e.major && ::minor(info.st_rdev) == e.minor) {
+            ::major(info.st_rdev) == e.Major && ::minor(info.st_rdev) == e.Minor) {
             return DecodeUdevName(it->path().filename().string());
         }
     }
@@ -196,12 +196,12 @@ std::string SystemLabel(const MountEntry& e) {
 }
 
 bool SystemRemovable(const MountEntry& e) {
-    if (e.major == 0) {
+    if (e.Major == 0) {
         return false;
     }
     std::error_code ec;
     const fs::path device = fs::canonical(
-        fs::path("/sys/dev/block") / (std::to_string(e.major) + ":" + std::to_string(e.minor)), ec);
+        fs::path("/sys/dev/block") / (std::to_string(e.Major) + ":" + std::to_string(e.Minor)), ec);
     if (ec) {
         return false;
     }
@@ -244,24 +244,24 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
             continue;
         }
         try {
-            e.major = static_cast<unsigned>(std::stoul(std::string(devices.substr(0, colon))));
-            e.minor = static_cast<unsigned>(std::stoul(std::string(devices.substr(colon + 1))));
+            e.Major = static_cast<unsigned>(std::stoul(std::string(devices.substr(0, colon))));
+            e.Minor = static_cast<unsigned>(std::stoul(std::string(devices.substr(colon + 1))));
         } catch (const std::exception&) {
             continue;
         }
-        e.root = Unescape(f[3]);
-        e.mountPoint = Unescape(f[4]);
-        e.fsType = Unescape(dash[1]);
-        e.source = Unescape(dash[2]);
+        e.Root = Unescape(f[3]);
+        e.MountPoint = Unescape(f[4]);
+        e.FsType = Unescape(dash[1]);
+        e.Source = Unescape(dash[2]);
         entries.push_back(std::move(e));
     }
     return entries;
 }
 
 std::string Volume::Entry() const {
-    std::string entry{letter, ':'};
-    if (!name.empty()) {
-        entry += " [" + name + "]";
+    std::string entry{Letter, ':'};
+    if (!Name.empty()) {
+        entry += " [" + Name + "]";
     }
     return entry;
 }
@@ -270,18 +270,18 @@ std::vector<Volume> VolumesFromMountInfo(std::string_view mountinfo, const Volum
     std::vector<MountEntry> kept;
     MountEntry system{0, 0, "/", "/", "", ""};
     for (MountEntry& e : ParseMountInfo(mountinfo)) {
-        if (e.mountPoint == "/") {
+        if (e.MountPoint == "/") {
             system = std::move(e); // the last mount on / is the one in sight
             continue;
         }
-        const bool ram = IsRamFileSystem(e.fsType);
-        if ((!ram && IsOneOf(e.fsType, kPseudoFileSystems)) || InSystemFolder(e.mountPoint) ||
-            (ram && !InMediaFolder(e.mountPoint)) ||
-            (facts.isFolder && !facts.isFolder(e.mountPoint))) {
+        const bool ram = IsRamFileSystem(e.FsType);
+        if ((!ram && IsOneOf(e.FsType, kPseudoFileSystems)) || InSystemFolder(e.MountPoint) ||
+            (ram && !InMediaFolder(e.MountPoint)) ||
+            (facts.IsFolder && !facts.IsFolder(e.MountPoint))) {
             continue;
         }
         // A later mount on the same folder hides the earlier one.
-        std::erase_if(kept, [&](const MountEntry& k) { return k.mountPoint == e.mountPoint; });
+        std::erase_if(kept, [&](const MountEntry& k) { return k.MountPoint == e.MountPoint; });
         kept.push_back(std::move(e));
     }
 
@@ -294,18 +294,18 @@ std::vector<Volume> VolumesFromMountInfo(std::string_view mountinfo, const Volum
             break;
         }
         const DriveType type = TypeOf(e, facts);
-        volumes.push_back(Volume{letter++, e.mountPoint, type, NameOf(e, type, facts)});
+        volumes.push_back(Volume{letter++, e.MountPoint, type, NameOf(e, type, facts)});
     }
     return volumes;
 }
 
 LinuxDriveSystem::LinuxDriveSystem(std::vector<Volume> volumes,
                                    std::function<fs::path()> currentFolder)
-    : volumes_(std::move(volumes)), currentFolder_(std::move(currentFolder)) {}
+    : m_volumes(std::move(volumes)), m_currentFolder(std::move(currentFolder)) {}
 
 std::vector<std::string> LinuxDriveSystem::DriveEntries() {
     std::vector<std::string> entries;
-    for (const Volume& v : volumes_) {
+    for (const Volume& v : m_volumes) {
         entries.push_back(v.Entry());
     }
     return entries;
@@ -317,12 +317,12 @@ DriveType LinuxDriveSystem::GetDriveTypeA(std::string_view rootText) {
         return DriveType::NoRootDir;
     }
     const Volume* v = VolumeOfLetter(DriveLetterOf(rootText));
-    return v ? v->type : DriveType::NoRootDir;
+    return v ? v->Type : DriveType::NoRootDir;
 }
 
 std::string LinuxDriveSystem::CurrentDrive() {
-    const Volume* v = VolumeHolding(currentFolder_());
-    return v ? v->Entry() : volumes_.front().Entry();
+    const Volume* v = VolumeHolding(m_currentFolder());
+    return v ? v->Entry() : m_volumes.front().Entry();
 }
 
 fs::path LinuxDriveSystem::CurrentFolderOf(std::string_view driveText) {
@@ -330,21 +330,21 @@ fs::path LinuxDriveSystem::CurrentFolderOf(std::string_view driveText) {
     if (!v) {
         return {};
     }
-    const fs::path current = currentFolder_();
-    return VolumeHolding(current) == v ? current : fs::path(v->mountPoint);
+    const fs::path current = m_currentFolder();
+    return VolumeHolding(current) == v ? current : fs::path(v->MountPoint);
 }
 
 const Volume* LinuxDriveSystem::VolumeOfLetter(char letter) const {
-    const auto it = std::find_if(volumes_.begin(), volumes_.end(),
-                                 [&](const Volume& v) { return v.letter == letter; });
-    return it == volumes_.end() ? nullptr : &*it;
+    const auto it = std::find_if(m_volumes.begin(), m_volumes.end(),
+                                 [&](const Volume& v) { return v.Letter == letter; });
+    return it == m_volumes.end() ? nullptr : &*it;
 }
 
 const Volume* LinuxDriveSystem::VolumeHolding(const fs::path& folder) const {
     const Volume* best = nullptr;
-    for (const Volume& v : volumes_) {
-        if (IsAtOrBelow(folder.native(), v.mountPoint) &&
-            (!best || v.mountPoint.size() > best->mountPoint.size())) {
+    for (const Volume& v : m_volumes) {
+        if (IsAtOrBelow(folder.native(), v.MountPoint) &&
+            (!best || v.MountPoint.size() > best->MountPoint.size())) {
             best = &v;
         }
     }
