@@ -33,20 +33,20 @@ TYPED_TEST_SUITE(ScannerTest, Scanners);
 // Each byte that needs translation, and bytes next to them in value, at every position of the
 // window, with the window at every offset of a buffer.
 TYPED_TEST(ScannerTest, FindsTheFirstByteThatNeedsTranslation) {
-    constexpr std::size_t width = TypeParam::kWidth;
+    constexpr std::size_t kWidth = TypeParam::kWidth;
     const std::string plain = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJ";
     for (const int special : std::initializer_list<int>{'\r', '`', 128, 150, 255, '\n', '\x0C', '_',
                                                         'a', 0x7F, 0, 0x8D, 0xE0}) {
         for (std::size_t at = 0; at < plain.size(); ++at) {
             std::string bytes = plain;
             bytes[at] = static_cast<char>(special);
-            for (std::size_t from = 0; from + width <= bytes.size(); ++from) {
+            for (std::size_t from = 0; from + kWidth <= bytes.size(); ++from) {
                 SCOPED_TRACE(std::to_string(special) + " at " + std::to_string(at) + " from " +
                              std::to_string(from));
-                std::string out(width, '#');
+                std::string out(kWidth, '#');
                 const std::size_t n = TypeParam::Scan(bytes.data() + from, out.data());
-                ASSERT_EQ(n, PlainLength(bytes, from, width));
-                EXPECT_EQ(out, bytes.substr(from, width));
+                ASSERT_EQ(n, PlainLength(bytes, from, kWidth));
+                EXPECT_EQ(out, bytes.substr(from, kWidth));
             }
         }
     }

@@ -71,9 +71,9 @@ TEST(ConversionRun, EmptyListEmptiesTheLog) {
 
 struct FileCase {
     std::string Name;
-    std::string source;
-    std::string targetName;
-    std::string target;
+    std::string Source;
+    std::string TargetName;
+    std::string Target;
 };
 
 // A German folder of the usual kinds of sources; the log file written in full.
@@ -94,14 +94,14 @@ const std::string kGermanLog = "B.DEU : " + GermanEntry(150) + GermanEntry(150) 
 
 void WriteSources(const TempFolder& folder, const std::vector<FileCase>& files) {
     for (const FileCase& file : files) {
-        WriteFile(folder / file.Name, file.source);
+        WriteFile(folder / file.Name, file.Source);
     }
 }
 
 void ExpectTargets(const TempFolder& folder, const std::vector<FileCase>& files) {
     for (const FileCase& file : files) {
         SCOPED_TRACE(file.Name);
-        EXPECT_EQ(ReadFile(folder / file.targetName), file.target);
+        EXPECT_EQ(ReadFile(folder / file.TargetName), file.Target);
     }
 }
 
@@ -148,7 +148,7 @@ TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
     options.Cancel = &cancel;
     options.Progress = [&](std::size_t done, std::size_t listed) {
         EXPECT_EQ(listed, kGermanFolder.size());
-        const std::string& copy = kGermanFolder[done - 1].targetName;
+        const std::string& copy = kGermanFolder[done - 1].TargetName;
         EXPECT_EQ(std::filesystem::exists(folder / copy), GetParam() == 1) << copy;
         reported.push_back(done);
         cancel = done == 2;
@@ -159,7 +159,7 @@ TEST_P(CancelCases, StopsAfterTheFileBeingWritten) {
     EXPECT_EQ(reported, (std::vector<std::size_t>{1, 2}));
     const std::vector<FileCase> done(kGermanFolder.begin(), kGermanFolder.begin() + 2);
     ExpectTargets(folder, done);
-    EXPECT_FALSE(std::filesystem::exists(folder / kGermanFolder[2].targetName));
+    EXPECT_FALSE(std::filesystem::exists(folder / kGermanFolder[2].TargetName));
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"),
               "B.DEU : " + GermanEntry(150) + GermanEntry(150) + "\r\n");
     ExpectNoTemporaryFiles(folder);
@@ -411,8 +411,8 @@ void ExpectReasonInParts(const FileFailure& failure) {
 struct FailureCase {
     const char* Name;
     friend void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.Name; }
-    void (*prepare)(const TempFolder&); // puts the trouble in place of "bad.deu" or "bad.txt"
-    const char* reason;
+    void (*Prepare)(const TempFolder&); // puts the trouble in place of "bad.deu" or "bad.txt"
+    const char* Reason;
 };
 
 class FailureCases : public testing::TestWithParam<FailureCase> {};
@@ -429,7 +429,7 @@ TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
         many += "\x96\r\n";
     }
     WriteFile(folder / "bad.deu", many);
-    GetParam().prepare(folder);
+    GetParam().Prepare(folder);
     std::string oldBadTarget;
     const bool hadTarget = std::filesystem::is_regular_file(folder / "bad.txt");
     if (hadTarget) {
@@ -441,7 +441,7 @@ TEST_P(FailureCases, ReportedAndTheRunGoesOn) {
     EXPECT_EQ(report.Converted, 2u);
     ASSERT_EQ(report.Failures.size(), 1u);
     EXPECT_EQ(report.Failures[0].Name, "bad.deu");
-    EXPECT_EQ(report.Failures[0].Reason, GetParam().reason);
+    EXPECT_EQ(report.Failures[0].Reason, GetParam().Reason);
     ExpectReasonInParts(report.Failures[0]);
     EXPECT_EQ(ReadFile(folder / "a.txt"), " \r\n");
     EXPECT_EQ(ReadFile(folder / "c.txt"), " \r\n");
@@ -494,11 +494,11 @@ INSTANTIATE_TEST_SUITE_P(
 struct BatchCase {
     const char* Name;
     friend void PrintTo(const BatchCase& row, std::ostream* out) { *out << row.Name; }
-    int files;
-    std::vector<int> blocked; // the files whose targets are folders
-    std::size_t batchFiles;
-    std::uint64_t batchBytes;
-    bool longRecords; // every second file's record is longer than the log's buffer
+    int Files;
+    std::vector<int> Blocked; // the files whose targets are folders
+    std::size_t BatchFiles;
+    std::uint64_t BatchBytes;
+    bool LongRecords; // every second file's record is longer than the log's buffer
 };
 
 class BatchCases : public testing::TestWithParam<BatchCase> {};
@@ -509,7 +509,7 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
     std::string log;
     std::vector<std::string> names;
     std::vector<FileFailure> failures;
-    for (int k = 0; k < row.files; ++k) {
+    for (int k = 0; k < row.Files; ++k) {
         char name[16];
         std::snprintf(name, sizeof name, "f%04d", k);
         names.push_back(std::string(name) + ".deu");
@@ -517,7 +517,7 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
         std::string source = "x";
         std::string record;
         if (k % 3 != 0) {
-            const int lines = row.longRecords && k % 2 == 1 ? 3000 : 1;
+            const int lines = row.LongRecords && k % 2 == 1 ? 3000 : 1;
             source.clear();
             record = names.back() + " : ";
             for (int line = 0; line < lines; ++line) {
@@ -527,7 +527,7 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
             record += "\r\n";
         }
         WriteFile(folder / names.back(), source);
-        if (std::find(row.blocked.begin(), row.blocked.end(), k) != row.blocked.end()) {
+        if (std::find(row.Blocked.begin(), row.Blocked.end(), k) != row.Blocked.end()) {
             std::filesystem::create_directory(folder / (std::string(name) + ".txt"));
             WriteFile(folder / (std::string(name) + ".txt") / "inside", "kept");
             failures.push_back(
@@ -538,17 +538,17 @@ TEST_P(BatchCases, FailedPlacesTakeTheirRecordsOut) {
     }
     Module1 m = test::German();
     RunOptions options;
-    options.BatchFiles = row.batchFiles;
-    options.BatchBytes = row.batchBytes;
+    options.BatchFiles = row.BatchFiles;
+    options.BatchBytes = row.BatchBytes;
     const RunReport report = ConversionRun(m, folder.Path(), names, options);
-    EXPECT_EQ(report.Converted, static_cast<std::uint64_t>(row.files) - row.blocked.size());
+    EXPECT_EQ(report.Converted, static_cast<std::uint64_t>(row.Files) - row.Blocked.size());
     ASSERT_EQ(report.Failures.size(), failures.size());
     for (std::size_t k = 0; k < failures.size(); ++k) {
         EXPECT_EQ(report.Failures[k].Name, failures[k].Name);
         EXPECT_EQ(report.Failures[k].Reason, failures[k].Reason);
     }
     EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), log);
-    for (const int k : row.blocked) {
+    for (const int k : row.Blocked) {
         const std::string target = names[static_cast<std::size_t>(k)].substr(0, 5) + ".txt";
         EXPECT_EQ(ReadFile(folder / target / "inside"), "kept") << target;
     }
@@ -576,7 +576,7 @@ struct MovedCase {
     const char* Name;
     friend void PrintTo(const MovedCase& row, std::ostream* out) { *out << row.Name; }
     // Puts something at PATH, where the folder was; ELSEWHERE is another folder.
-    void (*takePlace)(const std::filesystem::path& path, const std::filesystem::path& elsewhere);
+    void (*TakePlace)(const std::filesystem::path& path, const std::filesystem::path& elsewhere);
 };
 
 class MovedFolder : public testing::TestWithParam<MovedCase> {};
@@ -597,7 +597,7 @@ TEST_P(MovedFolder, TheRunStaysInTheFolderItOpened) {
     options.Progress = [&](std::size_t done, std::size_t) {
         if (done == 1) {
             std::filesystem::rename(folder, moved);
-            GetParam().takePlace(folder, elsewhere);
+            GetParam().TakePlace(folder, elsewhere);
         }
     };
     const RunReport report = ConversionRun(m, folder, {"a.deu", "b.deu", "c.deu"}, options);
@@ -638,12 +638,12 @@ INSTANTIATE_TEST_SUITE_P(
 struct LeftoverCase {
     const char* Name;
     friend void PrintTo(const LeftoverCase& row, std::ostream* out) { *out << row.Name; }
-    const char* target; // of the dead run's temporary file
-    const char* entry;  // what is named so in the end; nullptr: as the dead run named it
-    std::filesystem::file_type type; // regular, directory, symlink (to a file outside), fifo or
+    const char* Target; // of the dead run's temporary file
+    const char* Entry;  // what is named so in the end; nullptr: as the dead run named it
+    std::filesystem::file_type Type; // regular, directory, symlink (to a file outside), fifo or
                                      // character (a device)
-    bool marked; // it carries the times of the dead run's temporary file; otherwise it is new
-    bool removed;
+    bool Marked; // it carries the times of the dead run's temporary file; otherwise it is new
+    bool Removed;
 };
 
 class Leftovers : public testing::TestWithParam<LeftoverCase> {};
@@ -662,7 +662,7 @@ TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
             fileops::File file;
             std::string name;
             if (fileops::OpenFolder(folder.Path(), dir) ||
-                fileops::CreateTemporary(dir, row.target, file, name) ||
+                fileops::CreateTemporary(dir, row.Target, file, name) ||
                 fileops::WriteAll(file, "half a co", 9)) {
                 return std::string();
             }
@@ -671,18 +671,18 @@ TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
         std::chrono::seconds(10));
     ASSERT_FALSE(dead.Out.empty()) << test::Describe(dead);
     const fs::path left = folder / dead.Out;
-    const fs::path entry = folder / (row.entry != nullptr ? row.entry : dead.Out.c_str());
-    if (row.entry != nullptr || row.type != fs::file_type::regular || !row.marked) {
+    const fs::path entry = folder / (row.Entry != nullptr ? row.Entry : dead.Out.c_str());
+    if (row.Entry != nullptr || row.Type != fs::file_type::regular || !row.Marked) {
         struct stat times {};
         ASSERT_EQ(::lstat(left.c_str(), &times), 0);
         fs::remove(left);
-        if (row.type == fs::file_type::directory) {
+        if (row.Type == fs::file_type::directory) {
             fs::create_directory(entry);
-        } else if (row.type == fs::file_type::symlink) {
+        } else if (row.Type == fs::file_type::symlink) {
             fs::create_symlink(outside / "precious.txt", entry);
-        } else if (row.type == fs::file_type::fifo) {
+        } else if (row.Type == fs::file_type::fifo) {
             ASSERT_EQ(::mkfifo(entry.c_str(), 0600), 0);
-        } else if (row.type == fs::file_type::character) {
+        } else if (row.Type == fs::file_type::character) {
             if (::mknod(entry.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0) {
                 GTEST_SKIP() << "cannot make a device here: " << test::SystemReason(errno);
             }
@@ -690,14 +690,14 @@ TEST_P(Leftovers, OnlyThoseOfDeadRunsAreRemoved) {
             WriteFile(entry, "a file of someone's own");
         }
         const timespec marked[2] = {times.st_atim, times.st_mtim};
-        ASSERT_TRUE(!row.marked ||
+        ASSERT_TRUE(!row.Marked ||
                     ::utimensat(AT_FDCWD, entry.c_str(), marked, AT_SYMLINK_NOFOLLOW) == 0);
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
     EXPECT_EQ(report.Converted, 1u);
     EXPECT_EQ(ReadFile(folder / "a.txt"), "ae\r\n");
-    EXPECT_EQ(fs::exists(fs::symlink_status(entry)), !row.removed);
+    EXPECT_EQ(fs::exists(fs::symlink_status(entry)), !row.Removed);
     EXPECT_EQ(ReadFile(outside / "precious.txt"), "must stay");
 }
 
@@ -850,20 +850,20 @@ TEST(ConversionRun, LogInAFolderSPlaceIsReported) {
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_DFL);
-        rlimit limit = old_;
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_DFL);
+        rlimit limit = m_old;
         limit.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
     }
 
 private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 // In one block, written by the run's thread; in blocks of 4 KiB, most of them written on the
@@ -924,11 +924,11 @@ TEST(ConversionRun, LogThatCannotBeWrittenWholeKeepsTheOldOne) {
 struct DiskCase {
     const char* Name;
     friend void PrintTo(const DiskCase& row, std::ostream* out) { *out << row.Name; }
-    const char* options;
-    std::string source;
-    bool readOnly;
-    std::vector<FileFailure> failures;
-    std::string log; // the log file afterwards
+    const char* Options;
+    std::string Source;
+    bool ReadOnly;
+    std::vector<FileFailure> Failures;
+    std::string Log; // the log file afterwards
 };
 
 class DiskCases : public testing::TestWithParam<DiskCase> {};
@@ -938,26 +938,26 @@ class DiskCases : public testing::TestWithParam<DiskCase> {};
 TEST_P(DiskCases, OldFilesStay) {
     const DiskCase& row = GetParam();
     test::Scratch scratch;
-    if (const std::string why = scratch.MountTmpfs("disk", row.options); !why.empty()) {
+    if (const std::string why = scratch.MountTmpfs("disk", row.Options); !why.empty()) {
         GTEST_SKIP() << why;
     }
     const std::filesystem::path folder = scratch / "disk";
-    WriteFile(folder / "a.deu", row.source);
+    WriteFile(folder / "a.deu", row.Source);
     WriteFile(folder / "a.txt", "the old target");
     WriteFile(folder / "konvertionsfehler.txt", "the old log");
-    if (row.readOnly) {
+    if (row.ReadOnly) {
         ASSERT_EQ(scratch.RemountReadOnly("disk"), "");
     }
     Module1 m = test::German();
     const RunReport report = RunFolder(m, folder, "*.deu");
     EXPECT_EQ(report.Converted, 0u);
-    ASSERT_EQ(report.Failures.size(), row.failures.size());
-    for (std::size_t k = 0; k < row.failures.size(); ++k) {
-        EXPECT_EQ(report.Failures[k].Name, row.failures[k].Name);
-        EXPECT_EQ(report.Failures[k].Reason, row.failures[k].Reason);
+    ASSERT_EQ(report.Failures.size(), row.Failures.size());
+    for (std::size_t k = 0; k < row.Failures.size(); ++k) {
+        EXPECT_EQ(report.Failures[k].Name, row.Failures[k].Name);
+        EXPECT_EQ(report.Failures[k].Reason, row.Failures[k].Reason);
     }
     EXPECT_EQ(ReadFile(folder / "a.txt"), "the old target");
-    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), row.log);
+    EXPECT_EQ(ReadFile(folder / "konvertionsfehler.txt"), row.Log);
     ExpectNoTemporaryFiles(folder);
 }
 

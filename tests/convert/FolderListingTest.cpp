@@ -20,8 +20,8 @@ using test::WriteFile;
 
 struct MatchCase {
     std::string Name;
-    std::string pattern;
-    bool matches;
+    std::string Pattern;
+    bool Matches;
 };
 
 TEST(MatchesPattern, Rows) {
@@ -61,8 +61,8 @@ TEST(MatchesPattern, Rows) {
         {"b.deu", "[ab].deu", false},
     };
     for (const MatchCase& row : rows) {
-        SCOPED_TRACE(row.Name + " ~ " + row.pattern);
-        EXPECT_EQ(MatchesPattern(row.Name, row.pattern), row.matches);
+        SCOPED_TRACE(row.Name + " ~ " + row.Pattern);
+        EXPECT_EQ(MatchesPattern(row.Name, row.Pattern), row.Matches);
     }
 }
 
@@ -75,17 +75,17 @@ protected:
                                  "Gr\xC3\xBC\xC3\x9F"
                                  "e.deu",
                                  "raw\xFC.deu", "with:colon.deu"}) {
-            WriteFile(folder / name, "text");
+            WriteFile(m_folder / name, "text");
         }
-        std::filesystem::create_directory(folder / "dir.deu");
-        ASSERT_EQ(::mkfifo((folder / "fifo.deu").c_str(), 0644), 0);
-        std::filesystem::create_symlink("b.deu", folder / "link.deu");
-        std::filesystem::create_symlink("missing", folder / "broken.deu");
-        std::filesystem::create_symlink("loop.deu", folder / "loop.deu");
-        std::filesystem::create_directory_symlink("dir.deu", folder / "dirlink.deu");
-        std::filesystem::create_symlink("/dev/null", folder / "device.deu");
+        std::filesystem::create_directory(m_folder / "dir.deu");
+        ASSERT_EQ(::mkfifo((m_folder / "fifo.deu").c_str(), 0644), 0);
+        std::filesystem::create_symlink("b.deu", m_folder / "link.deu");
+        std::filesystem::create_symlink("missing", m_folder / "broken.deu");
+        std::filesystem::create_symlink("loop.deu", m_folder / "loop.deu");
+        std::filesystem::create_directory_symlink("dir.deu", m_folder / "dirlink.deu");
+        std::filesystem::create_symlink("/dev/null", m_folder / "device.deu");
     }
-    TempFolder folder;
+    TempFolder m_folder;
 };
 
 TEST_F(ListFolderTest, Rows) {
@@ -112,12 +112,12 @@ TEST_F(ListFolderTest, Rows) {
     };
     for (const auto& [pattern, names] : rows) {
         SCOPED_TRACE(pattern);
-        EXPECT_EQ(ListFolder(folder.Path(), pattern), names);
+        EXPECT_EQ(ListFolder(m_folder.Path(), pattern), names);
     }
 }
 
 TEST_F(ListFolderTest, EverythingOrdinaryWithStar) {
-    const std::vector<std::string> names = ListFolder(folder.Path(), "*");
+    const std::vector<std::string> names = ListFolder(m_folder.Path(), "*");
     const std::vector<std::string> expected = {"A.DEU",
                                                "a.deu",
                                                "b.deu",
@@ -139,9 +139,9 @@ TEST_F(ListFolderTest, EverythingOrdinaryWithStar) {
 struct UnlistableRow {
     const char* Name;
     friend void PrintTo(const UnlistableRow& row, std::ostream* out) { *out << row.Name; }
-    std::filesystem::path (*make)(const TempFolder& folder); // the folder to list
+    std::filesystem::path (*Make)(const TempFolder& folder); // the folder to list
 
-    std::errc error;
+    std::errc Error;
 };
 
 class Unlistable : public testing::TestWithParam<UnlistableRow> {};
@@ -149,12 +149,12 @@ class Unlistable : public testing::TestWithParam<UnlistableRow> {};
 TEST_P(Unlistable, NothingAndTheReason) {
     TempFolder folder;
     WriteFile(folder / "a.deu", "x");
-    const std::filesystem::path path = GetParam().make(folder);
+    const std::filesystem::path path = GetParam().Make(folder);
     std::vector<std::string> names = {"not called"};
     std::error_code error;
     {
         test::WithoutReadOverride unprivileged;
-        if (GetParam().error == std::errc::permission_denied && !unprivileged.Dropped() &&
+        if (GetParam().Error == std::errc::permission_denied && !unprivileged.Dropped() &&
             ::access(path.c_str(), R_OK) == 0) {
             ::chmod(folder.Path().c_str(), 0755);
             GTEST_SKIP() << "a folder of mode 000 stays readable here";
@@ -162,7 +162,7 @@ TEST_P(Unlistable, NothingAndTheReason) {
         // Every descriptor taken, where the row asks for it.
         rlimit before{};
         ::getrlimit(RLIMIT_NOFILE, &before);
-        if (GetParam().error == std::errc::too_many_files_open) {
+        if (GetParam().Error == std::errc::too_many_files_open) {
             const int lowestFree = ::dup(0);
             ::close(lowestFree);
             rlimit none = before;
@@ -174,7 +174,7 @@ TEST_P(Unlistable, NothingAndTheReason) {
     }
     ::chmod(folder.Path().c_str(), 0755);
     EXPECT_TRUE(names.empty());
-    EXPECT_EQ(error, GetParam().error) << error.message();
+    EXPECT_EQ(error, GetParam().Error) << error.message();
     // The folder itself, listed again, is no failure.
     EXPECT_EQ(ListFolder(folder.Path(), "*.deu", error), std::vector<std::string>{"a.deu"});
     EXPECT_FALSE(error) << error.message();

@@ -39,9 +39,9 @@ StringSink Convert(const Module1& m, std::string_view input, std::size_t chunk,
 struct ReadCase {
     const char* Name;
     friend void PrintTo(const ReadCase& row, std::ostream* out) { *out << row.Name; }
-    std::string source;
-    std::string target;
-    std::uint64_t lines;
+    std::string Source;
+    std::string Target;
+    std::uint64_t Lines;
 };
 
 class LineReadingCases : public testing::TestWithParam<ReadCase> {};
@@ -51,14 +51,14 @@ class LineReadingCases : public testing::TestWithParam<ReadCase> {};
 TEST_P(LineReadingCases, LinesAndLineEnds) {
     const ReadCase& row = GetParam();
     const Module1 m = test::German();
-    for (std::size_t chunk = 1; chunk <= row.source.size() + 1; ++chunk) {
+    for (std::size_t chunk = 1; chunk <= row.Source.size() + 1; ++chunk) {
         for (const std::size_t block :
              {std::size_t{1}, std::size_t{2}, std::size_t{5}, StreamConverter::kDefaultBlockSize}) {
             SCOPED_TRACE("chunk " + std::to_string(chunk) + ", block " + std::to_string(block));
             std::uint64_t lines = 0;
-            const StringSink sink = Convert(m, row.source, chunk, block, &lines);
-            EXPECT_EQ(sink.Target, row.target);
-            EXPECT_EQ(lines, row.lines);
+            const StringSink sink = Convert(m, row.Source, chunk, block, &lines);
+            EXPECT_EQ(sink.Target, row.Target);
+            EXPECT_EQ(lines, row.Lines);
             EXPECT_EQ(sink.Log, "");
         }
     }
@@ -91,16 +91,16 @@ INSTANTIATE_TEST_SUITE_P(
 struct RecordCase {
     const char* Name;
     friend void PrintTo(const RecordCase& row, std::ostream* out) { *out << row.Name; }
-    std::string source;
-    std::string log;
+    std::string Source;
+    std::string Log;
 };
 
 class LogRecordCases : public testing::TestWithParam<RecordCase> {};
 
 TEST_P(LogRecordCases, RecordOfOneFile) {
-    for (std::size_t chunk = 1; chunk <= GetParam().source.size() + 1; ++chunk) {
+    for (std::size_t chunk = 1; chunk <= GetParam().Source.size() + 1; ++chunk) {
         SCOPED_TRACE(chunk);
-        EXPECT_EQ(Convert(test::German(), GetParam().source, chunk, 3).Log, GetParam().log);
+        EXPECT_EQ(Convert(test::German(), GetParam().Source, chunk, 3).Log, GetParam().Log);
     }
 }
 
@@ -212,20 +212,20 @@ TEST(StreamConverter, TargetWriteFailureIsReturned) {
 struct LastLineCase {
     const char* Name;
     friend void PrintTo(const LastLineCase& row, std::ostream* out) { *out << row.Name; }
-    std::string source;
-    std::size_t block;
-    std::string lastLine;
+    std::string Source;
+    std::size_t Block;
+    std::string LastLine;
 };
 
 class LastLineCases : public testing::TestWithParam<LastLineCase> {};
 
 TEST_P(LastLineCases, KeepsTheLastLineWritten) {
     StringSink sink;
-    StreamConverter converter(test::German(), sink, GetParam().block);
+    StreamConverter converter(test::German(), sink, GetParam().Block);
     converter.Start("f.deu : ");
-    ASSERT_FALSE(converter.Feed(GetParam().source));
+    ASSERT_FALSE(converter.Feed(GetParam().Source));
     ASSERT_FALSE(converter.Finish());
-    EXPECT_EQ(converter.LastLine(), GetParam().lastLine);
+    EXPECT_EQ(converter.LastLine(), GetParam().LastLine);
 }
 
 INSTANTIATE_TEST_SUITE_P(

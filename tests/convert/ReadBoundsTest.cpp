@@ -19,41 +19,41 @@ namespace {
 class GuardedBytes {
 public:
     GuardedBytes() {
-        page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        m_page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
         void* memory =
-            ::mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            ::mmap(nullptr, 2 * m_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory != MAP_FAILED) {
-            memory_ = static_cast<char*>(memory);
-            ::mprotect(memory_ + page_, page_, PROT_NONE);
+            m_memory = static_cast<char*>(memory);
+            ::mprotect(m_memory + m_page, m_page, PROT_NONE);
         }
     }
     ~GuardedBytes() {
-        if (memory_ != nullptr) {
-            ::munmap(memory_, 2 * page_);
+        if (m_memory != nullptr) {
+            ::munmap(m_memory, 2 * m_page);
         }
     }
-    bool Ready() const { return memory_ != nullptr; }
+    bool Ready() const { return m_memory != nullptr; }
 
     // BYTES, ending where the unreadable page begins.
     std::string_view Place(std::string_view bytes) {
-        char* at = memory_ + page_ - bytes.size();
+        char* at = m_memory + m_page - bytes.size();
         std::memcpy(at, bytes.data(), bytes.size());
         return {at, bytes.size()};
     }
 
 private:
-    std::size_t page_ = 0;
-    char* memory_ = nullptr;
+    std::size_t m_page = 0;
+    char* m_memory = nullptr;
 };
 
 class NullSink : public ConvertSink {
 public:
     std::error_code WriteTarget(std::string_view bytes) override {
-        size += bytes.size();
+        Size += bytes.size();
         return {};
     }
     void WriteLog(std::string_view) override {}
-    std::size_t size = 0;
+    std::size_t Size = 0;
 };
 
 // Every length up to 300, with a CR LF (whose LF is skipped) at every place near the end of
@@ -76,7 +76,7 @@ TEST(StreamConverter, NeverReadsBeyondTheBytesGiven) {
                 ASSERT_FALSE(converter.Finish());
                 // The filler bytes, once or twice each, the CR LF, and a CR LF after the last line.
                 const std::size_t fillers = size - 2;
-                EXPECT_EQ(sink.size,
+                EXPECT_EQ(sink.Size,
                           (filler == 'x' ? fillers : 2 * fillers) + 2 + (cr + 2 < size ? 2 : 0));
             }
         }
@@ -87,15 +87,15 @@ TEST(StreamConverter, NeverReadsBeyondTheBytesGiven) {
 class CountingTextSink : public TextSink {
 public:
     std::error_code Text(std::string_view cp1252) override {
-        codes += cp1252.size();
+        Codes += cp1252.size();
         return {};
     }
     std::error_code Other(char32_t, bool) override {
-        ++others;
+        ++Others;
         return {};
     }
-    std::size_t codes = 0;
-    std::size_t others = 0;
+    std::size_t Codes = 0;
+    std::size_t Others = 0;
 };
 
 // The UTF-8 decoding reads 16 bytes at a time too: every length up to 100, with a sequence of
@@ -122,7 +122,7 @@ TEST(Utf8Decoding, NeverReadsBeyondTheBytesGiven) {
                 ASSERT_FALSE(decoder.Feed(placed, counted));
                 ASSERT_FALSE(decoder.Finish(counted));
                 EXPECT_EQ(decoder.Broken(), whole ? 0u : 1u);
-                EXPECT_EQ(counted.codes + counted.others,
+                EXPECT_EQ(counted.Codes + counted.Others,
                           size - std::min(sequence.size(), size - at) + 1);
                 NullSink nothing;
                 StreamConverter converter(m, nothing, 100);

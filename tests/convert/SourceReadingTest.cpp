@@ -23,7 +23,7 @@ using test::GermanOtherEntry;
 using test::StringSink;
 using test::Utf16Of;
 using test::Utf8Of;
-using Given = std::optional<SourceEncoding>;
+using GivenEncoding = std::optional<SourceEncoding>;
 
 // A source in memory that counts what is read of it.
 class CountingSource : public MemorySource {
@@ -31,30 +31,30 @@ public:
     using MemorySource::MemorySource;
     std::error_code Read(char* data, std::size_t size, std::size_t& got) override {
         const std::error_code error = MemorySource::Read(data, size, got);
-        bytesRead += got;
+        BytesRead += got;
         return error;
     }
     std::error_code Seek(std::uint64_t offset) override {
-        ++seeks;
+        ++Seeks;
         return MemorySource::Seek(offset);
     }
-    std::size_t bytesRead = 0;
-    int seeks = 0;
+    std::size_t BytesRead = 0;
+    int Seeks = 0;
 };
 
 struct Converted {
-    std::string blocks; // how it was read and written, for the failure message
-    SourceReading reading;
-    std::string target;
-    std::string log;
-    std::size_t bytesRead = 0;
-    int seeks = 0;
-    std::size_t restarts = 0;
+    std::string Blocks; // how it was read and written, for the failure message
+    SourceReading Reading;
+    std::string Target;
+    std::string Log;
+    std::size_t BytesRead = 0;
+    int Seeks = 0;
+    std::size_t Restarts = 0;
 };
 
 // SOURCE read in blocks of BLOCK bytes and converted through an output block of OUT bytes, into
 // a sink that can take back what it got (RESTARTABLE) or not.
-Converted ReadAndConvert(std::string_view source, Given given, std::size_t block,
+Converted ReadAndConvert(std::string_view source, GivenEncoding given, std::size_t block,
                          std::size_t out = StreamConverter::kDefaultBlockSize,
                          bool restartable = false) {
     StringSink sink;
@@ -65,15 +65,15 @@ Converted ReadAndConvert(std::string_view source, Given given, std::size_t block
     CountingSource bytes(source, block);
     SourceReader reader(block);
     Converted result;
-    result.reading = reader.Read(bytes, given, converter);
-    EXPECT_FALSE(result.reading.ReadError);
-    EXPECT_FALSE(result.reading.SinkError);
+    result.Reading = reader.Read(bytes, given, converter);
+    EXPECT_FALSE(result.Reading.ReadError);
+    EXPECT_FALSE(result.Reading.SinkError);
     EXPECT_FALSE(converter.Finish());
-    result.target = sink.Target;
-    result.log = sink.Log;
-    result.bytesRead = bytes.bytesRead;
-    result.seeks = bytes.seeks;
-    result.restarts = sink.Restarts;
+    result.Target = sink.Target;
+    result.Log = sink.Log;
+    result.BytesRead = bytes.BytesRead;
+    result.Seeks = bytes.Seeks;
+    result.Restarts = sink.Restarts;
     return result;
 }
 
@@ -91,7 +91,7 @@ StringSink ConvertWindows1252(std::string_view text) {
 // SOURCE read in blocks that put every block edge in many places of a short source, and in
 // one block; each through a small output block and a large one, into a sink that can take back
 // what it got and one that cannot.
-std::vector<Converted> ReadInAllBlockSizes(std::string_view source, Given given) {
+std::vector<Converted> ReadInAllBlockSizes(std::string_view source, GivenEncoding given) {
     std::vector<Converted> all;
     for (const std::size_t block : {1, 2, 3, 4, 5, 7, 16, 64 * 1024}) {
         for (const std::size_t out : {std::size_t{3}, StreamConverter::kDefaultBlockSize}) {
@@ -101,7 +101,7 @@ std::vector<Converted> ReadInAllBlockSizes(std::string_view source, Given given)
                                            (restartable ? ", restartable" : "");
                 SCOPED_TRACE(blocks);
                 all.push_back(ReadAndConvert(source, given, block, out, restartable));
-                all.back().blocks = blocks;
+                all.back().Blocks = blocks;
             }
         }
     }
@@ -127,25 +127,25 @@ std::string EveryCode() {
 struct SameCase {
     const char* Name;
     friend void PrintTo(const SameCase& row, std::ostream* out) { *out << row.Name; }
-    std::string source;
-    Given given;
-    SourceEncoding encoding;
-    bool mark;
-    std::string text; // the same text in Windows-1252
+    std::string Source;
+    GivenEncoding Given;
+    SourceEncoding Encoding;
+    bool Mark;
+    std::string Text; // the same text in Windows-1252
 };
 
 class SameAsWindows1252 : public testing::TestWithParam<SameCase> {};
 
 TEST_P(SameAsWindows1252, TargetAndLog) {
     const SameCase& row = GetParam();
-    const StringSink expected = ConvertWindows1252(row.text);
-    for (const Converted& converted : ReadInAllBlockSizes(row.source, row.given)) {
-        SCOPED_TRACE(converted.blocks);
-        EXPECT_EQ(converted.reading.Encoding, row.encoding);
-        EXPECT_EQ(converted.reading.ByteOrderMark, row.mark);
-        EXPECT_EQ(converted.reading.Broken, 0u);
-        EXPECT_EQ(converted.target, expected.Target);
-        EXPECT_EQ(converted.log, expected.Log);
+    const StringSink expected = ConvertWindows1252(row.Text);
+    for (const Converted& converted : ReadInAllBlockSizes(row.Source, row.Given)) {
+        SCOPED_TRACE(converted.Blocks);
+        EXPECT_EQ(converted.Reading.Encoding, row.Encoding);
+        EXPECT_EQ(converted.Reading.ByteOrderMark, row.Mark);
+        EXPECT_EQ(converted.Reading.Broken, 0u);
+        EXPECT_EQ(converted.Target, expected.Target);
+        EXPECT_EQ(converted.Log, expected.Log);
     }
 }
 
@@ -283,25 +283,25 @@ INSTANTIATE_TEST_SUITE_P(
 struct OtherCase {
     const char* Name;
     friend void PrintTo(const OtherCase& row, std::ostream* out) { *out << row.Name; }
-    std::string source;
-    Given given;
-    SourceEncoding encoding;
-    std::uint64_t broken;
-    std::string target;
-    std::string entries; // the log entries of the file's lines
+    std::string Source;
+    GivenEncoding Given;
+    SourceEncoding Encoding;
+    std::uint64_t Broken;
+    std::string Target;
+    std::string Entries; // the log entries of the file's lines
 };
 
 class OtherCharacters : public testing::TestWithParam<OtherCase> {};
 
 TEST_P(OtherCharacters, BecomeLoggedBlanks) {
     const OtherCase& row = GetParam();
-    const std::string log = row.entries.empty() ? "" : "f.deu : " + row.entries + "\r\n";
-    for (const Converted& converted : ReadInAllBlockSizes(row.source, row.given)) {
-        SCOPED_TRACE(converted.blocks);
-        EXPECT_EQ(converted.reading.Encoding, row.encoding);
-        EXPECT_EQ(converted.reading.Broken, row.broken);
-        EXPECT_EQ(converted.target, row.target);
-        EXPECT_EQ(converted.log, log);
+    const std::string log = row.Entries.empty() ? "" : "f.deu : " + row.Entries + "\r\n";
+    for (const Converted& converted : ReadInAllBlockSizes(row.Source, row.Given)) {
+        SCOPED_TRACE(converted.Blocks);
+        EXPECT_EQ(converted.Reading.Encoding, row.Encoding);
+        EXPECT_EQ(converted.Reading.Broken, row.Broken);
+        EXPECT_EQ(converted.Target, row.Target);
+        EXPECT_EQ(converted.Log, log);
     }
 }
 
@@ -496,19 +496,19 @@ INSTANTIATE_TEST_SUITE_P(
 struct SplitCase {
     const char* Name;
     friend void PrintTo(const SplitCase& row, std::ostream* out) { *out << row.Name; }
-    char32_t c;
-    std::string converted; // what the character becomes
-    std::string entries;
+    char32_t C;
+    std::string Converted; // what the character becomes
+    std::string Entries;
 };
 
 class SplitSequences : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitSequences, EverySplitPointAtTheBlockEdge) {
     const SplitCase& row = GetParam();
-    const std::string sequence = Utf8Of(std::u32string(1, row.c));
-    const std::string log = row.entries.empty() ? "" : "f.deu : " + row.entries + "\r\n";
+    const std::string sequence = Utf8Of(std::u32string(1, row.C));
+    const std::string log = row.Entries.empty() ? "" : "f.deu : " + row.Entries + "\r\n";
     for (const std::string& mark : {std::string(), kUtf8Mark}) {
-        for (const Given given : {Given(), Given(kUtf8)}) {
+        for (const GivenEncoding given : {GivenEncoding(), GivenEncoding(kUtf8)}) {
             for (std::size_t block = 1; block <= 6; ++block) {
                 // The sequence begins at every place of a block, so that each edge falls
                 // after each of its bytes.
@@ -519,11 +519,11 @@ TEST_P(SplitSequences, EverySplitPointAtTheBlockEdge) {
                     const std::string source =
                         mark + std::string(before, 'x') + sequence + "y" + sequence;
                     const Converted converted = ReadAndConvert(source, given, block, 4);
-                    EXPECT_EQ(converted.reading.Encoding, kUtf8);
-                    EXPECT_EQ(converted.reading.Broken, 0u);
-                    EXPECT_EQ(converted.target, std::string(before, 'x') + row.converted + "y" +
-                                                    row.converted + "\r\n");
-                    EXPECT_EQ(converted.log, log);
+                    EXPECT_EQ(converted.Reading.Encoding, kUtf8);
+                    EXPECT_EQ(converted.Reading.Broken, 0u);
+                    EXPECT_EQ(converted.Target, std::string(before, 'x') + row.Converted + "y" +
+                                                    row.Converted + "\r\n");
+                    EXPECT_EQ(converted.Log, log);
                 }
             }
         }
@@ -548,33 +548,33 @@ INSTANTIATE_TEST_SUITE_P(
 struct ReadsCase {
     const char* Name;
     friend void PrintTo(const ReadsCase& row, std::ostream* out) { *out << row.Name; }
-    std::string source;
-    std::size_t block;
-    SourceEncoding encoding;
-    int seeks;
-    std::size_t bytesRead;
+    std::string Source;
+    std::size_t Block;
+    SourceEncoding Encoding;
+    int Seeks;
+    std::size_t BytesRead;
     // Into a sink that can take back what it got.
-    int restartableSeeks;
-    std::size_t restartableBytesRead;
-    std::size_t restarts;
+    int RestartableSeeks;
+    std::size_t RestartableBytesRead;
+    std::size_t Restarts;
 };
 
 class Reads : public testing::TestWithParam<ReadsCase> {};
 
 TEST_P(Reads, OnceUnlessItMayBeUtf8) {
     const ReadsCase& row = GetParam();
-    const Converted converted = ReadAndConvert(row.source, {}, row.block);
-    EXPECT_EQ(converted.reading.Encoding, row.encoding);
-    EXPECT_EQ(converted.seeks, row.seeks);
-    EXPECT_EQ(converted.bytesRead, row.bytesRead);
+    const Converted converted = ReadAndConvert(row.Source, {}, row.Block);
+    EXPECT_EQ(converted.Reading.Encoding, row.Encoding);
+    EXPECT_EQ(converted.Seeks, row.Seeks);
+    EXPECT_EQ(converted.BytesRead, row.BytesRead);
     const Converted restartable =
-        ReadAndConvert(row.source, {}, row.block, StreamConverter::kDefaultBlockSize, true);
-    EXPECT_EQ(restartable.reading.Encoding, row.encoding);
-    EXPECT_EQ(restartable.seeks, row.restartableSeeks);
-    EXPECT_EQ(restartable.bytesRead, row.restartableBytesRead);
-    EXPECT_EQ(restartable.restarts, row.restarts);
-    EXPECT_EQ(restartable.target, converted.target);
-    EXPECT_EQ(restartable.log, converted.log);
+        ReadAndConvert(row.Source, {}, row.Block, StreamConverter::kDefaultBlockSize, true);
+    EXPECT_EQ(restartable.Reading.Encoding, row.Encoding);
+    EXPECT_EQ(restartable.Seeks, row.RestartableSeeks);
+    EXPECT_EQ(restartable.BytesRead, row.RestartableBytesRead);
+    EXPECT_EQ(restartable.Restarts, row.Restarts);
+    EXPECT_EQ(restartable.Target, converted.Target);
+    EXPECT_EQ(restartable.Log, converted.Log);
 }
 
 const std::string kPlain = std::string(1000, 'a') + "\r\n";
@@ -632,10 +632,10 @@ TEST(Cp1252Code, EveryCodeAndItsCharacter) {
 struct SequenceCase {
     const char* Name;
     friend void PrintTo(const SequenceCase& row, std::ostream* out) { *out << row.Name; }
-    std::string bytes;
-    Utf8Sequence::Kind kind;
-    std::size_t length;
-    char32_t c;
+    std::string Bytes;
+    Utf8Sequence::Kind Kind;
+    std::size_t Length;
+    char32_t C;
 };
 
 class Utf8Sequences : public testing::TestWithParam<SequenceCase> {};
@@ -643,10 +643,10 @@ class Utf8Sequences : public testing::TestWithParam<SequenceCase> {};
 TEST_P(Utf8Sequences, Decoded) {
     const SequenceCase& row = GetParam();
     const Utf8Sequence sequence = DecodeUtf8Sequence(
-        reinterpret_cast<const unsigned char*>(row.bytes.data()), row.bytes.size());
-    EXPECT_EQ(sequence.Found, row.kind);
-    EXPECT_EQ(sequence.Length, row.length);
-    EXPECT_EQ(sequence.C, row.c);
+        reinterpret_cast<const unsigned char*>(row.Bytes.data()), row.Bytes.size());
+    EXPECT_EQ(sequence.Found, row.Kind);
+    EXPECT_EQ(sequence.Length, row.Length);
+    EXPECT_EQ(sequence.C, row.C);
 }
 
 constexpr auto kComplete = Utf8Sequence::Kind::Complete;

@@ -31,11 +31,11 @@ using test::WriteFile;
 struct StopRow {
     const char* Name;
     friend void PrintTo(const StopRow& row, std::ostream* out) { *out << row.Name; }
-    int signal;
-    int temporaries;            // made and still there when the signal comes
-    bool ignoredBefore;         // the signal was ignored before the handlers were installed
-    std::size_t pathLength = 0; // the files lie in a folder whose path is at least this long
-    int placedBefore = 0;       // temporary files that took "placed.txt"'s place before
+    int Signal;
+    int Temporaries;            // made and still there when the signal comes
+    bool IgnoredBefore;         // the signal was ignored before the handlers were installed
+    std::size_t PathLength = 0; // the files lie in a folder whose path is at least this long
+    int PlacedBefore = 0;       // temporary files that took "placed.txt"'s place before
 };
 
 // A folder below FOLDER whose path is at least LENGTH bytes long (FOLDER itself for 0), made of
@@ -55,8 +55,8 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
 // another is removed as after a failure), and stops itself. Exits 0 only when the signal did not
 // end it.
 [[noreturn]] void StopInTheMiddle(const std::filesystem::path& folder, const StopRow& row) {
-    if (row.ignoredBefore) {
-        std::signal(row.signal, SIG_IGN);
+    if (row.IgnoredBefore) {
+        std::signal(row.Signal, SIG_IGN);
     }
     fileops::RemoveTemporariesOnInterrupt();
     fileops::Folder dir;
@@ -65,14 +65,14 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
     }
     std::vector<std::unique_ptr<fileops::File>> open;
     std::string temporary;
-    for (int k = 0; k < row.placedBefore; ++k) {
+    for (int k = 0; k < row.PlacedBefore; ++k) {
         fileops::File file;
         if (fileops::CreateTemporary(dir, "placed.txt", file, temporary) ||
             fileops::Replace(dir, file, temporary, "placed.txt", fileops::kNewFileRights)) {
             ::_exit(3);
         }
     }
-    for (int k = 0; k < row.temporaries + 2; ++k) {
+    for (int k = 0; k < row.Temporaries + 2; ++k) {
         open.push_back(std::make_unique<fileops::File>());
         if (fileops::CreateTemporary(dir, "t" + std::to_string(k) + ".txt", *open.back(),
                                      temporary)) {
@@ -90,14 +90,14 @@ class StopSignals : public testing::TestWithParam<StopRow> {};
             fileops::RemoveQuietly(dir, *open.back(), temporary);
         }
     }
-    ::raise(row.signal);
+    ::raise(row.Signal);
     ::_exit(0);
 }
 
 TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     const StopRow& row = GetParam();
     TempFolder base;
-    const std::filesystem::path folder = DeepFolder(base, row.pathLength);
+    const std::filesystem::path folder = DeepFolder(base, row.PathLength);
     WriteFile(folder / "placed.txt", "old");
     WriteFile(folder / "other.deu", "kept");
 
@@ -110,13 +110,13 @@ TEST_P(StopSignals, RemoveTheTemporaryFilesOnly) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
 
     const std::set<std::string> expected = {"other.deu", "placed.txt"};
-    if (row.ignoredBefore) {
+    if (row.IgnoredBefore) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
         // Ignored, the signal ended nothing: the files in the making stay for the run to finish.
-        EXPECT_EQ(test::Names(folder).size(), expected.size() + row.temporaries);
+        EXPECT_EQ(test::Names(folder).size(), expected.size() + row.Temporaries);
     } else {
         ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
-        EXPECT_EQ(WTERMSIG(status), row.signal) << "ended as the signal ends a program";
+        EXPECT_EQ(WTERMSIG(status), row.Signal) << "ended as the signal ends a program";
         EXPECT_EQ(test::Names(folder), expected);
     }
     EXPECT_EQ(ReadFile(folder / "placed.txt"), "new");

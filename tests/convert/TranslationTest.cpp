@@ -96,9 +96,9 @@ TEST(TranslateLine, EveryCodeBetweenTwoLetters) {
 struct LineCase {
     const char* Name;
     friend void PrintTo(const LineCase& row, std::ostream* out) { *out << row.Name; }
-    std::string line;
-    std::string translated;
-    std::vector<int> logged; // codes of the log entries, in their order
+    std::string Line;
+    std::string Translated;
+    std::vector<int> Logged; // codes of the log entries, in their order
 };
 
 class TranslateLineCases : public testing::TestWithParam<LineCase> {};
@@ -106,13 +106,13 @@ class TranslateLineCases : public testing::TestWithParam<LineCase> {};
 TEST_P(TranslateLineCases, TranslatesAndLogs) {
     const LineCase& row = GetParam();
     Module1 m = German();
-    m.CurrentLine = row.line;
+    m.CurrentLine = row.Line;
     m.FileLog = "f.deu : ";
     m.CharCode = 7;
     TranslateLine(m);
-    EXPECT_EQ(m.CurrentLine, row.translated);
+    EXPECT_EQ(m.CurrentLine, row.Translated);
     std::string log = "f.deu : ";
-    for (const int code : row.logged) {
+    for (const int code : row.Logged) {
         log += GermanEntry(code);
     }
     EXPECT_EQ(m.FileLog, log);
@@ -164,8 +164,8 @@ TEST(TranslateLine, SameCodeInAnotherLineIsLoggedAgain) {
 struct BeforeCase {
     const char* Name;
     friend void PrintTo(const BeforeCase& row, std::ostream* out) { *out << row.Name; }
-    std::string line;
-    std::string before;
+    std::string Line;
+    std::string Before;
 };
 
 class LineBeforeCases : public testing::TestWithParam<BeforeCase> {};
@@ -174,9 +174,9 @@ class LineBeforeCases : public testing::TestWithParam<BeforeCase> {};
 // without a transliteration: 254 and 255 are still there, everything else is translated.
 TEST_P(LineBeforeCases, HoldsTheLineBeforeTheLastBlankPass) {
     Module1 m = German();
-    m.CurrentLine = GetParam().line;
+    m.CurrentLine = GetParam().Line;
     TranslateLine(m);
-    EXPECT_EQ(m.LineBefore, GetParam().before);
+    EXPECT_EQ(m.LineBefore, GetParam().Before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,19 +189,19 @@ INSTANTIATE_TEST_SUITE_P(
 struct EntryCase {
     const char* Name;
     friend void PrintTo(const EntryCase& row, std::ostream* out) { *out << row.Name; }
-    Module1 (*profile)();
-    int code;
-    std::string entry;
+    Module1 (*Profile)();
+    int Code;
+    std::string Entry;
 };
 
 class LogEntryCases : public testing::TestWithParam<EntryCase> {};
 
 TEST_P(LogEntryCases, BytesOfOneEntry) {
-    Module1 m = GetParam().profile();
-    m.CurrentLine = std::string(1, static_cast<char>(GetParam().code));
+    Module1 m = GetParam().Profile();
+    m.CurrentLine = std::string(1, static_cast<char>(GetParam().Code));
     m.FileLog = "";
     TranslateLine(m);
-    EXPECT_EQ(m.FileLog, GetParam().entry);
+    EXPECT_EQ(m.FileLog, GetParam().Entry);
 }
 
 INSTANTIATE_TEST_SUITE_P(
