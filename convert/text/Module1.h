@@ -6,10 +6,10 @@
 
 namespace rz408 {
 
-// The program-wide variables. The program creates one Module1 and hands it to the
-// windows and the conversion; tests make their own. It lives with the text, the lowest layer,
-// because the line and stream translation read and write it (CurrentLine, FileLog, CharCode)
-// and the log entries are made from its texts.
+// The program-wide variables. The desktop program creates one Module1 and hands it to the
+// windows and the conversion; the batch command makes one per run. It lives with the text, the
+// lowest layer, because the line and stream translation read and write it (CurrentLine, FileLog,
+// CharCode) and the log entries are made from its texts.
 //
 // Every text here is single-byte Windows-1252, as it goes into the log file.
 struct Module1 {
