@@ -2,8 +2,10 @@
 #include "FolderEntries.h"
 #include "PathText.h"
 #include "SystemCalls_windows.h"
+#include "WideText.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace rz408::fileops {
@@ -71,15 +73,11 @@ std::error_code ListEntries(const Folder& folder, const EntryVisitor& each) {
         if (wide == L"." || wide == L"..") {
             continue;
         }
-        std::string name;
-        try {
-            name = PathToUtf8(data.cFileName);
-        } catch (const std::system_error&) {
-            // A name that is no valid UTF-16 has no UTF-8 form: that one entry is left out, not
-            // the whole folder.
-            continue;
+        // A name that is no valid UTF-16 has no UTF-8 form: that one entry is left out, not the
+        // whole folder.
+        if (const std::optional<std::string> name = NameToUtf8(wide)) {
+            each(*name, KindOf(path, data), {});
         }
-        each(name, KindOf(path, data), {});
     } while (::FindNextFileW(find, &data));
     const DWORD error = ::GetLastError();
     return error == ERROR_NO_MORE_FILES ? std::error_code() : Win32Error(error);

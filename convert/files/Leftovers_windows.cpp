@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Leftovers_windows.h"
 #include "Leftovers.h"
-#include "PathText.h"
 #include "SystemCalls_windows.h"
+#include "WideText.h"
 
 #include <string>
 
@@ -34,8 +34,8 @@ std::size_t RemoveLeftovers(const Folder& folder) {
     do {
         // Only a hidden file (no folder, link or device) named and marked as a temporary file.
         // A live run holds its temporary files open without letting anyone delete them: the
-        // deletion of those fails.
-        const std::string name = PathToUtf8(data.cFileName);
+        // deletion of those fails. A name with no UTF-8 form is none that this program gave.
+        const std::string name = NameToUtf8(data.cFileName).value_or(std::string());
         if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                       FILE_ATTRIBUTE_DEVICE)) == 0 &&
             (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0 && IsTemporaryName(name) &&
